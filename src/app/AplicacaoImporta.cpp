@@ -1,0 +1,35 @@
+#include "app/AplicacaoImporta.h"
+
+#include <exception>
+
+#include "app/Dialogos.h"
+
+namespace norvo::app {
+
+AplicacaoImporta::AplicacaoImporta(int& argc, char** argv) : QApplication(argc, argv) {
+    setApplicationName(textos::TituloAplicacao);
+    setApplicationDisplayName(textos::TituloAplicacao);
+}
+
+bool AplicacaoImporta::notify(QObject* receptor, QEvent* evento) {
+    try {
+        return QApplication::notify(receptor, evento);
+    } catch (const std::exception& e) {
+        relatarFalha(QString::fromLatin1(e.what()));
+    } catch (...) {
+        relatarFalha(QString());
+    }
+    return false;
+}
+
+void AplicacaoImporta::setDialogos(Dialogos* dialogos) { dialogos_ = dialogos; }
+
+Dialogos& AplicacaoImporta::dialogos() const {
+    return dialogos_ ? *dialogos_ : DialogosQt::padrao();
+}
+
+void AplicacaoImporta::relatarFalha(const QString& mensagem) {
+    dialogos().falha(activeWindow(), textoDaFalha(mensagem));
+}
+
+} // namespace norvo::app

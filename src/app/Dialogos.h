@@ -1,0 +1,73 @@
+#pragma once
+#include <optional>
+
+#include <QString>
+
+class QMessageBox;
+class QWidget;
+
+namespace norvo::app {
+
+// Texts that the window and its dialogs show, byte for byte.
+namespace textos {
+inline const QString TituloAplicacao = QStringLiteral("Importação do Pelbra para NORVO");
+inline const QString TituloJanela = QStringLiteral("Importação de Firebird [TARVEX]->[NORVO] ");
+inline const QString TituloAviso = QStringLiteral("A V I S O");
+inline const QString TituloAtencao = QStringLiteral("A T E N Ç Ã O");
+inline const QString TituloConfirmacao = QStringLiteral("C O N F I R M A Ç Ã O");
+inline const QString TituloProcurar = QStringLiteral("Browse");
+inline const QString FiltroBancos = QStringLiteral("Arquivos GDB (*.gdb);;Arquivos FDB (*.fdb)");
+inline const QString PerguntaExcluir = QStringLiteral("Delete record?");
+inline const QString TituloExcluir = QStringLiteral("Confirm");
+} // namespace textos
+
+// Every modal dialog the window opens. The window only speaks through this, so the tests
+// can put a recording stand-in in place of real boxes and file dialogs.
+class Dialogos {
+public:
+    virtual ~Dialogos() = default;
+
+    // Notice ("A V I S O", information icon) when aviso, warning ("A T E N Ç Ã O") otherwise.
+    virtual void mostraMensagem(QWidget* dono, const QString& texto, bool aviso) = 0;
+    // Yes/No question; true for Yes.
+    virtual bool confirma(QWidget* dono, const QString& texto) = 0;
+    // Application title as caption, no icon, one OK button.
+    virtual void mensagem(QWidget* dono, const QString& texto) = 0;
+    // The default failure report; texto already carries its full stop (textoDaFalha).
+    virtual void falha(QWidget* dono, const QString& texto) = 0;
+    // The grid's "Delete record?" question; true for OK.
+    virtual bool confirmaExclusao(QWidget* dono) = 0;
+    // The product file to read; nothing when the operator cancels.
+    virtual std::optional<QString> escolherArquivoCSV(QWidget* dono, const QString& ultimo) = 0;
+    // The destination database file; nothing when the operator cancels.
+    virtual std::optional<QString> escolherBanco(QWidget* dono, const QString& atual) = 0;
+};
+
+// The real dialogs.
+class DialogosQt : public Dialogos {
+public:
+    void mostraMensagem(QWidget* dono, const QString& texto, bool aviso) override;
+    bool confirma(QWidget* dono, const QString& texto) override;
+    void mensagem(QWidget* dono, const QString& texto) override;
+    void falha(QWidget* dono, const QString& texto) override;
+    bool confirmaExclusao(QWidget* dono) override;
+    std::optional<QString> escolherArquivoCSV(QWidget* dono, const QString& ultimo) override;
+    std::optional<QString> escolherBanco(QWidget* dono, const QString& atual) override;
+
+    // The boxes as they are shown, built apart so their look can be checked unshown.
+    static QMessageBox* caixaMensagem(QWidget* dono, const QString& texto, bool aviso);
+    static QMessageBox* caixaConfirma(QWidget* dono, const QString& texto);
+    static QMessageBox* caixaSimples(const QString& texto);
+    static QMessageBox* caixaFalha(QWidget* dono, const QString& texto);
+    static QMessageBox* caixaExclusao(QWidget* dono);
+
+    // The process-wide instance used when nobody installs another.
+    static Dialogos& padrao();
+};
+
+// The failure report's wording: a full stop is added unless the text is empty or its last
+// character's code is at or below '.', so texts ending in ".", "!", a blank or a line break
+// are left as they are.
+QString textoDaFalha(const QString& mensagem);
+
+} // namespace norvo::app

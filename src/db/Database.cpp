@@ -1,0 +1,144 @@
+#include "db/Database.h"
+
+#include "db/Error.h"
+#include "db/Params.h"
+#include "db/Query.h"
+#include "db/Transaction.h"
+
+#include <algorithm>
+
+namespace norvo::db {
+
+Database::Database(std::string objectName) : objectName_(std::move(objectName)) {}
+
+Database::~Database()
+{
+    try {
+        disconnect();
+    } catch (...) {
+        marcarDesconectado();
+    }
+    for (Query* q : std::vector<Query*>(queries_))
+        q->setDatabase(nullptr);
+    for (Transaction* t : std::vector<Transaction*>(transactions_))
+        t->removeDatabase(this);
+}
+
+void Database::setDatabaseName(const std::string& name)
+{
+    if (name == databaseName_)
+        return;
+    if (connected())
+        throw Error("Cannot perform operation -- DB is currently open");
+    databaseName_ = name;
+}
+
+void Database::setSQLDialect(int dialect)
+{
+    if (dialect <= 0)
+        throw Error("SQL Dialect Invalid");
+    if (connected()) {
+        // Never above the database's own dialect while attached.
+        char item = isc_info_db_sql_dialect;
+        char buf[16] = {};
+        chamar(this, [&](ISC_STATUS* st) { isc_database_info(st, handle(), 1, &item, sizeof buf, buf); });
+        if (buf[0] == isc_info_db_sql_dialect) {
+            const int len = static_cast<int>(isc_vax_integer(buf + 1, 2));
+            if (dialect > static_cast<int>(isc_vax_integer(buf + 3, static_cast<short>(len))))
+                throw Error("SQL Dialect Invalid");
+        }
+    }
+    dialect_ = dialect;
+}
+
+void Database::setDefaultTransaction(Transaction* t)
+{
+    defaultTransaction_ = t;
+    if (t)
+        t->addDatabase(this);
+}
+
+void Database::connect()
+{
+    if (connected())
+        return;
+    if (databaseName_.empty())
+        throw Error("Database name is missing");
+    const std::string dpb = montarDpb(Params);
+    AttachmentHandle nova;
+    Status st;
+    isc_attach_database(st.v, 0, databaseName_.c_str(), nova.ptr(), static_cast<short>(dpb.size()),
+                        dpb.data());
+    if (st.failed())
+        falhar(st, nullptr);
+
+    char item = isc_info_db_sql_dialect;
+    char buf[16] = {};
+    Status info;
+    isc_database_info(info.v, nova.ptr(), 1, &item, sizeof buf, buf);
+    if (info.failed())
+        falhar(info, nullptr); // `nova` detaches on the way out
+    if (buf[0] == isc_info_db_sql_dialect) {
+        const short len = static_cast<short>(isc_vax_integer(buf + 1, 2));
+        const int proprio = static_cast<int>(isc_vax_integer(buf + 3, len));
+        if (proprio > 0 && proprio < dialect_)
+            dialect_ = proprio;
+    }
+    attachment_ = std::move(nova);
+}
+
+void Database::disconnect()
+{
+    if (!connected())
+        return;
+    for (Query* q : std::vector<Query*>(queries_))
+        q->fecharEDespreparar();
+    for (Transaction* t : std::vector<Transaction*>(transactions_))
+        if (t->active())
+            t->encerrarPorPadrao();
+    Status st;
+    attachment_.detach(st);
+    if (st.failed() && !conexaoPerdida(codigos(st.v)))
+        falhar(st, nullptr);
+}
+
+void Database::marcarDesconectado() noexcept
+{
+    for (Query* q : std::vector<Query*>(queries_))
+        q->fecharEDespreparar();
+    for (Transaction* t : std::vector<Transaction*>(transactions_)) {
+        if (t->active()) {
+            ISC_STATUS_ARRAY st;
+            isc_rollback_transaction(st, t->handle()); // fails on a dead line; the client frees it
+            t->esquecer();
+        }
+    }
+    Status st;
+    attachment_.detach(st);
+}
+
+void Database::registrar(Query* q)
+{
+    if (std::find(queries_.begin(), queries_.end(), q) == queries_.end())
+        queries_.push_back(q);
+}
+
+void Database::desregistrar(Query* q)
+{
+    queries_.erase(std::remove(queries_.begin(), queries_.end(), q), queries_.end());
+}
+
+void Database::registrar(Transaction* t)
+{
+    if (std::find(transactions_.begin(), transactions_.end(), t) == transactions_.end())
+        transactions_.push_back(t);
+}
+
+void Database::desregistrar(Transaction* t)
+{
+    transactions_.erase(std::remove(transactions_.begin(), transactions_.end(), t), transactions_.end());
+    if (defaultTransaction_ == t)
+        defaultTransaction_ = nullptr;
+}
+
+} // namespace norvo::db

@@ -1,0 +1,57 @@
+#pragma once
+#include "db/Handles.h"
+
+#include <string>
+#include <vector>
+
+namespace norvo::db {
+
+class Transaction;
+class Query;
+
+// One attachment to one database.
+class Database {
+public:
+    explicit Database(std::string objectName = {});
+    ~Database();
+    Database(const Database&) = delete;
+    Database& operator=(const Database&) = delete;
+
+    const std::string& objectName() const { return objectName_; }
+
+    void setDatabaseName(const std::string& name);
+    const std::string& databaseName() const { return databaseName_; }
+    // "name=value" lines turned into the attachment parameters at every connect.
+    std::vector<std::string> Params;
+    bool LoginPrompt = true;
+    void setSQLDialect(int dialect);
+    int sqlDialect() const { return dialect_; }
+    void setDefaultTransaction(Transaction* t);
+    Transaction* defaultTransaction() const { return defaultTransaction_; }
+
+    void connect();
+    // Closes every statement, commits every active transaction (rolling back when that
+    // commit fails, silently), then detaches.
+    void disconnect();
+    bool connected() const { return static_cast<bool>(attachment_); }
+
+    // The connection went away: drop everything without asking the server.
+    void marcarDesconectado() noexcept;
+
+    isc_db_handle* handle() { return attachment_.ptr(); }
+    void registrar(Query* q);
+    void desregistrar(Query* q);
+    void registrar(Transaction* t);
+    void desregistrar(Transaction* t);
+
+private:
+    std::string objectName_;
+    std::string databaseName_;
+    int dialect_ = 3;
+    Transaction* defaultTransaction_ = nullptr;
+    AttachmentHandle attachment_;
+    std::vector<Query*> queries_;
+    std::vector<Transaction*> transactions_;
+};
+
+} // namespace norvo::db

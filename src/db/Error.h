@@ -1,0 +1,37 @@
+#pragma once
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+namespace norvo::db {
+
+// Every failure of the access layer. The message is what the operator sees or the logs keep.
+class Error : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+// A failure reported by the server or the client library, with its status codes.
+class ServerError : public Error {
+public:
+    ServerError(const std::string& message, std::vector<long> codes, int sqlcode)
+        : Error(message), codes_(std::move(codes)), sqlcode_(sqlcode) {}
+    const std::vector<long>& codes() const { return codes_; }
+    bool has(long code) const;
+    int sqlcode() const { return sqlcode_; }
+
+private:
+    std::vector<long> codes_;
+    int sqlcode_;
+};
+
+// The connection to the server went away; the database has already marked itself disconnected.
+class ConnectionLost : public ServerError {
+public:
+    using ServerError::ServerError;
+};
+
+// "IBQueryFireBird: " or nothing for an unnamed object.
+std::string prefixo(const std::string& objectName);
+
+} // namespace norvo::db

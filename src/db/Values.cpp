@@ -1,0 +1,191 @@
+#include "db/Values.h"
+
+#include "db/Error.h"
+
+#include <cmath>
+#include <cstdio>
+#include <limits>
+
+namespace norvo::db {
+
+namespace {
+
+bool lerNumero(const std::string& s, size_t& i, size_t maxDigitos, int& out)
+{
+    const size_t inicio = i;
+    out = 0;
+    while (i < s.size() && i - inicio < maxDigitos && s[i] >= '0' && s[i] <= '9')
+        out = out * 10 + (s[i++] - '0');
+    return i > inicio;
+}
+
+bool dataValida(const DateTime& d)
+{
+    static const int dias[] = {31, 29, 31, 30, 31, 30, 31, 31, 30, 31, 30, 31};
+    if (d.year < 1 || d.year > 9999 || d.month < 1 || d.month > 12 || d.day < 1)
+        return false;
+    const bool bissexto = (d.year % 4 == 0 && d.year % 100 != 0) || d.year % 400 == 0;
+    if (d.month == 2 && d.day == 29 && !bissexto)
+        return false;
+    return d.day <= dias[d.month - 1] && d.hour < 24 && d.minute < 60 && d.second < 60;
+}
+
+} // namespace
+
+bool parseDateTime(const std::string& text, DateTime& out)
+{
+    DateTime d;
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    int a = 0, b = 0, c = 0;
+    if (!lerNumero(text, i, 4, a) || i >= text.size())
+        return false;
+    const char sep = text[i];
+    if (sep != '-' && sep != '.' && sep != '/')
+        return false;
+    ++i;
+    if (!lerNumero(text, i, 2, b) || i >= text.size() || text[i] != sep)
+        return false;
+    ++i;
+    if (!lerNumero(text, i, 4, c))
+        return false;
+    if (sep == '-') {
+        d.year = a, d.month = b, d.day = c;
+    } else {
+        d.day = a, d.month = b, d.year = c;
+    }
+    if (i < text.size() && text[i] == ' ') {
+        while (i < text.size() && text[i] == ' ')
+            ++i;
+        if (i < text.size()) {
+            if (!lerNumero(text, i, 2, d.hour) || i >= text.size() || text[i++] != ':' ||
+                !lerNumero(text, i, 2, d.minute))
+                return false;
+            if (i < text.size() && text[i] == ':') {
+                ++i;
+                if (!lerNumero(text, i, 2, d.second))
+                    return false;
+            }
+        }
+    }
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    if (i != text.size() || !dataValida(d))
+        return false;
+    out = d;
+    return true;
+}
+
+std::string formatDateTime(const DateTime& dt)
+{
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", dt.year, dt.month, dt.day,
+                  dt.hour, dt.minute, dt.second);
+    return buf;
+}
+
+std::string decimal(std::int64_t valor, int escala)
+{
+    if (escala >= 0) {
+        std::string s = std::to_string(valor);
+        if (valor != 0)
+            s.append(static_cast<size_t>(escala), '0');
+        return s;
+    }
+    const bool negativo = valor < 0;
+    // Work on the magnitude as unsigned so the most negative value does not overflow.
+    std::uint64_t mag = negativo ? 0 - static_cast<std::uint64_t>(valor) : static_cast<std::uint64_t>(valor);
+    std::string digitos = std::to_string(mag);
+    const size_t casas = static_cast<size_t>(-escala);
+    if (digitos.size() <= casas)
+        digitos.insert(0, casas - digitos.size() + 1, '0');
+    std::string inteira = digitos.substr(0, digitos.size() - casas);
+    std::string fracao = digitos.substr(digitos.size() - casas);
+    while (!fracao.empty() && fracao.back() == '0')
+        fracao.pop_back();
+    std::string r = negativo ? "-" : "";
+    r += inteira;
+    if (!fracao.empty())
+        r += "." + fracao;
+    return r;
+}
+
+bool textoParaInteiro(const std::string& text, std::int64_t& out)
+{
+    size_t i = 0;
+    while (i < text.size() && text[i] == ' ')
+        ++i;
+    bool negativo = false;
+    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
+        negativo = text[i++] == '-';
+    const size_t inicio = i;
+    std::uint64_t v = 0;
+    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
+        v = v * 10 + static_cast<unsigned>(text[i++] - '0');
+        if (v > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
+            return false;
+    }
+    if (i == inicio || i != text.size())
+        return false;
+    out = negativo ? -static_cast<std::int64_t>(v) : static_cast<std::int64_t>(v);
+    return true;
+}
+
+std::string Valor::asString() const
+{
+    switch (tipo) {
+    case Tipo::Nulo: return {};
+    case Tipo::Texto: return texto;
+    case Tipo::Inteiro: return decimal(inteiro, escala);
+    case Tipo::Real: {
+        char buf[64];
+        std::snprintf(buf, sizeof buf, "%.15g", real);
+        return buf;
+    }
+    case Tipo::DataHora: return formatDateTime(dataHora);
+    }
+    return {};
+}
+
+std::int32_t Valor::asInteger() const
+{
+    std::int64_t v = 0;
+    switch (tipo) {
+    case Tipo::Nulo: return 0;
+    case Tipo::Inteiro: {
+        v = inteiro;
+        for (int e = escala; e < 0; ++e)
+            v /= 10;
+        for (int e = 0; e < escala; ++e)
+            v *= 10;
+        break;
+    }
+    case Tipo::Real: v = static_cast<std::int64_t>(std::llround(real)); break;
+    case Tipo::Texto:
+        if (!textoParaInteiro(texto, v))
+            throw Error("'" + texto + "' is not a valid integer value");
+        break;
+    case Tipo::DataHora: throw Error("Invalid type conversion to integer");
+    }
+    if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max())
+        throw Error("Integer overflow: " + std::to_string(v));
+    return static_cast<std::int32_t>(v);
+}
+
+DateTime Valor::asDateTime() const
+{
+    switch (tipo) {
+    case Tipo::Nulo: return {};
+    case Tipo::DataHora: return dataHora;
+    case Tipo::Texto: {
+        DateTime d;
+        if (!parseDateTime(texto, d))
+            throw Error("'" + texto + "' is not a valid date and time");
+        return d;
+    }
+    default: throw Error("Invalid type conversion to date and time");
+    }
+}
+
+} // namespace norvo::db

@@ -1,0 +1,31 @@
+#pragma once
+#include <string>
+
+namespace norvo {
+
+// Everything the core asks of the person (or script) driving it. The window, the command
+// line and the tests each implement it. Texts are Latin-1 bytes.
+class Operador {
+public:
+    virtual ~Operador() = default;
+
+    // GaugeImportando, redrawn after every change of its range or position.
+    virtual void gauge(int minimo, int maximo, int progresso) = 0;
+    // LabelObs.
+    virtual void status(const std::string& texto) = 0;
+    // MostraMensagem: aviso true is the notice ("A V I S O", information icon),
+    // false the warning ("A T E N Ç Ã O", exclamation icon).
+    virtual void mostraMensagem(const std::string& texto, bool aviso) = 0;
+    // Confirma: Yes/No question, true for Yes.
+    virtual bool confirma(const std::string& texto) = 0;
+    // The plain message dialog: application title as caption, no icon, one OK button.
+    virtual void mensagem(const std::string& texto) = 0;
+    // Opens a log file in the program the desktop associates with it, without waiting.
+    virtual void abrirArquivo(const std::string& nome, const std::string& pasta) = 0;
+    // Lets pending window events run (repaint, clicks) in the middle of long work.
+    virtual void processarEventos() = 0;
+    // An import run became busy (after its confirmation) or idle again.
+    virtual void ocupado(bool sim) = 0;
+};
+
+} // namespace norvo

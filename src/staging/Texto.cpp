@@ -1,0 +1,130 @@
+#include "staging/Texto.h"
+
+#include <cstddef>
+
+namespace norvo::staging {
+
+namespace {
+
+inline bool branco(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+constexpr std::string_view Bom = "\xEF\xBB\xBF";
+
+// Length of the valid UTF-8 sequence that starts at s[i], 0 when none does.
+// Overlong forms, surrogates and code points above U+10FFFF are not valid.
+std::size_t sequenciaUtf8(std::string_view s, std::size_t i, char32_t& cp) {
+    auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char c = b(i);
+    const std::size_t resta = s.size() - i;
+    if (c < 0x80) { cp = c; return 1; }
+    auto cont = [&](std::size_t k) { return (b(k) & 0xC0) == 0x80; };
+    if (c >= 0xC2 && c <= 0xDF) {
+        if (resta < 2 || !cont(i + 1)) return 0;
+        cp = (char32_t(c & 0x1F) << 6) | (b(i + 1) & 0x3F);
+        return 2;
+    }
+    if (c >= 0xE0 && c <= 0xEF) {
+        if (resta < 3 || !cont(i + 1) || !cont(i + 2)) return 0;
+        if (c == 0xE0 && b(i + 1) < 0xA0) return 0;   // overlong
+        if (c == 0xED && b(i + 1) >= 0xA0) return 0;  // surrogate
+        cp = (char32_t(c & 0x0F) << 12) | (char32_t(b(i + 1) & 0x3F) << 6) | (b(i + 2) & 0x3F);
+        return 3;
+    }
+    if (c >= 0xF0 && c <= 0xF4) {
+        if (resta < 4 || !cont(i + 1) || !cont(i + 2) || !cont(i + 3)) return 0;
+        if (c == 0xF0 && b(i + 1) < 0x90) return 0;   // overlong
+        if (c == 0xF4 && b(i + 1) >= 0x90) return 0;  // above U+10FFFF
+        cp = (char32_t(c & 0x07) << 18) | (char32_t(b(i + 1) & 0x3F) << 12) |
+             (char32_t(b(i + 2) & 0x3F) << 6) | (b(i + 3) & 0x3F);
+        return 4;
+    }
+    return 0;
+}
+
+} // namespace
+
+std::string SoNumeros(std::string_view texto) {
+    std::string r;
+    r.reserve(texto.size());
+    for (char c : texto)
+        if (c >= '0' && c <= '9') r.push_back(c);
+    return r;
+}
+
+bool EhBranco(std::string_view texto) {
+    for (char c : texto)
+        if (!branco(c)) return false;
+    return true;
+}
+
+std::string Aparar(std::string_view texto) {
+    std::size_t ini = 0, fim = texto.size();
+    while (ini < fim && branco(texto[ini])) ++ini;
+    while (fim > ini && branco(texto[fim - 1])) --fim;
+    return std::string(texto.substr(ini, fim - ini));
+}
+
+std::string Citar(std::string_view texto) {
+    std::string r;
+    r.reserve(texto.size() + 2);
+    r.push_back('\'');
+    for (char c : texto) {
+        if (c == '\'') r.push_back('\'');
+        r.push_back(c);
+    }
+    r.push_back('\'');
+    return r;
+}
+
+std::string MaiusculasSimples(std::string_view texto) {
+    std::string r(texto);
+    for (char& c : r)
+        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
+    return r;
+}
+
+std::string MaiusculasLatin1(std::string_view texto) {
+    std::string r(texto);
+    for (char& c : r) {
+        const unsigned char u = static_cast<unsigned char>(c);
+        if ((u >= 'a' && u <= 'z') || (u >= 224 && u <= 254 && u != 247))
+            c = static_cast<char>(u - 32);
+    }
+    return r;
+}
+
+bool EhUtf8(std::string_view bytes) {
+    if (bytes.starts_with(Bom)) return true;
+    bool multibyte = false;
+    char32_t cp;
+    for (std::size_t i = 0; i < bytes.size();) {
+        if (static_cast<unsigned char>(bytes[i]) < 0x80) { ++i; continue; }
+        const std::size_t n = sequenciaUtf8(bytes, i, cp);
+        if (n == 0) return false;
+        multibyte = true;
+        i += n;
+    }
+    return multibyte;
+}
+
+std::string Utf8ParaLatin1(std::string_view bytes) {
+    if (bytes.starts_with(Bom)) bytes.remove_prefix(Bom.size());
+    std::string r;
+    r.reserve(bytes.size());
+    char32_t cp;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const unsigned char c = static_cast<unsigned char>(bytes[i]);
+        if (c < 0x80) { r.push_back(static_cast<char>(c)); ++i; continue; }
+        const std::size_t n = sequenciaUtf8(bytes, i, cp);
+        if (n == 0) { r.push_back('?'); ++i; continue; }
+        r.push_back(cp <= 0xFF ? static_cast<char>(static_cast<unsigned char>(cp)) : '?');
+        i += n;
+    }
+    return r;
+}
+
+std::string ParaLatin1(std::string_view bytes) {
+    return EhUtf8(bytes) ? Utf8ParaLatin1(bytes) : std::string(bytes);
+}
+
+} // namespace norvo::staging

@@ -1,0 +1,49 @@
+#pragma once
+// A destination-like database object and transaction over a scratch database.
+#include "BancoTeste.h"
+#include "db/DataSet.h"
+#include "db/Database.h"
+#include "db/Error.h"
+#include "db/Query.h"
+#include "db/Transaction.h"
+
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace norvo::teste {
+
+struct Conexao : ::testing::Test {
+    BancoTeste banco{"db"};
+    db::Database database{"IBDatabaseDestino"};
+    db::Transaction transacao{"IBTransactionFireBird"};
+    db::Query query{"IBQueryFireBird"};
+
+    Conexao()
+    {
+        database.setDatabaseName(banco.nome());
+        database.Params = {"user_name=SYSDBA", "password=kelpdrone", "lc_ctype=ISO8859_1 "};
+        database.LoginPrompt = false;
+        database.setDefaultTransaction(&transacao);
+        transacao.Params = {"read_committed", "rec_version", "nowait"};
+        query.setDatabase(&database);
+        query.setTransaction(&transacao);
+    }
+
+    void sql(const std::string& texto)
+    {
+        query.close();
+        query.setSQL(texto);
+    }
+};
+
+inline std::string falha(const std::function<void()>& f)
+{
+    try {
+        f();
+    } catch (const std::exception& e) {
+        return e.what();
+    }
+    return "<no failure>";
+}
+
+} // namespace norvo::teste

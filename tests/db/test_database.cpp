@@ -1,0 +1,133 @@
+// Connections and transactions against the real server.
+#include "Conexao.h"
+
+using namespace norvo;
+using namespace norvo::teste;
+
+using Conectar = Conexao;
+
+TEST_F(Conectar, ConectaDesconectaEFalhasDaConfiguracao)
+{
+    database.connect();
+    EXPECT_TRUE(database.connected());
+    database.connect(); // already connected: nothing
+    EXPECT_EQ(falha([&] { database.setDatabaseName("localhost:/outro.fdb"); }),
+              "Cannot perform operation -- DB is currently open");
+    database.setDatabaseName(banco.nome()); // the same name is accepted
+    EXPECT_EQ(falha([&] { database.setSQLDialect(0); }), "SQL Dialect Invalid");
+    EXPECT_EQ(falha([&] { database.setSQLDialect(4); }), "SQL Dialect Invalid");
+    database.disconnect();
+    EXPECT_FALSE(database.connected());
+
+    db::Database semNome;
+    EXPECT_EQ(falha([&] { semNome.connect(); }), "Database name is missing");
+
+    db::Database caminhoErrado;
+    caminhoErrado.setDatabaseName("localhost:/nao/existe.fdb");
+    caminhoErrado.Params = database.Params;
+    const std::string msg = falha([&] { caminhoErrado.connect(); });
+    EXPECT_NE(msg.find("I/O error"), std::string::npos) << msg;
+    EXPECT_EQ(msg.find("\n-"), std::string::npos) << "texts are joined by CR LF: " << msg;
+    EXPECT_NE(msg.back(), '.');
+    EXPECT_FALSE(caminhoErrado.connected());
+
+    db::Database charsetRuim;
+    charsetRuim.setDatabaseName(banco.nome());
+    charsetRuim.Params = {"user_name=SYSDBA", "password=kelpdrone", "lc_ctype=KLINGON"};
+    EXPECT_NE(falha([&] { charsetRuim.connect(); }).find("CHARACTER SET KLINGON is not defined"), std::string::npos);
+}
+
+TEST_F(Conectar, TransacaoExigeBancoConectadoEAtiva)
+{
+    db::Transaction solta;
+    EXPECT_EQ(falha([&] { solta.start(); }), "No databases are listed in transaction component");
+    EXPECT_EQ(falha([&] { transacao.start(); }), "Cannot perform operation -- DB is not open");
+    EXPECT_EQ(falha([&] { transacao.commit(); }), "Transaction is not active");
+    EXPECT_EQ(falha([&] { transacao.commitRetaining(); }), "Transaction is not active");
+    EXPECT_EQ(falha([&] { transacao.rollbackRetaining(); }), "Transaction is not active");
+
+    db::Query q;
+    EXPECT_EQ(falha([&] { q.setSQL("SELECT 1 FROM RDB$DATABASE"); q.open(); }), "Database not assigned");
+    q.setDatabase(&database);
+    EXPECT_EQ(falha([&] { q.open(); }), "Transaction not assigned");
+
+    database.connect();
+    transacao.start();
+    EXPECT_TRUE(transacao.active());
+    transacao.commit();
+    EXPECT_FALSE(transacao.active());
+}
+
+TEST_F(Conectar, DesconectarConfirmaOPendente)
+{
+    banco.executar("CREATE TABLE T (A INTEGER);");
+    sql("INSERT INTO T VALUES (1)");
+    query.execute(); // auto-connects and auto-starts
+    EXPECT_TRUE(database.connected());
+    EXPECT_TRUE(transacao.active());
+    database.disconnect();
+    EXPECT_FALSE(transacao.active());
+    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM T"), "1");
+}
+
+TEST_F(Conectar, DesconectarComCommitRecusadoDesfazSemFalhar)
+{
+    banco.executar("CREATE TABLE T (A INTEGER); CREATE EXCEPTION E_NAO 'commit refused';");
+    banco.executarUm(
+        "CREATE TRIGGER TR_COMMIT ON TRANSACTION COMMIT AS BEGIN "
+        "  IF (RDB$GET_CONTEXT('USER_TRANSACTION', 'RECUSAR') = '1') THEN EXCEPTION E_NAO; END;");
+    sql("INSERT INTO T VALUES (1)");
+    query.execute();
+    sql("SELECT RDB$SET_CONTEXT('USER_TRANSACTION', 'RECUSAR', '1') FROM RDB$DATABASE");
+    query.open();
+    query.close();
+    EXPECT_NO_THROW(database.disconnect());
+    EXPECT_FALSE(database.connected());
+    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM T"), "0");
+}
+
+TEST_F(Conectar, ConexaoPerdidaMarcaDesconectadoAntesDeFalhar)
+{
+    banco.executar("CREATE TABLE T (A INTEGER);");
+    sql("INSERT INTO T VALUES (1)");
+    query.execute();
+    transacao.commitRetaining();
+    banco.derrubarOutrasConexoes();
+    try {
+        query.execute();
+        FAIL() << "the execute on a dead attachment must fail";
+    } catch (const db::ConnectionLost& e) {
+        EXPECT_FALSE(database.connected());
+        EXPECT_FALSE(transacao.active());
+        EXPECT_FALSE(query.prepared());
+        EXPECT_NE(std::string(e.what()).find("shutdown"), std::string::npos) << e.what();
+    }
+    // Back on the next use: auto-connect with the same settings.
+    query.execute();
+    database.disconnect();
+    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM T"), "2");
+}
+
+TEST_F(Conectar, ConflitoDeTravaSemEspera)
+{
+    banco.executar("CREATE TABLE T (A INTEGER); INSERT INTO T VALUES (1);");
+    db::Database outro;
+    db::Transaction outraTr;
+    outro.setDatabaseName(banco.nome());
+    outro.Params = database.Params;
+    outro.setDefaultTransaction(&outraTr);
+    outraTr.Params = transacao.Params;
+    db::Query segura;
+    segura.setDatabase(&outro);
+    segura.setTransaction(&outraTr);
+    segura.setSQL("UPDATE T SET A = 2");
+    segura.execute();
+
+    sql(" DELETE FROM T ");
+    const std::string msg = falha([&] { query.execute(); });
+    // The server words it as a lock conflict or an update conflict, depending on timing.
+    EXPECT_TRUE(msg.find("lock conflict on no wait transaction") != std::string::npos ||
+                msg.find("update conflicts with concurrent update") != std::string::npos) << msg;
+    EXPECT_TRUE(transacao.active()); // a failed execute leaves the transaction as it was
+    EXPECT_FALSE(query.isOpen());
+}

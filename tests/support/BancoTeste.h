@@ -1,0 +1,41 @@
+#pragma once
+#include <string>
+#include <vector>
+
+namespace norvo::teste {
+
+// A folder the Firebird server (user firebird) can write to, shared by the tests of one run.
+const std::string& pastaBancos();
+
+// A scratch database on the local server, created for one test and dropped at its end.
+// `executar` and `consultar` use their own attachment, so what they see is committed data.
+class BancoTeste {
+public:
+    explicit BancoTeste(const std::string& prefixo = "t");
+    ~BancoTeste();
+    BancoTeste(const BancoTeste&) = delete;
+    BancoTeste& operator=(const BancoTeste&) = delete;
+
+    const std::string& caminho() const { return caminho_; } // the file path
+    std::string nome() const { return "localhost:" + caminho_; } // server name and path
+
+    // Runs statements separated by lines ending in ";" (DDL and DML), committing each.
+    void executar(const std::string& script);
+    // One statement as it stands (a trigger or procedure body with its own semicolons).
+    void executarUm(const std::string& sql);
+    // Rows of a select, each column as text ("<null>" for NULL).
+    std::vector<std::vector<std::string>> consultar(const std::string& select);
+    std::string valor(const std::string& select); // first column of the first row
+    // Ends every attachment but this helper's own (to simulate a lost connection).
+    void derrubarOutrasConexoes();
+
+private:
+    std::string caminho_;
+};
+
+// The destination schema used by the stage tests and the demo.
+std::string esquemaDestino();
+// The source schema (CLIENTE, SCFO).
+std::string esquemaOrigem();
+
+} // namespace norvo::teste

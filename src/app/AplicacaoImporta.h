@@ -9,6 +9,8 @@ class Dialogos;
 // the default failure report (textoDaFalha, application title, error icon); the program
 // then carries on with the next event instead of terminating.
 class AplicacaoImporta : public QApplication {
+    Q_OBJECT
+
 public:
     AplicacaoImporta(int& argc, char** argv);
 

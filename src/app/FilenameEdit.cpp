@@ -61,13 +61,15 @@ void FilenameEdit::dragMoveEvent(QDragMoveEvent* e) {
 }
 
 void FilenameEdit::dropEvent(QDropEvent* e) {
-    const QString arquivo = isEnabled() ? primeiroArquivo(e->mimeData()) : QString();
-    if (arquivo.isEmpty()) {
-        e->ignore();
-        return;
-    }
-    e->acceptProposedAction();
+    if (soltar(e->mimeData())) e->acceptProposedAction();
+    else e->ignore();
+}
+
+bool FilenameEdit::soltar(const QMimeData* dados) {
+    const QString arquivo = isEnabled() ? primeiroArquivo(dados) : QString();
+    if (arquivo.isEmpty()) return false;
     setText(textoDoCaminho(arquivo));
+    return true;
 }
 
 void FilenameEdit::procurar() {

@@ -5,6 +5,7 @@
 #include <QWidget>
 
 class QLineEdit;
+class QMimeData;
 class QToolButton;
 
 namespace norvo::app {
@@ -31,6 +32,10 @@ public:
     // What the box writes for a chosen or dropped path: in double quotes when it holds a
     // blank, as the file-name boxes of the original desktop did.
     static QString textoDoCaminho(const QString& caminho);
+
+    // What a drop does: the first local file of the dropped items becomes the text (any
+    // extension). False, and nothing changes, when the box is disabled or holds no file.
+    bool soltar(const QMimeData* dados);
 
 signals:
     void textChanged(const QString& texto);

@@ -95,6 +95,9 @@ public:
     int gaugeProgresso() const { return gaugeProgresso_; }
     int gaugeMaximo() const { return gaugeMaximo_; }
 
+    // Today's local date at 00:00; the tests fix it.
+    std::function<db::DateTime()> relogio;
+
     // The stage contract reports here; see Etapa.
     ResumoEtapa& etapaAtual();
     void iniciarResumo(const std::string& nome);

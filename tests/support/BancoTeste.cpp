@@ -143,13 +143,13 @@ const std::string& pastaBancos()
     return pasta;
 }
 
-BancoTeste::BancoTeste(const std::string& prefixo)
+BancoTeste::BancoTeste(const std::string& prefixo, bool embutido) : embutido_(embutido)
 {
     static std::atomic<int> contador{0};
     caminho_ = pastaBancos() + "/" + prefixo + "-" + std::to_string(getpid()) + "-" +
                std::to_string(contador++) + ".fdb";
     unlink(caminho_.c_str());
-    const std::string sql = "CREATE DATABASE 'localhost:" + caminho_ +
+    const std::string sql = "CREATE DATABASE '" + nome() +
                             "' USER 'SYSDBA' PASSWORD '" + kSenha + "' DEFAULT CHARACTER SET ISO8859_1";
     ISC_STATUS_ARRAY st;
     isc_db_handle db = 0;

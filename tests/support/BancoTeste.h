@@ -11,13 +11,16 @@ const std::string& pastaBancos();
 // `executar` and `consultar` use their own attachment, so what they see is committed data.
 class BancoTeste {
 public:
-    explicit BancoTeste(const std::string& prefixo = "t");
+    // `embutido`: created and used through the in-process engine by its plain path, as the
+    // source database is; otherwise through the local server.
+    explicit BancoTeste(const std::string& prefixo = "t", bool embutido = false);
     ~BancoTeste();
     BancoTeste(const BancoTeste&) = delete;
     BancoTeste& operator=(const BancoTeste&) = delete;
 
     const std::string& caminho() const { return caminho_; } // the file path
-    std::string nome() const { return "localhost:" + caminho_; } // server name and path
+    // What an attachment names: server and path, or the plain path.
+    std::string nome() const { return embutido_ ? caminho_ : "localhost:" + caminho_; }
 
     // Runs statements separated by lines ending in ";" (DDL and DML), committing each.
     void executar(const std::string& script);
@@ -31,6 +34,7 @@ public:
 
 private:
     std::string caminho_;
+    bool embutido_;
 };
 
 // The destination schema used by the stage tests and the demo.

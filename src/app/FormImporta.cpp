@@ -1,0 +1,416 @@
+#include "app/FormImporta.h"
+
+#include <algorithm>
+#include <exception>
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDesktopServices>
+#include <QFile>
+#include <QLabel>
+#include <QPainter>
+#include <QPlainTextEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QTabWidget>
+#include <QUrl>
+
+#include "app/AplicacaoImporta.h"
+#include "app/Dialogos.h"
+#include "app/FilenameEdit.h"
+#include "app/GradeProdutos.h"
+#include "app/IniFile.h"
+#include "app/ModeloProdutos.h"
+#include "app/Painel.h"
+#include "import/Importador.h"
+#include "staging/Texto.h"
+
+namespace norvo::app {
+
+namespace {
+
+// The window was designed 694 x 377 with a frame of 4-pixel borders and a 19-pixel caption;
+// the controls fill the client area that leaves.
+constexpr int LarguraCliente = 686;
+constexpr int AlturaCliente = 350;
+constexpr QPoint PosicaoJanela(77, 120);
+
+const QColor Roxo(128, 0, 128);
+const QColor Marinho(0, 0, 128);
+
+// File names travel to the core and the settings as the bytes the file system uses;
+// message texts are Latin-1 (see QString::fromLatin1 at the report).
+std::string bytesDoCaminho(const QString& caminho) { return QFile::encodeName(caminho).toStdString(); }
+QString caminhoDosBytes(const std::string& bytes) {
+    return QFile::decodeName(QByteArray::fromStdString(bytes));
+}
+
+Dialogos* dialogosDaAplicacao() {
+    if (auto* app = qobject_cast<AplicacaoImporta*>(QCoreApplication::instance()))
+        return &app->dialogos();
+    return &DialogosQt::padrao();
+}
+
+// The window was laid out for MS Sans Serif 8; where it is missing, narrow look-alikes keep
+// the captions inside their designed widths.
+QFont fonteDaJanela() {
+    QFont f(QStringLiteral("MS Sans Serif"), 8);
+    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
+                   QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
+                   QStringLiteral("DejaVu Sans Condensed")});
+    return f;
+}
+
+QFont fonteDe(const QFont& base, int pontos, bool negrito) {
+    QFont f = base;
+    if (pontos > 0) f.setPointSize(pontos);
+    f.setBold(negrito);
+    return f;
+}
+
+// The import button's glyph: a green arrow into a database drum.
+QIcon iconeImportar() {
+    QPixmap px(16, 16);
+    px.fill(Qt::transparent);
+    QPainter p(&px);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(40, 40, 40), 1));
+    p.setBrush(QColor(230, 200, 60));
+    p.drawRect(QRectF(7.5, 4.5, 7, 10));
+    p.drawEllipse(QRectF(7.5, 2.5, 7, 4));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(0, 140, 0));
+    const QPointF seta[] = {{0.5, 7}, {4, 7}, {4, 4}, {8.5, 9}, {4, 14}, {4, 11}, {0.5, 11}};
+    p.drawPolygon(seta, 7);
+    p.end();
+    QIcon icone;
+    icone.addPixmap(px, QIcon::Normal);
+    QImage cinza = px.toImage().convertToFormat(QImage::Format_ARGB32);
+    for (int y = 0; y < cinza.height(); ++y)
+        for (int x = 0; x < cinza.width(); ++x) {
+            const QColor c = cinza.pixelColor(x, y);
+            const int g = 128 + qGray(c.rgb()) / 2;
+            cinza.setPixelColor(x, y, QColor(g, g, g, c.alpha()));
+        }
+    icone.addPixmap(QPixmap::fromImage(cinza), QIcon::Disabled);
+    return icone;
+}
+
+} // namespace
+
+OpcoesJanela opcoesDaLinhaDeComando(const QStringList& argumentos) {
+    OpcoesJanela o;
+    o.cadastros = argumentos.mid(1).contains(QLatin1String(TFormImporta::SwitchCadastros));
+    return o;
+}
+
+// Marks the window busy with one kind of work for a scope and frees it however the scope
+// ends, a failure included. With marcarJa false it only frees: the core marks an import run
+// busy itself, after its confirmation.
+class TFormImporta::GuardaTrabalho {
+public:
+    GuardaTrabalho(TFormImporta& janela, Trabalho trabalho, bool marcarJa)
+        : janela_(janela), trabalho_(trabalho) {
+        if (marcarJa) janela_.marcarTrabalho(trabalho_, true);
+    }
+    ~GuardaTrabalho() { janela_.marcarTrabalho(trabalho_, false); }
+    GuardaTrabalho(const GuardaTrabalho&) = delete;
+    GuardaTrabalho& operator=(const GuardaTrabalho&) = delete;
+
+private:
+    TFormImporta& janela_;
+    Trabalho trabalho_;
+};
+
+TFormImporta::TFormImporta(const OpcoesJanela& opcoes, QWidget* pai)
+    : QMainWindow(pai),
+      pasta_(opcoes.pasta.isEmpty() ? QCoreApplication::applicationDirPath() : opcoes.pasta),
+      dialogos_(opcoes.dialogos ? opcoes.dialogos : dialogosDaAplicacao()),
+      importador_(std::make_unique<Importador>(*this)) {
+    if (!pasta_.endsWith(u'/')) pasta_ += u'/';
+    setObjectName(QStringLiteral("FormImporta"));
+    setWindowTitle(textos::TituloJanela);
+    setFont(fonteDaJanela());
+    montar(opcoes.cadastros);
+    importador_->setPastaLogs(bytesDoCaminho(pasta_));
+    move(PosicaoJanela);
+    resize(LarguraCliente, AlturaCliente);
+}
+
+TFormImporta::~TFormImporta() {
+    // The grid must stop listening before the table goes (closing it notifies).
+    DtsCDsProdutos->desligar();
+    importador_.reset();
+}
+
+void TFormImporta::montar(bool cadastros) {
+    auto* fundo = new Painel(this, Painel::Chanfro::Nenhum);
+    setCentralWidget(fundo);
+
+    PanelCabecalho = new Painel(fundo, Painel::Chanfro::Alto);
+    PanelCabecalho->setObjectName(QStringLiteral("PanelCabecalho"));
+    fundo->alinhar(PanelCabecalho, Painel::Borda::Topo, 297);
+
+    PageControl = new QTabWidget(PanelCabecalho);
+    PageControl->setObjectName(QStringLiteral("PageControl"));
+    PanelCabecalho->alinhar(PageControl, Painel::Borda::Topo, 193);
+    TB_NORVO = new QWidget;
+    TB_NORVO->setObjectName(QStringLiteral("TB_NORVO"));
+    PageControl->addTab(TB_NORVO, QStringLiteral("Norvo"));
+    PageControl->setCurrentWidget(TB_NORVO);
+
+    auto caixa = [this](const char* nome, const QString& rotulo, QRect onde, bool visivel) {
+        auto* c = new QCheckBox(rotulo, TB_NORVO);
+        c->setObjectName(QLatin1String(nome));
+        c->setGeometry(onde);
+        c->setVisible(visivel);
+        return c;
+    };
+    CheckBoxProdutos = caixa("CheckBoxProdutos", QStringLiteral("Produtos"), {8, 12, 63, 17}, true);
+    CheckBoxClientes = caixa("CheckBoxClientes", QStringLiteral("Clientes"), {8, 32, 63, 17}, cadastros);
+    CheckBoxFornec = caixa("CheckBoxFornec", QStringLiteral("Fornecedores"), {8, 54, 96, 17}, cadastros);
+
+    DtsCDsProdutos = new ModeloProdutos(importador_->CdsProdutos, *dialogos_, this);
+    DtsCDsProdutos->setObjectName(QStringLiteral("DtsCDsProdutos"));
+    DBGrid1 = new GradeProdutos(*dialogos_, TB_NORVO);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setModel(DtsCDsProdutos);
+    DBGrid1->setGeometry(128, 8, 537, 120);
+
+    Panel1 = new Painel(PanelCabecalho, Painel::Chanfro::Baixo, Painel::Chanfro::Alto);
+    Panel1->setObjectName(QStringLiteral("Panel1"));
+    PanelCabecalho->alinhar(Panel1, Painel::Borda::Base, 144);
+    Panel1->raise();
+
+    BitBtnLerCSVProdutos = new QPushButton(QStringLiteral("Ler Arquivo CSV de produtos"), Panel1);
+    BitBtnLerCSVProdutos->setObjectName(QStringLiteral("BitBtnLerCSVProdutos"));
+    BitBtnLerCSVProdutos->setGeometry(456, 3, 177, 25);
+    connect(BitBtnLerCSVProdutos, &QPushButton::clicked, this,
+            &TFormImporta::BitBtnLerCSVProdutosClick);
+
+    Label1 = new QLabel(QStringLiteral("Base de Dados Destino"), Panel1);
+    Label1->setObjectName(QStringLiteral("Label1"));
+    Label1->setFont(fonteDe(font(), 12, true));
+    Label1->move(117, 56);
+    Label1->adjustSize();
+
+    BitBtnImportar = new QPushButton(iconeImportar(), QStringLiteral("Importar"), Panel1);
+    BitBtnImportar->setObjectName(QStringLiteral("BitBtnImportar"));
+    BitBtnImportar->setFont(fonteDe(font(), 0, true));
+    BitBtnImportar->setIconSize(QSize(16, 16));
+    BitBtnImportar->setGeometry(18, 62, 93, 44);
+    connect(BitBtnImportar, &QPushButton::clicked, this, &TFormImporta::BitBtnImportarClick);
+
+    FilenameEditDestino = new FilenameEdit(Panel1);
+    FilenameEditDestino->setObjectName(QStringLiteral("FilenameEditDestino"));
+    FilenameEditDestino->setFont(fonteDe(font(), 12, true));
+    FilenameEditDestino->setGeometry(117, 79, 521, 27);
+    FilenameEditDestino->setEscolher(
+        [this](const QString& atual) { return dialogos_->escolherBanco(this, atual); });
+    connect(FilenameEditDestino, &FilenameEdit::textChanged, this,
+            &TFormImporta::FilenameEditDestinoChange);
+
+    Button1 = new QPushButton(QStringLiteral("Testar Conexão"), Panel1);
+    Button1->setObjectName(QStringLiteral("Button1"));
+    Button1->setGeometry(528, 111, 110, 25);
+    connect(Button1, &QPushButton::clicked, this, &TFormImporta::Button1Click);
+
+    MemoCSV = new QPlainTextEdit(Panel1);
+    MemoCSV->setObjectName(QStringLiteral("MemoCSV"));
+    MemoCSV->setGeometry(608, 40, 161, 89);
+    MemoCSV->setLineWrapMode(QPlainTextEdit::NoWrap);
+    MemoCSV->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    MemoCSV->setVisible(false);
+
+    PanelCorpo = new Painel(fundo, Painel::Chanfro::Nenhum);
+    PanelCorpo->setObjectName(QStringLiteral("PanelCorpo"));
+    fundo->alinhar(PanelCorpo, Painel::Borda::Esquerda, 273);
+
+    LabelObs = new QLabel(PanelCorpo);
+    LabelObs->setObjectName(QStringLiteral("LabelObs"));
+    LabelObs->setFont(fonteDe(font(), 10, true));
+    QPalette roxo = LabelObs->palette();
+    roxo.setColor(QPalette::WindowText, Roxo);
+    LabelObs->setPalette(roxo);
+    LabelObs->move(8, 12);
+
+    LabelTotalProdutos = new QLabel(QStringLiteral("Total produtos"), PanelCorpo);
+    LabelTotalProdutos->setObjectName(QStringLiteral("LabelTotalProdutos"));
+    LabelTotalProdutos->move(16, 32);
+    LabelTotalProdutos->adjustSize();
+
+    GaugeImportando = new QProgressBar(fundo);
+    GaugeImportando->setObjectName(QStringLiteral("GaugeImportando"));
+    QPalette marinho = GaugeImportando->palette();
+    marinho.setColor(QPalette::Highlight, Marinho);
+    marinho.setColor(QPalette::Base, Qt::white);
+    GaugeImportando->setPalette(marinho);
+    GaugeImportando->setFormat(QStringLiteral("%p%"));
+    GaugeImportando->setTextVisible(true);
+    GaugeImportando->setAlignment(Qt::AlignCenter);
+    GaugeImportando->setRange(0, 100);
+    GaugeImportando->setValue(0);
+    fundo->alinhar(GaugeImportando, Painel::Borda::Direita, 402);
+}
+
+// ---- window events -----------------------------------------------------------------
+
+void TFormImporta::showEvent(QShowEvent* e) {
+    QMainWindow::showEvent(e);
+    if (!e->spontaneous()) comRelatorio([this] { FormShow(); });
+}
+
+void TFormImporta::FormShow() {
+    LabelObs->setText(QStringLiteral("Status da importação"));
+    LabelObs->adjustSize();
+    const IniFile config(bytesDoCaminho(caminhoConfig()));
+    FilenameEditDestino->setText(caminhoDosBytes(config.ler(SecaoConfig, ChaveDestino)));
+    const std::string origem = config.ler(SecaoConfig, ChaveOrigem);
+    if (!origem.empty()) importador_->setOrigem(origem);
+}
+
+bool TFormImporta::ocupada() const { return trabalhos_ != 0 || importador_->Importando(); }
+
+bool TFormImporta::FormCloseQuery() const { return !ocupada(); }
+
+void TFormImporta::FormClose() {
+    IniFile config(bytesDoCaminho(caminhoConfig()));
+    config.gravar(SecaoConfig, ChaveDestino, bytesDoCaminho(FilenameEditDestino->text()));
+}
+
+void TFormImporta::closeEvent(QCloseEvent* e) {
+    if (!FormCloseQuery()) {
+        e->ignore();
+        return;
+    }
+    // A settings file that cannot be written is reported, but must not keep the operator
+    // from leaving the program.
+    comRelatorio([this] { FormClose(); });
+    e->accept();
+}
+
+void TFormImporta::FilenameEditDestinoChange() {
+    const QString texto = FilenameEditDestino->text();
+    if (texto.contains(u'"')) {
+        // Runs this handler again with the clean text, which then reaches the core.
+        FilenameEditDestino->setText(QString(texto).remove(u'"'));
+        return;
+    }
+    importador_->setDestino(bytesDoCaminho(texto));
+}
+
+// ---- buttons --------------------------------------------------------------------------
+
+void TFormImporta::BitBtnLerCSVProdutosClick() {
+    comRelatorio([this] {
+        if (ocupada()) return;
+        const auto arquivo = dialogos_->escolherArquivoCSV(this, ultimoCSV_);
+        if (!arquivo) return;
+        ultimoCSV_ = *arquivo;
+
+        GuardaTrabalho guarda(*this, Leitura, true);
+        MemoCSV->clear();
+        const int total = importador_->LerArquivoCSV(bytesDoCaminho(*arquivo));
+
+        QFile f(*arquivo);
+        if (f.open(QIODevice::ReadOnly)) {
+            QByteArray dados = f.readAll();
+            if (const auto nul = dados.indexOf('\0'); nul >= 0) dados.truncate(nul);
+            MemoCSV->setPlainText(QString::fromLatin1(
+                staging::ParaLatin1(std::string_view(dados.constData(), dados.size()))));
+        }
+        LabelTotalProdutos->setText(QStringLiteral("Total do Contador: %1").arg(total));
+        LabelTotalProdutos->adjustSize();
+    });
+}
+
+void TFormImporta::Button1Click() {
+    comRelatorio([this] {
+        if (ocupada()) return;
+        importador_->Connectar(true);
+    });
+}
+
+void TFormImporta::BitBtnImportarClick() {
+    comRelatorio([this] {
+        if (ocupada()) return;
+        GuardaTrabalho guarda(*this, Importacao, false);
+        importador_->BitBtnImportarClick([this](Opcao opcao) {
+            switch (opcao) {
+            case Opcao::Clientes: return CheckBoxClientes->isChecked();
+            case Opcao::Fornecedores: return CheckBoxFornec->isChecked();
+            case Opcao::Produtos: return CheckBoxProdutos->isChecked();
+            }
+            return false;
+        });
+    });
+}
+
+// ---- busy state ---------------------------------------------------------------------
+
+void TFormImporta::marcarTrabalho(Trabalho t, bool ativo) {
+    trabalhos_ = ativo ? (trabalhos_ | t) : (trabalhos_ & ~t);
+    // While a run or a reading goes on, nothing may start another one or change the
+    // destination under it; closing is refused separately (FormCloseQuery).
+    const bool livre = trabalhos_ == 0;
+    for (QWidget* w : {static_cast<QWidget*>(BitBtnImportar), static_cast<QWidget*>(Button1),
+                       static_cast<QWidget*>(BitBtnLerCSVProdutos),
+                       static_cast<QWidget*>(FilenameEditDestino)})
+        w->setEnabled(livre);
+}
+
+void TFormImporta::comRelatorio(const std::function<void()>& acao) {
+    try {
+        acao();
+    } catch (const std::exception& e) {
+        relatarFalha(e);
+    }
+}
+
+void TFormImporta::relatarFalha(const std::exception& e) {
+    dialogos_->falha(this, textoDaFalha(QString::fromLatin1(e.what())));
+}
+
+// ---- Operador -----------------------------------------------------------------------
+
+void TFormImporta::gauge(int minimo, int maximo, int progresso) {
+    if (maximo <= minimo) {
+        // An empty range shows 0 %, not the busy animation Qt uses for it.
+        GaugeImportando->setRange(minimo, minimo + 1);
+        GaugeImportando->setValue(minimo);
+    } else {
+        GaugeImportando->setRange(minimo, maximo);
+        GaugeImportando->setValue(std::clamp(progresso, minimo, maximo));
+    }
+    GaugeImportando->update();
+}
+
+void TFormImporta::status(const std::string& texto) {
+    LabelObs->setText(QString::fromLatin1(texto));
+    LabelObs->adjustSize();
+}
+
+void TFormImporta::mostraMensagem(const std::string& texto, bool aviso) {
+    dialogos_->mostraMensagem(this, QString::fromLatin1(texto), aviso);
+}
+
+bool TFormImporta::confirma(const std::string& texto) {
+    return dialogos_->confirma(this, QString::fromLatin1(texto));
+}
+
+void TFormImporta::mensagem(const std::string& texto) {
+    dialogos_->mensagem(this, QString::fromLatin1(texto));
+}
+
+void TFormImporta::abrirArquivo(const std::string& nome, const std::string& pasta) {
+    // Handed to the desktop; the viewer's fate is not our concern.
+    QDesktopServices::openUrl(QUrl::fromLocalFile(caminhoDosBytes(pasta + nome)));
+}
+
+void TFormImporta::processarEventos() { QCoreApplication::processEvents(); }
+
+void TFormImporta::ocupado(bool sim) { marcarTrabalho(Importacao, sim); }
+
+} // namespace norvo::app

@@ -1,0 +1,123 @@
+#pragma once
+#include <functional>
+#include <memory>
+
+#include <QMainWindow>
+#include <QString>
+#include <QStringList>
+
+#include "import/Operador.h"
+
+class QCheckBox;
+class QLabel;
+class QPlainTextEdit;
+class QProgressBar;
+class QPushButton;
+class QTabWidget;
+
+namespace norvo {
+class Importador;
+}
+
+namespace norvo::app {
+
+class Dialogos;
+class FilenameEdit;
+class GradeProdutos;
+class ModeloProdutos;
+class Painel;
+
+struct OpcoesJanela {
+    // Shows the client and supplier options, hidden in normal use (switch --cadastros).
+    bool cadastros = false;
+    // The executable's folder, ending with its separator: Config.ini and the logs live
+    // there. Empty means QCoreApplication::applicationDirPath() + "/".
+    QString pasta;
+    // The dialogs; null means those of the application (real boxes unless replaced).
+    Dialogos* dialogos = nullptr;
+};
+
+// The options given on the command line.
+OpcoesJanela opcoesDaLinhaDeComando(const QStringList& argumentos);
+
+// The program's one window. It drives the import core and is the operator the core talks to.
+class TFormImporta : public QMainWindow, public Operador {
+    Q_OBJECT
+public:
+    static constexpr const char* SwitchCadastros = "--cadastros";
+    static constexpr const char* NomeConfig = "Config.ini";
+    static constexpr const char* SecaoConfig = "Bancos";
+    static constexpr const char* ChaveDestino = "Destino";
+    static constexpr const char* ChaveOrigem = "Origem";
+
+    explicit TFormImporta(const OpcoesJanela& opcoes = {}, QWidget* pai = nullptr);
+    ~TFormImporta() override;
+
+    Importador& importador() { return *importador_; }
+    QString caminhoConfig() const { return pasta_ + QLatin1String(NomeConfig); }
+
+    // Whether closing would be refused now: an import run or a file reading is going on.
+    bool ocupada() const;
+
+    // Operador
+    void gauge(int minimo, int maximo, int progresso) override;
+    void status(const std::string& texto) override;
+    void mostraMensagem(const std::string& texto, bool aviso) override;
+    bool confirma(const std::string& texto) override;
+    void mensagem(const std::string& texto) override;
+    void abrirArquivo(const std::string& nome, const std::string& pasta) override;
+    void processarEventos() override;
+    void ocupado(bool sim) override;
+
+public slots:
+    void BitBtnLerCSVProdutosClick();
+    void Button1Click();
+    void BitBtnImportarClick();
+    void FilenameEditDestinoChange();
+
+protected:
+    void showEvent(QShowEvent* e) override;
+    void closeEvent(QCloseEvent* e) override;
+
+private:
+    enum Trabalho { Importacao = 1, Leitura = 2 };
+    class GuardaTrabalho;
+
+    void FormShow();
+    bool FormCloseQuery() const;
+    void FormClose();
+
+    void montar(bool cadastros);
+    void marcarTrabalho(Trabalho t, bool ativo);
+    // Runs a handler; what it lets through is shown as the default failure report.
+    void comRelatorio(const std::function<void()>& acao);
+    void relatarFalha(const std::exception& e);
+
+    QString pasta_;
+    Dialogos* dialogos_;
+    std::unique_ptr<Importador> importador_;
+    int trabalhos_ = 0;
+    QString ultimoCSV_;
+
+    Painel* PanelCabecalho = nullptr;
+    QTabWidget* PageControl = nullptr;
+    QWidget* TB_NORVO = nullptr;
+    QCheckBox* CheckBoxProdutos = nullptr;
+    QCheckBox* CheckBoxClientes = nullptr;
+    QCheckBox* CheckBoxFornec = nullptr;
+    GradeProdutos* DBGrid1 = nullptr;
+    ModeloProdutos* DtsCDsProdutos = nullptr;
+    Painel* Panel1 = nullptr;
+    QPushButton* BitBtnLerCSVProdutos = nullptr;
+    QLabel* Label1 = nullptr;
+    QPushButton* BitBtnImportar = nullptr;
+    FilenameEdit* FilenameEditDestino = nullptr;
+    QPushButton* Button1 = nullptr;
+    QPlainTextEdit* MemoCSV = nullptr;
+    Painel* PanelCorpo = nullptr;
+    QLabel* LabelObs = nullptr;
+    QLabel* LabelTotalProdutos = nullptr;
+    QProgressBar* GaugeImportando = nullptr;
+};
+
+} // namespace norvo::app

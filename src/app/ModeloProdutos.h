@@ -1,0 +1,57 @@
+#pragma once
+#include <functional>
+
+#include <QAbstractTableModel>
+
+#include "staging/StagingTable.h"
+
+namespace norvo::app {
+
+class Dialogos;
+
+// The staging table CdsProdutos as the grid sees it: one row per record, one column per
+// field titled with the field's name. Edits go through the table's own storage rules; a
+// value the table refuses is reported and the cell keeps what it had.
+class ModeloProdutos : public QAbstractTableModel, private staging::StagingTable::Listener {
+    Q_OBJECT
+public:
+    ModeloProdutos(staging::StagingTable& tabela, Dialogos& dialogos, QObject* pai = nullptr);
+    ~ModeloProdutos() override;
+
+    // Stops following the table (before the table itself goes away).
+    void desligar();
+
+    int rowCount(const QModelIndex& pai = QModelIndex()) const override;
+    int columnCount(const QModelIndex& pai = QModelIndex()) const override;
+    QVariant data(const QModelIndex& indice, int papel = Qt::DisplayRole) const override;
+    QVariant headerData(int secao, Qt::Orientation orientacao,
+                        int papel = Qt::DisplayRole) const override;
+    Qt::ItemFlags flags(const QModelIndex& indice) const override;
+    bool setData(const QModelIndex& indice, const QVariant& valor,
+                 int papel = Qt::EditRole) override;
+
+    // A new empty record below the last one; false when the table is closed or refuses.
+    bool acrescentar();
+    // Removes a record; the question is the grid's business.
+    bool excluir(int linha);
+    // The grid moved: the table's current record follows.
+    void tornarAtual(int linha);
+
+signals:
+    // The table's current record changed (a reading, a run walking it, an edit).
+    void registroAtual(int linha);
+
+private:
+    void tableReset() override;
+    void currentChanged(int row) override;
+    void sincronizar(int atual);
+    bool naFaixa(int linha) const;
+    bool tentar(const std::function<void()>& acao) const;
+
+    staging::StagingTable* tabela_;
+    Dialogos& dialogos_;
+    int linhas_ = 0;
+    bool movendo_ = false;
+};
+
+} // namespace norvo::app

@@ -1,0 +1,43 @@
+#pragma once
+#include "import/Operador.h"
+
+#include <cstdio>
+#include <string>
+
+namespace norvo::cli {
+
+// The operator on a terminal: notices and failures as text, a progress bar per stage
+// (plain lines when the output is not a terminal), questions on the terminal.
+class OperadorTerminal : public Operador {
+public:
+    OperadorTerminal(bool sim, std::FILE* saida, std::FILE* entrada);
+
+    void gauge(int minimo, int maximo, int progresso) override;
+    void status(const std::string& texto) override;
+    void mostraMensagem(const std::string& texto, bool aviso) override;
+    bool confirma(const std::string& texto) override;
+    void mensagem(const std::string& texto) override;
+    void abrirArquivo(const std::string& nome, const std::string& pasta) override;
+    void processarEventos() override {}
+    void ocupado(bool sim) override;
+
+    bool iniciouExecucao() const { return iniciou_; }
+    void imprimir(const std::string& latin1);
+
+private:
+    void terminarBarra();
+
+    bool sim_;
+    std::FILE* saida_;
+    std::FILE* entrada_;
+    bool terminal_;
+    bool iniciou_ = false;
+    bool barraAberta_ = false;
+    std::string etapa_;
+    int ultimoPercentual_ = -1;
+};
+
+// Latin-1 bytes as UTF-8, for a terminal.
+std::string paraUtf8(const std::string& latin1);
+
+} // namespace norvo::cli

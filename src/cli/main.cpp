@@ -1,0 +1,85 @@
+// importa-norvo-cli: the import run without a window, for scripted migrations.
+#include "cli/Argumentos.h"
+#include "cli/OperadorTerminal.h"
+#include "import/Importador.h"
+
+#include <unistd.h>
+
+#include <climits>
+#include <cstdio>
+#include <stdexcept>
+
+using namespace norvo;
+
+namespace {
+
+std::string pastaDoExecutavel()
+{
+    char buf[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0)
+        return "./";
+    std::string caminho(buf, static_cast<size_t>(n));
+    return caminho.substr(0, caminho.rfind('/') + 1);
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    cli::Argumentos args;
+    try {
+        args = cli::lerArgumentos(std::vector<std::string>(argv + 1, argv + argc));
+    } catch (const std::invalid_argument& e) {
+        std::fprintf(stderr, "importa-norvo-cli: %s\n\n%s", e.what(), cli::kAjuda);
+        return 2;
+    }
+    if (args.ajuda) {
+        std::fputs(cli::kAjuda, stdout);
+        return 0;
+    }
+
+    cli::OperadorTerminal op(args.sim, stdout, stdin);
+    Importador imp(op);
+    std::string pasta = args.pastaLogs.value_or(pastaDoExecutavel());
+    if (!pasta.empty() && pasta.back() != '/')
+        pasta += '/';
+    imp.setPastaLogs(pasta);
+    imp.setDestino(args.destino);
+    if (args.origem)
+        imp.setOrigem(*args.origem);
+
+    if (args.produtos) {
+        try {
+            const int n = imp.LerArquivoCSV(args.csv);
+            op.imprimir("Total do Contador: " + std::to_string(n));
+        } catch (const std::exception& e) {
+            op.imprimir(e.what());
+            return 2;
+        }
+    }
+
+    try {
+        imp.BitBtnImportarClick([&](Opcao o) {
+            switch (o) {
+            case Opcao::Clientes: return args.clientes;
+            case Opcao::Fornecedores: return args.fornecedores;
+            case Opcao::Produtos: return args.produtos;
+            }
+            return false;
+        });
+    } catch (const std::exception& e) {
+        op.imprimir(e.what()); // a closing step failed (a log that cannot be written)
+    }
+    if (!op.iniciouExecucao())
+        return 2; // not connected, or not confirmed: nothing was touched
+
+    for (const ResumoEtapa& r : imp.resumo()) {
+        std::string linha = r.nome + ": " + std::to_string(r.gravados) + " gravados, " +
+                            std::to_string(r.falhas) + " falhas";
+        if (r.falhou)
+            linha += ", etapa interrompida";
+        op.imprimir(linha);
+    }
+    return imp.ultimaExecucaoComErros() ? 1 : 0;
+}

@@ -1,0 +1,83 @@
+// The sequence register and the code lookups. Lookups build their text from quoted values,
+// as the destination's own tools do; values are quoted, so no text can break the statement.
+#include "import/Importador.h"
+#include "import/Textos.h"
+#include "staging/Texto.h"
+
+namespace norvo {
+
+using staging::Citar;
+
+void Importador::GravaCodigoSequencial(const std::string& tabela, int valor)
+{
+    db::DataSet& ds = IBDataSetGeraCodFB;
+    try {
+        if (ds.isOpen())
+            ds.close();
+        ds.clearSQL();
+        ds.addLine(" SELECT * FROM GERACODIGO WHERE GER_TABELA = " + Citar(tabela));
+        struct Fechar {
+            db::DataSet& ds;
+            ~Fechar() { ds.close(); }
+        } fechar{ds};
+        ds.open();
+        if (ds.isEmpty()) {
+            ds.insert();
+            ds.setFieldAsInteger("GER_VALOR", valor);
+            ds.setFieldAsString("GER_TABELA", tabela);
+        } else {
+            ds.edit();
+            ds.setFieldAsInteger("GER_VALOR", valor);
+        }
+        ds.post();
+        ds.transaction()->commitRetaining();
+    } catch (const std::exception& e) {
+        op.mensagem(textos::FalhaSequencial + e.what());
+        ds.transaction()->rollbackRetaining();
+    }
+}
+
+namespace {
+
+int buscarCodigo(db::Query& q, const std::string& linha1, const std::string& linha2, const char* campo)
+{
+    q.close();
+    q.clearSQL();
+    q.addLine(linha1);
+    q.addLine(linha2);
+    q.open();
+    return q.recordCount() > 0 ? q.fieldByName(campo).asInteger() : 0;
+}
+
+} // namespace
+
+int Importador::BuscaCodigoUnidade(const std::string& descricao)
+{
+    return buscarCodigo(IBQueryAuxFB, "SELECT UNI_CODIGO FROM TIPOUNIDADE ",
+                        "WHERE UNI_DESCRICAO = " + Citar(staging::MaiusculasSimples(descricao)), "UNI_CODIGO");
+}
+
+int Importador::BuscaCodigoNCM(const std::string& ncm)
+{
+    return buscarCodigo(IBQueryAuxFB, "SELECT NCM_CODIGO FROM CODIGONCM",
+                        "WHERE NCM_CODIGOSTRING = " + Citar(ncm), "NCM_CODIGO");
+}
+
+int Importador::BuscaCodigoCidade(const std::string& nome)
+{
+    int resultado = 0;
+    try {
+        db::Query q;
+        q.setDatabase(&IBDatabaseDestino);
+        q.setTransaction(IBDatabaseDestino.defaultTransaction());
+        resultado = buscarCodigo(q, "SELECT CID_CODIGO FROM CIDADE",
+                                 "WHERE CID_NOME=" + Citar(staging::MaiusculasLatin1(nome)), "CID_CODIGO");
+    } catch (const std::exception& e) {
+        if (ListaErros)
+            ListaErros->push_back(textos::ErroCidade + nome + "\r\n" + e.what() + "\r\n");
+        resultado = 0;
+    }
+    return resultado;
+}
+
+} // namespace norvo

@@ -1,0 +1,257 @@
+// The four stages that rebuild the destination's product data from the staging table.
+#include "import/Etapa.h"
+#include "import/Textos.h"
+#include "staging/Texto.h"
+
+#include <string>
+
+namespace norvo {
+
+using staging::Citar;
+using staging::StagingTable;
+
+namespace {
+
+// Days since 1970-01-01 of a civil date, and back (proleptic Gregorian).
+long diasDesdeEpoca(int y, int m, int d)
+{
+    y -= m <= 2;
+    const long era = (y >= 0 ? y : y - 399) / 400;
+    const long yoe = y - era * 400;
+    const long doy = (153 * (m + (m > 2 ? -3 : 9)) + 2) / 5 + d - 1;
+    const long doe = yoe * 365 + yoe / 4 - yoe / 100 + doy;
+    return era * 146097 + doe - 719468;
+}
+
+db::DateTime dataDeDias(long z)
+{
+    z += 719468;
+    const long era = (z >= 0 ? z : z - 146096) / 146097;
+    const long doe = z - era * 146097;
+    const long yoe = (doe - doe / 1460 + doe / 36524 - doe / 146096) / 365;
+    const long doy = doe - (365 * yoe + yoe / 4 - yoe / 100);
+    const long mp = (5 * doy + 2) / 153;
+    const int d = static_cast<int>(doy - (153 * mp + 2) / 5 + 1);
+    const int m = static_cast<int>(mp < 10 ? mp + 3 : mp - 9);
+    const int y = static_cast<int>(yoe + era * 400 + (m <= 2));
+    return db::DateTime{y, m, d, 0, 0, 0};
+}
+
+db::DateTime menosDias(const db::DateTime& dia, int dias)
+{
+    return dataDeDias(diasDesdeEpoca(dia.year, dia.month, dia.day) - dias);
+}
+
+class Unidades : public EtapaDoEstagio {
+public:
+    explicit Unidades(Importador& imp)
+        : EtapaDoEstagio(imp, {"ImportaUnidades", textos::StatusUnidades, " DELETE FROM TIPOUNIDADE ",
+                               textos::FalhaUnidades})
+    {
+    }
+
+protected:
+    void primeiro() override
+    {
+        EtapaDoEstagio::primeiro();
+        contador_ = 1;
+    }
+
+    void registro() override
+    {
+        const std::string u = imp.CdsProdutos.asText(staging::UNIDADE);
+        if (staging::EhBranco(u))
+            return;
+        db::Query& q = imp.IBQueryFireBird;
+        q.close();
+        q.clearSQL();
+        q.addLine("SELECT * FROM TIPOUNIDADE");
+        q.addLine("WHERE UNI_UNIDADE=" + Citar(u));
+        q.open();
+        if (!q.isEmpty())
+            return;
+        const std::string maiuscula = staging::MaiusculasLatin1(u);
+        redefinir(" INSERT INTO TIPOUNIDADE  VALUES (" + std::to_string(contador_) + " , " + Citar(maiuscula) +
+                  " , " + Citar(maiuscula.substr(0, 2)) + ") ");
+        guardaLinha(
+            [&] {
+                q.execute();
+                commitRetaining();
+                ++contador_; // a failed insert leaves its code to the next unit
+            },
+            [&](const std::string& msg) { erro(textos::ErroUnidade + u + "\r\n" + msg + "\r\n"); });
+    }
+
+    void depois() override { imp.GravaCodigoSequencial("TIPOUNIDADE", contador_); }
+
+private:
+    int contador_ = 1;
+};
+
+class NCM : public EtapaDoEstagio {
+public:
+    explicit NCM(Importador& imp)
+        : EtapaDoEstagio(imp, {"ImportaNCM", textos::StatusNCM, " DELETE FROM CODIGONCM ", textos::FalhaNCM})
+    {
+    }
+
+protected:
+    void primeiro() override
+    {
+        EtapaDoEstagio::primeiro();
+        contador_ = 1;
+    }
+
+    void registro() override
+    {
+        const std::string c = imp.CdsProdutos.asText(staging::NCM);
+        db::Query& q = imp.IBQueryFireBird;
+        q.close();
+        q.clearSQL();
+        q.addLine("SELECT * FROM CODIGONCM");
+        q.addLine("WHERE NCM_CODIGOSTRING=" + Citar(c));
+        q.open();
+        if (!q.isEmpty())
+            return;
+        redefinir(" INSERT INTO CODIGONCM(NCM_DESCRICAO , NCM_CODIGO , NCM_CODIGOSTRING)  VALUES(" +
+                  Citar(c.substr(0, 40)) + " , " + std::to_string(contador_) + " , " + Citar(c) + ") ");
+        ++contador_; // a failed insert uses up its code
+        guardaLinha([&] { q.execute(); },
+                    [&](const std::string& msg) { erro(textos::ErroNCM + c + "\r\n" + msg + "\r\n"); });
+        imp.gaugeAvancar();
+        commitRetaining(); // after a failed insert too; a failing commit ends the stage
+    }
+
+    // The gauge moves per attempted insert (in registro); events after every record.
+    void avancar() override
+    {
+        proximo();
+        eventos();
+    }
+
+private:
+    int contador_ = 1;
+};
+
+const char* const kInsertProduto =
+    " INSERT INTO PRODUTO(PRO_CODIGO, PRO_IPI, CONSIDERARMERCADORIA, PRO_NOME,  LIN_CODIGO, FIL_CODIGO, "
+    "DEP_CODIGO, GRU_CODIGO, SUB_CODIGO, ICM_CODIGO,  PRO_ESTOQMIN, PRO_CAMINHOIMAGEM, PRO_PISCOFINS, "
+    "PRO_SUBSTITUIDO,  PRO_COMPOSTO, PRO_RS_COMPETITIVO, PRO_CUSTO_AUTOMATICO, PRO_PRAZO_VALIDADE,  "
+    "PRO_GRUPO, STATUS_REGISTRO, PRO_BLOQUEADO, PRO_CODIGOPROPRIO, PRO_TIPO,  PRO_INATIVO, MSG_CODIGO, "
+    "PRO_DIFER_PARCIAL, PRO_QTDNACAIXA, FOR_CODIGO,  PRO_PERCCOFINS, PRO_PERCPIS, NCM_CODIGO, PRO_MVA,  "
+    "PRO_CODPIS, PRO_CODCOFINS,UNI_CODIGO,PRO_CODBARRAS,NAT_CODOPERA_NFCE)  "
+    "VALUES(:PRO_CODIGO,:PRO_IPI,:CONSIDERARMERCADORIA,:PRO_NOME, :LIN_CODIGO,:FIL_CODIGO,:DEP_CODIGO,"
+    ":GRU_CODIGO,:SUB_CODIGO,:ICM_CODIGO, :PRO_ESTOQMIN,:PRO_CAMINHOIMAGEM,:PRO_PISCOFINS,:PRO_SUBSTITUIDO, "
+    ":PRO_COMPOSTO,:PRO_RS_COMPETITIVO,:PRO_CUSTO_AUTOMATICO,:PRO_PRAZO_VALIDADE, :PRO_GRUPO,"
+    ":STATUS_REGISTRO,:PRO_BLOQUEADO,:PRO_CODIGOPROPRIO,:PRO_TIPO, :PRO_INATIVO,:MSG_CODIGO,"
+    ":PRO_DIFER_PARCIAL,:PRO_QTDNACAIXA,:FOR_CODIGO, :PRO_PERCCOFINS,:PRO_PERCPIS,:NCM_CODIGO,:PRO_MVA, "
+    ":PRO_CODPIS,:PRO_CODCOFINS,:UNI_CODIGO,:PRO_CODBARRAS,:NAT_CODOPERA_NFCE)";
+
+class Produtos : public EtapaDoEstagio {
+public:
+    explicit Produtos(Importador& imp)
+        : EtapaDoEstagio(imp, {"ImportaProdutos", textos::StatusProdutos, " DELETE FROM PRODUTO ",
+                               textos::FalhaProdutos})
+    {
+    }
+
+protected:
+    void prepararInsercao() override { redefinir(kInsertProduto); }
+
+    void registro() override
+    {
+        const StagingTable& t = imp.CdsProdutos;
+        db::Query& q = imp.IBQueryFireBird;
+        const std::string codigo = t.asText(staging::COD_PRODUTO);
+        q.paramByName("PRO_CODIGO").setAsString(codigo);
+        q.paramByName("PRO_CODIGOPROPRIO").setAsString(codigo.substr(0, 10));
+        q.paramByName("UNI_CODIGO").setAsInteger(imp.BuscaCodigoUnidade(t.asText(staging::UNIDADE)));
+        q.paramByName("PRO_CODBARRAS").setAsString("");
+        q.paramByName("PRO_IPI").setAsCurrency(0);
+        q.paramByName("CONSIDERARMERCADORIA").setAsString("T");
+        q.paramByName("PRO_NOME").setAsString(t.asText(staging::DESCRICAO));
+        q.paramByName("FIL_CODIGO").setAsInteger(1);
+        q.paramByName("PRO_PISCOFINS").setAsString("F");
+        q.paramByName("PRO_SUBSTITUIDO").setAsString("F");
+        q.paramByName("NCM_CODIGO").setAsInteger(imp.BuscaCodigoNCM(t.asText(staging::NCM)));
+        q.paramByName("PRO_PERCCOFINS").setAsFloat(0.0);
+        q.paramByName("PRO_PERCPIS").setAsFloat(0.0);
+        q.paramByName("PRO_MVA").setAsCurrency(0);
+        q.paramByName("PRO_CODPIS").setAsString(t.asText(staging::PIS));
+        q.paramByName("PRO_CODCOFINS").setAsString(t.asText(staging::COFINS));
+        guardaLinha(
+            [&] {
+                // A bad ICMS is this record's failure, not the end of every later product.
+                q.paramByName("ICM_CODIGO").setAsInteger(t.asInteger(staging::ICMS));
+                q.execute();
+                commitRetaining();
+            },
+            [&](const std::string& msg) { erro(textos::ErroProduto + codigo + "\r\n" + msg + "\r"); });
+    }
+
+    void depois() override
+    {
+        db::Query& aux = imp.IBQueryAuxFB;
+        aux.close();
+        aux.clearSQL();
+        aux.addLine("UPDATE PRODUTO SET PROD_REVENDA = 'N', PRO_CONTROLADO = 'F',");
+        aux.addLine("PRO_BLOQUEADO = 'F', PRO_INATIVO = 'F'");
+        aux.execute();
+        aux.transaction()->commitRetaining();
+    }
+};
+
+class Precos : public EtapaDoEstagio {
+public:
+    explicit Precos(Importador& imp)
+        : EtapaDoEstagio(imp, {"ImportaPrecos", textos::StatusPrecos, "DELETE FROM ITENSLISTA ", textos::FalhaPrecos})
+    {
+    }
+
+protected:
+    bool statusAposRemover() const override { return true; }
+    std::string textoStatus() const override
+    {
+        return textos::StatusPrecos + "(" + std::to_string(imp.CdsProdutos.recordCount()) + ")";
+    }
+
+    void prepararInsercao() override
+    {
+        redefinir(" INSERT INTO ITENSLISTA (UNI_CODIGO, LST_CODIGO, ITL_DATAVIGENCIA, PRO_CODIGO,  ITL_PRECOATUAL, "
+                  "ITL_DATAALTERA, COM_CODIGO, ITL_PRECOANTERIOR,  ITL_MUDAPRECO, ITL_PRECOCUSTO)  "
+                  "VALUES(:UNI_CODIGO, :LST_CODIGO, :ITL_DATAVIGENCIA, :PRO_CODIGO,  :ITL_PRECOATUAL, "
+                  ":ITL_DATAALTERA, :COM_CODIGO, :ITL_PRECOANTERIOR,  :ITL_MUDAPRECO, :ITL_PRECOCUSTO);");
+    }
+
+    void registro() override
+    {
+        const StagingTable& t = imp.CdsProdutos;
+        db::Query& q = imp.IBQueryFireBird;
+        q.paramByName("LST_CODIGO").setAsInteger(1);
+        q.paramByName("ITL_DATAVIGENCIA").setAsDateTime(menosDias(imp.relogio(), 30));
+        q.paramByName("PRO_CODIGO").setAsInteger(t.asInteger(staging::COD_PRODUTO));
+        q.paramByName("ITL_PRECOCUSTO").setAsCurrency(0);
+        q.paramByName("ITL_PRECOATUAL").setAsCurrency(t.asMoney(staging::VALORVENDA));
+        q.paramByName("ITL_DATAALTERA").setAsDateTime(imp.relogio());
+        q.paramByName("COM_CODIGO").setAsInteger(1);
+        q.paramByName("ITL_PRECOANTERIOR").setAsCurrency(0);
+        q.paramByName("ITL_MUDAPRECO").setAsString("T");
+        guardaLinha(
+            [&] {
+                q.execute();
+                commitRetaining();
+            },
+            [&](const std::string& msg) {
+                erro(textos::ErroPreco + t.asText(staging::DESCRICAO) + "\r\n" + msg);
+            });
+    }
+};
+
+} // namespace
+
+void Importador::ImportaUnidades() { Unidades(*this).executar(); }
+void Importador::ImportaNCM() { NCM(*this).executar(); }
+void Importador::ImportaProdutos() { Produtos(*this).executar(); }
+void Importador::ImportaPrecos() { Precos(*this).executar(); }
+
+} // namespace norvo

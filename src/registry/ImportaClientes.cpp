@@ -1,0 +1,105 @@
+// Copies the source database's clients into the destination's CLIENTE.
+#include "import/Etapa.h"
+#include "import/Textos.h"
+#include "staging/Texto.h"
+
+namespace norvo {
+
+using staging::EhBranco;
+using staging::SoNumeros;
+
+namespace {
+
+class Clientes : public EtapaDaOrigem {
+public:
+    explicit Clientes(Importador& imp)
+        : EtapaDaOrigem(imp, {"ImportaClientes", textos::StatusClientes, " DELETE FROM CLIENTE ",
+                              textos::FalhaClientes})
+    {
+    }
+
+protected:
+    std::vector<std::string> textoContagem() const override { return {"SELECT COUNT(CODIGO) AS QTD FROM CLIENTE"}; }
+    std::vector<std::string> textoLinhas() const override { return {"SELECT * FROM CLIENTE"}; }
+
+    void prepararInsercao() override
+    {
+        redefinir(" INSERT INTO CLIENTE(   CLI_CODIGO, CLI_RAZAO,   CLI_ENDERECO,CLI_BAIRRO, CLI_COMPLEMENTO,   "
+                  "CLI_CEP, CLI_CNPJ, CLI_INSCRICAO,   CLI_DATACAD, CLI_TELEFONE,CLI_FAX, CLI_COMPRADOR,   "
+                  "CLI_VALORCREDITO, CLI_OBSERVACAO, CLI_PESSOA,   CLI_NOMEFANTASIA, CID_CODIGO, VEN_CODIGO, "
+                  "CLI_NUMERO, CLI_EMAIL,CLI_WWW) VALUES (:NRCLI,:RAZAO_SOC,:ENDERECO,:BAIRRO,:CLI_COMPLEMENTO,"
+                  ":CEP,:CPF_CNPJ,:INSCRICAO,:DATA,:TELEFONE, :TELEFONE2, :COMPRADOR,:CREDITO,:OBSMEMO,:FISICA,"
+                  ":FANTASIA,:CIDADE,:VEN_CODIGO,:CLI_NUMERO,:CLI_EMAIL,:CLI_WWW)");
+    }
+
+    void registro() override
+    {
+        db::Query& o = imp.IBQueryOrigem;
+        db::Query& q = imp.IBQueryFireBird;
+        auto texto = [&](const char* coluna) { return o.fieldByName(coluna).asString(); };
+        auto param = [&](const char* nome) -> db::Param& { return q.paramByName(nome); };
+
+        q.clearParams();
+        const std::int32_t codigo = o.fieldByName("CODIGO").asInteger();
+        param("NRCLI").setAsInteger(codigo);
+        param("RAZAO_SOC").setAsString(texto("NOME").substr(0, 50));
+        if (const std::string v = texto("ENDERECO"); !v.empty())
+            param("ENDERECO").setAsString(v.substr(0, 35));
+        if (const std::string v = texto("NUMERO"); !EhBranco(v))
+            param("CLI_NUMERO").setAsString(SoNumeros(v));
+        if (const std::string v = texto("BAIRRO"); !EhBranco(v))
+            param("BAIRRO").setAsString(v);
+        param("CLI_COMPLEMENTO").setAsString(texto("COMPLEMENTO"));
+        if (const std::string v = texto("CEP"); !EhBranco(v))
+            param("CEP").setAsString(SoNumeros(v));
+        param("CPF_CNPJ").setAsString(SoNumeros(texto("CNPJ_CNPF")));
+        param("FISICA").setAsString(SoNumeros(texto("CNPJ_CNPF")).size() > 11 ? "J" : "F");
+        if (const std::string v = texto("IE_RG"); !EhBranco(v))
+            param("INSCRICAO").setAsString(SoNumeros(v));
+        if (!o.fieldByName("CADASTRO").isNull())
+            param("DATA").setAsDateTime(o.fieldByName("CADASTRO").asDateTime());
+        if (const std::string v = texto("TELEFONE"); !v.empty())
+            param("TELEFONE").setAsString(v);
+        param("TELEFONE2").setAsString(texto("CELULAR"));
+        if (const std::string v = texto("CONTATO"); !EhBranco(v))
+            param("COMPRADOR").setAsString(v.substr(0, 20));
+        param("CREDITO").setAsCurrency(0);
+        if (const std::string v = texto("FANTASIA"); !EhBranco(v))
+            param("FANTASIA").setAsString(v.substr(0, 40));
+        if (const std::string v = texto("CIDADE"); !EhBranco(v))
+            param("CIDADE").setAsInteger(imp.BuscaCodigoCidade(v));
+        param("VEN_CODIGO").setAsInteger(0);
+        param("CLI_EMAIL").setAsString(texto("EMAIL").substr(0, 60));
+        param("CLI_WWW").setAsString("");
+
+        const std::string fantasia = texto("FANTASIA");
+        const std::string cod = std::to_string(codigo);
+        guardaLinha(
+            [&] {
+                q.execute();
+                commitRetaining();
+            },
+            [&](const std::string& msg) {
+                if (msg.find("can only contain 15") != std::string::npos)
+                    erro(textos::AlertaCliente + cod + "\r\n" + "O Cliente: \"" + fantasia + "\"" +
+                         textos::AlertaClienteCnpj + "\r\n");
+                else if (msg.find("PRIMARY or UNIQUE KEY constraint") != std::string::npos)
+                    duplicado(textos::DuplicadoCliente + cod + " Nome Cliente: " + fantasia);
+                else
+                    erro(textos::ErroCliente + cod + "\r\n" + msg + "\r\n");
+            });
+    }
+
+    void depois() override
+    {
+        redefinir("UPDATE CLIENTE SET CLI_TIPO = '1'");
+        imp.IBQueryFireBird.execute();
+        commitRetaining();
+    }
+};
+
+} // namespace
+
+void Importador::ImportaClientes() { Clientes(*this).executar(); }
+
+} // namespace norvo

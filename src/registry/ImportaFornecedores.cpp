@@ -1,0 +1,78 @@
+// Copies the source database's suppliers (SCFO, company 1) into the destination's FORNECEDOR.
+#include "import/Etapa.h"
+#include "import/Textos.h"
+#include "staging/Texto.h"
+
+namespace norvo {
+
+using staging::EhBranco;
+using staging::SoNumeros;
+
+namespace {
+
+class Fornecedores : public EtapaDaOrigem {
+public:
+    explicit Fornecedores(Importador& imp)
+        : EtapaDaOrigem(imp, {"ImportaFornecedores", textos::StatusFornecedores, " DELETE FROM FORNECEDOR ",
+                              textos::FalhaFornecedores})
+    {
+    }
+
+protected:
+    std::vector<std::string> textoContagem() const override
+    {
+        return {"SELECT COUNT(COD_FOR) AS QTD FROM SCFO", "WHERE SR_EMPRESA = 1"};
+    }
+    std::vector<std::string> textoLinhas() const override { return {"SELECT * FROM SCFO", "WHERE SR_EMPRESA = 1"}; }
+
+    void prepararInsercao() override
+    {
+        redefinir(" INSERT INTO FORNECEDOR (FOR_CODIGO, FOR_RAZAO, FOR_ENDERECO, FOR_CEP, CID_CODIGO, FOR_TELEFONE, "
+                  "FOR_CNPJ, FOR_INSCRICAO, FOR_PRAZO,FOR_NOMEFAN,FOR_EMAIL,FOR_CNPF) VALUES(:NRFOR,:NOME,:ENDERECO,"
+                  ":CEP,:CIDADE,:TELEFONE,:CGC,:INSCRICAO,:PRAZO,:FOR_NOMEFAN,:FOR_EMAIL,:FOR_CNPF)");
+    }
+
+    void registro() override
+    {
+        db::Query& o = imp.IBQueryOrigem;
+        db::Query& q = imp.IBQueryFireBird;
+        auto texto = [&](const char* coluna) { return o.fieldByName(coluna).asString(); };
+        auto param = [&](const char* nome) -> db::Param& { return q.paramByName(nome); };
+
+        q.clearParams();
+        const std::int32_t codigo = o.fieldByName("COD_FOR").asInteger();
+        param("NRFOR").setAsInteger(codigo);
+        param("NOME").setAsString(texto("NOME_FOR").substr(0, 40));
+        param("FOR_NOMEFAN").setAsString(texto("FANTASIA").substr(0, 35));
+        param("ENDERECO").setAsString(texto("END_FOR").substr(0, 35));
+        if (const std::string v = texto("CEP_FOR"); !EhBranco(v))
+            param("CEP").setAsString(SoNumeros(v));
+        if (!EhBranco(texto("COD_MUNIC")))
+            param("CIDADE").setAsInteger(imp.BuscaCodigoCidade(texto("CIDADE")));
+        param("TELEFONE").setAsString(texto("FONE_FOR"));
+        if (texto("TIPO_FOR") == "J") {
+            if (const std::string v = texto("CGC_FOR"); !EhBranco(v))
+                param("CGC").setAsString(SoNumeros(v));
+        } else if (const std::string v = texto("CPF_FOR"); !EhBranco(v)) {
+            param("FOR_CNPF").setAsString(SoNumeros(v));
+        }
+        if (const std::string v = texto("INSC_FOR"); !EhBranco(v))
+            param("INSCRICAO").setAsString(v);
+        param("FOR_EMAIL").setAsString(texto("EMAIL_FOR"));
+
+        const std::string cod = std::to_string(codigo);
+        guardaLinha(
+            [&] {
+                q.execute();
+                // Each supplier is a transaction of its own: a later failure cannot undo it.
+                q.transaction()->commit();
+            },
+            [&](const std::string& msg) { erro(textos::ErroFornecedor + cod + "\r\n" + msg + "\r\n"); });
+    }
+};
+
+} // namespace
+
+void Importador::ImportaFornecedores() { Fornecedores(*this).executar(); }
+
+} // namespace norvo

@@ -1,0 +1,570 @@
+#include "staging/StagingTable.h"
+
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <limits>
+
+#include "staging/Texto.h"
+
+namespace norvo::staging {
+
+namespace {
+
+constexpr const char* TabelaFechada = "Cannot perform this operation on a closed dataset";
+
+struct DefCampo {
+    const char* nome;
+    TipoCampo tipo;
+    int tamanho;
+};
+
+constexpr DefCampo Campos[NumCampos] = {
+    {"COD_PRODUTO", TipoCampo::Inteiro, 0},
+    {"DESCRICAO", TipoCampo::Texto, 100},
+    {"UNIDADE", TipoCampo::Texto, 3},
+    {"ICMS", TipoCampo::Texto, 3},
+    {"PIS", TipoCampo::Inteiro, 0},
+    {"COFINS", TipoCampo::Inteiro, 0},
+    {"NCM", TipoCampo::Texto, 8},
+    {"VALORVENDA", TipoCampo::Dinheiro, 0},
+};
+
+const DefCampo& def(Campo c) {
+    if (c < 0 || c >= NumCampos) throw Error("Invalid field index " + std::to_string(int(c)));
+    return Campos[c];
+}
+
+// The money field keeps a double; every amount with four decimals comes back unchanged
+// after multiplying by 10,000 and rounding.
+std::int64_t decimosMilesimos(double valor) {
+    const double m = std::round(valor * 10000.0);
+    constexpr double Max = 9223372036854775807.0;
+    if (m >= Max) return std::numeric_limits<std::int64_t>::max();
+    if (m <= -Max) return std::numeric_limits<std::int64_t>::min();
+    return static_cast<std::int64_t>(m);
+}
+
+int indiceInteiro(Campo c) { return c == COD_PRODUTO ? 0 : c == PIS ? 1 : 2; }
+
+inline std::uint8_t bit(Campo c) { return static_cast<std::uint8_t>(1u << c); }
+
+inline bool branco(char c) { return static_cast<unsigned char>(c) <= 32; }
+
+int valorHex(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+std::string mensagemInteiro(std::string_view texto) {
+    return "'" + std::string(texto) + "' is not a valid integer value";
+}
+
+// A decimal typed into the money cell: optional sign, digits with "." or "," as the
+// decimal separator. Beyond four decimals it rounds half away from zero.
+std::optional<std::int64_t> lerDecimal(std::string_view entrada) {
+    const std::string t = Aparar(entrada);
+    std::size_t i = 0;
+    bool negativo = false;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) negativo = t[i++] == '-';
+    constexpr std::int64_t Max = std::numeric_limits<std::int64_t>::max();
+    std::int64_t inteiro = 0;
+    int digitos = 0;
+    for (; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i, ++digitos) {
+        // Room is kept for the four decimals and a rounding unit.
+        if (inteiro > (Max / 10000 - 1 - (t[i] - '0')) / 10) return std::nullopt;
+        inteiro = inteiro * 10 + (t[i] - '0');
+    }
+    std::int64_t fracao = 0;
+    int casas = 0;
+    bool arredondaCima = false;
+    if (i < t.size() && (t[i] == '.' || t[i] == ',')) {
+        for (++i; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i, ++digitos) {
+            if (casas < 4) {
+                fracao = fracao * 10 + (t[i] - '0');
+                ++casas;
+            } else if (casas == 4) {
+                arredondaCima = t[i] >= '5';
+                ++casas;
+            }
+        }
+    }
+    if (i != t.size() || digitos == 0) return std::nullopt;
+    for (int k = std::min(casas, 4); k < 4; ++k) fracao *= 10;
+    std::int64_t v = inteiro * 10000 + fracao + (arredondaCima ? 1 : 0);
+    return negativo ? -v : v;
+}
+
+} // namespace
+
+const char* nomeCampo(Campo c) { return def(c).nome; }
+TipoCampo tipoCampo(Campo c) { return def(c).tipo; }
+int tamanhoCampo(Campo c) { return def(c).tamanho; }
+
+std::optional<std::int32_t> lerInteiro(std::string_view t) {
+    std::size_t i = 0;
+    while (i < t.size() && branco(t[i])) ++i;
+    bool negativo = false;
+    if (i < t.size() && (t[i] == '+' || t[i] == '-')) negativo = t[i++] == '-';
+    int base = 10;
+    if (i < t.size() && (t[i] == '$' || t[i] == 'x' || t[i] == 'X')) {
+        base = 16;
+        ++i;
+    } else if (i + 1 < t.size() && t[i] == '0' && (t[i + 1] == 'x' || t[i + 1] == 'X')) {
+        base = 16;
+        i += 2;
+    }
+    if (i == t.size()) return std::nullopt;
+    // One past the largest magnitude, so that the most negative value is accepted.
+    constexpr std::int64_t Limite = std::int64_t(std::numeric_limits<std::int32_t>::max()) + 1;
+    std::int64_t v = 0;
+    for (; i < t.size(); ++i) {
+        const int d = valorHex(t[i]);
+        if (d < 0 || d >= base) return std::nullopt;
+        v = v * base + d;
+        if (v > Limite) return std::nullopt;
+    }
+    if (negativo) v = -v;
+    if (v > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
+    return static_cast<std::int32_t>(v);
+}
+
+std::string dinheiroParaTexto(std::int64_t v) {
+    const bool negativo = v < 0;
+    // Magnitude as unsigned so that the most negative amount does not overflow.
+    const std::uint64_t m = negativo ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
+    std::string r = negativo ? "-" : "";
+    r += std::to_string(m / 10000);
+    std::uint64_t fracao = m % 10000;
+    if (fracao != 0) {
+        char casas[5];
+        std::snprintf(casas, sizeof casas, "%04u", static_cast<unsigned>(fracao));
+        std::string f(casas);
+        while (f.back() == '0') f.pop_back();
+        r += '.';
+        r += f;
+    }
+    return r;
+}
+
+// ---------------------------------------------------------------------------------------
+
+StagingTable::StagingTable(std::string fileName) : fileName_(std::move(fileName)) {}
+
+StagingTable::~StagingTable() {
+    try {
+        close();
+    } catch (...) {
+        // Nobody is left to tell; losing the by-product file must not end the program.
+    }
+}
+
+void StagingTable::exigirAberta() const {
+    if (!aberta_) throw Error(TabelaFechada);
+}
+
+void StagingTable::exigirLinha(int row) const {
+    exigirAberta();
+    if (row < 0 || row >= static_cast<int>(registros_.size()))
+        throw Error("Record index " + std::to_string(row) + " out of range");
+}
+
+void StagingTable::avisarReset() {
+    if (ouvinte_ && emLote_ == 0) ouvinte_->tableReset();
+}
+
+void StagingTable::avisarAtual() {
+    if (ouvinte_ && emLote_ == 0) ouvinte_->currentChanged(atual_);
+}
+
+void StagingTable::setListener(Listener* l) { ouvinte_ = l; }
+
+void StagingTable::beginBulk() {
+    if (emLote_++ == 0 && ouvinte_) ouvinte_->tableReset();
+}
+
+void StagingTable::endBulk() {
+    if (emLote_ == 0) return;
+    if (--emLote_ == 0 && ouvinte_) {
+        ouvinte_->tableReset();
+        ouvinte_->currentChanged(aberta_ ? atual_ : -1);
+    }
+}
+
+void StagingTable::close() {
+    if (!aberta_) return;
+    pendente_.reset();
+    pendenteAtribuido_ = false;
+    if (alterada_ && !fileName_.empty()) gravarArquivo();
+    aberta_ = false;
+    alterada_ = false;
+    fim_ = true;
+    atual_ = -1;
+    std::vector<Registro>().swap(registros_);
+    avisarReset();
+    avisarAtual();
+}
+
+void StagingTable::createDataSet() {
+    if (aberta_) throw Error("Cannot perform this operation on an open dataset");
+    registros_.clear();
+    pendente_.reset();
+    pendenteAtribuido_ = false;
+    aberta_ = true;
+    alterada_ = false;
+    fim_ = true;
+    atual_ = -1;
+    avisarReset();
+    avisarAtual();
+}
+
+void StagingTable::emptyDataSet() {
+    exigirAberta();
+    registros_.clear();
+    pendente_.reset();
+    pendenteAtribuido_ = false;
+    atual_ = -1;
+    fim_ = true;
+    alterada_ = true;
+    avisarReset();
+    avisarAtual();
+}
+
+void StagingTable::assentar() {
+    if (!pendente_) return;
+    if (pendenteAtribuido_)
+        post();
+    else
+        cancel();
+}
+
+void StagingTable::insert() {
+    exigirAberta();
+    assentar();
+    if (registros_.capacity() == registros_.size())
+        registros_.reserve(registros_.size() < 1024 ? 1024 : registros_.size() * 2);
+    pendente_.emplace();
+    pendenteAtribuido_ = false;
+}
+
+void StagingTable::cancel() {
+    exigirAberta();
+    pendente_.reset();
+    pendenteAtribuido_ = false;
+}
+
+void StagingTable::post() {
+    exigirAberta();
+    if (!pendente_) throw Error("Dataset not in edit or insert mode");
+    // Inserted after the current record, so records walk in the order they were stored.
+    const int pos = atual_ + 1;
+    registros_.insert(registros_.begin() + pos, std::move(*pendente_));
+    pendente_.reset();
+    pendenteAtribuido_ = false;
+    atual_ = pos;
+    fim_ = false;
+    alterada_ = true;
+    avisarReset();
+    avisarAtual();
+}
+
+void StagingTable::gravarTexto(Registro& r, Campo c, std::string_view v) {
+    // Storage rule of text fields: a NUL ends the text, then the field's size cuts it,
+    // then trailing blanks go. Blank means a code 0..32, as everywhere in this program,
+    // so a trailing tab or CR is dropped just like a space.
+    const std::size_t nul = v.find('\0');
+    if (nul != std::string_view::npos) v = v.substr(0, nul);
+    v = v.substr(0, static_cast<std::size_t>(def(c).tamanho));
+    while (!v.empty() && branco(v.back())) v.remove_suffix(1);
+    auto fixo = [&](auto& f) {
+        std::memcpy(f.c, v.data(), v.size());
+        f.n = static_cast<std::uint8_t>(v.size());
+    };
+    switch (c) {
+    case DESCRICAO: r.descricao.assign(v); break;
+    case UNIDADE: fixo(r.unidade); break;
+    case ICMS: fixo(r.icms); break;
+    case NCM: fixo(r.ncm); break;
+    default: break;
+    }
+    if (v.empty())
+        r.nulos |= bit(c);
+    else
+        r.nulos &= static_cast<std::uint8_t>(~bit(c));
+}
+
+void StagingTable::gravarValor(Registro& r, Campo c, std::string_view v) {
+    switch (def(c).tipo) {
+    case TipoCampo::Texto:
+        gravarTexto(r, c, v);
+        return;
+    case TipoCampo::Inteiro: {
+        if (v.empty()) {
+            r.nulos |= bit(c);
+            return;
+        }
+        const auto n = lerInteiro(v);
+        if (!n)
+            throw Error(mensagemInteiro(v) + " for field '" + nomeCampo(c) + "'");
+        r.inteiro[indiceInteiro(c)] = *n;
+        r.nulos &= static_cast<std::uint8_t>(~bit(c));
+        return;
+    }
+    case TipoCampo::Dinheiro: {
+        if (EhBranco(v)) {
+            r.nulos |= bit(c);
+            return;
+        }
+        const auto d = lerDecimal(v);
+        if (!d)
+            throw Error("'" + std::string(v) + "' is not a valid floating point value for field '" +
+                        nomeCampo(c) + "'");
+        r.valor = static_cast<double>(*d) / 10000.0;
+        r.nulos &= static_cast<std::uint8_t>(~bit(c));
+        return;
+    }
+    }
+}
+
+void StagingTable::setFieldText(Campo c, std::string_view v) {
+    exigirAberta();
+    if (!pendente_) throw Error("Dataset not in edit or insert mode");
+    gravarValor(*pendente_, c, v);   // throws before anything changes
+    pendenteAtribuido_ = true;
+}
+
+void StagingTable::setFieldMoney(Campo c, std::int64_t v) {
+    exigirAberta();
+    if (!pendente_) throw Error("Dataset not in edit or insert mode");
+    if (def(c).tipo != TipoCampo::Dinheiro)
+        throw Error(std::string("Field '") + nomeCampo(c) + "' is not a money field");
+    pendente_->valor = static_cast<double>(v) / 10000.0;
+    pendente_->nulos &= static_cast<std::uint8_t>(~bit(c));
+    pendenteAtribuido_ = true;
+}
+
+void StagingTable::first() {
+    exigirAberta();
+    assentar();
+    atual_ = registros_.empty() ? -1 : 0;
+    fim_ = registros_.empty();
+    avisarAtual();
+}
+
+void StagingTable::next() {
+    exigirAberta();
+    assentar();
+    if (atual_ + 1 < static_cast<int>(registros_.size())) {
+        ++atual_;
+        fim_ = false;
+        avisarAtual();
+    } else {
+        fim_ = true;
+    }
+}
+
+bool StagingTable::eof() const {
+    exigirAberta();
+    return fim_;
+}
+
+int StagingTable::recordCount() const {
+    exigirAberta();
+    return static_cast<int>(registros_.size());
+}
+
+int StagingTable::recNo() const {
+    exigirAberta();
+    return atual_;
+}
+
+bool StagingTable::pending() const {
+    exigirAberta();
+    return pendente_.has_value();
+}
+
+bool StagingTable::changed() const { return aberta_ && alterada_; }
+
+const StagingTable::Registro* StagingTable::registroAtual() const {
+    exigirAberta();
+    if (pendente_) return &*pendente_;
+    if (atual_ < 0) return nullptr;
+    return &registros_[static_cast<std::size_t>(atual_)];
+}
+
+std::string_view StagingTable::texto(const Registro& r, Campo c) {
+    switch (c) {
+    case DESCRICAO: return r.descricao;
+    case UNIDADE: return r.unidade.vista();
+    case ICMS: return r.icms.vista();
+    case NCM: return r.ncm.vista();
+    default: return {};
+    }
+}
+
+std::string StagingTable::textoCampo(const Registro& r, Campo c) {
+    if (r.nulos & bit(c)) return {};
+    switch (def(c).tipo) {
+    case TipoCampo::Texto: return std::string(texto(r, c));
+    case TipoCampo::Inteiro: return std::to_string(r.inteiro[indiceInteiro(c)]);
+    case TipoCampo::Dinheiro: break;
+    }
+    return dinheiroParaTexto(decimosMilesimos(r.valor));
+}
+
+std::string StagingTable::asText(Campo c) const {
+    def(c);
+    const Registro* r = registroAtual();
+    return r ? textoCampo(*r, c) : std::string();
+}
+
+std::int32_t StagingTable::asInteger(Campo c) const {
+    const TipoCampo tipo = def(c).tipo;
+    const Registro* r = registroAtual();
+    if (tipo == TipoCampo::Inteiro)
+        return (r && !(r->nulos & bit(c))) ? r->inteiro[indiceInteiro(c)] : 0;
+    if (tipo == TipoCampo::Dinheiro)
+        throw Error(std::string("Field '") + nomeCampo(c) + "' cannot be read as an integer");
+    const std::string t = r ? textoCampo(*r, c) : std::string();
+    const auto n = lerInteiro(t);
+    if (!n) throw Error(mensagemInteiro(t));
+    return *n;
+}
+
+std::int64_t StagingTable::asMoney(Campo c) const {
+    if (def(c).tipo != TipoCampo::Dinheiro)
+        throw Error(std::string("Field '") + nomeCampo(c) + "' is not a money field");
+    const Registro* r = registroAtual();
+    if (!r || (r->nulos & bit(c))) return 0;
+    return decimosMilesimos(r->valor);
+}
+
+bool StagingTable::isNull(Campo c) const {
+    def(c);
+    const Registro* r = registroAtual();
+    return !r || (r->nulos & bit(c));
+}
+
+std::string StagingTable::cellText(int row, Campo c) const {
+    def(c);
+    exigirLinha(row);
+    return textoCampo(registros_[static_cast<std::size_t>(row)], c);
+}
+
+void StagingTable::setCellText(int row, Campo c, std::string_view v) {
+    def(c);
+    exigirLinha(row);
+    gravarValor(registros_[static_cast<std::size_t>(row)], c, v);   // throws before changing
+    alterada_ = true;
+}
+
+void StagingTable::appendRecord() {
+    exigirAberta();
+    assentar();
+    registros_.emplace_back();
+    atual_ = static_cast<int>(registros_.size()) - 1;
+    fim_ = false;
+    alterada_ = true;
+    avisarReset();
+    avisarAtual();
+}
+
+void StagingTable::deleteRecord(int row) {
+    exigirLinha(row);
+    registros_.erase(registros_.begin() + row);
+    const int n = static_cast<int>(registros_.size());
+    if (row < atual_) --atual_;
+    if (atual_ >= n) atual_ = n - 1;
+    fim_ = n == 0;
+    alterada_ = true;
+    avisarReset();
+    avisarAtual();
+}
+
+void StagingTable::setCurrent(int row) {
+    exigirLinha(row);
+    assentar();
+    atual_ = row;
+    fim_ = false;
+    avisarAtual();
+}
+
+// ---------------------------------------------------------------------------------------
+// The staging file: see docs/staging-file.md.
+
+namespace {
+
+void escapar(std::string& out, std::string_view v) {
+    for (char c : v) {
+        switch (c) {
+        case '\\': out += "\\\\"; break;
+        case '\t': out += "\\t"; break;
+        case '\r': out += "\\r"; break;
+        case '\n': out += "\\n"; break;
+        default: out += c;
+        }
+    }
+}
+
+const char* nomeTipo(TipoCampo t) {
+    switch (t) {
+    case TipoCampo::Inteiro: return "integer";
+    case TipoCampo::Texto: return "text";
+    case TipoCampo::Dinheiro: return "money";
+    }
+    return "";
+}
+
+} // namespace
+
+void StagingTable::gravarArquivo() const {
+    std::string caminho = fileName_;
+    try {
+        caminho = std::filesystem::absolute(fileName_).string();
+    } catch (const std::exception&) {
+        // No working directory left: the name as given still says which file it was.
+    }
+
+    std::string out;
+    out.reserve(256 + registros_.size() * 64);
+    out += "NorvoStaging\t1\n";
+    out += "FIELDS\t" + std::to_string(int(NumCampos)) + "\n";
+    for (int i = 0; i < NumCampos; ++i) {
+        const DefCampo& d = Campos[i];
+        out += d.nome;
+        out += '\t';
+        out += nomeTipo(d.tipo);
+        out += '\t';
+        out += std::to_string(d.tamanho);
+        out += '\n';
+    }
+    out += "RECORDS\t" + std::to_string(registros_.size()) + "\n";
+    for (const Registro& r : registros_) {
+        for (int i = 0; i < NumCampos; ++i) {
+            const Campo c = static_cast<Campo>(i);
+            if (i) out += '\t';
+            if (r.nulos & bit(c))
+                out += "\\N";
+            else if (Campos[i].tipo == TipoCampo::Texto)
+                escapar(out, texto(r, c));
+            else
+                out += textoCampo(r, c);
+        }
+        out += '\n';
+    }
+
+    auto falha = [&](int erro) {
+        return Error("Cannot create file \"" + caminho + "\". " + std::strerror(erro));
+    };
+    std::FILE* f = std::fopen(caminho.c_str(), "wb");
+    if (!f) throw falha(errno);
+    const bool escrito = std::fwrite(out.data(), 1, out.size(), f) == out.size();
+    const int erroEscrita = errno;
+    if (std::fclose(f) != 0 || !escrito) throw falha(escrito ? errno : erroEscrita);
+}
+
+} // namespace norvo::staging

@@ -1,0 +1,140 @@
+#pragma once
+// CdsProdutos: the in-memory table that holds the products read from the CSV file until
+// an import run walks them. Written whole to its staging file when a changed table is
+// closed; never read back.
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace norvo::staging {
+
+enum Campo { COD_PRODUTO = 0, DESCRICAO, UNIDADE, ICMS, PIS, COFINS, NCM, VALORVENDA, NumCampos };
+
+enum class TipoCampo { Inteiro, Texto, Dinheiro };
+
+const char* nomeCampo(Campo);     // "COD_PRODUTO", ...
+TipoCampo tipoCampo(Campo);
+int tamanhoCampo(Campo);          // characters of a text field, 0 for the others
+
+class Error : public std::runtime_error {
+public:
+    using runtime_error::runtime_error;
+};
+
+// The integer rule of the table: blanks (codes 0..32) before the number, an optional
+// sign, then decimal digits or hexadecimal digits after "$", "x" or "0x" (x in either
+// case). Nothing may follow, and the value must fit 32 bits: "$FFFFFFFF" fails rather
+// than wrapping to -1. Empty when the text is not such an integer.
+std::optional<std::int32_t> lerInteiro(std::string_view texto);
+
+// A money amount in ten-thousandths as decimal text: no trailing zeros, no decimal
+// point for whole amounts ("12.5", "-0.0001", "7").
+std::string dinheiroParaTexto(std::int64_t decimosMilesimos);
+
+namespace detalhe {
+
+template <std::size_t N>
+struct TextoFixo {
+    char c[N] = {};
+    std::uint8_t n = 0;
+    std::string_view vista() const { return {c, n}; }
+};
+// One record, compact on purpose: a whole product file is held at once.
+struct Registro {
+    std::string descricao;
+    double valor = 0;
+    std::int32_t inteiro[3] = {0, 0, 0};   // COD_PRODUTO, PIS, COFINS
+    TextoFixo<3> unidade;
+    TextoFixo<3> icms;
+    TextoFixo<8> ncm;
+    std::uint8_t nulos = 0xFF;             // bit per field, set while null
+};
+
+} // namespace detalhe
+
+class StagingTable {
+public:
+    explicit StagingTable(std::string fileName = "ProdutosTARVEX.cds");
+    ~StagingTable();   // closes (writes the file when changed); never throws out
+    StagingTable(const StagingTable&) = delete;
+    StagingTable& operator=(const StagingTable&) = delete;
+
+    const std::string& fileName() const { return fileName_; }
+    bool active() const { return aberta_; }
+
+    // Drops a pending record, writes the staging file when the table holds changes and
+    // closes. When the file cannot be written the table stays open as it was (minus the
+    // pending record), so nothing staged is lost.
+    void close();
+    void createDataSet();                  // closed -> open, 8 fields, no records
+    void emptyDataSet();                   // remove all; marks changed
+    void insert();                         // settles a pending record, starts a new one
+    void setFieldText(Campo, std::string_view);
+    void setFieldMoney(Campo, std::int64_t tenThousandths);
+    void post();                           // store pending; it becomes current
+    void cancel();                         // drop pending
+
+    void first();
+    void next();
+    bool eof() const;
+
+    int recordCount() const;
+    int recNo() const;                     // index of the current record, -1 when none
+    bool pending() const;
+
+    // Fields of the current record, or of the pending record while there is one.
+    std::string asText(Campo) const;
+    std::int32_t asInteger(Campo) const;
+    std::int64_t asMoney(Campo) const;
+    bool isNull(Campo) const;
+    bool changed() const;                  // false while closed
+
+    // For the grid (row = index in walk order).
+    std::string cellText(int row, Campo) const;
+    void setCellText(int row, Campo, std::string_view);
+    void appendRecord();
+    void deleteRecord(int row);
+    void setCurrent(int row);
+
+    // Observer so a Qt model can follow without Qt in this library.
+    struct Listener {
+        virtual ~Listener() = default;
+        virtual void tableReset() = 0;             // rows added, removed, table opened or closed
+        virtual void currentChanged(int row) = 0;  // -1 when there is no current record
+    };
+    void setListener(Listener*);
+    // While bulk (nestable): no per-record notifications; tableReset at begin and at end.
+    void beginBulk();
+    void endBulk();
+
+private:
+    using Registro = detalhe::Registro;
+
+    void exigirAberta() const;
+    void exigirLinha(int row) const;
+    void assentar();   // stores the pending record when assigned, drops it otherwise
+    const Registro* registroAtual() const;
+    static std::string_view texto(const Registro&, Campo);
+    static void gravarTexto(Registro&, Campo, std::string_view);
+    static void gravarValor(Registro&, Campo, std::string_view); // storage rules, may throw
+    static std::string textoCampo(const Registro&, Campo);
+    void gravarArquivo() const;
+    void avisarReset();
+    void avisarAtual();
+
+    std::string fileName_;
+    bool aberta_ = false;
+    bool alterada_ = false;
+    bool fim_ = true;
+    int atual_ = -1;
+    std::vector<Registro> registros_;
+    std::optional<Registro> pendente_;
+    bool pendenteAtribuido_ = false;
+    Listener* ouvinte_ = nullptr;
+    int emLote_ = 0;
+};
+
+} // namespace norvo::staging

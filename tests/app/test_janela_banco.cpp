@@ -1,0 +1,82 @@
+// The window against the local Firebird server: the connection test button and a whole
+// import run started from the window. These fail (never skip) without the server.
+#include <QProgressBar>
+
+#include "BancoTeste.h"
+#include "JanelaTeste.h"
+#include "import/Importador.h"
+
+namespace norvo::app::teste {
+namespace {
+
+QString u8(const char* texto) { return QString::fromUtf8(texto); }
+
+struct JanelaComBanco : Janela {
+    norvo::teste::BancoTeste banco{"janela"};
+
+    // The window disconnects before the scratch database is dropped.
+    ~JanelaComBanco() override { janela.reset(); }
+
+    void abrirComDestino(const std::string& caminho) {
+        pasta.escrever("Config.ini", "[Bancos]\r\nDestino=" + caminho + "\r\n");
+        abrir();
+    }
+};
+
+TEST_F(JanelaComBanco, TestarConexaoComSucessoDeixaConectado) {
+    abrirComDestino(banco.caminho());
+    botao("Button1")->click();
+    ASSERT_EQ(dialogos.mostrados.size(), 1u);
+    EXPECT_EQ(dialogos.mostrados[0].tipo, "mostraMensagem");
+    EXPECT_EQ(dialogos.mostrados[0].texto, u8("Base de dados Destino conectado com sucesso"));
+    EXPECT_FALSE(dialogos.mostrados[0].aviso); // the warning form, as the original did
+    EXPECT_TRUE(janela->importador().IBDatabaseDestino.connected());
+    EXPECT_EQ(janela->importador().IBDatabaseDestino.databaseName(), "localhost:" + banco.caminho());
+}
+
+TEST_F(JanelaComBanco, TestarConexaoComCaminhoErradoAvisaAFalha) {
+    abrirComDestino(norvo::teste::pastaBancos() + "/nao-existe.fdb");
+    botao("Button1")->click();
+    ASSERT_EQ(dialogos.mostrados.size(), 1u);
+    EXPECT_TRUE(dialogos.mostrados[0].texto.startsWith(u8("Falha na função: \"Connectar\"\r\nFalha: ")))
+        << dialogos.mostrados[0].texto.toStdString();
+    EXPECT_FALSE(janela->importador().IBDatabaseDestino.connected());
+    EXPECT_TRUE(controlesLivres());
+}
+
+TEST_F(JanelaComBanco, ImportacaoPelaJanelaBloqueiaDuranteELiberaNoFim) {
+    banco.executar(norvo::teste::esquemaDestino());
+    abrirComDestino(banco.caminho());
+    dialogos.arquivos.push_back(QString::fromStdString(
+        csv("p.csv", "1;ARROZ;UN;xx018;x;xxx01;xxx01;10063011;12.50\r\n"
+                     "2;FEIJAO;KG;xx007;x;xxx01;xxx01;07133319;8,00\r\n")));
+    botao("BitBtnLerCSVProdutos")->click();
+    ASSERT_EQ(rotulo("LabelTotalProdutos")->text(), u8("Total do Contador: 2"));
+
+    caixa("CheckBoxProdutos")->setChecked(true);
+    dialogos.respostas = {true};
+    int medidas = 0, bloqueadas = 0, fechou = 0;
+    janela->aoMedir = [&] {
+        if (!janela->importador().Importando()) return;
+        ++medidas;
+        if (controlesBloqueados()) ++bloqueadas;
+        if (janela->close()) ++fechou;
+    };
+    botao("BitBtnImportar")->click();
+
+    EXPECT_GT(medidas, 0);
+    EXPECT_EQ(bloqueadas, medidas);
+    EXPECT_EQ(fechou, 0);
+    EXPECT_TRUE(dialogos.textosDe("falha").empty());
+    EXPECT_EQ(dialogos.textosDe("mostraMensagem"),
+              std::vector<QString>{u8("Importação finalizada com sucesso")});
+    EXPECT_EQ(rotulo("LabelObs")->text(), u8("Importação finalizada com sucesso"));
+    EXPECT_EQ(filho<QProgressBar>("GaugeImportando")->text(), u8("0%"));
+    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM PRODUTO"), "2");
+    EXPECT_TRUE(controlesLivres());
+    EXPECT_TRUE(janela->close());
+    EXPECT_EQ(config(), "[Bancos]\r\nDestino=" + banco.caminho() + "\r\n");
+}
+
+} // namespace
+} // namespace norvo::app::teste

@@ -1,0 +1,208 @@
+// The window as the core's operator, the dialogs it shows, and the default failure report.
+#include <stdexcept>
+
+#include <QAbstractButton>
+#include <QDesktopServices>
+#include <QMessageBox>
+#include <QProgressBar>
+
+#include "JanelaTeste.h"
+#include "app/AplicacaoImporta.h"
+#include "app/Dialogos.h"
+
+namespace norvo::app::teste {
+namespace {
+
+QString u8(const char* texto) { return QString::fromUtf8(texto); }
+
+// ---- operator routines ----
+
+TEST_F(Janela, MensagensDoNucleoChegamEmLatin1) {
+    abrir();
+    janela->mostraMensagem("Importa\xE7\xE3o finalizada com sucesso", true);
+    janela->mostraMensagem("Selecione o banco de dados de destino!", false);
+    janela->mensagem("Falha na importa\xE7\xE3o dos pre\xE7os");
+    ASSERT_EQ(dialogos.mostrados.size(), 3u);
+    EXPECT_EQ(dialogos.mostrados[0].texto, u8("Importação finalizada com sucesso"));
+    EXPECT_TRUE(dialogos.mostrados[0].aviso);
+    EXPECT_FALSE(dialogos.mostrados[1].aviso);
+    EXPECT_EQ(dialogos.mostrados[2].tipo, "mensagem");
+    EXPECT_EQ(dialogos.mostrados[2].texto, u8("Falha na importação dos preços"));
+}
+
+TEST_F(Janela, ConfirmaDevolveARespostaDoOperador) {
+    abrir();
+    dialogos.respostas = {true, false};
+    EXPECT_TRUE(janela->confirma("Confirma ?"));
+    EXPECT_FALSE(janela->confirma("Confirma ?"));
+    EXPECT_EQ(dialogos.textosDe("confirma").size(), 2u);
+}
+
+TEST_F(Janela, StatusVaiParaLabelObs) {
+    abrir();
+    janela->status("Importando pre\xE7o dos produtos 3");
+    EXPECT_EQ(rotulo("LabelObs")->text(), u8("Importando preço dos produtos 3"));
+}
+
+TEST_F(Janela, MedidorMostraAPorcentagem) {
+    abrir();
+    auto* medidor = filho<QProgressBar>("GaugeImportando");
+    janela->gauge(0, 200, 50);
+    EXPECT_EQ(medidor->text(), u8("25%"));
+    janela->gauge(0, 200, 500);
+    EXPECT_EQ(medidor->text(), u8("100%"));
+    janela->gauge(0, 200, 0);
+    EXPECT_EQ(medidor->text(), u8("0%"));
+}
+
+TEST_F(Janela, MedidorSemRegistrosMostraZero) {
+    abrir();
+    auto* medidor = filho<QProgressBar>("GaugeImportando");
+    janela->gauge(0, 0, 0);
+    EXPECT_EQ(medidor->text(), u8("0%"));
+    EXPECT_LT(medidor->minimum(), medidor->maximum()); // not the busy animation
+}
+
+struct Receptor : QObject {
+    Q_OBJECT
+public:
+    QList<QUrl> abertos;
+public slots:
+    void abrir(const QUrl& url) { abertos.append(url); }
+};
+
+TEST_F(Janela, AbrirArquivoPedeAoDesktopOArquivoDaPasta) {
+    abrir();
+    Receptor receptor;
+    QDesktopServices::setUrlHandler(u8("file"), &receptor, "abrir");
+    janela->abrirArquivo("vantor.log", pasta.pasta());
+    QDesktopServices::unsetUrlHandler(u8("file"));
+    ASSERT_EQ(receptor.abertos.size(), 1);
+    EXPECT_EQ(receptor.abertos[0].toLocalFile(), QString::fromStdString(pasta.arquivo("vantor.log")));
+}
+
+TEST_F(Janela, ProcessarEventosDeixaOsEventosPendentesRodarem) {
+    abrir();
+    bool rodou = false;
+    QMetaObject::invokeMethod(janela.get(), [&] { rodou = true; }, Qt::QueuedConnection);
+    EXPECT_FALSE(rodou);
+    janela->processarEventos();
+    EXPECT_TRUE(rodou);
+}
+
+// ---- the real boxes, built but not shown ----
+
+struct Caixa {
+    std::unique_ptr<QMessageBox> caixa;
+    explicit Caixa(QMessageBox* c) : caixa(c) {}
+    QMessageBox* operator->() const { return caixa.get(); }
+};
+
+TEST(DialogosReais, AvisoEAtencao) {
+    Caixa aviso(DialogosQt::caixaMensagem(nullptr, u8("feito"), true));
+    EXPECT_EQ(aviso->windowTitle(), u8("A V I S O"));
+    EXPECT_EQ(aviso->icon(), QMessageBox::Information);
+    EXPECT_EQ(aviso->standardButtons(), QMessageBox::Ok);
+    EXPECT_EQ(aviso->text(), u8("feito"));
+
+    Caixa atencao(DialogosQt::caixaMensagem(nullptr, u8("cuidado"), false));
+    EXPECT_EQ(atencao->windowTitle(), u8("A T E N Ç Ã O"));
+    EXPECT_EQ(atencao->icon(), QMessageBox::Warning);
+    EXPECT_EQ(atencao->standardButtons(), QMessageBox::Ok);
+}
+
+TEST(DialogosReais, ConfirmacaoSimOuNao) {
+    Caixa c(DialogosQt::caixaConfirma(nullptr, u8("Confirma ?")));
+    EXPECT_EQ(c->windowTitle(), u8("C O N F I R M A Ç Ã O"));
+    EXPECT_EQ(c->icon(), QMessageBox::Question);
+    EXPECT_EQ(c->standardButtons(), QMessageBox::Yes | QMessageBox::No);
+    EXPECT_EQ(c->windowModality(), Qt::ApplicationModal);
+}
+
+TEST(DialogosReais, MensagemSimplesSemIconeComUmOK) {
+    Caixa c(DialogosQt::caixaSimples(u8("Marque uma ou mais de uma tabela para ser importado!!")));
+    EXPECT_EQ(c->windowTitle(), u8("Importação do Pelbra para NORVO"));
+    EXPECT_EQ(c->icon(), QMessageBox::NoIcon);
+    ASSERT_EQ(c->buttons().size(), 1);
+    EXPECT_EQ(c->buttons()[0]->text(), u8("OK"));
+    EXPECT_EQ(c->parentWidget(), nullptr); // centred on the screen, not on the window
+}
+
+TEST(DialogosReais, FalhaComIconeDeErro) {
+    Caixa c(DialogosQt::caixaFalha(nullptr, u8("Unable to write to /x/Config.ini.")));
+    EXPECT_EQ(c->windowTitle(), u8("Importação do Pelbra para NORVO"));
+    EXPECT_EQ(c->icon(), QMessageBox::Critical);
+    EXPECT_EQ(c->standardButtons(), QMessageBox::Ok);
+}
+
+TEST(DialogosReais, PerguntaDeExclusaoDaGrade) {
+    Caixa c(DialogosQt::caixaExclusao(nullptr));
+    EXPECT_EQ(c->text(), u8("Delete record?"));
+    EXPECT_EQ(c->standardButtons(), QMessageBox::Ok | QMessageBox::Cancel);
+}
+
+// ---- default failure report ----
+
+TEST(RelatorioDeFalha, PontoFinalAcrescentado) {
+    EXPECT_EQ(textoDaFalha(u8("Unable to write to /x/Config.ini")),
+              u8("Unable to write to /x/Config.ini."));
+    EXPECT_EQ(textoDaFalha(u8("barra/")), u8("barra/."));   // '/' is 0x2F
+    EXPECT_EQ(textoDaFalha(u8("valor 0")), u8("valor 0."));
+    EXPECT_EQ(textoDaFalha(u8("importação")), u8("importação."));
+}
+
+TEST(RelatorioDeFalha, SemPontoQuandoOUltimoCaracterNaoPassaDoPonto) {
+    EXPECT_EQ(textoDaFalha(u8("fim.")), u8("fim."));
+    EXPECT_EQ(textoDaFalha(u8("fim!")), u8("fim!"));
+    EXPECT_EQ(textoDaFalha(u8("fim ")), u8("fim "));
+    EXPECT_EQ(textoDaFalha(u8("fim\r\n")), u8("fim\r\n"));
+    EXPECT_EQ(textoDaFalha(u8("fim-")), u8("fim-"));      // '-' is 0x2D
+    EXPECT_EQ(textoDaFalha(u8("fim,")), u8("fim,"));      // ',' is 0x2C
+    EXPECT_EQ(textoDaFalha(u8("\"citado\"")), u8("\"citado\""));
+    EXPECT_EQ(textoDaFalha(QString()), QString());
+}
+
+struct Explosivo : QObject {
+    int recebidos = 0;
+    bool event(QEvent* e) override {
+        if (e->type() != QEvent::User) return QObject::event(e);
+        if (++recebidos == 1) throw std::runtime_error("Cannot open file \"/x.csv\". No such file");
+        return true;
+    }
+};
+
+TEST(RelatorioDeFalha, FalhaNaoTratadaEMostradaEOProgramaContinua) {
+    auto* app = qobject_cast<AplicacaoImporta*>(QCoreApplication::instance());
+    ASSERT_NE(app, nullptr);
+    DialogosFalsos dialogos;
+    app->setDialogos(&dialogos);
+    Explosivo alvo;
+    QEvent evento(QEvent::User);
+    EXPECT_FALSE(QCoreApplication::sendEvent(&alvo, &evento));
+    EXPECT_TRUE(QCoreApplication::sendEvent(&alvo, &evento));
+    app->setDialogos(nullptr);
+    EXPECT_EQ(alvo.recebidos, 2);
+    EXPECT_EQ(dialogos.textosDe("falha"),
+              std::vector<QString>{u8("Cannot open file \"/x.csv\". No such file.")});
+}
+
+TEST(RelatorioDeFalha, JanelaSemDialogosPropriosUsaOsDaAplicacao) {
+    auto* app = qobject_cast<AplicacaoImporta*>(QCoreApplication::instance());
+    ASSERT_NE(app, nullptr);
+    DialogosFalsos dialogos;
+    app->setDialogos(&dialogos);
+    PastaTemporaria pasta;
+    {
+        OpcoesJanela o;
+        o.pasta = QString::fromStdString(pasta.pasta());
+        TFormImporta janela(o);
+        janela.mensagem("oi");
+    }
+    app->setDialogos(nullptr);
+    EXPECT_EQ(dialogos.textosDe("mensagem"), std::vector<QString>{u8("oi")});
+}
+
+} // namespace
+} // namespace norvo::app::teste
+
+#include "test_operador.moc"

@@ -1,0 +1,132 @@
+// The import run as the operator sees it: order, texts, questions, logs and the way back to idle.
+#include "Destino.h"
+#include "Linha.h"
+
+#include <sys/stat.h>
+
+using namespace norvo;
+using namespace norvo::teste;
+
+using Execucao = Destino;
+
+TEST_F(Execucao, SemOpcaoOuSemCaminhoNadaEhTocado)
+{
+    imp->BitBtnImportarClick([](Opcao) { return false; });
+    EXPECT_EQ(op.dialogos, (std::vector<std::string>{"mensagem: " + L1("Marque uma ou mais de uma tabela para ser importado!!")}));
+    EXPECT_FALSE(imp->IBDatabaseDestino.connected());
+
+    op.dialogos.clear();
+    imp->setDestino(" \t ");
+    importarProdutos();
+    EXPECT_EQ(op.dialogos, (std::vector<std::string>{"atencao: Selecione o banco de dados de destino!"}));
+    EXPECT_FALSE(imp->IBDatabaseDestino.connected());
+    EXPECT_TRUE(op.ocupacoes.empty());
+}
+
+TEST_F(Execucao, NaoNaConfirmacaoNaoApagaNada)
+{
+    banco.executar("INSERT INTO TIPOUNIDADE VALUES (7, 'UN', 'UN');");
+    ler({linha("1", "ARROZ", "KG", "1006", "5.00")});
+    op.respostas = {false};
+    importarProdutos();
+    EXPECT_EQ(op.dialogosDo("confirma"),
+              (std::vector<std::string>{L1("Atenção os registros das tabelas marcadas serão apagadas e importadas: \r\nConfirma ?")}));
+    EXPECT_TRUE(imp->IBDatabaseDestino.connected()); // left connected, transaction open
+    EXPECT_TRUE(imp->IBTransactionFireBird.active());
+    EXPECT_FALSE(imp->Importando());
+    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM TIPOUNIDADE"), "1");
+}
+
+TEST_F(Execucao, ExecucaoLimpaOrdemTextosESemLogs)
+{
+    std::ofstream(pasta / "vantor.log", std::ios::binary) << "old run\r\n";
+    ler({linha("10", "ARROZ", "KG", "1006", "5.00"), linha("11", "FEIJAO", "KG", "0713", "7,25")});
+    bool ocupadoDurante = false;
+    imp->BitBtnImportarClick([&](Opcao o) {
+        ocupadoDurante = ocupadoDurante || imp->Importando();
+        return o == Opcao::Produtos;
+    });
+    EXPECT_TRUE(ocupadoDurante);
+    EXPECT_EQ(op.status_, (std::vector<std::string>{"Importando Unidades", "Importando NCM", "Importando Produtos",
+                                                    L1("Importando preço dos produtos (2)"),
+                                                    L1("Importação finalizada com sucesso")}));
+    EXPECT_EQ(op.dialogos, (std::vector<std::string>{
+                               "confirma: " + L1("Atenção os registros das tabelas marcadas serão apagadas e importadas: \r\nConfirma ?"),
+                               "aviso: " + L1("Importação finalizada com sucesso")}));
+    EXPECT_EQ(op.ocupacoes, (std::vector<bool>{true, false}));
+    EXPECT_EQ(op.progresso, 0);
+    EXPECT_FALSE(imp->Importando());
+    EXPECT_FALSE(imp->IBDatabaseDestino.connected());
+    EXPECT_EQ(imp->ListaErros, nullptr);
+    EXPECT_EQ(arquivo("vantor.log"), "old run\r\n"); // an earlier log stays untouched
+    EXPECT_EQ(arquivo("vantor2.log"), "<missing>");
+    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM ITENSLISTA"), "2");
+    EXPECT_FALSE(imp->ultimaExecucaoComErros());
+}
+
+TEST_F(Execucao, FalhasDeLinhaVaoParaOLogEAvisoDizComErros)
+{
+    // Code 20 twice: the second product and its price item fail on the keys.
+    ler({linha("20", "ARROZ", "KG", "1006", "5.00"), linha("20", "ARROZ 2", "KG", "1006", "6.00")});
+    importarProdutos();
+    const std::string log = arquivo("vantor.log");
+    const std::string produto = L1("Erro na importação de PRODUTO no Registro 20\r\n");
+    const std::string preco = L1("Erro na importação dos ITENS DA LISTA DE PREÇO no Registro ARROZ 2\r\n");
+    ASSERT_EQ(log.find(produto), 0u) << log;
+    EXPECT_NE(log.find("PRIMARY or UNIQUE KEY constraint \"PK_PRODUTO\""), std::string::npos);
+    EXPECT_NE(log.find("\r\r\n" + preco), std::string::npos) << "the product entry ends in a lone CR";
+    EXPECT_EQ(log.substr(log.size() - 2), "\r\n");
+    EXPECT_EQ(log.find("\r\n\r\n"), std::string::npos) << "no empty line between entries";
+    EXPECT_EQ(op.dialogosDo("confirma").back(), L1("Ocorreu erro durante a importação.\r\nDeseja visualiazar os erros?"));
+    EXPECT_EQ(op.dialogosDo("abrir"), (std::vector<std::string>{pasta.string() + "/vantor.log"}));
+    EXPECT_EQ(op.dialogosDo("aviso"), (std::vector<std::string>{L1("Importação finalizada com erros")}));
+    EXPECT_EQ(op.status_.back(), L1("Importação finalizada com erros"));
+    EXPECT_EQ(arquivo("vantor2.log"), "<missing>");
+}
+
+TEST_F(Execucao, EtapaQueFalhaNaoImpedeAsSeguintes)
+{
+    // No file read: the staging table is closed and every product stage fails at its start.
+    importarProdutos();
+    const std::string fechada = "Cannot perform this operation on a closed dataset";
+    EXPECT_EQ(op.dialogosDo("mensagem"),
+              (std::vector<std::string>{L1("Falha na importação da tabela de TipoUnidade, Falha: \r\n") + fechada,
+                                        L1("Falha na importação da tabela de NCM, Falha: \r\n") + fechada,
+                                        L1("Falha na importação da tabela de Produtos, Falha: \r\n") + fechada,
+                                        L1("Falha na importação dos preços, Falha: \r\n\n") + fechada}));
+    EXPECT_EQ(op.dialogosDo("aviso"), (std::vector<std::string>{L1("Importação finalizada com erros")}));
+    EXPECT_FALSE(imp->Importando());
+}
+
+TEST_F(Execucao, FalhaAoSalvarLogVoltaAoOciosoEReporta)
+{
+    imp->setPastaLogs((pasta / "nao-existe").string() + "/");
+    ler({linha("30", "A", "UN", "1", "1"), linha("30", "B", "UN", "1", "1")});
+    try {
+        importarProdutos();
+        FAIL() << "the log failure must still be reported";
+    } catch (const std::exception& e) {
+        EXPECT_NE(std::string(e.what()).find("Cannot create file \"" + (pasta / "nao-existe").string() + "/vantor.log\""),
+                  std::string::npos) << e.what();
+    }
+    EXPECT_FALSE(imp->Importando());
+    EXPECT_EQ(op.ocupacoes, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(imp->IBDatabaseDestino.connected());
+    EXPECT_EQ(imp->ListaErros, nullptr);
+    EXPECT_EQ(op.dialogosDo("aviso"), (std::vector<std::string>{L1("Importação finalizada com erros")}));
+}
+
+TEST_F(Execucao, TabelaDeEstagioVaziaEsvaziaTudo)
+{
+    banco.executar(
+        "INSERT INTO TIPOUNIDADE VALUES (1, 'UN', 'UN'); INSERT INTO CODIGONCM VALUES (1, 'X', 'X');"
+        "INSERT INTO PRODUTO (PRO_CODIGO) VALUES (5);"
+        "INSERT INTO ITENSLISTA (LST_CODIGO, PRO_CODIGO) VALUES (2, 5);");
+    ler({});
+    importarProdutos();
+    for (const char* t : {"TIPOUNIDADE", "CODIGONCM", "PRODUTO", "ITENSLISTA"})
+        EXPECT_EQ(banco.valor(std::string("SELECT COUNT(*) FROM ") + t), "0") << t;
+    EXPECT_EQ(banco.valor("SELECT GER_VALOR FROM GERACODIGO WHERE GER_TABELA = 'TIPOUNIDADE'"), "1");
+    EXPECT_EQ(op.dialogosDo("aviso"), (std::vector<std::string>{L1("Importação finalizada com sucesso")}));
+    EXPECT_EQ(arquivo("vantor.log"), "<missing>");
+}

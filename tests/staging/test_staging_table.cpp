@@ -1,0 +1,293 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "PastaTemp.h"
+#include "staging/StagingTable.h"
+
+using namespace norvo::staging;
+using norvo::staging::teste::DentroDe;
+using norvo::staging::teste::lerTudo;
+using norvo::staging::teste::PastaTemp;
+
+namespace {
+
+std::string mensagem(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "<no failure>";
+}
+
+// A table not tied to any file, so nothing is written by these tests.
+struct Tabela : StagingTable {
+    Tabela() : StagingTable("") { createDataSet(); }
+};
+
+void inserirCodigo(StagingTable& t, const std::string& codigo) {
+    t.insert();
+    t.setFieldText(COD_PRODUTO, codigo);
+    t.post();
+}
+
+std::vector<std::string> codigosNaOrdem(StagingTable& t) {
+    std::vector<std::string> r;
+    for (t.first(); !t.eof(); t.next()) r.push_back(t.asText(COD_PRODUTO));
+    return r;
+}
+
+} // namespace
+
+TEST(StagingTable, TextosCortadosAoTamanho) {
+    Tabela t;
+    t.insert();
+    t.setFieldText(DESCRICAO, std::string(150, 'D'));
+    t.setFieldText(UNIDADE, "CX12");
+    t.setFieldText(NCM, "1234.56.78");
+    t.setFieldText(ICMS, "018");
+    t.post();
+    EXPECT_EQ(t.asText(DESCRICAO), std::string(100, 'D'));
+    EXPECT_EQ(t.asText(UNIDADE), "CX1");
+    EXPECT_EQ(t.asText(NCM), "1234.56.");
+    EXPECT_EQ(t.asInteger(ICMS), 18);
+
+    t.insert();
+    t.setFieldText(DESCRICAO, std::string("ARROZ\0FEIJAO", 12));
+    t.setFieldText(UNIDADE, "K \t");
+    t.setFieldText(NCM, "  12  ");
+    t.setFieldText(ICMS, "");
+    t.post();
+    EXPECT_EQ(t.asText(DESCRICAO), "ARROZ");
+    EXPECT_EQ(t.asText(UNIDADE), "K");
+    EXPECT_EQ(t.asText(NCM), "  12");   // leading blanks stay
+    EXPECT_TRUE(t.isNull(ICMS));
+    EXPECT_EQ(mensagem([&] { t.asInteger(ICMS); }), "'' is not a valid integer value");
+    t.insert();
+    t.setFieldText(ICMS, "1 8");
+    t.post();
+    EXPECT_EQ(mensagem([&] { t.asInteger(ICMS); }), "'1 8' is not a valid integer value");
+}
+
+TEST(StagingTable, RegraDosInteiros) {
+    EXPECT_EQ(lerInteiro("07"), 7);
+    EXPECT_EQ(lerInteiro("  \t-12"), -12);
+    EXPECT_EQ(lerInteiro("+5"), 5);
+    EXPECT_EQ(lerInteiro("$1F"), 31);
+    EXPECT_EQ(lerInteiro("x1f"), 31);
+    EXPECT_EQ(lerInteiro("0X10"), 16);
+    EXPECT_EQ(lerInteiro("-$10"), -16);
+    EXPECT_EQ(lerInteiro("2147483647"), 2147483647);
+    EXPECT_EQ(lerInteiro("-2147483648"), INT32_MIN);
+    EXPECT_EQ(lerInteiro("00000000000000000009"), 9);
+    for (const char* ruim : {"", "   ", "7 ", "2147483648", "-2147483649", "12345678901", "$FFFFFFFF",
+                             "1A", "$", "0x", "+", "- 1", "1.0", "P1", "$G"})
+        EXPECT_FALSE(lerInteiro(ruim).has_value()) << ruim;
+
+    Tabela t;
+    t.insert();
+    t.setFieldText(COFINS, "07");
+    EXPECT_EQ(t.asText(COFINS), "7");
+    EXPECT_EQ(mensagem([&] { t.setFieldText(COFINS, "7 "); }),
+              "'7 ' is not a valid integer value for field 'COFINS'");
+    EXPECT_EQ(t.asInteger(COFINS), 7);   // the failed text left the old value
+    EXPECT_EQ(mensagem([&] { t.setFieldText(COD_PRODUTO, "12345678901"); }),
+              "'12345678901' is not a valid integer value for field 'COD_PRODUTO'");
+    EXPECT_TRUE(t.isNull(COD_PRODUTO));
+    t.setFieldText(PIS, "");
+    EXPECT_TRUE(t.isNull(PIS));
+    EXPECT_EQ(t.asText(PIS), "");
+    EXPECT_EQ(t.asInteger(PIS), 0);
+    EXPECT_TRUE(t.pending());
+}
+
+TEST(StagingTable, Dinheiro) {
+    Tabela t;
+    t.insert();
+    EXPECT_EQ(t.asMoney(VALORVENDA), 0);
+    EXPECT_TRUE(t.isNull(VALORVENDA));
+    for (std::int64_t v : {123456LL, 125000LL, -1LL, 1LL, 99999999999999LL, 9007199254740991LL}) {
+        t.setFieldMoney(VALORVENDA, v);
+        EXPECT_EQ(t.asMoney(VALORVENDA), v);
+    }
+    // Kept as a double: beyond 2^53 ten-thousandths the last digits are not kept.
+    t.setFieldMoney(VALORVENDA, 123456789012345678LL);
+    EXPECT_NE(t.asMoney(VALORVENDA), 123456789012345678LL);
+    t.setFieldMoney(VALORVENDA, 125000);
+    t.post();
+    EXPECT_EQ(t.cellText(0, VALORVENDA), "12.5");
+    EXPECT_EQ(dinheiroParaTexto(123456), "12.3456");
+    EXPECT_EQ(dinheiroParaTexto(-5), "-0.0005");
+    EXPECT_EQ(dinheiroParaTexto(70000), "7");
+    EXPECT_EQ(dinheiroParaTexto(INT64_MIN), "-922337203685477.5808");
+    EXPECT_ANY_THROW(t.setFieldMoney(PIS, 1));
+}
+
+TEST(StagingTable, TabelaFechada) {
+    StagingTable t("");
+    const std::string fechada = "Cannot perform this operation on a closed dataset";
+    EXPECT_FALSE(t.active());
+    EXPECT_EQ(mensagem([&] { t.recordCount(); }), fechada);
+    EXPECT_EQ(mensagem([&] { t.first(); }), fechada);
+    EXPECT_EQ(mensagem([&] { t.insert(); }), fechada);
+    EXPECT_EQ(mensagem([&] { t.emptyDataSet(); }), fechada);
+    EXPECT_EQ(mensagem([&] { t.asText(DESCRICAO); }), fechada);
+    EXPECT_EQ(mensagem([&] { t.eof(); }), fechada);
+    t.close();   // closing a closed table does nothing
+    t.createDataSet();
+    EXPECT_TRUE(t.active());
+    EXPECT_ANY_THROW(t.createDataSet());   // only a closed table can be created
+    inserirCodigo(t, "1");
+    t.close();
+    EXPECT_EQ(mensagem([&] { t.recNo(); }), fechada);
+    t.createDataSet();
+    EXPECT_EQ(t.recordCount(), 0);   // nothing survives a close
+}
+
+TEST(StagingTable, OrdemDoPercursoEPendente) {
+    Tabela t;
+    t.first();
+    EXPECT_TRUE(t.eof());
+    EXPECT_EQ(t.recNo(), -1);
+    for (const char* c : {"1", "2", "3"}) inserirCodigo(t, c);
+    EXPECT_EQ(t.recNo(), 2);
+    EXPECT_EQ(codigosNaOrdem(t), (std::vector<std::string>{"1", "2", "3"}));
+    EXPECT_EQ(t.recNo(), 2);   // stays on the last record walked
+
+    // Inserted after the current record.
+    t.setCurrent(0);
+    inserirCodigo(t, "9");
+    EXPECT_EQ(t.recNo(), 1);
+    EXPECT_EQ(codigosNaOrdem(t), (std::vector<std::string>{"1", "9", "2", "3"}));
+
+    // A pending record is stored by first() when assigned, dropped when not.
+    t.insert();
+    t.setFieldText(PIS, "");
+    EXPECT_EQ(t.recordCount(), 4);
+    t.first();
+    EXPECT_EQ(t.recordCount(), 5);
+    t.insert();
+    t.next();
+    EXPECT_EQ(t.recordCount(), 5);
+    // A failed assignment alone does not count as assigned.
+    t.insert();
+    EXPECT_ANY_THROW(t.setFieldText(PIS, "P1"));
+    t.first();
+    EXPECT_EQ(t.recordCount(), 5);
+    EXPECT_ANY_THROW(t.post());   // nothing pending
+}
+
+TEST(StagingTable, OperacoesDaGrade) {
+    Tabela t;
+    for (const char* c : {"1", "2", "3"}) inserirCodigo(t, c);
+    t.setCellText(1, PIS, "$A");
+    EXPECT_EQ(t.cellText(1, PIS), "10");
+    EXPECT_ANY_THROW(t.setCellText(1, PIS, "abc"));
+    EXPECT_EQ(t.cellText(1, PIS), "10");
+    t.setCellText(1, VALORVENDA, "3,14159");
+    EXPECT_EQ(t.cellText(1, VALORVENDA), "3.1416");
+    t.setCellText(1, VALORVENDA, " -0.5 ");
+    EXPECT_EQ(t.cellText(1, VALORVENDA), "-0.5");
+    EXPECT_ANY_THROW(t.setCellText(1, VALORVENDA, "1.2.3"));
+    EXPECT_EQ(t.cellText(1, VALORVENDA), "-0.5");
+    t.setCellText(1, DESCRICAO, "NOVO   ");
+    EXPECT_EQ(t.cellText(1, DESCRICAO), "NOVO");
+    EXPECT_ANY_THROW(t.cellText(3, DESCRICAO));
+
+    t.setCurrent(2);
+    t.deleteRecord(0);
+    EXPECT_EQ(t.recNo(), 1);
+    t.deleteRecord(1);
+    EXPECT_EQ(t.recNo(), 0);
+    t.appendRecord();
+    EXPECT_EQ(t.recordCount(), 2);
+    EXPECT_EQ(t.recNo(), 1);
+    EXPECT_TRUE(t.isNull(COD_PRODUTO));
+    t.deleteRecord(1);
+    t.deleteRecord(0);
+    EXPECT_EQ(t.recNo(), -1);
+}
+
+TEST(StagingTable, AvisaOuvinteForaDoLote) {
+    struct Ouvinte : StagingTable::Listener {
+        int resets = 0;
+        std::vector<int> atuais;
+        void tableReset() override { ++resets; }
+        void currentChanged(int row) override { atuais.push_back(row); }
+    } o;
+    Tabela t;
+    t.setListener(&o);
+    inserirCodigo(t, "1");
+    EXPECT_EQ(o.resets, 1);
+    EXPECT_EQ(o.atuais, std::vector<int>{0});
+    o.resets = 0;
+    o.atuais.clear();
+    t.beginBulk();
+    for (int i = 0; i < 10; ++i) inserirCodigo(t, "2");
+    t.first();
+    EXPECT_EQ(o.resets, 1);
+    EXPECT_TRUE(o.atuais.empty());
+    t.endBulk();
+    EXPECT_EQ(o.resets, 2);
+    EXPECT_EQ(o.atuais, std::vector<int>{0});
+    t.setListener(nullptr);
+}
+
+TEST(StagingTable, ArquivoDeStagingGravadoAoFecharComMudancas) {
+    PastaTemp pasta;
+    DentroDe dentro(pasta.caminho());
+    const auto arquivo = pasta.caminho() / "ProdutosTARVEX.cds";
+    {
+        StagingTable t;
+        t.createDataSet();
+        t.close();
+        EXPECT_FALSE(std::filesystem::exists(arquivo));   // created but unchanged
+
+        t.createDataSet();
+        t.emptyDataSet();
+        t.insert();
+        t.setFieldText(COD_PRODUTO, "42");
+        t.setFieldText(DESCRICAO, "A\tB\\C");
+        t.setFieldMoney(VALORVENDA, 123456);
+        t.post();
+        t.insert();   // pending at close: dropped
+        t.setFieldText(COD_PRODUTO, "43");
+    }   // the destructor closes
+    const std::string conteudo = lerTudo(arquivo.string());
+    EXPECT_EQ(conteudo.rfind("NorvoStaging\t1\n", 0), 0u);
+    EXPECT_NE(conteudo.find("DESCRICAO\ttext\t100\n"), std::string::npos);
+    EXPECT_NE(conteudo.find("RECORDS\t1\n42\tA\\tB\\\\C\t\\N\t\\N\t\\N\t\\N\t\\N\t12.3456\n"), std::string::npos);
+
+    // An empty table that was emptied still counts as changed and is written.
+    std::filesystem::remove(arquivo);
+    {
+        StagingTable t;
+        t.createDataSet();
+        t.emptyDataSet();
+        EXPECT_TRUE(t.changed());
+        t.close();
+    }
+    EXPECT_NE(lerTudo(arquivo.string()).find("RECORDS\t0\n"), std::string::npos);
+}
+
+TEST(StagingTable, NaoConsegueCriarArquivo) {
+    PastaTemp pasta;
+    DentroDe dentro(pasta.caminho());
+    std::filesystem::create_directory(pasta.caminho() / "ProdutosTARVEX.cds");
+    StagingTable t;
+    t.createDataSet();
+    inserirCodigo(t, "1");
+    const std::string esperado = "Cannot create file \"" +
+                                 (std::filesystem::current_path() / "ProdutosTARVEX.cds").string() +
+                                 "\". Is a directory";
+    EXPECT_EQ(mensagem([&] { t.close(); }), esperado);
+    EXPECT_TRUE(t.active());   // nothing staged is lost
+    EXPECT_EQ(t.recordCount(), 1);
+    std::filesystem::remove(pasta.caminho() / "ProdutosTARVEX.cds");
+    t.close();
+    EXPECT_FALSE(t.active());
+    EXPECT_TRUE(std::filesystem::is_regular_file(pasta.caminho() / "ProdutosTARVEX.cds"));
+}

@@ -103,6 +103,8 @@ QIcon iconeImportar() {
 OpcoesJanela opcoesDaLinhaDeComando(const QStringList& argumentos) {
     OpcoesJanela o;
     o.cadastros = argumentos.mid(1).contains(QLatin1String(TFormImporta::SwitchCadastros));
+    const qsizetype csv = argumentos.indexOf(QStringLiteral("--csv"));
+    if (csv > 0 && csv + 1 < argumentos.size()) o.csv = argumentos[csv + 1];
     return o;
 }
 
@@ -308,16 +310,22 @@ void TFormImporta::BitBtnLerCSVProdutosClick() {
         if (ocupada()) return;
         const auto arquivo = dialogos_->escolherArquivoCSV(this, ultimoCSV_);
         if (!arquivo) return;
-        ultimoCSV_ = *arquivo;
+        lerArquivoCSV(*arquivo);
+    });
+}
 
+void TFormImporta::lerArquivoCSV(const QString& arquivo) {
+    comRelatorio([&] {
+        if (ocupada()) return;
+        ultimoCSV_ = arquivo;
         GuardaTrabalho guarda(*this, Leitura, true);
         MemoCSV->clear();
-        const int total = importador_->LerArquivoCSV(bytesDoCaminho(*arquivo));
+        const int total = importador_->LerArquivoCSV(bytesDoCaminho(arquivo));
 
-        QFile f(*arquivo);
+        QFile f(arquivo);
         if (f.open(QIODevice::ReadOnly)) {
             QByteArray dados = f.readAll();
-            if (const auto nul = dados.indexOf('\0'); nul >= 0) dados.truncate(nul);
+            dados.removeIf([](char c) { return c == '\0'; }); // the reader drops NULs too
             MemoCSV->setPlainText(QString::fromLatin1(
                 staging::ParaLatin1(std::string_view(dados.constData(), dados.size()))));
         }

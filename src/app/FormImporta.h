@@ -35,6 +35,8 @@ struct OpcoesJanela {
     QString pasta;
     // The dialogs; null means those of the application (real boxes unless replaced).
     Dialogos* dialogos = nullptr;
+    // A product file to read as soon as the window is up (switch --csv FILE).
+    QString csv;
 };
 
 // The options given on the command line.
@@ -71,6 +73,8 @@ public:
 
 public slots:
     void BitBtnLerCSVProdutosClick();
+    // The reading behind the button, for a file already chosen.
+    void lerArquivoCSV(const QString& arquivo);
     void Button1Click();
     void BitBtnImportarClick();
     void FilenameEditDestinoChange();

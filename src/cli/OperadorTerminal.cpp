@@ -36,6 +36,7 @@ void OperadorTerminal::imprimir(const std::string& latin1)
         if (!(texto[i] == '\r' && i + 1 < texto.size() && texto[i + 1] == '\n'))
             limpo += texto[i];
     std::fprintf(saida_, "%s\n", limpo.c_str());
+    ultimaLinha_ = latin1;
     std::fflush(saida_);
 }
 
@@ -67,7 +68,7 @@ void OperadorTerminal::status(const std::string& texto)
     terminarBarra();
     etapa_ = texto;
     ultimoPercentual_ = -1;
-    if (!terminal_)
+    if (!terminal_ && texto != ultimaLinha_)
         imprimir(texto);
 }
 

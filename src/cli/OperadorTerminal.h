@@ -34,6 +34,7 @@ private:
     bool iniciou_ = false;
     bool barraAberta_ = false;
     std::string etapa_;
+    std::string ultimaLinha_; // the closing notice is also the last status: said once
     int ultimoPercentual_ = -1;
 };
 

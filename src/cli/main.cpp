@@ -6,6 +6,7 @@
 #include <unistd.h>
 
 #include <climits>
+#include <filesystem>
 #include <cstdio>
 #include <stdexcept>
 
@@ -44,6 +45,10 @@ int main(int argc, char** argv)
     std::string pasta = args.pastaLogs.value_or(pastaDoExecutavel());
     if (!pasta.empty() && pasta.back() != '/')
         pasta += '/';
+    if (args.pastaLogs) {
+        std::error_code erro; // a folder that cannot be made shows up when the log is written
+        std::filesystem::create_directories(pasta, erro);
+    }
     imp.setPastaLogs(pasta);
     imp.setDestino(args.destino);
     if (args.origem)
@@ -79,6 +84,9 @@ int main(int argc, char** argv)
                             std::to_string(r.falhas) + " falhas";
         if (r.falhou)
             linha += ", etapa interrompida";
+        char tempo[32];
+        std::snprintf(tempo, sizeof tempo, " (%.2f s)", r.segundos);
+        linha += tempo;
         op.imprimir(linha);
     }
     return imp.ultimaExecucaoComErros() ? 1 : 0;

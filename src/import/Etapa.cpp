@@ -2,11 +2,23 @@
 
 #include "db/Error.h"
 
+#include <chrono>
+
 namespace norvo {
 
 void Etapa::executar()
 {
     imp.iniciarResumo(textos_.nome);
+    const auto inicio = std::chrono::steady_clock::now();
+    struct Cronometro {
+        Importador& imp;
+        std::chrono::steady_clock::time_point inicio;
+        ~Cronometro()
+        {
+            imp.etapaAtual().segundos =
+                std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
+        }
+    } cronometro{imp, inicio};
     try {
         imp.gaugeDefinir(contar());
         abrirOrigem();

@@ -23,6 +23,7 @@ struct ResumoEtapa {
     long falhas = 0;       // row failures (entries in a log)
     bool falhou = false;   // ended through its stage guard
     std::string falha;     // the stage failure text shown, when falhou
+    double segundos = 0;   // wall-clock time the stage took
 };
 
 // The state and routines behind the main window, free of any widget: the two databases,

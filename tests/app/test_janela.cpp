@@ -171,6 +171,8 @@ TEST(LinhaDeComando, ChaveCadastros) {
     EXPECT_FALSE(opcoesDaLinhaDeComando({u8("importa-norvo"), u8("--cadastro")}).cadastros);
     // The program's own name is not a switch, whatever it is called.
     EXPECT_FALSE(opcoesDaLinhaDeComando({u8("--cadastros")}).cadastros);
+    EXPECT_EQ(opcoesDaLinhaDeComando({u8("importa-norvo"), u8("--csv"), u8("/tmp/p.csv")}).csv, u8("/tmp/p.csv"));
+    EXPECT_TRUE(opcoesDaLinhaDeComando({u8("importa-norvo"), u8("--csv")}).csv.isEmpty());
 }
 
 // ---- Config.ini at start and at the end ----

@@ -88,6 +88,10 @@ protected:
     bool fim() override { return imp.IBQueryOrigem.eof(); }
     void proximo() override { imp.IBQueryOrigem.next(); }
     void avancar() override; // gauge, events, then the next row
+
+    // The current source row's column as text, and the insert's parameter by name.
+    std::string texto(const char* coluna) const { return imp.IBQueryOrigem.fieldByName(coluna).asString(); }
+    db::Param& param(const char* nome) { return imp.IBQueryFireBird.paramByName(nome); }
 };
 
 } // namespace norvo

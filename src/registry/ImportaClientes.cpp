@@ -36,10 +36,7 @@ protected:
     {
         db::Query& o = imp.IBQueryOrigem;
         db::Query& q = imp.IBQueryFireBird;
-        auto texto = [&](const char* coluna) { return o.fieldByName(coluna).asString(); };
-        auto param = [&](const char* nome) -> db::Param& { return q.paramByName(nome); };
-
-        q.clearParams();
+        q.clearParams(); // nothing of the row before may reach this one
         const std::int32_t codigo = o.fieldByName("CODIGO").asInteger();
         param("NRCLI").setAsInteger(codigo);
         param("RAZAO_SOC").setAsString(texto("NOME").substr(0, 50));

@@ -97,7 +97,7 @@ void Database::disconnect()
         if (t->active())
             t->encerrarPorPadrao();
     Status st;
-    attachment_.detach(st);
+    desanexar(attachment_, st);
     if (st.failed() && !conexaoPerdida(codigos(st.v)))
         falhar(st, nullptr);
 }
@@ -114,7 +114,7 @@ void Database::marcarDesconectado() noexcept
         }
     }
     Status st;
-    attachment_.detach(st);
+    desanexar(attachment_, st);
 }
 
 void Database::registrar(Query* q)

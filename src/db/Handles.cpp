@@ -66,84 +66,41 @@ void falhar(const Status& st, Database* db)
     throw ServerError(message, std::move(codes), sqlcode);
 }
 
-AttachmentHandle& AttachmentHandle::operator=(AttachmentHandle&& o) noexcept
+void soltarAnexo(FB_API_HANDLE& h) noexcept
 {
-    if (this != &o) {
-        release();
-        h_ = o.h_;
-        o.h_ = 0;
-    }
-    return *this;
+    ISC_STATUS_ARRAY st;
+    isc_detach_database(st, &h);
 }
 
-void AttachmentHandle::detach(Status& st)
+void soltarTransacao(FB_API_HANDLE& h) noexcept
 {
-    if (h_)
-        isc_detach_database(st.v, &h_);
-    h_ = 0; // after a failed detach the client has given up the attachment too
-
+    ISC_STATUS_ARRAY st;
+    isc_rollback_transaction(st, &h);
 }
 
-void AttachmentHandle::release() noexcept
+void soltarComando(FB_API_HANDLE& h) noexcept
 {
-    if (h_) {
-        ISC_STATUS_ARRAY st;
-        isc_detach_database(st, &h_);
-        h_ = 0;
-    }
+    ISC_STATUS_ARRAY st;
+    isc_dsql_free_statement(st, &h, DSQL_drop);
 }
 
-TransactionHandle& TransactionHandle::operator=(TransactionHandle&& o) noexcept
+void soltarBlob(FB_API_HANDLE& h) noexcept
 {
-    if (this != &o) {
-        release();
-        h_ = o.h_;
-        o.h_ = 0;
-    }
-    return *this;
+    ISC_STATUS_ARRAY st;
+    isc_cancel_blob(st, &h);
 }
 
-void TransactionHandle::release() noexcept
+void desanexar(AttachmentHandle& h, Status& st)
 {
-    if (h_) {
-        ISC_STATUS_ARRAY st;
-        isc_rollback_transaction(st, &h_);
-        h_ = 0;
-    }
+    if (h)
+        isc_detach_database(st.v, h.ptr());
+    h.forget(); // after a failed detach the client has given up the attachment too
 }
 
-StatementHandle& StatementHandle::operator=(StatementHandle&& o) noexcept
+void fecharBlob(BlobHandle& h, Database* db)
 {
-    if (this != &o) {
-        release();
-        h_ = o.h_;
-        o.h_ = 0;
-    }
-    return *this;
-}
-
-void StatementHandle::release() noexcept
-{
-    if (h_) {
-        ISC_STATUS_ARRAY st;
-        isc_dsql_free_statement(st, &h_, DSQL_drop);
-        h_ = 0;
-    }
-}
-
-void BlobHandle::release() noexcept
-{
-    if (h_) {
-        ISC_STATUS_ARRAY st;
-        isc_cancel_blob(st, &h_);
-        h_ = 0;
-    }
-}
-
-void BlobHandle::close(Database* db)
-{
-    chamar(db, [&](ISC_STATUS* st) { isc_close_blob(st, &h_); });
-    h_ = 0;
+    chamar(db, [&](ISC_STATUS* st) { isc_close_blob(st, h.ptr()); });
+    h.forget();
 }
 
 } // namespace norvo::db

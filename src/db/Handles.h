@@ -2,6 +2,7 @@
 #include <ibase.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 // Owners of the client library's handles, and the one place a status vector becomes a failure.
@@ -34,70 +35,54 @@ void chamar(Database* db, F&& f)
         falhar(st, db);
 }
 
-class AttachmentHandle {
+// Owns one client-library handle and releases it when it goes; `Soltar` is the release
+// call for that kind of handle, whose own failure is of no interest by then.
+template <void (*Soltar)(FB_API_HANDLE&) noexcept>
+class Handle {
 public:
-    AttachmentHandle() = default;
-    ~AttachmentHandle() { release(); }
-    AttachmentHandle(AttachmentHandle&& o) noexcept : h_(o.h_) { o.h_ = 0; }
-    AttachmentHandle& operator=(AttachmentHandle&& o) noexcept;
-    AttachmentHandle(const AttachmentHandle&) = delete;
-    AttachmentHandle& operator=(const AttachmentHandle&) = delete;
-    isc_db_handle* ptr() { return &h_; }
-    explicit operator bool() const { return h_ != 0; }
-    // Detaches; the failure is returned in `st`, and the handle is dropped either way.
-    void detach(Status& st);
-    void release() noexcept;
+    Handle() = default;
+    ~Handle() { release(); }
+    Handle(Handle&& o) noexcept : h_(std::exchange(o.h_, 0)) {}
+    Handle& operator=(Handle&& o) noexcept
+    {
+        if (this != &o) {
+            release();
+            h_ = std::exchange(o.h_, 0);
+        }
+        return *this;
+    }
+    Handle(const Handle&) = delete;
+    Handle& operator=(const Handle&) = delete;
 
-private:
-    isc_db_handle h_ = 0;
-};
-
-class TransactionHandle {
-public:
-    TransactionHandle() = default;
-    ~TransactionHandle() { release(); }
-    TransactionHandle(TransactionHandle&& o) noexcept : h_(o.h_) { o.h_ = 0; }
-    TransactionHandle& operator=(TransactionHandle&& o) noexcept;
-    TransactionHandle(const TransactionHandle&) = delete;
-    TransactionHandle& operator=(const TransactionHandle&) = delete;
-    isc_tr_handle* ptr() { return &h_; }
+    FB_API_HANDLE* ptr() { return &h_; }
     explicit operator bool() const { return h_ != 0; }
-    // Rolls back whatever is left; a dead connection makes this fail, which is ignored.
-    void release() noexcept;
+    void release() noexcept
+    {
+        if (h_) {
+            Soltar(h_);
+            h_ = 0;
+        }
+    }
+    // The handle is gone already (the client let it go with a dead connection).
     void forget() noexcept { h_ = 0; }
 
 private:
-    isc_tr_handle h_ = 0;
+    FB_API_HANDLE h_ = 0;
 };
 
-class StatementHandle {
-public:
-    StatementHandle() = default;
-    ~StatementHandle() { release(); }
-    StatementHandle(StatementHandle&& o) noexcept : h_(o.h_) { o.h_ = 0; }
-    StatementHandle& operator=(StatementHandle&& o) noexcept;
-    StatementHandle(const StatementHandle&) = delete;
-    StatementHandle& operator=(const StatementHandle&) = delete;
-    isc_stmt_handle* ptr() { return &h_; }
-    explicit operator bool() const { return h_ != 0; }
-    void release() noexcept;
+void soltarAnexo(FB_API_HANDLE& h) noexcept;
+void soltarTransacao(FB_API_HANDLE& h) noexcept; // rolls back what is left
+void soltarComando(FB_API_HANDLE& h) noexcept;
+void soltarBlob(FB_API_HANDLE& h) noexcept;     // cancels an unfinished blob
 
-private:
-    isc_stmt_handle h_ = 0;
-};
+using AttachmentHandle = Handle<soltarAnexo>;
+using TransactionHandle = Handle<soltarTransacao>;
+using StatementHandle = Handle<soltarComando>;
+using BlobHandle = Handle<soltarBlob>;
 
-class BlobHandle {
-public:
-    BlobHandle() = default;
-    ~BlobHandle() { release(); }
-    BlobHandle(const BlobHandle&) = delete;
-    BlobHandle& operator=(const BlobHandle&) = delete;
-    isc_blob_handle* ptr() { return &h_; }
-    void release() noexcept;
-    void close(Database* db);
-
-private:
-    isc_blob_handle h_ = 0;
-};
+// Detaches, reporting the failure in `st`; the handle is dropped either way.
+void desanexar(AttachmentHandle& h, Status& st);
+// Closes a blob being written or read; throws its failure.
+void fecharBlob(BlobHandle& h, Database* db);
 
 } // namespace norvo::db

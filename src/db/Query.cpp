@@ -318,7 +318,7 @@ void Query::vincular()
                         isc_put_segment(st, blob.ptr(), static_cast<unsigned short>(n), s.data() + pos);
                     });
                 }
-                blob.close(database_);
+                fecharBlob(blob, database_);
                 v.sqltype = SQL_BLOB | 1;
                 v.sqllen = sizeof(ISC_QUAD);
                 v.sqlsubtype = b.subtipo;
@@ -536,7 +536,7 @@ void Query::lerBlob(ISC_QUAD id, std::string& out)
             falhar(st, database_);
         out.append(buf, n);
     }
-    blob.close(database_);
+    fecharBlob(blob, database_);
 }
 
 void Query::first()

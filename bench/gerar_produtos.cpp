@@ -1,4 +1,4 @@
-// Writes a sample Tarvex product file: gerar-produtos LINES [SEED] [--limpo] > file.csv
+// Writes a sample Tarvex product file: gerar-produtos LINES [SEMENTE] [--limpo] > file.csv
 #include "GeradorProdutos.h"
 
 #include <cstdio>
@@ -8,7 +8,7 @@
 int main(int argc, char** argv)
 {
     if (argc < 2) {
-        std::fprintf(stderr, "usage: gerar-produtos LINES [SEED] [--limpo]\n");
+        std::fprintf(stderr, "usage: gerar-produtos LINES [SEMENTE] [--limpo]\n");
         return 2;
     }
     const int linhas = std::atoi(argv[1]);

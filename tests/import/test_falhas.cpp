@@ -1,0 +1,507 @@
+// Failures around a run: a connection that goes away in the middle of a stage, a table held
+// by another transaction, folders that cannot be written, the accounting of rejected rows,
+// and texts that look like SQL. Every case ends with the core back to idle.
+#include "Destino.h"
+#include "Linha.h"
+
+#include "db/Database.h"
+#include "db/Query.h"
+#include "db/Transaction.h"
+#include "staging/StagingTable.h"
+
+#include <cerrno>
+#include <cstring>
+#include <map>
+#include <set>
+
+using namespace norvo;
+using namespace norvo::teste;
+
+namespace {
+
+// Ends the import's attachment from outside once a stage has walked a given number of
+// records: a stage lets the window process its events once right after showing its status
+// and once after each record. The stage is told by the beginning of its status text.
+class OperadorQueDerruba : public OperadorTeste {
+public:
+    OperadorQueDerruba(BancoTeste& banco, std::string statusDaEtapa, int registrosAntes)
+        : banco_(banco), statusDaEtapa_(std::move(statusDaEtapa)), registrosAntes_(registrosAntes)
+    {
+    }
+
+    bool armado = true;
+    bool derrubou = false;
+
+    void status(const std::string& texto) override
+    {
+        OperadorTeste::status(texto);
+        chamadasNaEtapa_ = texto.rfind(statusDaEtapa_, 0) == 0 ? 0 : -1;
+    }
+
+    void processarEventos() override
+    {
+        OperadorTeste::processarEventos();
+        if (!armado || derrubou || chamadasNaEtapa_ < 0)
+            return;
+        if (++chamadasNaEtapa_ == registrosAntes_ + 1) {
+            banco_.derrubarOutrasConexoes();
+            derrubou = true;
+        }
+    }
+
+private:
+    BancoTeste& banco_;
+    std::string statusDaEtapa_;
+    int registrosAntes_;
+    int chamadasNaEtapa_ = -1;
+};
+
+// Positions where an entry with this beginning starts in a log (at its start or after a
+// line break), and the text from after the beginning up to the entry's first line break.
+std::vector<std::string> entradasQueComecamCom(const std::string& log, const std::string& inicio)
+{
+    std::vector<std::string> r;
+    for (std::size_t p = log.find(inicio); p != std::string::npos; p = log.find(inicio, p + 1)) {
+        if (p != 0 && log[p - 1] != '\n')
+            continue;
+        const std::size_t de = p + inicio.size();
+        const std::size_t ate = log.find("\r\n", de);
+        r.push_back(log.substr(de, ate == std::string::npos ? std::string::npos : ate - de));
+    }
+    return r;
+}
+
+bool contem(const std::vector<std::string>& v, const std::string& s)
+{
+    return std::find(v.begin(), v.end(), s) != v.end();
+}
+
+struct Falhas : Destino {
+    // A second core over the same destination and folders, driven by another operator.
+    std::unique_ptr<Importador> novoImportador(Operador& o)
+    {
+        auto i = std::make_unique<Importador>(o);
+        i->setDestino(banco.caminho());
+        i->setPastaLogs(pasta.string() + "/");
+        i->relogio = [] { return db::DateTime{2024, 3, 10, 0, 0, 0}; };
+        return i;
+    }
+
+    static void importarProdutosCom(Importador& i)
+    {
+        i.BitBtnImportarClick([](Opcao o) { return o == Opcao::Produtos; });
+    }
+
+    const ResumoEtapa* resumoDe(const Importador& i, const std::string& nome) const
+    {
+        for (const ResumoEtapa& r : i.resumo())
+            if (r.nome == nome)
+                return &r;
+        return nullptr;
+    }
+
+    // Codes 1 to 8, named "PRODUTO 1" to "PRODUTO 8", read by the given core.
+    int lerOitoProdutos(Importador& i) const
+    {
+        const auto arquivoCsv = pasta / "oito.csv";
+        std::ofstream f(arquivoCsv, std::ios::binary);
+        for (int c = 1; c <= 8; ++c)
+            f << linha(std::to_string(c), "PRODUTO " + std::to_string(c), "UN", "1006", "1.50") << "\r\n";
+        f.close();
+        return i.LerArquivoCSV(arquivoCsv.string());
+    }
+};
+
+} // namespace
+
+TEST_F(Falhas, ConexaoPerdidaNoMeioDosProdutosEncerraAEtapaEAExecucaoSegue)
+{
+    OperadorQueDerruba derrubador(banco, textos::StatusProdutos, 3);
+    auto nucleo = novoImportador(derrubador);
+    ASSERT_EQ(lerOitoProdutos(*nucleo), 8);
+
+    importarProdutosCom(*nucleo);
+    ASSERT_TRUE(derrubador.derrubou) << "the product stage never reached its fourth record";
+
+    // The product stage ended through its stage guard with the server's own message.
+    const auto mensagens = derrubador.dialogosDo("mensagem");
+    ASSERT_EQ(mensagens.size(), 1u) << "only the product stage fails";
+    EXPECT_EQ(mensagens[0].rfind(textos::L1("Falha na importação da tabela de Produtos, Falha: \r\n"), 0), 0u)
+        << mensagens[0];
+    EXPECT_NE(mensagens[0].find("connection shutdown"), std::string::npos) << mensagens[0];
+    const ResumoEtapa* produtos = resumoDe(*nucleo, "ImportaProdutos");
+    ASSERT_NE(produtos, nullptr);
+    EXPECT_TRUE(produtos->falhou);
+    EXPECT_EQ(produtos->falha, mensagens[0]);
+
+    // What was committed before the loss stays: the first products, in file order, and only
+    // those; the closing update never ran, since the stage ended before it.
+    const Linhas gravados = banco.consultar("SELECT PRO_CODIGO FROM PRODUTO ORDER BY PRO_CODIGO");
+    ASSERT_EQ(gravados, (Linhas{{"1"}, {"2"}, {"3"}}));
+    EXPECT_EQ(produtos->gravados, 3);
+    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM PRODUTO WHERE PRO_BLOQUEADO IS NOT NULL"), "0");
+
+    // The price stage still ran, on a new attachment: an item for each product that exists,
+    // and a logged failure for each of the five others.
+    EXPECT_TRUE(contem(derrubador.status_, textos::L1("Importando preço dos produtos (8)")));
+    EXPECT_EQ(banco.consultar("SELECT PRO_CODIGO FROM ITENSLISTA ORDER BY PRO_CODIGO"), gravados);
+    const std::string log = arquivo("vantor.log");
+    EXPECT_EQ(entradasQueComecamCom(log, textos::L1("Erro na importação dos ITENS DA LISTA DE PREÇO no Registro ")),
+              (std::vector<std::string>{"PRODUTO 4", "PRODUTO 5", "PRODUTO 6", "PRODUTO 7", "PRODUTO 8"}))
+        << log;
+
+    // Back to idle, with the notice of a run with errors.
+    EXPECT_EQ(derrubador.dialogosDo("aviso"), (std::vector<std::string>{textos::L1("Importação finalizada com erros")}));
+    EXPECT_EQ(derrubador.status_.back(), textos::L1("Importação finalizada com erros"));
+    EXPECT_FALSE(nucleo->Importando());
+    EXPECT_EQ(derrubador.ocupacoes, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(nucleo->IBDatabaseDestino.connected());
+    EXPECT_EQ(nucleo->ListaErros, nullptr);
+    EXPECT_TRUE(nucleo->ultimaExecucaoComErros());
+
+    // The same core runs again once nobody interferes, and writes everything.
+    derrubador.armado = false;
+    derrubador.dialogos.clear();
+    importarProdutosCom(*nucleo);
+    EXPECT_TRUE(derrubador.dialogosDo("mensagem").empty());
+    EXPECT_EQ(derrubador.dialogosDo("aviso"), (std::vector<std::string>{textos::L1("Importação finalizada com sucesso")}));
+    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM PRODUTO"), "8");
+    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM ITENSLISTA"), "8");
+    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM PRODUTO WHERE PRO_BLOQUEADO = 'F'"), "8");
+    EXPECT_FALSE(nucleo->Importando());
+    EXPECT_EQ(derrubador.ocupacoes, (std::vector<bool>{true, false, true, false}));
+    EXPECT_FALSE(nucleo->IBDatabaseDestino.connected());
+}
+
+TEST_F(Falhas, ConexaoPerdidaAoGravarUmPrecoEncerraAEtapaSemSeguirGravando)
+{
+    // Here the first call that meets the lost connection is a row's insert, inside its row
+    // guard: the loss must still end the stage, not count as one row failure.
+    OperadorQueDerruba derrubador(banco, textos::StatusPrecos, 3);
+    auto nucleo = novoImportador(derrubador);
+    ASSERT_EQ(lerOitoProdutos(*nucleo), 8);
+
+    importarProdutosCom(*nucleo);
+    ASSERT_TRUE(derrubador.derrubou) << "the price stage never reached its fourth record";
+
+    const auto mensagens = derrubador.dialogosDo("mensagem");
+    ASSERT_EQ(mensagens.size(), 1u) << "only the price stage fails";
+    EXPECT_EQ(mensagens[0].rfind(textos::L1("Falha na importação dos preços, Falha: \r\n\n"), 0), 0u) << mensagens[0];
+    EXPECT_NE(mensagens[0].find("connection shutdown"), std::string::npos) << mensagens[0];
+    const ResumoEtapa* precos = resumoDe(*nucleo, "ImportaPrecos");
+    ASSERT_NE(precos, nullptr);
+    EXPECT_TRUE(precos->falhou);
+    EXPECT_EQ(precos->gravados, 3);
+    EXPECT_EQ(precos->falhas, 0);
+
+    // The products were all written before; of the items, those committed before the loss,
+    // and no item written after it on some new attachment.
+    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM PRODUTO WHERE PRO_BLOQUEADO = 'F'"), "8");
+    EXPECT_EQ(banco.consultar("SELECT PRO_CODIGO FROM ITENSLISTA ORDER BY PRO_CODIGO"), (Linhas{{"1"}, {"2"}, {"3"}}));
+    EXPECT_EQ(arquivo("vantor.log"), "<missing>") << "a lost connection is no row failure";
+
+    EXPECT_EQ(derrubador.dialogosDo("aviso"), (std::vector<std::string>{textos::L1("Importação finalizada com erros")}));
+    EXPECT_FALSE(nucleo->Importando());
+    EXPECT_EQ(derrubador.ocupacoes, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(nucleo->IBDatabaseDestino.connected());
+
+    derrubador.armado = false;
+    derrubador.dialogos.clear();
+    importarProdutosCom(*nucleo);
+    EXPECT_TRUE(derrubador.dialogosDo("mensagem").empty());
+    EXPECT_EQ(derrubador.dialogosDo("aviso"), (std::vector<std::string>{textos::L1("Importação finalizada com sucesso")}));
+    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM ITENSLISTA"), "8");
+    EXPECT_FALSE(nucleo->Importando());
+}
+
+TEST_F(Falhas, TabelaPresaPorOutraTransacaoFalhaNoDeleteESeguePelosPrecos)
+{
+    banco.executar("INSERT INTO PRODUTO (PRO_CODIGO, PRO_NOME) VALUES (900, 'ANTIGO');"
+                   "INSERT INTO PRODUTO (PRO_CODIGO, PRO_NOME) VALUES (901, 'OUTRO');");
+    ler({linha("1", "A", "UN", "1006", "1"), linha("2", "B", "KG", "1006", "2"), linha("3", "C", "UN", "0713", "3")});
+
+    // Another program holds an uncommitted change on a product, with the destination's settings.
+    db::Database outra;
+    db::Transaction trOutra;
+    outra.setDatabaseName(banco.nome());
+    outra.Params = {"user_name=SYSDBA", "password=kelpdrone", "lc_ctype=ISO8859_1"};
+    outra.LoginPrompt = false;
+    outra.setDefaultTransaction(&trOutra);
+    trOutra.Params = {"read_committed", "rec_version", "nowait"};
+    trOutra.setDefaultDatabase(&outra);
+    outra.connect();
+    trOutra.start();
+    db::Query alteracao;
+    alteracao.setDatabase(&outra);
+    alteracao.setTransaction(&trOutra);
+    alteracao.setSQL("UPDATE PRODUTO SET PRO_NOME = 'TRAVADO' WHERE PRO_CODIGO = 900");
+    alteracao.execute();
+
+    importarProdutos();
+
+    const auto mensagens = op.dialogosDo("mensagem");
+    ASSERT_EQ(mensagens.size(), 1u);
+    const std::string prefixo = textos::L1("Falha na importação da tabela de Produtos, Falha: \r\n");
+    ASSERT_EQ(mensagens[0].rfind(prefixo, 0), 0u) << mensagens[0];
+    const std::string falha = mensagens[0].substr(prefixo.size());
+    EXPECT_NE(falha.find("update conflicts with concurrent update"), std::string::npos) << falha;
+    EXPECT_NE(falha.find("concurrent transaction number is "), std::string::npos) << falha;
+
+    // The DELETE changed nothing, and no product was inserted after it failed.
+    EXPECT_EQ(banco.consultar("SELECT PRO_CODIGO, PRO_NOME FROM PRODUTO ORDER BY PRO_CODIGO"),
+              (Linhas{{"900", "ANTIGO"}, {"901", "OUTRO"}}));
+    // The stages before it did their work; the price stage ran after it.
+    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM TIPOUNIDADE"), "2");
+    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM CODIGONCM"), "2");
+    EXPECT_TRUE(contem(op.status_, textos::L1("Importando preço dos produtos (3)")));
+    const std::string log = arquivo("vantor.log");
+    const auto precos = entradasQueComecamCom(log, textos::L1("Erro na importação dos ITENS DA LISTA DE PREÇO no Registro "));
+    EXPECT_EQ(precos, (std::vector<std::string>{"A", "B", "C"})) << log;
+    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM ITENSLISTA"), "0");
+
+    EXPECT_EQ(op.dialogosDo("aviso"), (std::vector<std::string>{textos::L1("Importação finalizada com erros")}));
+    EXPECT_FALSE(imp->Importando());
+    EXPECT_EQ(op.ocupacoes, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(imp->IBDatabaseDestino.connected());
+
+    // Once the other program gives up its change, a new run goes through.
+    trOutra.rollback();
+    outra.disconnect();
+    op.dialogos.clear();
+    importarProdutos();
+    EXPECT_TRUE(op.dialogosDo("mensagem").empty());
+    EXPECT_EQ(op.dialogosDo("aviso"), (std::vector<std::string>{textos::L1("Importação finalizada com sucesso")}));
+    EXPECT_EQ(banco.consultar("SELECT PRO_CODIGO, PRO_NOME FROM PRODUTO ORDER BY PRO_CODIGO"),
+              (Linhas{{"1", "A"}, {"2", "B"}, {"3", "C"}}));
+    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM ITENSLISTA"), "3");
+    EXPECT_FALSE(imp->Importando());
+    EXPECT_EQ(op.ocupacoes, (std::vector<bool>{true, false, true, false}));
+}
+
+TEST_F(Falhas, PastaDeLogsSobUmArquivoReportaDepoisDeVoltarAoOcioso)
+{
+    std::ofstream(pasta / "arquivo", std::ios::binary) << "not a folder";
+    const std::string pastaLogs = (pasta / "arquivo" / "x").string() + "/";
+    imp->setPastaLogs(pastaLogs);
+    ler({linha("30", "A", "UN", "1", "1"), linha("30", "B", "UN", "1", "1")});
+
+    std::string falha;
+    try {
+        importarProdutos();
+    } catch (const std::exception& e) {
+        falha = e.what();
+    }
+    EXPECT_EQ(falha, "Cannot create file \"" + pastaLogs + "vantor.log\". " + std::strerror(ENOTDIR));
+
+    EXPECT_FALSE(imp->Importando());
+    EXPECT_EQ(op.ocupacoes, (std::vector<bool>{true, false}));
+    EXPECT_FALSE(imp->IBDatabaseDestino.connected());
+    EXPECT_EQ(imp->ListaErros, nullptr);
+    EXPECT_EQ(imp->ListaDuplicados, nullptr);
+    EXPECT_EQ(op.progresso, 0);
+    // No offer to open a log that was never written; the notice still comes.
+    EXPECT_EQ(op.dialogosDo("confirma").size(), 1u);
+    EXPECT_TRUE(op.dialogosDo("abrir").empty());
+    EXPECT_EQ(op.dialogosDo("aviso"), (std::vector<std::string>{textos::L1("Importação finalizada com erros")}));
+    EXPECT_EQ(op.status_.back(), textos::L1("Importação finalizada com erros"));
+    // The rows written before stay written.
+    EXPECT_EQ(banco.consultar("SELECT PRO_CODIGO, PRO_NOME FROM PRODUTO"), (Linhas{{"30", "A"}}));
+
+    // With a folder that can be written, the next run saves its log.
+    imp->setPastaLogs(pasta.string() + "/");
+    EXPECT_NO_THROW(importarProdutos());
+    EXPECT_EQ(arquivo("vantor.log").rfind(textos::L1("Erro na importação de PRODUTO no Registro 30\r\n"), 0), 0u);
+    EXPECT_FALSE(imp->Importando());
+}
+
+TEST_F(Falhas, ArquivoDeEstagioQueNaoPodeSerGravadoMantemAPrimeiraLeitura)
+{
+    std::filesystem::create_directory(pasta / "ProdutosTARVEX.cds");
+    ASSERT_EQ(ler({linha("1", "A", "UN", "1006", "1"), linha("2", "B", "UN", "1006", "2")}), 2);
+
+    // The second reading first closes the changed table, which must write the staging file.
+    const std::string caminho = (std::filesystem::current_path() / "ProdutosTARVEX.cds").string();
+    std::string falha;
+    try {
+        ler({linha("3", "C", "UN", "1006", "3")});
+    } catch (const std::exception& e) {
+        falha = e.what();
+    }
+    EXPECT_EQ(falha, "Cannot create file \"" + caminho + "\". " + std::strerror(EISDIR));
+
+    // Nothing staged was lost: the table is open with the first reading.
+    ASSERT_TRUE(imp->CdsProdutos.active());
+    EXPECT_EQ(imp->CdsProdutos.recordCount(), 2);
+
+    // The core still runs over it and can be closed.
+    importarProdutos();
+    EXPECT_EQ(banco.consultar("SELECT PRO_CODIGO, PRO_NOME FROM PRODUTO ORDER BY PRO_CODIGO"),
+              (Linhas{{"1", "A"}, {"2", "B"}}));
+    EXPECT_EQ(op.dialogosDo("aviso"), (std::vector<std::string>{textos::L1("Importação finalizada com sucesso")}));
+    EXPECT_FALSE(imp->Importando());
+    EXPECT_NO_THROW(imp.reset());
+    EXPECT_TRUE(std::filesystem::is_directory(pasta / "ProdutosTARVEX.cds"));
+}
+
+TEST_F(Falhas, CadaRegistroViraLinhaOuEntradaNoLog)
+{
+    ler({linha("1", "BOM 1", "UN", "1006", "1.00"),
+         linha("2", "BOM 2", "KG", "1006", "2.00"),
+         linha("2", "CODIGO REPETIDO", "KG", "1006", "3.00"),
+         linha("3", "ICMS LETRAS", "UN", "0713", "4.00", "abc"),
+         linha("4", "ICMS VAZIO", "UN", "0713", "5.00", ""),
+         linha("", "SEM CODIGO", "UN", "0713", "6.00"),
+         linha("5", std::string(150, 'D'), "CAIXA", "12345678901", "7.00"),
+         linha("6", "ICMS NEGATIVO", "UN", "", "8.00", "-5"),
+         linha("2", "CODIGO TRIPLICADO", "UN", "1006", "9.00"),
+         linha("7", "ICMS BRANCO", "UN", "1006", "10.00", "   "),
+         linha("8", "BOM 8", "", "1006", "")});
+    importarProdutos();
+    EXPECT_TRUE(op.dialogosDo("mensagem").empty()) << "no stage may end early, or records go unaccounted";
+
+    // The staged records, as the stages read them.
+    staging::StagingTable& t = imp->CdsProdutos;
+    std::map<std::string, int> codigosEstagio, descricoesEstagio;
+    int estagiados = 0;
+    for (t.first(); !t.eof(); t.next()) {
+        ++estagiados;
+        ++codigosEstagio[t.asText(staging::COD_PRODUTO)];
+        ++descricoesEstagio[t.asText(staging::DESCRICAO)];
+    }
+    ASSERT_EQ(estagiados, 11);
+
+    const std::string log = arquivo("vantor.log");
+    const auto entradasProduto = entradasQueComecamCom(log, textos::L1("Erro na importação de PRODUTO no Registro "));
+    const auto entradasPreco =
+        entradasQueComecamCom(log, textos::L1("Erro na importação dos ITENS DA LISTA DE PREÇO no Registro "));
+    EXPECT_EQ(entradasQueComecamCom(log, textos::L1("Erro na importação")).size(),
+              entradasProduto.size() + entradasPreco.size())
+        << "only product and price entries are expected:\n" << log;
+
+    // Products: for every staged code, rows with it plus entries naming it = records with it.
+    const auto produtos = banco.consultar("SELECT PRO_CODIGO FROM PRODUTO");
+    EXPECT_EQ(produtos.size() + entradasProduto.size(), static_cast<std::size_t>(estagiados)) << log;
+    std::map<std::string, int> contasProduto;
+    for (const auto& l : produtos)
+        ++contasProduto[l[0]];
+    for (const std::string& codigo : entradasProduto)
+        ++contasProduto[codigo];
+    EXPECT_EQ(contasProduto, codigosEstagio) << log;
+
+    // Prices: for every staged description, items of the product of that name plus entries
+    // naming it = records with it.
+    const auto itens =
+        banco.consultar("SELECT P.PRO_NOME FROM ITENSLISTA I JOIN PRODUTO P ON P.PRO_CODIGO = I.PRO_CODIGO");
+    EXPECT_EQ(itens.size() + entradasPreco.size(), static_cast<std::size_t>(estagiados)) << log;
+    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM ITENSLISTA"), std::to_string(itens.size()));
+    std::map<std::string, int> contasPreco;
+    for (const auto& l : itens)
+        ++contasPreco[l[0]];
+    for (const std::string& descricao : entradasPreco)
+        ++contasPreco[descricao];
+    EXPECT_EQ(contasPreco, descricoesEstagio) << log;
+
+    // Which records made it, so the rule above cannot hold by everything failing.
+    EXPECT_EQ(banco.consultar("SELECT PRO_CODIGO, ICM_CODIGO FROM PRODUTO ORDER BY PRO_CODIGO"),
+              (Linhas{{"1", "18"}, {"2", "18"}, {"5", "18"}, {"6", "-5"}, {"8", "18"}}));
+
+    // The summary kept for the command line agrees with the destination and the log.
+    for (const char* nome : {"ImportaProdutos", "ImportaPrecos"}) {
+        const ResumoEtapa* r = resumoDe(*imp, nome);
+        ASSERT_NE(r, nullptr) << nome;
+        EXPECT_FALSE(r->falhou) << nome;
+        EXPECT_EQ(r->gravados + r->falhas, estagiados) << nome;
+    }
+    EXPECT_EQ(resumoDe(*imp, "ImportaProdutos")->falhas, static_cast<long>(entradasProduto.size()));
+    EXPECT_EQ(resumoDe(*imp, "ImportaPrecos")->falhas, static_cast<long>(entradasPreco.size()));
+    EXPECT_EQ(op.dialogosDo("aviso"), (std::vector<std::string>{textos::L1("Importação finalizada com erros")}));
+    EXPECT_FALSE(imp->Importando());
+    EXPECT_EQ(op.ocupacoes, (std::vector<bool>{true, false}));
+}
+
+TEST_F(Falhas, TextosComCaraDeSqlChegamIntactos)
+{
+    banco.executar("CREATE TABLE X (A INTEGER); INSERT INTO X VALUES (1);");
+    // Quotes, semicolons and comment marks cannot come through the product file (";" splits
+    // its fields, double quotes are dropped), but the grid can put them in the staging table.
+    ler({});
+    staging::StagingTable& t = imp->CdsProdutos;
+    struct Registro {
+        std::string codigo, descricao, unidade, ncm;
+    };
+    const std::vector<Registro> registros = {
+        {"1", "'; DROP TABLE PRODUTO; --", "O'B", "1'2;--3"},
+        {"2", textos::L1("AÇÃO /* x */ 'Ç'"), "';", "/*'*/"},
+        {"3", "--", "--", textos::L1("ção':X")},
+        {"4", "\"`:P", "`:", "\"`:N'"},
+        {"5", textos::L1("Ñ'); DELETE FROM X; --"), textos::L1("Ã'"), textos::L1("Ñ';DROP")},
+    };
+    for (const Registro& r : registros) {
+        t.insert();
+        t.setFieldText(staging::COD_PRODUTO, r.codigo);
+        t.setFieldText(staging::DESCRICAO, r.descricao);
+        t.setFieldText(staging::UNIDADE, r.unidade);
+        t.setFieldText(staging::ICMS, "18");
+        t.setFieldText(staging::PIS, "1");
+        t.setFieldText(staging::COFINS, "7");
+        t.setFieldText(staging::NCM, r.ncm);
+        t.setFieldMoney(staging::VALORVENDA, 10000);
+        t.post();
+    }
+    ASSERT_EQ(t.recordCount(), 5);
+    for (t.first(); !t.eof(); t.next())
+        ASSERT_EQ(t.asText(staging::NCM), registros[static_cast<std::size_t>(t.recNo())].ncm) << "staged as given";
+
+    importarProdutos();
+    EXPECT_TRUE(op.dialogosDo("mensagem").empty());
+    EXPECT_EQ(arquivo("vantor.log"), "<missing>");
+    EXPECT_EQ(op.dialogosDo("aviso"), (std::vector<std::string>{textos::L1("Importação finalizada com sucesso")}));
+
+    EXPECT_EQ(banco.consultar("SELECT UNI_CODIGO, UNI_UNIDADE, UNI_DESCRICAO FROM TIPOUNIDADE ORDER BY UNI_CODIGO"),
+              (Linhas{{"1", "O'B", "O'"},
+                      {"2", "';", "';"},
+                      {"3", "--", "--"},
+                      {"4", "`:", "`:"},
+                      {"5", textos::L1("Ã'"), textos::L1("Ã'")}}));
+    EXPECT_EQ(banco.consultar("SELECT NCM_CODIGO, NCM_CODIGOSTRING, NCM_DESCRICAO FROM CODIGONCM ORDER BY NCM_CODIGO"),
+              (Linhas{{"1", "1'2;--3", "1'2;--3"},
+                      {"2", "/*'*/", "/*'*/"},
+                      {"3", textos::L1("ção':X"), textos::L1("ção':X")},
+                      {"4", "\"`:N'", "\"`:N'"},
+                      {"5", textos::L1("Ñ';DROP"), textos::L1("Ñ';DROP")}}));
+    // The lookups found these texts again: each product has its own NCM code, and the
+    // two-letter units their unit type.
+    EXPECT_EQ(banco.consultar("SELECT PRO_CODIGO, PRO_NOME, NCM_CODIGO FROM PRODUTO ORDER BY PRO_CODIGO"),
+              (Linhas{{"1", registros[0].descricao, "1"},
+                      {"2", registros[1].descricao, "2"},
+                      {"3", registros[2].descricao, "3"},
+                      {"4", registros[3].descricao, "4"},
+                      {"5", registros[4].descricao, "5"}}));
+    EXPECT_EQ(banco.consultar("SELECT UNI_CODIGO FROM PRODUTO WHERE PRO_CODIGO > 1 ORDER BY PRO_CODIGO"),
+              (Linhas{{"2"}, {"3"}, {"4"}, {"5"}}));
+    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM ITENSLISTA"), "5");
+
+    // City names: found by their exact upper-case text, and a classic injection finds nothing.
+    banco.executarUm("INSERT INTO CIDADE (CID_CODIGO, CID_NOME) VALUES (10, 'D''OESTE; DROP TABLE X --')");
+    banco.executarUm("INSERT INTO CIDADE (CID_CODIGO, CID_NOME) VALUES (11, '" +
+                     textos::L1("SÃO JOÃO D''ALIANÇA /* */") + "')");
+    banco.executarUm("INSERT INTO CIDADE (CID_CODIGO, CID_NOME) VALUES (12, 'X'' OR ''1''=''1')");
+    prepararEtapa();
+    EXPECT_EQ(imp->BuscaCodigoCidade("D'Oeste; drop table x --"), 10);
+    EXPECT_EQ(imp->BuscaCodigoCidade(textos::L1("são joão d'aliança /* */")), 11);
+    EXPECT_EQ(imp->BuscaCodigoCidade("x' or '1'='1"), 12);
+    EXPECT_EQ(imp->BuscaCodigoCidade("' OR '1'='1"), 0);
+    EXPECT_EQ(imp->BuscaCodigoCidade("'; DELETE FROM CIDADE; --"), 0);
+    EXPECT_TRUE(imp->ListaErros->empty()) << imp->ListaErros->front();
+    imp->IBDatabaseDestino.disconnect();
+
+    // Every table is still there, with its rows.
+    Linhas tabelas = banco.consultar(
+        "SELECT TRIM(RDB$RELATION_NAME) FROM RDB$RELATIONS WHERE RDB$SYSTEM_FLAG = 0 ORDER BY 1");
+    EXPECT_EQ(tabelas, (Linhas{{"CIDADE"}, {"CLIENTE"}, {"CODIGONCM"}, {"FORNECEDOR"}, {"GERACODIGO"},
+                               {"ITENSLISTA"}, {"PRODUTO"}, {"TIPOUNIDADE"}, {"X"}}));
+    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM X"), "1");
+    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM CIDADE"), "3");
+    EXPECT_FALSE(imp->Importando());
+    EXPECT_EQ(op.ocupacoes, (std::vector<bool>{true, false}));
+}

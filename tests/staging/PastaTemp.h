@@ -1,7 +1,10 @@
 #pragma once
 // A fresh temporary folder for one test, removed afterwards, and a guard that works
 // inside it and puts the previous working directory back.
+#include "staging/StagingTable.h"
+
 #include <cstdlib>
+#include <functional>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -56,6 +59,16 @@ private:
 inline std::string lerTudo(const std::string& p) {
     std::ifstream f(p, std::ios::binary);
     return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
+}
+
+// The message of the table's failure that f raises, or "<no failure>".
+inline std::string mensagem(const std::function<void()>& f) {
+    try {
+        f();
+    } catch (const Error& e) {
+        return e.what();
+    }
+    return "<no failure>";
 }
 
 } // namespace norvo::staging::teste

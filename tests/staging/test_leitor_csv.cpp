@@ -14,19 +14,12 @@ using namespace norvo::staging;
 using norvo::staging::teste::DentroDe;
 using norvo::staging::teste::lerTudo;
 using norvo::staging::teste::PastaTemp;
+using norvo::staging::teste::mensagem;
 
 namespace {
 
 const std::function<void()> semEventos;
 
-std::string mensagem(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "<no failure>";
-}
 
 // Reads the bytes as a file would be read and gives the table back, positioned on the
 // first record.

@@ -11,17 +11,10 @@ using namespace norvo::staging;
 using norvo::staging::teste::DentroDe;
 using norvo::staging::teste::lerTudo;
 using norvo::staging::teste::PastaTemp;
+using norvo::staging::teste::mensagem;
 
 namespace {
 
-std::string mensagem(const std::function<void()>& f) {
-    try {
-        f();
-    } catch (const Error& e) {
-        return e.what();
-    }
-    return "<no failure>";
-}
 
 // A table not tied to any file, so nothing is written by these tests.
 struct Tabela : StagingTable {

@@ -104,6 +104,12 @@ void Database::disconnect()
 
 void Database::marcarDesconectado() noexcept
 {
+    // Abort the attachment first: a rollback sent over a half-dead connection can wait on
+    // the socket for ever, and nothing below needs the server any more.
+    if (attachment_) {
+        ISC_STATUS_ARRAY st;
+        fb_cancel_operation(st, attachment_.ptr(), fb_cancel_abort);
+    }
     for (Query* q : std::vector<Query*>(queries_))
         q->fecharEDespreparar();
     for (Transaction* t : std::vector<Transaction*>(transactions_)) {

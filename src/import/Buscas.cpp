@@ -33,7 +33,10 @@ void Importador::GravaCodigoSequencial(const std::string& tabela, int valor)
         ds.transaction()->commitRetaining();
     } catch (const std::exception& e) {
         op.mensagem(textos::FalhaSequencial + e.what());
-        ds.transaction()->rollbackRetaining();
+        // A lost connection has already ended the transaction: there is nothing to undo,
+        // and a second "Transaction is not active" would only hide the real failure.
+        if (ds.transaction()->active())
+            ds.transaction()->rollbackRetaining();
     }
 }
 

@@ -30,10 +30,14 @@ const std::string Chave = "Destino";
 
 fs::path pasta;
 
-// A private folder, in memory when /dev/shm is there: every write is fsync'ed.
+// A private folder, in memory when /dev/shm is there: every write is fsync'ed. A crash
+// skips the clean-up, so scripts/fuzz points NORVO_FUZZ_TMP into its own work folder.
 void criarPasta() {
     std::string base = "/tmp";
-    if (::access("/dev/shm", W_OK) == 0) base = "/dev/shm";
+    if (const char* t = std::getenv("NORVO_FUZZ_TMP"); t && *t)
+        base = t;
+    else if (::access("/dev/shm", W_OK) == 0)
+        base = "/dev/shm";
     std::string modelo = base + "/norvo-fuzz-ini-XXXXXX";
     if (!::mkdtemp(modelo.data())) std::abort();
     pasta = modelo;

@@ -7,8 +7,9 @@
 namespace norvo::app {
 
 AplicacaoImporta::AplicacaoImporta(int& argc, char** argv) : QApplication(argc, argv) {
+    // Name only, no display name: Qt appends an explicitly set display name to every
+    // caption it hands to the window system, and the captions must read exactly as set.
     setApplicationName(textos::TituloAplicacao);
-    setApplicationDisplayName(textos::TituloAplicacao);
 }
 
 bool AplicacaoImporta::notify(QObject* receptor, QEvent* evento) {

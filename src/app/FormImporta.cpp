@@ -1,9 +1,12 @@
 #include "app/FormImporta.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <exception>
 
+#include <QApplication>
 #include <QCheckBox>
+#include <QDialog>
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
@@ -290,7 +293,22 @@ void TFormImporta::closeEvent(QCloseEvent* e) {
     // A settings file that cannot be written is reported, but must not keep the operator
     // from leaving the program.
     comRelatorio([this] { FormClose(); });
+    // The staging file is written as the table closes; it is reported now, while there is
+    // still a window to report it, rather than lost without a word when the table goes.
+    comRelatorio([this] { importador_->CdsProdutos.close(); });
     e->accept();
+}
+
+void TFormImporta::pararPorSinal(int sinal) {
+    if (parada_ == 0) parada_ = sinal;
+    // A box or file dialog left open would hold everything up: it is answered No/Cancel.
+    for (int i = 0; i < 8; ++i) {
+        auto* caixa = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!caixa) break;
+        caixa->reject();
+    }
+    // During a run or a reading the work ends first; its handler closes after it.
+    if (!ocupada()) close();
 }
 
 void TFormImporta::FilenameEditDestinoChange() {
@@ -332,6 +350,7 @@ void TFormImporta::lerArquivoCSV(const QString& arquivo) {
         LabelTotalProdutos->setText(QStringLiteral("Total do Contador: %1").arg(total));
         LabelTotalProdutos->adjustSize();
     });
+    if (parada_ && !ocupada()) close();
 }
 
 void TFormImporta::Button1Click() {
@@ -344,16 +363,23 @@ void TFormImporta::Button1Click() {
 void TFormImporta::BitBtnImportarClick() {
     comRelatorio([this] {
         if (ocupada()) return;
-        GuardaTrabalho guarda(*this, Importacao, false);
-        importador_->BitBtnImportarClick([this](Opcao opcao) {
-            switch (opcao) {
-            case Opcao::Clientes: return CheckBoxClientes->isChecked();
-            case Opcao::Fornecedores: return CheckBoxFornec->isChecked();
-            case Opcao::Produtos: return CheckBoxProdutos->isChecked();
-            }
-            return false;
-        });
+        {
+            GuardaTrabalho guarda(*this, Importacao, false);
+            ultimoResultado_ = importador_->BitBtnImportarClick([this](Opcao opcao) {
+                switch (opcao) {
+                case Opcao::Clientes: return CheckBoxClientes->isChecked();
+                case Opcao::Fornecedores: return CheckBoxFornec->isChecked();
+                case Opcao::Produtos: return CheckBoxProdutos->isChecked();
+                }
+                return false;
+            });
+        }
+        // Steps of the run that failed without being shown (a log or the final disconnect)
+        // get the default failure report, as any failure nobody caught.
+        for (const PassoFalho& p : ultimoResultado_.passosFalhos)
+            if (p.relatar) relatarFalha(QString::fromLatin1(p.mensagem));
     });
+    if (parada_ && !ocupada()) close();
 }
 
 // ---- busy state ---------------------------------------------------------------------
@@ -373,12 +399,17 @@ void TFormImporta::comRelatorio(const std::function<void()>& acao) {
     try {
         acao();
     } catch (const std::exception& e) {
-        relatarFalha(e);
+        relatarFalha(QString::fromLatin1(e.what()));
     }
 }
 
-void TFormImporta::relatarFalha(const std::exception& e) {
-    dialogos_->falha(this, textoDaFalha(QString::fromLatin1(e.what())));
+void TFormImporta::relatarFalha(const QString& mensagem) {
+    // Stopping on a signal, nobody may be there to close a box: the terminal gets it.
+    if (parada_) {
+        std::fprintf(stderr, "%s\n", textoDaFalha(mensagem).toLocal8Bit().constData());
+        return;
+    }
+    dialogos_->falha(this, textoDaFalha(mensagem));
 }
 
 // ---- Operador -----------------------------------------------------------------------
@@ -400,15 +431,20 @@ void TFormImporta::status(const std::string& texto) {
     LabelObs->adjustSize();
 }
 
+// Once a signal asked the program to stop, the run's remaining notices and questions go by
+// without a box: the label and the logs keep what they say, and every question is a No.
 void TFormImporta::mostraMensagem(const std::string& texto, bool aviso) {
+    if (parada_) return;
     dialogos_->mostraMensagem(this, QString::fromLatin1(texto), aviso);
 }
 
-bool TFormImporta::confirma(const std::string& texto) {
+bool TFormImporta::confirma(const std::string& texto, Pergunta) {
+    if (parada_) return false;
     return dialogos_->confirma(this, QString::fromLatin1(texto));
 }
 
 void TFormImporta::mensagem(const std::string& texto) {
+    if (parada_) return;
     dialogos_->mensagem(this, QString::fromLatin1(texto));
 }
 

@@ -15,9 +15,8 @@ class QProgressBar;
 class QPushButton;
 class QTabWidget;
 
-namespace norvo {
-class Importador;
-}
+#include "import/Importador.h"
+
 
 namespace norvo::app {
 
@@ -65,11 +64,19 @@ public:
     void gauge(int minimo, int maximo, int progresso) override;
     void status(const std::string& texto) override;
     void mostraMensagem(const std::string& texto, bool aviso) override;
-    bool confirma(const std::string& texto) override;
+    bool confirma(const std::string& texto, Pergunta qual) override;
     void mensagem(const std::string& texto) override;
     void abrirArquivo(const std::string& nome, const std::string& pasta) override;
     void processarEventos() override;
     void ocupado(bool sim) override;
+    int paradaPedida() override { return parada_; }
+
+    // The outcome of the last import run started from the window.
+    const ResultadoImportacao& ultimoResultado() const { return ultimoResultado_; }
+
+    // SIGINT or SIGTERM: a run in progress stops after the record it is writing, then the
+    // window closes as a normal close does. No dialog waits for anyone from then on.
+    void pararPorSinal(int sinal);
 
 public slots:
     void BitBtnLerCSVProdutosClick();
@@ -95,13 +102,15 @@ private:
     void marcarTrabalho(Trabalho t, bool ativo);
     // Runs a handler; what it lets through is shown as the default failure report.
     void comRelatorio(const std::function<void()>& acao);
-    void relatarFalha(const std::exception& e);
+    void relatarFalha(const QString& mensagem);
 
     QString pasta_;
     Dialogos* dialogos_;
     std::unique_ptr<Importador> importador_;
     int trabalhos_ = 0;
     QString ultimoCSV_;
+    int parada_ = 0;
+    ResultadoImportacao ultimoResultado_;
 
     Painel* PanelCabecalho = nullptr;
     QTabWidget* PageControl = nullptr;

@@ -56,7 +56,7 @@ void GradeProdutos::acrescentarRegistro() {
 }
 
 void GradeProdutos::excluirRegistroAtual() {
-    if (!modelo_ || !currentIndex().isValid()) return;
+    if (!modelo_ || !currentIndex().isValid() || !modelo_->editavel()) return;
     const int linha = currentIndex().row();
     if (dialogos_.confirmaExclusao(window())) modelo_->excluir(linha);
 }
@@ -80,8 +80,8 @@ void GradeProdutos::contextMenuEvent(QContextMenuEvent* e) {
     QMenu menu(this);
     QAction* novo = menu.addAction(QStringLiteral("Novo registro\tInsert"));
     QAction* excluir = menu.addAction(QStringLiteral("Excluir registro\tCtrl+Delete"));
-    novo->setEnabled(modelo_->columnCount() > 0 && isEnabled());
-    excluir->setEnabled(currentIndex().isValid());
+    novo->setEnabled(modelo_->editavel() && isEnabled());
+    excluir->setEnabled(modelo_->editavel() && currentIndex().isValid());
     QAction* escolhida = menu.exec(e->globalPos());
     if (escolhida == novo) acrescentarRegistro();
     else if (escolhida == excluir) excluirRegistroAtual();

@@ -14,7 +14,7 @@ using staging::StagingTable;
 ModeloProdutos::ModeloProdutos(StagingTable& tabela, Dialogos& dialogos, QObject* pai)
     : QAbstractTableModel(pai), tabela_(&tabela), dialogos_(dialogos) {
     tabela_->setListener(this);
-    linhas_ = tabela_->active() ? tabela_->recordCount() : 0;
+    linhas_ = tabela_->gridRowCount();
 }
 
 ModeloProdutos::~ModeloProdutos() { desligar(); }
@@ -29,8 +29,7 @@ void ModeloProdutos::desligar() {
 }
 
 bool ModeloProdutos::naFaixa(int linha) const {
-    return tabela_ && tabela_->active() && linha >= 0 && linha < linhas_ &&
-           linha < tabela_->recordCount();
+    return tabela_ && linha >= 0 && linha < linhas_ && linha < tabela_->gridRowCount();
 }
 
 int ModeloProdutos::rowCount(const QModelIndex& pai) const { return pai.isValid() ? 0 : linhas_; }
@@ -56,6 +55,8 @@ QVariant ModeloProdutos::headerData(int secao, Qt::Orientation orientacao, int p
 
 Qt::ItemFlags ModeloProdutos::flags(const QModelIndex& indice) const {
     if (!indice.isValid() || !naFaixa(indice.row())) return Qt::NoItemFlags;
+    // While a run walks the table the grid only shows it.
+    if (tabela_->locked()) return Qt::ItemIsSelectable | Qt::ItemIsEnabled;
     return Qt::ItemIsSelectable | Qt::ItemIsEnabled | Qt::ItemIsEditable;
 }
 
@@ -71,7 +72,7 @@ bool ModeloProdutos::tentar(const std::function<void()>& acao) const {
 
 bool ModeloProdutos::setData(const QModelIndex& indice, const QVariant& valor, int papel) {
     if (papel != Qt::EditRole || !indice.isValid() || !naFaixa(indice.row()) ||
-        indice.column() >= staging::NumCampos)
+        indice.column() >= staging::NumCampos || tabela_->locked())
         return false;
     const auto campo = static_cast<Campo>(indice.column());
     const std::string texto = valor.toString().toLatin1().toStdString();
@@ -81,25 +82,28 @@ bool ModeloProdutos::setData(const QModelIndex& indice, const QVariant& valor, i
 }
 
 bool ModeloProdutos::acrescentar() {
-    if (!tabela_ || !tabela_->active()) return false;
+    if (!editavel()) return false;
     return tentar([&] { tabela_->appendRecord(); });
 }
 
 bool ModeloProdutos::excluir(int linha) {
-    if (!naFaixa(linha)) return false;
+    if (!naFaixa(linha) || !editavel()) return false;
     return tentar([&] { tabela_->deleteRecord(linha); });
 }
 
 void ModeloProdutos::tornarAtual(int linha) {
-    if (!naFaixa(linha) || movendo_) return;
+    // The new row is not a record yet; moving onto it leaves the current record alone.
+    if (!naFaixa(linha) || movendo_ || linha >= tabela_->recordCount()) return;
     movendo_ = true;
     tentar([&] { tabela_->setCurrent(linha); });
     movendo_ = false;
 }
 
+bool ModeloProdutos::editavel() const { return tabela_ && tabela_->active() && !tabela_->locked(); }
+
 void ModeloProdutos::tableReset() {
     beginResetModel();
-    linhas_ = tabela_ && tabela_->active() ? tabela_->recordCount() : 0;
+    linhas_ = tabela_ ? tabela_->gridRowCount() : 0;
     endResetModel();
 }
 
@@ -113,7 +117,7 @@ void ModeloProdutos::currentChanged(int row) {
 // one) is announced as an insertion at the current row, so that the grid need not be
 // rebuilt for every line of a long file.
 void ModeloProdutos::sincronizar(int atual) {
-    const int agora = tabela_ && tabela_->active() ? tabela_->recordCount() : 0;
+    const int agora = tabela_ ? tabela_->gridRowCount() : 0;
     if (agora == linhas_ + 1 && atual >= 0 && atual < agora) {
         beginInsertRows(QModelIndex(), atual, atual);
         linhas_ = agora;

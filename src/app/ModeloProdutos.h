@@ -30,10 +30,13 @@ public:
     bool setData(const QModelIndex& indice, const QVariant& valor,
                  int papel = Qt::EditRole) override;
 
-    // A new empty record below the last one; false when the table is closed or refuses.
+    // A new row below the last one, stored once a value is typed into it; false when the
+    // table is closed, in use by a run, or refuses.
     bool acrescentar();
     // Removes a record; the question is the grid's business.
     bool excluir(int linha);
+    // Whether the operator may change the records now (not while a run walks them).
+    bool editavel() const;
     // The grid moved: the table's current record follows.
     void tornarAtual(int linha);
 

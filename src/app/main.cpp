@@ -1,13 +1,27 @@
 #include "app/AplicacaoImporta.h"
 #include "app/FormImporta.h"
+#include "import/Sinais.h"
 
+#include <unistd.h>
+
+#include <QSocketNotifier>
 #include <QTimer>
 
 int main(int argc, char** argv) {
+    // Before any connection: SIGINT and SIGTERM then stop a run cleanly and close the window.
+    norvo::sinais::instalar();
     norvo::app::AplicacaoImporta app(argc, argv);
     // --cadastros shows the client and supplier options (see docs/window.md).
     const auto opcoes = norvo::app::opcoesDaLinhaDeComando(norvo::app::AplicacaoImporta::arguments());
     norvo::app::TFormImporta FormImporta(opcoes);
+    // The handler only wakes this descriptor; the window acts on it from its event loop.
+    QSocketNotifier sinal(norvo::sinais::descritor(), QSocketNotifier::Read);
+    QObject::connect(&sinal, &QSocketNotifier::activated, &FormImporta, [&] {
+        char lixo[16];
+        while (::read(norvo::sinais::descritor(), lixo, sizeof lixo) > 0) {
+        }
+        FormImporta.pararPorSinal(norvo::sinais::recebido());
+    });
     FormImporta.show();
     // --csv FILE reads a product file once the window is up, as the button would.
     if (!opcoes.csv.isEmpty())

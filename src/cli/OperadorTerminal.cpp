@@ -1,5 +1,6 @@
 #include "cli/OperadorTerminal.h"
 
+#include "import/Sinais.h"
 #include "import/Textos.h"
 
 #include <unistd.h>
@@ -77,10 +78,10 @@ void OperadorTerminal::mostraMensagem(const std::string& texto, bool aviso)
     imprimir(aviso ? texto : textos::L1("ATENÇÃO: ") + texto);
 }
 
-bool OperadorTerminal::confirma(const std::string& texto)
+bool OperadorTerminal::confirma(const std::string& texto, Pergunta qual)
 {
     // Instead of offering to open a log, the command line prints its path (abrirArquivo).
-    if (texto == textos::VisualizarErros)
+    if (qual == Pergunta::VerErros)
         return true;
     imprimir(texto);
     if (sim_) {
@@ -111,11 +112,33 @@ void OperadorTerminal::abrirArquivo(const std::string& nome, const std::string& 
 
 void OperadorTerminal::ocupado(bool sim)
 {
-    if (sim)
-        iniciou_ = true;
-    else
+    if (!sim)
         etapa_.clear();
     terminarBarra();
+}
+
+int OperadorTerminal::paradaPedida() { return sinais::recebido(); }
+
+std::string linhaDoResumo(const ResumoEtapa& r)
+{
+    std::string linha = r.nome + ": ";
+    if (!r.iniciada)
+        return linha + (r.interrompida ? textos::L1("não iniciada, interrompida pelo operador")
+                                       : textos::L1("não iniciada"));
+    linha += std::to_string(r.gravados) + " gravados, " + std::to_string(r.falhas) + " falhas";
+    if (r.ignorados > 0)
+        linha += ", " + std::to_string(r.ignorados) + textos::L1(" já existentes ou vazios");
+    if (r.falhou || r.interrompida)
+        linha += ", " + std::to_string(r.naoTentados) + textos::L1(" não tentados");
+    if (r.reconexoes > 0)
+        linha += ", " + std::to_string(r.reconexoes) + textos::L1(" reconexões");
+    if (r.falhou)
+        linha += ", etapa interrompida";
+    if (r.interrompida)
+        linha += ", interrompida pelo operador";
+    char tempo[32];
+    std::snprintf(tempo, sizeof tempo, " (%.2f s)", r.segundos);
+    return linha + tempo;
 }
 
 } // namespace norvo::cli

@@ -1,4 +1,5 @@
 #pragma once
+#include "import/Importador.h"
 #include "import/Operador.h"
 
 #include <cstdio>
@@ -15,13 +16,13 @@ public:
     void gauge(int minimo, int maximo, int progresso) override;
     void status(const std::string& texto) override;
     void mostraMensagem(const std::string& texto, bool aviso) override;
-    bool confirma(const std::string& texto) override;
+    bool confirma(const std::string& texto, Pergunta qual) override;
     void mensagem(const std::string& texto) override;
     void abrirArquivo(const std::string& nome, const std::string& pasta) override;
     void processarEventos() override {}
     void ocupado(bool sim) override;
+    int paradaPedida() override;
 
-    bool iniciouExecucao() const { return iniciou_; }
     void imprimir(const std::string& latin1);
 
 private:
@@ -31,12 +32,14 @@ private:
     std::FILE* saida_;
     std::FILE* entrada_;
     bool terminal_;
-    bool iniciou_ = false;
     bool barraAberta_ = false;
     std::string etapa_;
     std::string ultimaLinha_; // the closing notice is also the last status: said once
     int ultimoPercentual_ = -1;
 };
+
+// One stage's line of the closing summary (Latin-1).
+std::string linhaDoResumo(const ResumoEtapa& r);
 
 // Latin-1 bytes as UTF-8, for a terminal.
 std::string paraUtf8(const std::string& latin1);

@@ -2,6 +2,7 @@
 #include "cli/Argumentos.h"
 #include "cli/OperadorTerminal.h"
 #include "import/Importador.h"
+#include "import/Sinais.h"
 
 #include <unistd.h>
 
@@ -40,6 +41,10 @@ int main(int argc, char** argv)
         return 0;
     }
 
+    // Before any connection: from here on SIGINT and SIGTERM stop the run cleanly.
+    sinais::instalar();
+    const auto saidaPorSinal = [] { return sinais::recebido() ? 128 + sinais::recebido() : 0; };
+
     cli::OperadorTerminal op(args.sim, stdout, stdin);
     Importador imp(op);
     std::string pasta = args.pastaLogs.value_or(pastaDoExecutavel());
@@ -63,31 +68,35 @@ int main(int argc, char** argv)
             return 2;
         }
     }
+    if (const int s = saidaPorSinal())
+        return s; // stopped before anything was touched
 
+    const ResultadoImportacao resultado = imp.BitBtnImportarClick([&](Opcao o) {
+        switch (o) {
+        case Opcao::Clientes: return args.clientes;
+        case Opcao::Fornecedores: return args.fornecedores;
+        case Opcao::Produtos: return args.produtos;
+        }
+        return false;
+    });
+
+    for (const ResumoEtapa& r : resultado.etapas)
+        op.imprimir(cli::linhaDoResumo(r));
+    for (const PassoFalho& p : resultado.passosFalhos)
+        op.imprimir("Falhou: " + p.passo + ": " + p.mensagem);
+
+    // The staging file is written as the table closes; losing it must not go unnoticed.
+    bool arquivoGravado = true;
     try {
-        imp.BitBtnImportarClick([&](Opcao o) {
-            switch (o) {
-            case Opcao::Clientes: return args.clientes;
-            case Opcao::Fornecedores: return args.fornecedores;
-            case Opcao::Produtos: return args.produtos;
-            }
-            return false;
-        });
+        imp.CdsProdutos.close();
     } catch (const std::exception& e) {
-        op.imprimir(e.what()); // a closing step failed (a log that cannot be written)
+        op.imprimir("Falhou: " + imp.CdsProdutos.fileName() + ": " + e.what());
+        arquivoGravado = false;
     }
-    if (!op.iniciouExecucao())
-        return 2; // not connected, or not confirmed: nothing was touched
 
-    for (const ResumoEtapa& r : imp.resumo()) {
-        std::string linha = r.nome + ": " + std::to_string(r.gravados) + " gravados, " +
-                            std::to_string(r.falhas) + " falhas";
-        if (r.falhou)
-            linha += ", etapa interrompida";
-        char tempo[32];
-        std::snprintf(tempo, sizeof tempo, " (%.2f s)", r.segundos);
-        linha += tempo;
-        op.imprimir(linha);
-    }
-    return imp.ultimaExecucaoComErros() ? 1 : 0;
+    if (const int s = saidaPorSinal())
+        return s;
+    if (!resultado.iniciada())
+        return 2; // not connected, or not confirmed: nothing was touched
+    return resultado.comErros() || !arquivoGravado ? 1 : 0;
 }

@@ -147,4 +147,22 @@ void Database::desregistrar(Transaction* t)
         defaultTransaction_ = nullptr;
 }
 
+namespace {
+int recusarEncerramentoPorSinal(const int motivo, const int, void*)
+{
+    return motivo == fb_shutrsn_signal ? 1 : 0; // non-zero: the library ignores the signal
+}
+} // namespace
+
+void deixarSinaisAoPrograma()
+{
+    static bool registrado = false;
+    if (registrado)
+        return;
+    chamar(nullptr, [](ISC_STATUS* st) {
+        fb_shutdown_callback(st, recusarEncerramentoPorSinal, fb_shut_confirmation, nullptr);
+    });
+    registrado = true;
+}
+
 } // namespace norvo::db

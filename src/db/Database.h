@@ -54,4 +54,8 @@ private:
     std::vector<Transaction*> transactions_;
 };
 
+// The client library answers SIGINT and SIGTERM by shutting every attachment down. After
+// this call it leaves those signals to the program, which stops its work cleanly itself.
+void deixarSinaisAoPrograma();
+
 } // namespace norvo::db

@@ -1,5 +1,6 @@
 // The sequence register and the code lookups. Lookups build their text from quoted values,
 // as the destination's own tools do; values are quoted, so no text can break the statement.
+#include "db/Error.h"
 #include "import/Importador.h"
 #include "import/Textos.h"
 #include "staging/Texto.h"
@@ -33,6 +34,8 @@ void Importador::GravaCodigoSequencial(const std::string& tabela, int valor)
         ds.transaction()->commitRetaining();
     } catch (const std::exception& e) {
         op.mensagem(textos::FalhaSequencial + e.what());
+        // Shown already, but the run must not call itself a success.
+        resultado_.passosFalhos.push_back({"GravaCodigoSequencial", e.what(), false});
         // A lost connection has already ended the transaction: there is nothing to undo,
         // and a second "Transaction is not active" would only hide the real failure.
         if (ds.transaction()->active())
@@ -75,6 +78,8 @@ int Importador::BuscaCodigoCidade(const std::string& nome)
         q.setTransaction(IBDatabaseDestino.defaultTransaction());
         resultado = buscarCodigo(q, "SELECT CID_CODIGO FROM CIDADE",
                                  "WHERE CID_NOME=" + Citar(staging::MaiusculasLatin1(nome)), "CID_CODIGO");
+    } catch (const db::ConnectionLost&) {
+        throw; // the row's failure: the stage logs that row, reconnects and goes on
     } catch (const std::exception& e) {
         if (ListaErros)
             ListaErros->push_back(textos::ErroCidade + nome + "\r\n" + e.what() + "\r\n");

@@ -2,6 +2,7 @@
 
 #include "db/Error.h"
 
+#include <algorithm>
 #include <chrono>
 
 namespace norvo {
@@ -10,41 +11,90 @@ void Etapa::executar()
 {
     imp.iniciarResumo(textos_.nome);
     const auto inicio = std::chrono::steady_clock::now();
-    struct Cronometro {
-        Importador& imp;
-        std::chrono::steady_clock::time_point inicio;
-        ~Cronometro()
-        {
-            imp.etapaAtual().segundos =
-                std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
-        }
-    } cronometro{imp, inicio};
     try {
         imp.gaugeDefinir(contar());
+        imp.etapaAtual().registros = imp.gaugeMaximo();
         abrirOrigem();
         if (!statusAposRemover())
             imp.op.status(textoStatus());
         eventos();
-        redefinir(textos_.remove);
-        imp.IBQueryFireBird.execute();
-        commitRetaining();
-        if (statusAposRemover()) {
-            imp.op.status(textoStatus());
-            eventos();
+        if (pararAgora(imp.etapaAtual())) {
+            imp.etapaAtual().iniciada = false; // stopped before its DELETE: its table is untouched
+        } else {
+            esvaziarEPercorrer();
+            // Run after a stop too: it completes the rows already written (the register's
+            // next code, the products' flags).
+            depois();
         }
-        prepararInsercao();
-        primeiro();
-        while (!fim()) {
-            registro();
-            avancar();
-        }
-        depois();
     } catch (const std::exception& e) {
         ResumoEtapa& r = imp.etapaAtual();
         r.falhou = true;
         r.falha = textos_.falha + e.what();
         imp.op.mensagem(r.falha);
     }
+    ResumoEtapa& r = imp.etapaAtual();
+    if (r.falhou || r.interrompida)
+        r.naoTentados = std::max(0L, r.registros - r.gravados - r.falhas - r.ignorados);
+    r.segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
+}
+
+bool Etapa::pararAgora(ResumoEtapa& r)
+{
+    const int parada = imp.op.paradaPedida();
+    if (parada == 0)
+        return false;
+    r.interrompida = true;
+    imp.resultado_.parada = parada;
+    return true;
+}
+
+void Etapa::esvaziarEPercorrer()
+{
+    redefinir(textos_.remove);
+    imp.IBQueryFireBird.execute();
+    commitRetaining();
+    if (statusAposRemover()) {
+        imp.op.status(textoStatus());
+        eventos();
+    }
+    prepararInsercao();
+    percorrer(imp.etapaAtual());
+}
+
+void Etapa::percorrer(ResumoEtapa& r)
+{
+    primeiro();
+    while (!fim()) {
+        if (pararAgora(r))
+            return;
+        linha_ = Linha::Pendente;
+        try {
+            registro();
+        } catch (const db::ConnectionLost& e) {
+            // The record that met the loss is this stage's row failure, whether its write,
+            // its commit or a lookup for it met it; an uncommitted write is gone with the line.
+            if (linha_ == Linha::Gravada)
+                --r.gravados;
+            if (linha_ != Linha::Falhou) {
+                ++r.falhas;
+                registrarFalha(e.what());
+                linha_ = Linha::Falhou;
+            }
+            reconectar(); // when the server cannot be reached, the stage guard ends the stage
+            ++r.reconexoes;
+        }
+        if (linha_ == Linha::Pendente)
+            ++r.ignorados;
+        avancar();
+    }
+}
+
+void Etapa::reconectar()
+{
+    if (!imp.IBDatabaseDestino.connected())
+        imp.IBDatabaseDestino.connect();
+    if (!imp.IBTransactionFireBird.active())
+        imp.IBTransactionFireBird.start();
 }
 
 void Etapa::avancar()
@@ -54,30 +104,22 @@ void Etapa::avancar()
     eventos();
 }
 
-bool Etapa::guardaLinha(const std::function<void()>& escrever,
-                        const std::function<void(const std::string&)>& registrarFalha)
+bool Etapa::guardaLinha(const std::function<void()>& escrever)
 {
+    ResumoEtapa& r = imp.etapaAtual();
     try {
         escrever();
-        ++imp.etapaAtual().gravados;
+        ++r.gravados;
+        linha_ = Linha::Gravada;
         return true;
     } catch (const db::ConnectionLost&) {
         throw;
     } catch (const std::exception& e) {
-        ++imp.etapaAtual().falhas;
+        ++r.falhas;
+        linha_ = Linha::Falhou;
         registrarFalha(e.what());
         return false;
     }
-}
-
-void Etapa::erro(std::string entrada)
-{
-    imp.ListaErros->push_back(std::move(entrada));
-}
-
-void Etapa::duplicado(std::string entrada)
-{
-    imp.ListaDuplicados->push_back(std::move(entrada));
 }
 
 void Etapa::redefinir(const std::string& texto)
@@ -90,6 +132,19 @@ void Etapa::redefinir(const std::string& texto)
 void Etapa::commitRetaining()
 {
     imp.IBQueryFireBird.transaction()->commitRetaining();
+}
+
+void EtapaDoEstagio::primeiro()
+{
+    imp.CdsProdutos.first(); // settles a pending record and shows the first one
+    linha_ = 0;
+    total_ = imp.CdsProdutos.recordCount();
+}
+
+void EtapaDoEstagio::proximo()
+{
+    if (++linha_ < total_)
+        imp.CdsProdutos.setCurrent(linha_); // the grid follows the walk
 }
 
 int EtapaDaOrigem::contar()

@@ -7,7 +7,8 @@
 namespace norvo {
 
 // The contract every import stage follows, written once: gauge, status text, the DELETE
-// with its commit, the walk with a row guard per record, the stage guard around it all.
+// with its commit, the walk with a row guard per record, the stage guard around it all,
+// the operator's request to stop, and the way back from a lost connection.
 // A stage supplies only its texts, statements and bindings.
 class Etapa {
 public:
@@ -20,7 +21,7 @@ public:
     Etapa(Importador& imp, Textos textos) : imp(imp), textos_(std::move(textos)) {}
     virtual ~Etapa() = default;
 
-    // Never lets a failure out, but a lost connection's: the stage guard reports it.
+    // Never lets a failure out: the stage guard reports it.
     void executar();
 
 protected:
@@ -36,41 +37,61 @@ protected:
     virtual void primeiro() = 0;
     virtual bool fim() = 0;
     virtual void proximo() = 0;
-    // Binds the current record and writes it inside a row guard.
+    // Binds the current record and writes it inside a row guard (guardaLinha). A record
+    // for which it writes nothing counts as one that needed no row.
     virtual void registro() = 0;
+    // Appends the current record's row-failure entry for this message.
+    virtual void registrarFalha(const std::string& mensagem) = 0;
     // After each record: gauge, next record, pending events.
     virtual void avancar();
     // Follow-up statements after the walk.
     virtual void depois() {}
 
-    // Runs `escrever` as one record's write. A failure is counted and handed to
-    // `registrarFalha` (which appends the stage's entry) and the walk goes on; only a lost
-    // connection goes up to the stage guard, since no later row could be written either.
-    bool guardaLinha(const std::function<void()>& escrever,
-                     const std::function<void(const std::string&)>& registrarFalha);
-    void erro(std::string entrada);       // appends to ListaErros
-    void duplicado(std::string entrada);  // appends to ListaDuplicados
+    // Runs `escrever` as the current record's write. A failure is counted and logged through
+    // registrarFalha, and the walk goes on; a lost connection goes up to the walk, which
+    // logs the record, reconnects and goes on.
+    bool guardaLinha(const std::function<void()>& escrever);
     // Close, clear and set a new text on IBQueryFireBird.
     void redefinir(const std::string& texto);
     void commitRetaining();
     void eventos() { imp.op.processarEventos(); }
+    void erro(std::string entrada) { imp.ListaErros->push_back(std::move(entrada)); }
+    void duplicado(std::string entrada) { imp.ListaDuplicados->push_back(std::move(entrada)); }
 
     Importador& imp;
 
 private:
+    enum class Linha { Pendente, Gravada, Falhou };
+    void esvaziarEPercorrer();
+    void percorrer(ResumoEtapa& r);
+    // Whether the operator asked the run to stop; marks the stage interrupted if so.
+    bool pararAgora(ResumoEtapa& r);
+    void reconectar();
+
     Textos textos_;
+    Linha linha_ = Linha::Pendente;
 };
 
-// A stage that walks the staging table.
+// A stage that walks the staging table by its own position: the grid may move the table's
+// current record (it only follows the walk), but cannot steer which record comes next.
 class EtapaDoEstagio : public Etapa {
 public:
     using Etapa::Etapa;
 
 protected:
     int contar() override { return imp.CdsProdutos.recordCount(); }
-    void primeiro() override { imp.CdsProdutos.first(); }
-    bool fim() override { return imp.CdsProdutos.eof(); }
-    void proximo() override { imp.CdsProdutos.next(); }
+    void primeiro() override;
+    bool fim() override { return linha_ >= total_; }
+    void proximo() override;
+
+    // Fields of the record being walked.
+    std::string texto(staging::Campo c) const { return imp.CdsProdutos.cellText(linha_, c); }
+    std::int32_t inteiro(staging::Campo c) const { return imp.CdsProdutos.cellInteger(linha_, c); }
+    std::int64_t dinheiro(staging::Campo c) const { return imp.CdsProdutos.cellMoney(linha_, c); }
+
+private:
+    int linha_ = 0;
+    int total_ = 0;
 };
 
 // A stage that walks the rows of IBQueryOrigem.

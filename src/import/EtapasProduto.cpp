@@ -8,7 +8,6 @@
 namespace norvo {
 
 using staging::Citar;
-using staging::StagingTable;
 
 namespace {
 
@@ -59,7 +58,7 @@ protected:
 
     void registro() override
     {
-        const std::string u = imp.CdsProdutos.asText(staging::UNIDADE);
+        const std::string u = texto(staging::UNIDADE);
         if (staging::EhBranco(u))
             return;
         db::Query& q = imp.IBQueryFireBird;
@@ -73,13 +72,16 @@ protected:
         const std::string maiuscula = staging::MaiusculasLatin1(u);
         redefinir(" INSERT INTO TIPOUNIDADE  VALUES (" + std::to_string(contador_) + " , " + Citar(maiuscula) +
                   " , " + Citar(maiuscula.substr(0, 2)) + ") ");
-        guardaLinha(
-            [&] {
-                q.execute();
-                commitRetaining();
-                ++contador_; // a failed insert leaves its code to the next unit
-            },
-            [&](const std::string& msg) { erro(textos::ErroUnidade + u + "\r\n" + msg + "\r\n"); });
+        guardaLinha([&] {
+            q.execute();
+            commitRetaining();
+            ++contador_; // a failed insert leaves its code to the next unit
+        });
+    }
+
+    void registrarFalha(const std::string& msg) override
+    {
+        erro(textos::ErroUnidade + texto(staging::UNIDADE) + "\r\n" + msg + "\r\n");
     }
 
     void depois() override { imp.GravaCodigoSequencial("TIPOUNIDADE", contador_); }
@@ -104,7 +106,7 @@ protected:
 
     void registro() override
     {
-        const std::string c = imp.CdsProdutos.asText(staging::NCM);
+        const std::string c = texto(staging::NCM);
         db::Query& q = imp.IBQueryFireBird;
         q.close();
         q.clearSQL();
@@ -116,10 +118,14 @@ protected:
         redefinir(" INSERT INTO CODIGONCM(NCM_DESCRICAO , NCM_CODIGO , NCM_CODIGOSTRING)  VALUES(" +
                   Citar(c.substr(0, 40)) + " , " + std::to_string(contador_) + " , " + Citar(c) + ") ");
         ++contador_; // a failed insert uses up its code
-        guardaLinha([&] { q.execute(); },
-                    [&](const std::string& msg) { erro(textos::ErroNCM + c + "\r\n" + msg + "\r\n"); });
+        guardaLinha([&] { q.execute(); });
         imp.gaugeAvancar();
         commitRetaining(); // after a failed insert too; a failing commit ends the stage
+    }
+
+    void registrarFalha(const std::string& msg) override
+    {
+        erro(textos::ErroNCM + texto(staging::NCM) + "\r\n" + msg + "\r\n");
     }
 
     // The gauge moves per attempted insert (in registro); events after every record.
@@ -160,33 +166,35 @@ protected:
 
     void registro() override
     {
-        const StagingTable& t = imp.CdsProdutos;
         db::Query& q = imp.IBQueryFireBird;
-        const std::string codigo = t.asText(staging::COD_PRODUTO);
+        const std::string codigo = texto(staging::COD_PRODUTO);
         q.paramByName("PRO_CODIGO").setAsString(codigo);
         q.paramByName("PRO_CODIGOPROPRIO").setAsString(codigo.substr(0, 10));
-        q.paramByName("UNI_CODIGO").setAsInteger(imp.BuscaCodigoUnidade(t.asText(staging::UNIDADE)));
+        q.paramByName("UNI_CODIGO").setAsInteger(imp.BuscaCodigoUnidade(texto(staging::UNIDADE)));
         q.paramByName("PRO_CODBARRAS").setAsString("");
         q.paramByName("PRO_IPI").setAsCurrency(0);
         q.paramByName("CONSIDERARMERCADORIA").setAsString("T");
-        q.paramByName("PRO_NOME").setAsString(t.asText(staging::DESCRICAO));
+        q.paramByName("PRO_NOME").setAsString(texto(staging::DESCRICAO));
         q.paramByName("FIL_CODIGO").setAsInteger(1);
         q.paramByName("PRO_PISCOFINS").setAsString("F");
         q.paramByName("PRO_SUBSTITUIDO").setAsString("F");
-        q.paramByName("NCM_CODIGO").setAsInteger(imp.BuscaCodigoNCM(t.asText(staging::NCM)));
+        q.paramByName("NCM_CODIGO").setAsInteger(imp.BuscaCodigoNCM(texto(staging::NCM)));
         q.paramByName("PRO_PERCCOFINS").setAsFloat(0.0);
         q.paramByName("PRO_PERCPIS").setAsFloat(0.0);
         q.paramByName("PRO_MVA").setAsCurrency(0);
-        q.paramByName("PRO_CODPIS").setAsString(t.asText(staging::PIS));
-        q.paramByName("PRO_CODCOFINS").setAsString(t.asText(staging::COFINS));
-        guardaLinha(
-            [&] {
-                // A bad ICMS is this record's failure, not the end of every later product.
-                q.paramByName("ICM_CODIGO").setAsInteger(t.asInteger(staging::ICMS));
-                q.execute();
-                commitRetaining();
-            },
-            [&](const std::string& msg) { erro(textos::ErroProduto + codigo + "\r\n" + msg + "\r"); });
+        q.paramByName("PRO_CODPIS").setAsString(texto(staging::PIS));
+        q.paramByName("PRO_CODCOFINS").setAsString(texto(staging::COFINS));
+        guardaLinha([&] {
+            // A bad ICMS is this record's failure, not the end of every later product.
+            q.paramByName("ICM_CODIGO").setAsInteger(inteiro(staging::ICMS));
+            q.execute();
+            commitRetaining();
+        });
+    }
+
+    void registrarFalha(const std::string& msg) override
+    {
+        erro(textos::ErroProduto + texto(staging::COD_PRODUTO) + "\r\n" + msg + "\r");
     }
 
     void depois() override
@@ -225,25 +233,25 @@ protected:
 
     void registro() override
     {
-        const StagingTable& t = imp.CdsProdutos;
         db::Query& q = imp.IBQueryFireBird;
         q.paramByName("LST_CODIGO").setAsInteger(1);
         q.paramByName("ITL_DATAVIGENCIA").setAsDateTime(menosDias(imp.relogio(), 30));
-        q.paramByName("PRO_CODIGO").setAsInteger(t.asInteger(staging::COD_PRODUTO));
+        q.paramByName("PRO_CODIGO").setAsInteger(inteiro(staging::COD_PRODUTO));
         q.paramByName("ITL_PRECOCUSTO").setAsCurrency(0);
-        q.paramByName("ITL_PRECOATUAL").setAsCurrency(t.asMoney(staging::VALORVENDA));
+        q.paramByName("ITL_PRECOATUAL").setAsCurrency(dinheiro(staging::VALORVENDA));
         q.paramByName("ITL_DATAALTERA").setAsDateTime(imp.relogio());
         q.paramByName("COM_CODIGO").setAsInteger(1);
         q.paramByName("ITL_PRECOANTERIOR").setAsCurrency(0);
         q.paramByName("ITL_MUDAPRECO").setAsString("T");
-        guardaLinha(
-            [&] {
-                q.execute();
-                commitRetaining();
-            },
-            [&](const std::string& msg) {
-                erro(textos::ErroPreco + t.asText(staging::DESCRICAO) + "\r\n" + msg);
-            });
+        guardaLinha([&] {
+            q.execute();
+            commitRetaining();
+        });
+    }
+
+    void registrarFalha(const std::string& msg) override
+    {
+        erro(textos::ErroPreco + texto(staging::DESCRICAO) + "\r\n" + msg);
     }
 };
 

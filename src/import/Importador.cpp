@@ -7,6 +7,7 @@
 #include "staging/Texto.h"
 
 #include <ctime>
+#include <utility>
 
 namespace norvo {
 
@@ -94,75 +95,119 @@ int Importador::LerArquivoCSV(const std::string& caminho)
     return staging::carregarProdutos(CdsProdutos, caminho, [this] { op.processarEventos(); });
 }
 
-void Importador::BitBtnImportarClick(const std::function<bool(Opcao)>& marcado)
+bool ResultadoImportacao::comErros() const
 {
+    if (entradasErros > 0 || entradasDuplicados > 0 || !passosFalhos.empty())
+        return true;
+    for (const ResumoEtapa& r : etapas)
+        if (r.falhou || r.falhas > 0)
+            return true;
+    return false;
+}
+
+ResultadoImportacao Importador::BitBtnImportarClick(const std::function<bool(Opcao)>& marcado)
+{
+    resultado_ = {};
     if (!marcado(Opcao::Clientes) && !marcado(Opcao::Fornecedores) && !marcado(Opcao::Produtos)) {
         op.mensagem(textos::MarqueTabela);
-        return;
+        return resultado_;
     }
     if (IBDatabaseDestino.connected())
         IBDatabaseDestino.disconnect();
-    if (!Connectar(false))
-        return;
-    if (!op.confirma(textos::ConfirmaImportacao))
-        return;
+    if (!Connectar(false)) {
+        resultado_.inicio = ResultadoImportacao::Inicio::SemConexao;
+        return resultado_;
+    }
+    if (!op.confirma(textos::ConfirmaImportacao, Operador::Pergunta::ApagarEImportar)) {
+        resultado_.inicio = ResultadoImportacao::Inicio::NaoConfirmada;
+        return resultado_;
+    }
 
+    // The grid may still move the table's current record, but nothing may change the
+    // records from the moment the run is busy until it is idle again.
+    struct Trava {
+        staging::StagingTable* t;
+        explicit Trava(staging::StagingTable& tabela) : t(&tabela) { t->lock(); }
+        ~Trava() { soltar(); }
+        void soltar()
+        {
+            if (t)
+                std::exchange(t, nullptr)->unlock();
+        }
+    } trava(CdsProdutos);
+    resultado_.inicio = ResultadoImportacao::Inicio::Iniciada;
     importando_ = true;
     op.ocupado(true);
-    resumo_.clear();
     gaugeZerar();
     ListaErros = std::make_unique<std::vector<std::string>>();
     ListaDuplicados = std::make_unique<std::vector<std::string>>();
 
-    // The stages never let a failure out; what can fail from here on is the closing work,
-    // and the window must come back to idle whatever happens there.
-    std::exception_ptr falha;
-    auto guardar = [&](const std::function<void()>& passo) {
+    // Stages never let a failure out; a step that does is recorded, and the run goes on,
+    // so that it always comes back to idle.
+    auto passo = [&](const std::string& nome, const std::function<void()>& acao) {
         try {
-            passo();
-        } catch (...) {
-            if (!falha)
-                falha = std::current_exception();
+            acao();
+        } catch (const std::exception& e) {
+            resultado_.passosFalhos.push_back({nome, e.what(), true});
         }
     };
-    guardar([&] {
-        if (marcado(Opcao::Clientes))
-            ImportaClientes();
-        if (marcado(Opcao::Fornecedores))
-            ImportaFornecedores();
-        if (marcado(Opcao::Produtos)) {
-            ImportaUnidades();
-            ImportaNCM();
-            ImportaProdutos();
-            ImportaPrecos();
-        }
-    });
-    auto salvar = [&](const std::vector<std::string>& lista, const char* nome) {
-        if (lista.empty())
+    auto etapa = [&](const char* nome, void (Importador::*rotina)()) {
+        if (resultado_.parada == 0)
+            resultado_.parada = op.paradaPedida();
+        if (resultado_.parada != 0) {
+            ResumoEtapa r;
+            r.nome = nome;
+            r.iniciada = false;
+            r.interrompida = true;
+            resultado_.etapas.push_back(r);
             return;
-        guardar([&] {
-            salvarLista(lista, pastaLogs_ + nome);
-            if (op.confirma(textos::VisualizarErros))
-                op.abrirArquivo(nome, pastaLogs_);
-        });
+        }
+        passo(nome, [&] { (this->*rotina)(); });
     };
-    salvar(*ListaErros, "vantor.log");
-    salvar(*ListaDuplicados, "vantor2.log");
+    if (marcado(Opcao::Clientes))
+        etapa("ImportaClientes", &Importador::ImportaClientes);
+    if (marcado(Opcao::Fornecedores))
+        etapa("ImportaFornecedores", &Importador::ImportaFornecedores);
+    if (marcado(Opcao::Produtos)) {
+        etapa("ImportaUnidades", &Importador::ImportaUnidades);
+        etapa("ImportaNCM", &Importador::ImportaNCM);
+        etapa("ImportaProdutos", &Importador::ImportaProdutos);
+        etapa("ImportaPrecos", &Importador::ImportaPrecos);
+    }
 
-    comErros_ = falha || !ListaErros->empty() || !ListaDuplicados->empty();
-    for (const ResumoEtapa& r : resumo_)
-        comErros_ = comErros_ || r.falhou;
-    const std::string& final = comErros_ ? textos::FinalizadaErros : textos::FinalizadaSucesso;
-    guardar([&] { op.mostraMensagem(final, true); });
+    resultado_.entradasErros = static_cast<long>(ListaErros->size());
+    resultado_.entradasDuplicados = static_cast<long>(ListaDuplicados->size());
+    salvarLog(*ListaErros, "vantor.log");
+    salvarLog(*ListaDuplicados, "vantor2.log");
+    // Disconnecting commits the open transaction, so it belongs before the verdict.
+    passo("Desconectar", [&] { IBDatabaseDestino.disconnect(); });
+
+    const std::string& final = resultado_.interrompida() ? textos::InterrompidaOperador
+                               : resultado_.comErros()   ? textos::FinalizadaErros
+                                                         : textos::FinalizadaSucesso;
+    passo("MostraMensagem", [&] { op.mostraMensagem(final, true); });
     op.status(final);
     gaugeZerar();
-    guardar([&] { IBDatabaseDestino.disconnect(); });
     ListaErros.reset();
     ListaDuplicados.reset();
     importando_ = false;
     op.ocupado(false);
-    if (falha)
-        std::rethrow_exception(falha);
+    return resultado_;
+}
+
+void Importador::salvarLog(const std::vector<std::string>& lista, const char* nome)
+{
+    if (lista.empty())
+        return;
+    try {
+        salvarLista(lista, pastaLogs_ + nome);
+    } catch (const std::exception& e) {
+        resultado_.passosFalhos.push_back({nome, e.what(), true});
+        return;
+    }
+    resultado_.logs.push_back(pastaLogs_ + nome);
+    if (op.confirma(textos::VisualizarErros, Operador::Pergunta::VerErros))
+        op.abrirArquivo(nome, pastaLogs_);
 }
 
 void Importador::gaugeDefinir(int maximo)
@@ -187,14 +232,16 @@ void Importador::gaugeZerar()
 
 ResumoEtapa& Importador::etapaAtual()
 {
-    if (resumo_.empty())
-        resumo_.emplace_back();
-    return resumo_.back();
+    if (resultado_.etapas.empty())
+        resultado_.etapas.emplace_back();
+    return resultado_.etapas.back();
 }
 
 void Importador::iniciarResumo(const std::string& nome)
 {
-    resumo_.push_back(ResumoEtapa{nome, 0, 0, false, {}});
+    ResumoEtapa r;
+    r.nome = nome;
+    resultado_.etapas.push_back(r);
 }
 
 } // namespace norvo

@@ -16,14 +16,47 @@ namespace norvo {
 
 enum class Opcao { Clientes, Fornecedores, Produtos };
 
-// What one stage of the last run did, for the command line's summary.
+// What one stage did. Its records always add up: registros = gravados + falhas + ignorados
+// + naoTentados.
 struct ResumoEtapa {
-    std::string nome;      // "ImportaProdutos", ...
-    long gravados = 0;     // rows written and committed
-    long falhas = 0;       // row failures (entries in a log)
-    bool falhou = false;   // ended through its stage guard
-    std::string falha;     // the stage failure text shown, when falhou
-    double segundos = 0;   // wall-clock time the stage took
+    std::string nome;       // "ImportaProdutos", ...
+    bool iniciada = true;   // false: the run was stopped before it
+    long registros = 0;     // records it had to walk (its gauge's maximum)
+    long gravados = 0;      // rows written and committed
+    long falhas = 0;        // rows that failed, each with its log entry
+    long ignorados = 0;     // records that needed no row (a blank unit, a code already written)
+    long naoTentados = 0;   // records never reached because the stage ended early
+    int reconexoes = 0;     // lost connections it came back from
+    bool falhou = false;    // ended through its stage guard
+    bool interrompida = false; // ended early because the operator asked the run to stop
+    std::string falha;      // the stage failure text shown, when falhou
+    double segundos = 0;    // wall-clock time the stage took
+};
+
+// A step of the run outside the stages' rows that failed: the sequence register, a log
+// file, the final disconnect.
+struct PassoFalho {
+    std::string passo;
+    std::string mensagem;
+    bool relatar = true;    // not shown yet: the front end reports it as a failure
+};
+
+// The outcome of one press of "Importar", as a value: the window and the command line
+// decide what to say and how to exit from this, never from what was shown.
+struct ResultadoImportacao {
+    enum class Inicio { NadaMarcado, SemConexao, NaoConfirmada, Iniciada };
+    Inicio inicio = Inicio::NadaMarcado;
+    std::vector<ResumoEtapa> etapas;
+    std::vector<PassoFalho> passosFalhos;
+    std::vector<std::string> logs;   // the log files written, full paths
+    long entradasErros = 0;          // entries of vantor.log
+    long entradasDuplicados = 0;     // entries of vantor2.log
+    int parada = 0;                  // what paradaPedida() said when the run stopped early
+
+    bool iniciada() const { return inicio == Inicio::Iniciada; }
+    // A stage failed, a row failed, or a step of the run failed.
+    bool comErros() const;
+    bool interrompida() const { return parada != 0; }
 };
 
 // The state and routines behind the main window, free of any widget: the two databases,
@@ -51,16 +84,16 @@ public:
 
     bool Connectar(bool mostrarSucesso);
 
-    // The "Importar" run. Options are read when their step is reached.
-    // Failures of the closing steps are rethrown after the window is back to idle.
-    void BitBtnImportarClick(const std::function<bool(Opcao)>& marcado);
+    // The "Importar" run. Options are read when their step is reached. Nothing escapes:
+    // what failed is in the result, and the core is idle again when it returns.
+    ResultadoImportacao BitBtnImportarClick(const std::function<bool(Opcao)>& marcado);
 
     // Reads a product file into the staging table; returns the record count.
     int LerArquivoCSV(const std::string& caminho);
 
     bool Importando() const { return importando_; }
-    const std::vector<ResumoEtapa>& resumo() const { return resumo_; }
-    bool ultimaExecucaoComErros() const { return comErros_; }
+    // The run in progress, or the last one (stages run alone add to it too).
+    const ResultadoImportacao& resultado() const { return resultado_; }
 
     // Stages and lookups, public for the tests and the registry stages.
     void ImportaClientes();
@@ -99,18 +132,18 @@ public:
     // Today's local date at 00:00; the tests fix it.
     std::function<db::DateTime()> relogio;
 
-    // The stage contract reports here; see Etapa.
+private:
+    friend class Etapa;
     ResumoEtapa& etapaAtual();
     void iniciarResumo(const std::string& nome);
+    void salvarLog(const std::vector<std::string>& lista, const char* nome);
 
-private:
     std::string destino_;
     std::string pastaLogs_;
     bool importando_ = false;
-    bool comErros_ = false;
     int gaugeMaximo_ = 100;
     int gaugeProgresso_ = 0;
-    std::vector<ResumoEtapa> resumo_;
+    ResultadoImportacao resultado_;
 };
 
 } // namespace norvo

@@ -16,8 +16,13 @@ public:
     // MostraMensagem: aviso true is the notice ("A V I S O", information icon),
     // false the warning ("A T E N Ç Ã O", exclamation icon).
     virtual void mostraMensagem(const std::string& texto, bool aviso) = 0;
+    // Which question Confirma asks, so an operator that answers by itself needs no text.
+    enum class Pergunta {
+        ApagarEImportar,  // the run's confirmation: the marked tables are emptied
+        VerErros,         // a log was written: open it?
+    };
     // Confirma: Yes/No question, true for Yes.
-    virtual bool confirma(const std::string& texto) = 0;
+    virtual bool confirma(const std::string& texto, Pergunta qual) = 0;
     // The plain message dialog: application title as caption, no icon, one OK button.
     virtual void mensagem(const std::string& texto) = 0;
     // Opens a log file in the program the desktop associates with it, without waiting.
@@ -26,6 +31,9 @@ public:
     virtual void processarEventos() = 0;
     // An import run became busy (after its confirmation) or idle again.
     virtual void ocupado(bool sim) = 0;
+    // Nonzero once the operator asked the run to stop (the signal's number, for a signal):
+    // asked after every record, the run then finishes that record and starts no other.
+    virtual int paradaPedida() { return 0; }
 };
 
 } // namespace norvo

@@ -18,6 +18,7 @@ inline const std::string ConfirmaImportacao =
 inline const std::string VisualizarErros = L1("Ocorreu erro durante a importação.\r\nDeseja visualiazar os erros?");
 inline const std::string FinalizadaSucesso = L1("Importação finalizada com sucesso");
 inline const std::string FinalizadaErros = L1("Importação finalizada com erros");
+inline const std::string InterrompidaOperador = L1("Importação interrompida pelo operador");
 inline const std::string FalhaSequencial = L1("Falha na gravação do código sequencial\r\nFalha: ");
 inline const std::string ErroCidade = L1("Erro no retorno do CÓDIGO DE CIDADE Cód. IBGE  ");
 

@@ -69,22 +69,23 @@ protected:
         param("CLI_EMAIL").setAsString(texto("EMAIL").substr(0, 60));
         param("CLI_WWW").setAsString("");
 
+        guardaLinha([&] {
+            q.execute();
+            commitRetaining();
+        });
+    }
+
+    void registrarFalha(const std::string& msg) override
+    {
         const std::string fantasia = texto("FANTASIA");
-        const std::string cod = std::to_string(codigo);
-        guardaLinha(
-            [&] {
-                q.execute();
-                commitRetaining();
-            },
-            [&](const std::string& msg) {
-                if (msg.find("can only contain 15") != std::string::npos)
-                    erro(textos::AlertaCliente + cod + "\r\n" + "O Cliente: \"" + fantasia + "\"" +
-                         textos::AlertaClienteCnpj + "\r\n");
-                else if (msg.find("PRIMARY or UNIQUE KEY constraint") != std::string::npos)
-                    duplicado(textos::DuplicadoCliente + cod + " Nome Cliente: " + fantasia);
-                else
-                    erro(textos::ErroCliente + cod + "\r\n" + msg + "\r\n");
-            });
+        const std::string cod = std::to_string(imp.IBQueryOrigem.fieldByName("CODIGO").asInteger());
+        if (msg.find("can only contain 15") != std::string::npos)
+            erro(textos::AlertaCliente + cod + "\r\n" + "O Cliente: \"" + fantasia + "\"" + textos::AlertaClienteCnpj +
+                 "\r\n");
+        else if (msg.find("PRIMARY or UNIQUE KEY constraint") != std::string::npos)
+            duplicado(textos::DuplicadoCliente + cod + " Nome Cliente: " + fantasia);
+        else
+            erro(textos::ErroCliente + cod + "\r\n" + msg + "\r\n");
     }
 
     void depois() override

@@ -57,14 +57,17 @@ protected:
             param("INSCRICAO").setAsString(v);
         param("FOR_EMAIL").setAsString(texto("EMAIL_FOR"));
 
-        const std::string cod = std::to_string(codigo);
-        guardaLinha(
-            [&] {
-                q.execute();
-                // Each supplier is a transaction of its own: a later failure cannot undo it.
-                q.transaction()->commit();
-            },
-            [&](const std::string& msg) { erro(textos::ErroFornecedor + cod + "\r\n" + msg + "\r\n"); });
+        guardaLinha([&] {
+            q.execute();
+            // Each supplier is a transaction of its own: a later failure cannot undo it.
+            q.transaction()->commit();
+        });
+    }
+
+    void registrarFalha(const std::string& msg) override
+    {
+        const std::string cod = std::to_string(imp.IBQueryOrigem.fieldByName("COD_FOR").asInteger());
+        erro(textos::ErroFornecedor + cod + "\r\n" + msg + "\r\n");
     }
 };
 

@@ -14,6 +14,7 @@ namespace norvo::staging {
 namespace {
 
 constexpr const char* TabelaFechada = "Cannot perform this operation on a closed dataset";
+constexpr const char* TabelaTravada = "Cannot change the staged products while an import is running";
 
 struct DefCampo {
     const char* nome;
@@ -167,6 +168,20 @@ void StagingTable::exigirAberta() const {
     if (!aberta_) throw Error(TabelaFechada);
 }
 
+void StagingTable::exigirEditavel() const {
+    exigirAberta();
+    if (travas_ > 0) throw Error(TabelaTravada);
+}
+
+void StagingTable::lock() {
+    if (aberta_) assentar();
+    ++travas_;
+}
+
+void StagingTable::unlock() {
+    if (travas_ > 0) --travas_;
+}
+
 void StagingTable::exigirLinha(int row) const {
     exigirAberta();
     if (row < 0 || row >= static_cast<int>(registros_.size()))
@@ -197,6 +212,7 @@ void StagingTable::endBulk() {
 
 void StagingTable::close() {
     if (!aberta_) return;
+    if (travas_ > 0) throw Error(TabelaTravada);
     pendente_.reset();
     pendenteAtribuido_ = false;
     if (alterada_ && !fileName_.empty()) gravarArquivo();
@@ -223,7 +239,7 @@ void StagingTable::createDataSet() {
 }
 
 void StagingTable::emptyDataSet() {
-    exigirAberta();
+    exigirEditavel();
     registros_.clear();
     pendente_.reset();
     pendenteAtribuido_ = false;
@@ -243,7 +259,7 @@ void StagingTable::assentar() {
 }
 
 void StagingTable::insert() {
-    exigirAberta();
+    exigirEditavel();
     assentar();
     if (registros_.capacity() == registros_.size())
         registros_.reserve(registros_.size() < 1024 ? 1024 : registros_.size() * 2);
@@ -253,18 +269,26 @@ void StagingTable::insert() {
 
 void StagingTable::cancel() {
     exigirAberta();
+    const bool linhaDaGrade = pendente_ && pendenteNoFim_;
     pendente_.reset();
     pendenteAtribuido_ = false;
+    pendenteNoFim_ = false;
+    if (linhaDaGrade) {
+        avisarReset();
+        avisarAtual();
+    }
 }
 
 void StagingTable::post() {
-    exigirAberta();
+    exigirEditavel();
     if (!pendente_) throw Error("Dataset not in edit or insert mode");
-    // Inserted after the current record, so records walk in the order they were stored.
-    const int pos = atual_ + 1;
+    // Inserted after the current record, so records walk in the order they were stored;
+    // the grid's new row goes after the last one, where the grid shows it.
+    const int pos = pendenteNoFim_ ? static_cast<int>(registros_.size()) : atual_ + 1;
     registros_.insert(registros_.begin() + pos, std::move(*pendente_));
     pendente_.reset();
     pendenteAtribuido_ = false;
+    pendenteNoFim_ = false;
     atual_ = pos;
     fim_ = false;
     alterada_ = true;
@@ -331,14 +355,14 @@ void StagingTable::gravarValor(Registro& r, Campo c, std::string_view v) {
 }
 
 void StagingTable::setFieldText(Campo c, std::string_view v) {
-    exigirAberta();
+    exigirEditavel();
     if (!pendente_) throw Error("Dataset not in edit or insert mode");
     gravarValor(*pendente_, c, v);   // throws before anything changes
     pendenteAtribuido_ = true;
 }
 
 void StagingTable::setFieldMoney(Campo c, std::int64_t v) {
-    exigirAberta();
+    exigirEditavel();
     if (!pendente_) throw Error("Dataset not in edit or insert mode");
     if (def(c).tipo != TipoCampo::Dinheiro)
         throw Error(std::string("Field '") + nomeCampo(c) + "' is not a money field");
@@ -422,9 +446,22 @@ std::string StagingTable::asText(Campo c) const {
     return r ? textoCampo(*r, c) : std::string();
 }
 
-std::int32_t StagingTable::asInteger(Campo c) const {
+std::int32_t StagingTable::asInteger(Campo c) const { return inteiroDe(registroAtual(), c); }
+
+std::int64_t StagingTable::asMoney(Campo c) const { return dinheiroDe(registroAtual(), c); }
+
+std::int32_t StagingTable::cellInteger(int row, Campo c) const {
+    exigirLinha(row);
+    return inteiroDe(&registros_[static_cast<std::size_t>(row)], c);
+}
+
+std::int64_t StagingTable::cellMoney(int row, Campo c) const {
+    exigirLinha(row);
+    return dinheiroDe(&registros_[static_cast<std::size_t>(row)], c);
+}
+
+std::int32_t StagingTable::inteiroDe(const Registro* r, Campo c) {
     const TipoCampo tipo = def(c).tipo;
-    const Registro* r = registroAtual();
     if (tipo == TipoCampo::Inteiro)
         return (r && !(r->nulos & bit(c))) ? r->inteiro[indiceInteiro(c)] : 0;
     if (tipo == TipoCampo::Dinheiro)
@@ -435,10 +472,9 @@ std::int32_t StagingTable::asInteger(Campo c) const {
     return *n;
 }
 
-std::int64_t StagingTable::asMoney(Campo c) const {
+std::int64_t StagingTable::dinheiroDe(const Registro* r, Campo c) {
     if (def(c).tipo != TipoCampo::Dinheiro)
         throw Error(std::string("Field '") + nomeCampo(c) + "' is not a money field");
-    const Registro* r = registroAtual();
     if (!r || (r->nulos & bit(c))) return 0;
     return decimosMilesimos(r->valor);
 }
@@ -449,31 +485,53 @@ bool StagingTable::isNull(Campo c) const {
     return !r || (r->nulos & bit(c));
 }
 
+int StagingTable::gridRowCount() const {
+    if (!aberta_) return 0;
+    return static_cast<int>(registros_.size()) + (pendente_ && pendenteNoFim_ ? 1 : 0);
+}
+
 std::string StagingTable::cellText(int row, Campo c) const {
     def(c);
+    if (aberta_ && pendente_ && pendenteNoFim_ && row == static_cast<int>(registros_.size()))
+        return textoCampo(*pendente_, c);
     exigirLinha(row);
     return textoCampo(registros_[static_cast<std::size_t>(row)], c);
 }
 
 void StagingTable::setCellText(int row, Campo c, std::string_view v) {
     def(c);
+    exigirEditavel();
+    if (pendente_ && pendenteNoFim_ && row == static_cast<int>(registros_.size())) {
+        // The first value typed into the new row stores it: a record with data in it is
+        // never lost to a close, and one without is never stored.
+        gravarValor(*pendente_, c, v);   // throws before changing
+        pendenteAtribuido_ = true;
+        post();
+        return;
+    }
     exigirLinha(row);
     gravarValor(registros_[static_cast<std::size_t>(row)], c, v);   // throws before changing
     alterada_ = true;
 }
 
 void StagingTable::appendRecord() {
-    exigirAberta();
+    exigirEditavel();
     assentar();
-    registros_.emplace_back();
-    atual_ = static_cast<int>(registros_.size()) - 1;
-    fim_ = false;
-    alterada_ = true;
-    avisarReset();
-    avisarAtual();
+    pendente_.emplace();
+    pendenteAtribuido_ = false;
+    pendenteNoFim_ = true;
+    if (ouvinte_ && emLote_ == 0) {
+        ouvinte_->tableReset();
+        ouvinte_->currentChanged(static_cast<int>(registros_.size()));
+    }
 }
 
 void StagingTable::deleteRecord(int row) {
+    exigirEditavel();
+    if (pendente_ && pendenteNoFim_ && row == static_cast<int>(registros_.size())) {
+        cancel();
+        return;
+    }
     exigirLinha(row);
     registros_.erase(registros_.begin() + row);
     const int n = static_cast<int>(registros_.size());

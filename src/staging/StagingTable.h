@@ -92,12 +92,26 @@ public:
     bool isNull(Campo) const;
     bool changed() const;                  // false while closed
 
-    // For the grid (row = index in walk order).
+    // Fields of a stored record by its index in walk order, whatever the current record
+    // is: an import walks its own position, so moving the grid cannot steer it.
     std::string cellText(int row, Campo) const;
+    std::int32_t cellInteger(int row, Campo) const;
+    std::int64_t cellMoney(int row, Campo) const;
+
+    // For the grid. Its rows are the stored records plus, after "new record", one pending
+    // row at the end: that row is stored by the first value assigned to it, and dropped
+    // when the grid leaves it, it is deleted or the table closes.
+    int gridRowCount() const;
     void setCellText(int row, Campo, std::string_view);
     void appendRecord();
     void deleteRecord(int row);
     void setCurrent(int row);
+
+    // While locked (an import run is walking the table) every change of its records fails;
+    // moving the current record is still allowed. Locking settles a pending record first.
+    void lock();
+    void unlock();
+    bool locked() const { return travas_ > 0; }
 
     // Observer so a Qt model can follow without Qt in this library.
     struct Listener {
@@ -115,8 +129,11 @@ private:
 
     void exigirAberta() const;
     void exigirLinha(int row) const;
+    void exigirEditavel() const;
     void assentar();   // stores the pending record when assigned, drops it otherwise
     const Registro* registroAtual() const;
+    static std::int32_t inteiroDe(const Registro*, Campo);
+    static std::int64_t dinheiroDe(const Registro*, Campo);
     static std::string_view texto(const Registro&, Campo);
     static void gravarTexto(Registro&, Campo, std::string_view);
     static void gravarValor(Registro&, Campo, std::string_view); // storage rules, may throw
@@ -133,6 +150,8 @@ private:
     std::vector<Registro> registros_;
     std::optional<Registro> pendente_;
     bool pendenteAtribuido_ = false;
+    bool pendenteNoFim_ = false;   // the grid's new row, not the reader's insert
+    int travas_ = 0;
     Listener* ouvinte_ = nullptr;
     int emLote_ = 0;
 };

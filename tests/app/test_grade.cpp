@@ -97,14 +97,29 @@ TEST_F(Grade, ValorRecusadoMostraAFalhaEMantemOAntigo) {
               std::vector<QString>{u8("'P1' is not a valid integer value for field 'COD_PRODUTO'")});
 }
 
-TEST_F(Grade, InsertAcrescentaUmRegistroDepoisDoUltimo) {
+TEST_F(Grade, InsertAbreUmaLinhaQueSoGuardaComValor) {
     ler(DuasLinhas);
+    auto& tabela = janela->importador().CdsProdutos;
     grade->setFocus();
     tecla(Qt::Key_Insert);
     ASSERT_EQ(modelo->rowCount(), 3);
     EXPECT_EQ(celula(2, ColDescricao), QString());
     EXPECT_EQ(grade->currentIndex().row(), 2);
-    EXPECT_EQ(janela->importador().CdsProdutos.recordCount(), 3);
+    EXPECT_EQ(tabela.recordCount(), 2); // nothing stored yet
+
+    // Left without a value, the row goes and nothing was stored.
+    grade->setCurrentIndex(modelo->index(0, 0));
+    EXPECT_EQ(modelo->rowCount(), 2);
+    EXPECT_EQ(tabela.recordCount(), 2);
+
+    // A value typed into it stores the record, after the last one.
+    tecla(Qt::Key_Insert);
+    ASSERT_TRUE(modelo->setData(modelo->index(2, ColDescricao), u8("MILHO")));
+    EXPECT_EQ(tabela.recordCount(), 3);
+    EXPECT_EQ(tabela.cellText(2, staging::DESCRICAO), "MILHO");
+    grade->setCurrentIndex(modelo->index(0, 0));
+    EXPECT_EQ(modelo->rowCount(), 3);
+    EXPECT_EQ(tabela.recordCount(), 3);
 }
 
 TEST_F(Grade, ExcluirPerguntaAntes) {

@@ -33,8 +33,8 @@ TEST_F(Janela, MensagensDoNucleoChegamEmLatin1) {
 TEST_F(Janela, ConfirmaDevolveARespostaDoOperador) {
     abrir();
     dialogos.respostas = {true, false};
-    EXPECT_TRUE(janela->confirma("Confirma ?"));
-    EXPECT_FALSE(janela->confirma("Confirma ?"));
+    EXPECT_TRUE(janela->confirma("Confirma ?", Operador::Pergunta::ApagarEImportar));
+    EXPECT_FALSE(janela->confirma("Confirma ?", Operador::Pergunta::ApagarEImportar));
     EXPECT_EQ(dialogos.textosDe("confirma").size(), 2u);
 }
 

@@ -57,9 +57,9 @@ struct Destino : ::testing::Test {
     }
 
     // The whole run with "Produtos" marked.
-    void importarProdutos()
+    ResultadoImportacao importarProdutos()
     {
-        imp->BitBtnImportarClick([](Opcao o) { return o == Opcao::Produtos; });
+        return imp->BitBtnImportarClick([](Opcao o) { return o == Opcao::Produtos; });
     }
 
     // What a stage run on its own needs: a connected destination and the run's lists.

@@ -61,7 +61,7 @@ TEST_F(Execucao, ExecucaoLimpaOrdemTextosESemLogs)
     EXPECT_EQ(arquivo("vantor.log"), "old run\r\n"); // an earlier log stays untouched
     EXPECT_EQ(arquivo("vantor2.log"), "<missing>");
     EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM ITENSLISTA"), "2");
-    EXPECT_FALSE(imp->ultimaExecucaoComErros());
+    EXPECT_FALSE(imp->resultado().comErros());
 }
 
 TEST_F(Execucao, FalhasDeLinhaVaoParaOLogEAvisoDizComErros)
@@ -98,22 +98,27 @@ TEST_F(Execucao, EtapaQueFalhaNaoImpedeAsSeguintes)
     EXPECT_FALSE(imp->Importando());
 }
 
-TEST_F(Execucao, FalhaAoSalvarLogVoltaAoOciosoEReporta)
+// A step outside the rows that fails makes the run one "com erros", read from its result.
+TEST_F(Execucao, RegistroSequencialQueFalhaNaoEhSucesso)
 {
-    imp->setPastaLogs((pasta / "nao-existe").string() + "/");
-    ler({linha("30", "A", "UN", "1", "1"), linha("30", "B", "UN", "1", "1")});
-    try {
-        importarProdutos();
-        FAIL() << "the log failure must still be reported";
-    } catch (const std::exception& e) {
-        EXPECT_NE(std::string(e.what()).find("Cannot create file \"" + (pasta / "nao-existe").string() + "/vantor.log\""),
-                  std::string::npos) << e.what();
-    }
-    EXPECT_FALSE(imp->Importando());
-    EXPECT_EQ(op.ocupacoes, (std::vector<bool>{true, false}));
-    EXPECT_FALSE(imp->IBDatabaseDestino.connected());
-    EXPECT_EQ(imp->ListaErros, nullptr);
+    // Every row is written, but the sequence register refuses its write: the failure was
+    // shown by its own dialog and must still not end in "com sucesso".
+    banco.executar("CREATE EXCEPTION REGISTRO_FECHADO 'registro fechado';");
+    banco.executarUm("CREATE TRIGGER GERACODIGO_FECHADO FOR GERACODIGO BEFORE INSERT OR UPDATE AS "
+                     "BEGIN EXCEPTION REGISTRO_FECHADO; END");
+    ler({linha("30", "A", "UN", "1", "1")});
+    const ResultadoImportacao r = importarProdutos();
+    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM PRODUTO"), "1");
+    ASSERT_EQ(op.dialogosDo("mensagem").size(), 1u);
+    EXPECT_EQ(op.dialogosDo("mensagem")[0].rfind(L1("Falha na gravação do código sequencial\r\nFalha: "), 0), 0u);
+    ASSERT_EQ(r.passosFalhos.size(), 1u);
+    EXPECT_EQ(r.passosFalhos[0].passo, "GravaCodigoSequencial");
+    EXPECT_FALSE(r.passosFalhos[0].relatar); // already shown
+    EXPECT_NE(r.passosFalhos[0].mensagem.find("registro fechado"), std::string::npos);
+    EXPECT_TRUE(r.comErros());
     EXPECT_EQ(op.dialogosDo("aviso"), (std::vector<std::string>{L1("Importação finalizada com erros")}));
+    EXPECT_EQ(op.status_.back(), L1("Importação finalizada com erros"));
+
 }
 
 TEST_F(Execucao, TabelaDeEstagioVaziaEsvaziaTudo)

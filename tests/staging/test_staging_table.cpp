@@ -195,13 +195,45 @@ TEST(StagingTable, OperacoesDaGrade) {
     EXPECT_EQ(t.recNo(), 1);
     t.deleteRecord(1);
     EXPECT_EQ(t.recNo(), 0);
+    // The grid's new row is pending: a blank one is never stored, the first value stores it.
     t.appendRecord();
+    EXPECT_EQ(t.recordCount(), 1);
+    EXPECT_EQ(t.gridRowCount(), 2);
+    t.setCurrent(0);
+    EXPECT_EQ(t.gridRowCount(), 1);
+    t.appendRecord();
+    EXPECT_ANY_THROW(t.setCellText(1, PIS, "abc"));   // refused: still pending, not stored
+    EXPECT_EQ(t.recordCount(), 1);
+    t.setCellText(1, DESCRICAO, "NOVO");
     EXPECT_EQ(t.recordCount(), 2);
-    EXPECT_EQ(t.recNo(), 1);
-    EXPECT_TRUE(t.isNull(COD_PRODUTO));
+    EXPECT_EQ(t.cellText(1, DESCRICAO), "NOVO");
+    EXPECT_TRUE(t.cellText(1, COD_PRODUTO).empty());
+    t.appendRecord();
+    t.deleteRecord(2);                                 // deleting the new row drops it
+    EXPECT_EQ(t.gridRowCount(), 2);
     t.deleteRecord(1);
     t.deleteRecord(0);
     EXPECT_EQ(t.recNo(), -1);
+}
+
+TEST(StagingTable, TravadaNaoMudaMasDeixaMoverOAtual) {
+    Tabela t;
+    for (const char* c : {"1", "2", "3"}) inserirCodigo(t, c);
+    t.appendRecord();
+    t.lock();                                          // settles the blank new row away
+    EXPECT_EQ(t.gridRowCount(), 3);
+    EXPECT_ANY_THROW(t.setCellText(0, PIS, "5"));
+    EXPECT_ANY_THROW(t.appendRecord());
+    EXPECT_ANY_THROW(t.deleteRecord(0));
+    EXPECT_ANY_THROW(t.insert());
+    EXPECT_ANY_THROW(t.emptyDataSet());
+    EXPECT_ANY_THROW(t.close());
+    t.setCurrent(2);
+    EXPECT_EQ(t.cellInteger(0, COD_PRODUTO), 1);       // reading by position ignores the current
+    EXPECT_EQ(t.recNo(), 2);
+    t.unlock();
+    t.setCellText(0, PIS, "5");
+    EXPECT_EQ(t.cellText(0, PIS), "5");
 }
 
 TEST(StagingTable, AvisaOuvinteForaDoLote) {

@@ -11,6 +11,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <cstdlib>
 #include <fstream>
 #include <sstream>
 #include <stdexcept>
@@ -229,6 +230,19 @@ void BancoTeste::derrubarOutrasConexoes()
     c.executar("DELETE FROM MON$ATTACHMENTS WHERE MON$ATTACHMENT_ID <> CURRENT_CONNECTION "
                "AND MON$SYSTEM_FLAG = 0");
 }
+
+namespace {
+void gfix(const std::string& acao, const std::string& banco)
+{
+    const std::string cmd = "gfix " + acao + " " + banco + " -user SYSDBA -password kelpdrone";
+    if (std::system(cmd.c_str()) != 0)
+        throw std::runtime_error("failed: " + cmd);
+}
+} // namespace
+
+void BancoTeste::desligar() { gfix("-shut full -force 0", nome()); }
+
+void BancoTeste::religar() { gfix("-online", nome()); }
 
 std::string esquemaDestino() { return lerArquivo(std::string(NORVO_FIXTURES_DIR) + "/destino.sql"); }
 std::string esquemaOrigem() { return lerArquivo(std::string(NORVO_FIXTURES_DIR) + "/origem.sql"); }

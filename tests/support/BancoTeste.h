@@ -31,6 +31,10 @@ public:
     std::string valor(const std::string& select); // first column of the first row
     // Ends every attachment but this helper's own (to simulate a lost connection).
     void derrubarOutrasConexoes();
+    // Shuts the database down on the server (every attachment ends, none is accepted) and
+    // brings it back online.
+    void desligar();
+    void religar();
 
 private:
     std::string caminho_;

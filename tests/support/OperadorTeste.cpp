@@ -14,7 +14,7 @@ void OperadorTeste::mostraMensagem(const std::string& texto, bool aviso)
     dialogos.push_back(std::string(aviso ? "aviso: " : "atencao: ") + texto);
 }
 
-bool OperadorTeste::confirma(const std::string& texto)
+bool OperadorTeste::confirma(const std::string& texto, Pergunta)
 {
     dialogos.push_back("confirma: " + texto);
     if (respostas.empty())

@@ -23,11 +23,14 @@ public:
     void gauge(int minimo, int max, int prog) override;
     void status(const std::string& texto) override { status_.push_back(texto); }
     void mostraMensagem(const std::string& texto, bool aviso) override;
-    bool confirma(const std::string& texto) override;
+    bool confirma(const std::string& texto, Pergunta qual) override;
     void mensagem(const std::string& texto) override { dialogos.push_back("mensagem: " + texto); }
     void abrirArquivo(const std::string& nome, const std::string& pasta) override;
     void processarEventos() override { ++eventosProcessados; }
     void ocupado(bool sim) override { ocupacoes.push_back(sim); }
+    // What paradaPedida answers: set it (from a hook) to stop the run.
+    int parada = 0;
+    int paradaPedida() override { return parada; }
 
     // Dialogs of one kind, texts only.
     std::vector<std::string> dialogosDo(const std::string& tipo) const;

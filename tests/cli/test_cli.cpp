@@ -5,9 +5,13 @@
 
 #include <gtest/gtest.h>
 
+#include <signal.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 #include <array>
+#include <chrono>
+#include <thread>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
@@ -24,9 +28,9 @@ struct Saida {
     std::string texto;
 };
 
-Saida rodar(const std::string& args)
+Saida rodar(const std::string& args, const std::string& pastaDeTrabalho = ".")
 {
-    const std::string cmd = std::string(NORVO_CLI) + " " + args + " 2>&1 </dev/null";
+    const std::string cmd = "cd " + pastaDeTrabalho + " && " + NORVO_CLI + " " + args + " 2>&1 </dev/null";
     std::FILE* p = popen(cmd.c_str(), "r");
     std::string out;
     std::array<char, 4096> buf;
@@ -127,4 +131,135 @@ TEST_F(LinhaDeComando, SemConfirmacaoOuSemConexaoNadaEhFeito)
     s = rodar("--csv " + (pasta / "nada.csv").string() + " --destino " + banco.caminho() + " --produtos --sim");
     EXPECT_EQ(s.codigo, 2);
     EXPECT_NE(s.texto.find("Cannot open file"), std::string::npos) << s.texto;
+}
+
+namespace {
+
+// The command line as a child process whose output is read as it comes, so that a test can
+// send it a signal at a chosen point of the run.
+class Filho {
+public:
+    explicit Filho(const std::vector<std::string>& args)
+    {
+        int tubo[2];
+        if (::pipe(tubo) != 0)
+            throw std::runtime_error("pipe");
+        pid_ = ::fork();
+        if (pid_ == 0) {
+            ::dup2(tubo[1], 1);
+            ::dup2(tubo[1], 2);
+            ::close(tubo[0]);
+            ::close(tubo[1]);
+            std::vector<char*> argv{const_cast<char*>(NORVO_CLI)};
+            for (const std::string& a : args)
+                argv.push_back(const_cast<char*>(a.c_str()));
+            argv.push_back(nullptr);
+            ::execv(NORVO_CLI, argv.data());
+            ::_exit(127);
+        }
+        ::close(tubo[1]);
+        leitura_ = tubo[0];
+    }
+    ~Filho()
+    {
+        if (pid_ > 0 && !terminou_) {
+            ::kill(pid_, SIGKILL);
+            esperar();
+        }
+        ::close(leitura_);
+    }
+
+    // Reads until the output holds `texto`; false when the process ended or 60 s passed.
+    bool aguardar(const std::string& texto)
+    {
+        const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(60);
+        while (saida.find(texto) == std::string::npos) {
+            if (std::chrono::steady_clock::now() > limite || !ler())
+                return false;
+        }
+        return true;
+    }
+    void sinal(int s) { ::kill(pid_, s); }
+    // The exit status (or -signal), once the rest of the output is read.
+    int esperar()
+    {
+        while (ler()) {
+        }
+        int status = 0;
+        ::waitpid(pid_, &status, 0);
+        terminou_ = true;
+        return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
+    }
+
+    std::string saida;
+
+private:
+    bool ler()
+    {
+        char buf[4096];
+        const ssize_t n = ::read(leitura_, buf, sizeof buf);
+        if (n <= 0)
+            return false;
+        saida.append(buf, static_cast<size_t>(n));
+        return true;
+    }
+
+    pid_t pid_ = -1;
+    int leitura_ = -1;
+    bool terminou_ = false;
+};
+
+} // namespace
+
+TEST_F(LinhaDeComando, SinalParaORunDepoisDoRegistroEmCursoESaiLimpo)
+{
+    BancoTeste banco("cli");
+    banco.executar(esquemaDestino());
+    std::string conteudo;
+    for (int c = 1; c <= 2000; ++c)
+        conteudo += std::to_string(c) + ";PRODUTO " + std::to_string(c) + ";UN;xx018;;xxx01;xxx01;1006;1.50\r\n";
+    const std::string arquivo = csv(conteudo);
+    const std::vector<std::string> args{"--csv", arquivo, "--destino", banco.caminho(), "--produtos", "--sim",
+                                        "--logs", pasta.string()};
+
+    for (const int s : {SIGINT, SIGTERM}) {
+        Filho filho(args);
+        ASSERT_TRUE(filho.aguardar("Importando Produtos")) << filho.saida;
+        // Once some products are committed, in the middle of the stage.
+        for (int i = 0; i < 600 && std::stoi(banco.valor("SELECT COUNT(*) FROM PRODUTO")) < 20; ++i)
+            std::this_thread::sleep_for(std::chrono::milliseconds(10));
+        filho.sinal(s);
+        const int codigo = filho.esperar();
+        const std::string& out = filho.saida;
+        EXPECT_EQ(codigo, 128 + s) << out;
+
+        // The summary tells what was written and what was left, and nothing committed is lost.
+        const int gravados = std::stoi(banco.valor("SELECT COUNT(*) FROM PRODUTO"));
+        EXPECT_GE(gravados, 20);
+        EXPECT_LT(gravados, 2000) << "the signal came too late to test anything";
+        EXPECT_NE(out.find("ImportaProdutos: " + std::to_string(gravados) + " gravados, 0 falhas, " +
+                           std::to_string(2000 - gravados) + " não tentados, interrompida pelo operador"),
+                  std::string::npos)
+            << out;
+        EXPECT_NE(out.find("ImportaPrecos: não iniciada, interrompida pelo operador"), std::string::npos) << out;
+        EXPECT_NE(out.find("Importação interrompida pelo operador"), std::string::npos) << out;
+        EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM ITENSLISTA"), "0");
+        // The stage's closing update still covered the products it wrote.
+        EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM PRODUTO WHERE PRO_BLOQUEADO = 'F'"), std::to_string(gravados));
+    }
+}
+
+TEST_F(LinhaDeComando, ArquivoDeEstagioQueNaoPodeSerGravadoNaoPassaCalado)
+{
+    BancoTeste banco("cli");
+    banco.executar(esquemaDestino());
+    const std::string arquivo = csv("1;ARROZ;UN;xx018;;xxx01;xxx01;10063021;5,50\r\n");
+    // The staging file lands in the working directory, where its name is taken by a folder.
+    fs::create_directory(pasta / "ProdutosTARVEX.cds");
+    const Saida s = rodar("--csv " + arquivo + " --destino " + banco.caminho() + " --produtos --sim --logs " +
+                          pasta.string(), pasta.string());
+    EXPECT_EQ(s.codigo, 1) << s.texto;
+    EXPECT_NE(s.texto.find("Cannot create file \"" + (pasta / "ProdutosTARVEX.cds").string() + "\""),
+              std::string::npos) << s.texto;
+    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM PRODUTO"), "1"); // the run itself went through
 }

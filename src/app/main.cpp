@@ -26,5 +26,7 @@ int main(int argc, char** argv) {
     // --csv FILE reads a product file once the window is up, as the button would.
     if (!opcoes.csv.isEmpty())
         QTimer::singleShot(0, &FormImporta, [&] { FormImporta.lerArquivoCSV(opcoes.csv); });
-    return app.exec();
+    const int codigo = app.exec();
+    // Closed by a signal: say so to whoever sent it, as a shell expects.
+    return norvo::sinais::recebido() ? 128 + norvo::sinais::recebido() : codigo;
 }

@@ -2,6 +2,9 @@
 // that record, reconnects and goes on), or the operator works the grid (nothing of it may
 // reach the run). Either way the run ends as usual and the window is free and can close.
 // Needs the local Firebird server, as the other window tests with a database do.
+#include <csignal>
+#include <filesystem>
+
 #include <QCoreApplication>
 #include <QKeyEvent>
 #include <QProgressBar>
@@ -127,6 +130,52 @@ TEST_F(JanelaConexaoPerdida, GradeNaoMexeNaImportacao) {
     EXPECT_EQ(janela->importador().CdsProdutos.recordCount(), 40);
     // Once the run is over the grid edits again.
     EXPECT_TRUE(modelo->setData(modelo->index(0, 1), u8("EDITADO")));
+}
+
+TEST_F(JanelaConexaoPerdida, SinalParaARodadaEFechaComoUmFechamentoNormal) {
+    banco.executar(norvo::teste::esquemaDestino());
+    pasta.escrever("Config.ini", "[Bancos]\r\nDestino=" + banco.caminho() + "\r\n");
+    abrir();
+    std::string linhas;
+    for (int c = 1; c <= 30; ++c)
+        linhas += std::to_string(c) + ";PRODUTO " + std::to_string(c) + ";UN;xx018;x;xxx01;xxx01;1006;1.50\r\n";
+    dialogos.arquivos.push_back(QString::fromStdString(csv("p.csv", linhas)));
+    botao("BitBtnLerCSVProdutos")->click();
+    caixa("CheckBoxProdutos")->setChecked(true);
+    dialogos.respostas = {true};
+    janela->aoMedir = [&] {
+        if (rotulo("LabelObs")->text() == u8("Importando Produtos") && janela->importador().gaugeProgresso() == 10)
+            janela->pararPorSinal(SIGTERM);
+    };
+    const std::filesystem::path estagio = std::filesystem::current_path() / "ProdutosTARVEX.cds";
+    std::filesystem::remove(estagio);
+    botao("BitBtnImportar")->click();
+
+    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM PRODUTO"), "10");
+    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM ITENSLISTA"), "0");
+    EXPECT_EQ(janela->ultimoResultado().parada, SIGTERM);
+    EXPECT_EQ(rotulo("LabelObs")->text(), u8("Importação interrompida pelo operador"));
+    EXPECT_TRUE(dialogos.textosDe("mostraMensagem").empty()) << "no box waits for anyone";
+    // Closed as a normal close: settings and staging file written.
+    EXPECT_FALSE(janela->isVisible());
+    EXPECT_EQ(config(), "[Bancos]\r\nDestino=" + banco.caminho() + "\r\n");
+    EXPECT_TRUE(std::filesystem::exists(estagio));
+    std::filesystem::remove(estagio);
+}
+
+TEST_F(JanelaConexaoPerdida, ArquivoDeEstagioQueNaoGravaEhRelatadoAoFechar) {
+    abrir();
+    dialogos.arquivos.push_back(QString::fromStdString(csv("p.csv", "1;A;UN;xx018;x;xxx01;xxx01;1006;1.50\r\n")));
+    botao("BitBtnLerCSVProdutos")->click();
+    const std::filesystem::path estagio = std::filesystem::current_path() / "ProdutosTARVEX.cds";
+    std::filesystem::remove_all(estagio);
+    std::filesystem::create_directory(estagio); // its name taken by a folder
+    EXPECT_TRUE(janela->close());
+    std::filesystem::remove_all(estagio);
+    const auto falhas = dialogos.textosDe("falha");
+    ASSERT_EQ(falhas.size(), 1u);
+    EXPECT_TRUE(falhas[0].startsWith(u8("Cannot create file \"") + QString::fromStdString(estagio.string())))
+        << falhas[0].toStdString();
 }
 
 } // namespace

@@ -19,8 +19,9 @@ const char* const kAjuda =
     "  --sim             answer Yes to the confirmation (needed without a terminal)\n"
     "  --help            this text\n"
     "\n"
-    "Exit status: 0 nothing failed, 1 a row or a stage failed, 2 bad usage, a failed\n"
-    "connection, an unreadable product file or a run that was not confirmed.\n";
+    "Exit status: 0 nothing failed, 1 a row, a stage or another step failed, 2 bad usage,\n"
+    "a failed connection, an unreadable product file or a run that was not confirmed,\n"
+    "130 / 143 stopped by SIGINT / SIGTERM after the record in progress was committed.\n";
 
 Argumentos lerArgumentos(const std::vector<std::string>& args)
 {

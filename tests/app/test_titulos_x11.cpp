@@ -13,6 +13,8 @@
 #include <QProcess>
 #include <gtest/gtest.h>
 
+#include "ExecutarTestes.h"
+
 #include "DialogosFalsos.h"
 #include "PastaTemporaria.h"
 #include "app/AplicacaoImporta.h"
@@ -81,19 +83,5 @@ TEST(TitulosX11, OServidorRecebeOsTitulosComoDefinidos) {
 }
 
 int main(int argc, char** argv) {
-    ::testing::InitGoogleTest(&argc, argv);
-    // The window's staging table writes its file into the working directory when it closes.
-    const auto pasta = std::filesystem::temp_directory_path() /
-                       ("test_titulos_x11_" + std::to_string(::getpid()));
-    std::filesystem::create_directories(pasta);
-    std::filesystem::current_path(pasta);
-    int resultado;
-    {
-        norvo::app::AplicacaoImporta app(argc, argv);
-        resultado = RUN_ALL_TESTS();
-    }
-    std::error_code ec;
-    std::filesystem::current_path(std::filesystem::temp_directory_path(), ec);
-    std::filesystem::remove_all(pasta, ec);
-    return resultado;
+    return norvo::app::teste::executarTestes(argc, argv, "test_titulos_x11_");
 }

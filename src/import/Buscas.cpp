@@ -1,6 +1,7 @@
 // The sequence register and the code lookups. Lookups build their text from quoted values,
 // as the destination's own tools do; values are quoted, so no text can break the statement.
 #include "db/Error.h"
+#include "import/Etapa.h"
 #include "import/Importador.h"
 #include "import/Textos.h"
 #include "staging/Texto.h"
@@ -31,14 +32,16 @@ void Importador::GravaCodigoSequencial(const std::string& tabela, int valor)
             ds.setFieldAsInteger("GER_VALOR", valor);
         }
         ds.post();
-        ds.transaction()->commitRetaining();
+        if (!modo_.simular) // a rehearsal keeps everything in its one transaction
+            ds.transaction()->commitRetaining();
     } catch (const std::exception& e) {
         op.mensagem(textos::FalhaSequencial + e.what());
         // Shown already, but the run must not call itself a success.
         resultado_.passosFalhos.push_back({"GravaCodigoSequencial", e.what(), false});
         // A lost connection has already ended the transaction: there is nothing to undo,
         // and a second "Transaction is not active" would only hide the real failure.
-        if (ds.transaction()->active())
+        // A rehearsal must not undo everything before it: the failed post undid itself.
+        if (ds.transaction()->active() && !modo_.simular)
             ds.transaction()->rollbackRetaining();
     }
 }
@@ -86,6 +89,73 @@ int Importador::BuscaCodigoCidade(const std::string& nome)
         resultado = 0;
     }
     return resultado;
+}
+
+namespace {
+// Longer values than this are left to the text-built statement.
+constexpr std::size_t MaiorParametro = 8191;
+} // namespace
+
+BuscaPreparada::BuscaPreparada(db::Database& banco, db::Transaction& transacao, const std::string& tabela,
+                               const std::string& coluna, const std::string& resultado)
+    : q_(std::make_unique<db::Query>()), resultado_(resultado)
+{
+    q_->setDatabase(&banco);
+    q_->setTransaction(&transacao);
+    // Cast to a text of the value's own length in the connection's character set: compared
+    // as a quoted literal is, and a value longer than the column simply finds nothing.
+    q_->setSQL("SELECT " + resultado + " FROM " + tabela + " WHERE " + coluna + " = CAST(:VALOR AS VARCHAR(" +
+               std::to_string(MaiorParametro) + ") CHARACTER SET ISO8859_1)");
+}
+
+BuscaPreparada::~BuscaPreparada() = default;
+
+bool BuscaPreparada::consultar(const std::string& valor, int& codigo)
+{
+    q_->close();
+    q_->paramByName("VALOR").setAsString(valor);
+    q_->open();
+    const bool achou = q_->recordCount() > 0;
+    codigo = achou ? q_->fieldByName(resultado_).asInteger() : 0;
+    return achou;
+}
+
+int BuscaPreparada::codigo(const std::string& valor, const std::function<int()>& textual)
+{
+    if (valor.size() > MaiorParametro)
+        return textual();
+    if (const auto it = codigos_.find(valor); it != codigos_.end())
+        return it->second;
+    int codigo = 0;
+    try {
+        consultar(valor, codigo);
+    } catch (const db::ConnectionLost&) {
+        throw;
+    } catch (const std::exception&) {
+        return textual(); // fails (or logs) exactly as the text-built statement does
+    }
+    codigos_.emplace(valor, codigo);
+    return codigo;
+}
+
+bool BuscaPreparada::existe(const std::string& valor, const std::function<bool()>& textual)
+{
+    if (valor.size() > MaiorParametro)
+        return textual();
+    if (existentes_.count(valor))
+        return true;
+    int codigo = 0;
+    bool achou = false;
+    try {
+        achou = consultar(valor, codigo);
+    } catch (const db::ConnectionLost&) {
+        throw;
+    } catch (const std::exception&) {
+        return textual();
+    }
+    if (achou)
+        existentes_.emplace(valor, 1);
+    return achou;
 }
 
 } // namespace norvo

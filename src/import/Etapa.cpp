@@ -1,11 +1,14 @@
 #include "import/Etapa.h"
 
 #include "db/Error.h"
+#include "staging/Texto.h"
 
 #include <algorithm>
 #include <chrono>
 
 namespace norvo {
+
+using staging::MaiusculasLatin1;
 
 void Etapa::executar()
 {
@@ -22,12 +25,20 @@ void Etapa::executar()
             imp.etapaAtual().iniciada = false; // stopped before its DELETE: its table is untouched
         } else {
             esvaziarEPercorrer();
+            fecharLote();
             // Run after a stop too: it completes the rows already written (the register's
             // next code, the products' flags).
             depois();
         }
     } catch (const std::exception& e) {
         ResumoEtapa& r = imp.etapaAtual();
+        // What the batch wrote before the failure is committed now, as the rows of a
+        // per-row run would be; if even that fails, those rows are failures too.
+        try {
+            fecharLote();
+        } catch (const std::exception& ef) {
+            perderLote(ef.what());
+        }
         r.falhou = true;
         r.falha = textos_.falha + e.what();
         imp.op.mensagem(r.falha);
@@ -51,8 +62,8 @@ bool Etapa::pararAgora(ResumoEtapa& r)
 void Etapa::esvaziarEPercorrer()
 {
     redefinir(textos_.remove);
-    imp.IBQueryFireBird.execute();
-    commitRetaining();
+    comando().execute();
+    confirmar(false);
     if (statusAposRemover()) {
         imp.op.status(textoStatus());
         eventos();
@@ -72,14 +83,20 @@ void Etapa::percorrer(ResumoEtapa& r)
             registro();
         } catch (const db::ConnectionLost& e) {
             // The record that met the loss is this stage's row failure, whether its write,
-            // its commit or a lookup for it met it; an uncommitted write is gone with the line.
-            if (linha_ == Linha::Gravada)
+            // its commit or a lookup for it met it; an uncommitted write is gone with the line,
+            // and so are the rows of an uncommitted batch.
+            if (linha_ == Linha::Gravada) {
                 --r.gravados;
+                if (rastrearLote() && !lote_.empty())
+                    lote_.pop_back(); // this record's own entry, logged below
+            }
+            perderLote(e.what());
             if (linha_ != Linha::Falhou) {
                 ++r.falhas;
-                registrarFalha(e.what());
+                falhaDoRegistro()(e.what());
                 linha_ = Linha::Falhou;
             }
+            esquecer();
             reconectar(); // when the server cannot be reached, the stage guard ends the stage
             ++r.reconexoes;
         }
@@ -107,49 +124,117 @@ void Etapa::avancar()
 bool Etapa::guardaLinha(const std::function<void()>& escrever)
 {
     ResumoEtapa& r = imp.etapaAtual();
+    // Entered before the write, so that a commit inside it that closes the batch takes
+    // this row along; on a failure it is the last entry and comes off again.
+    const bool rastrear = rastrearLote();
+    if (rastrear)
+        lote_.push_back(falhaDoRegistro());
+    auto retirar = [&] {
+        if (rastrear && !lote_.empty())
+            lote_.pop_back();
+    };
     try {
         escrever();
         ++r.gravados;
         linha_ = Linha::Gravada;
         return true;
     } catch (const db::ConnectionLost&) {
+        retirar();
         throw;
     } catch (const std::exception& e) {
+        retirar();
         ++r.falhas;
         linha_ = Linha::Falhou;
-        registrarFalha(e.what());
+        falhaDoRegistro()(e.what());
         return false;
     }
 }
 
 void Etapa::redefinir(const std::string& texto)
 {
-    imp.IBQueryFireBird.close();
-    imp.IBQueryFireBird.clearSQL();
-    imp.IBQueryFireBird.setSQL(texto);
+    comando().close();
+    comando().clearSQL();
+    comando().setSQL(texto);
 }
 
 void Etapa::commitRetaining()
 {
-    imp.IBQueryFireBird.transaction()->commitRetaining();
+    if (modo().rapido && ++noLote_ < modo().lote)
+        return;
+    confirmar(false);
+}
+
+void Etapa::commit()
+{
+    loteTotal_ = true;
+    if (modo().rapido && ++noLote_ < modo().lote)
+        return;
+    confirmar(true);
+}
+
+void Etapa::confirmar(bool total)
+{
+    noLote_ = 0;
+    if (modo().simular)
+        return; // a rehearsal keeps everything in its one transaction
+    if (total)
+        transacao().commit();
+    else
+        transacao().commitRetaining();
+    lote_.clear();
+}
+
+void Etapa::fecharLote()
+{
+    if (noLote_ > 0)
+        confirmar(loteTotal_);
+}
+
+void Etapa::perderLote(const std::string& mensagem)
+{
+    ResumoEtapa& r = imp.etapaAtual();
+    for (const auto& registrar : lote_) {
+        --r.gravados;
+        ++r.falhas;
+        registrar(mensagem);
+    }
+    lote_.clear();
+    noLote_ = 0;
 }
 
 void EtapaDoEstagio::primeiro()
 {
-    imp.CdsProdutos.first(); // settles a pending record and shows the first one
+    mostrarPrimeiro(); // settles a pending record and shows the first one
     linha_ = 0;
-    total_ = imp.CdsProdutos.recordCount();
+    total_ = estagio().recordCount();
 }
 
 void EtapaDoEstagio::proximo()
 {
     if (++linha_ < total_)
-        imp.CdsProdutos.setCurrent(linha_); // the grid follows the walk
+        mostrar(linha_); // the grid follows the walk
+}
+
+void EtapaDaOrigem::esquecer()
+{
+    if (cidades_)
+        cidades_->esquecer();
+}
+
+int EtapaDaOrigem::codigoCidade(const std::string& nome)
+{
+    if (!modo().rapido)
+        return rotinas().BuscaCodigoCidade(nome);
+    if (!cidades_)
+        cidades_ = std::make_unique<BuscaPreparada>(destino(), transacao(), "CIDADE", "CID_NOME", "CID_CODIGO");
+    // A failure other than a lost connection goes to the text-built lookup, which logs it
+    // with its own entry and answers 0.
+    return cidades_->codigo(MaiusculasLatin1(nome), [&] { return rotinas().BuscaCodigoCidade(nome); });
 }
 
 int EtapaDaOrigem::contar()
 {
-    db::Query& q = imp.IBQueryOrigem;
+    db::Query& q = origem();
     q.close();
     q.clearSQL();
     for (const std::string& linha : textoContagem())
@@ -160,7 +245,7 @@ int EtapaDaOrigem::contar()
 
 void EtapaDaOrigem::abrirOrigem()
 {
-    db::Query& q = imp.IBQueryOrigem;
+    db::Query& q = origem();
     q.close();
     q.clearSQL();
     for (const std::string& linha : textoLinhas())
@@ -170,7 +255,7 @@ void EtapaDaOrigem::abrirOrigem()
 
 void EtapaDaOrigem::avancar()
 {
-    imp.gaugeAvancar();
+    gaugeAvancar();
     eventos();
     proximo();
 }

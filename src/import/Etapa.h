@@ -2,14 +2,46 @@
 #include "import/Importador.h"
 
 #include <functional>
+#include <memory>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 namespace norvo {
 
+// A lookup as a statement prepared once with its value as a parameter, remembering what it
+// answered. It finds exactly what the text-built statement finds: the value is compared as
+// a Latin-1 text of its own length (as a quoted literal is), so trailing blanks, quotes and
+// a value longer than the column behave the same.
+class BuscaPreparada {
+public:
+    // `tabela`, `coluna` compared, `resultado` the column returned (its code).
+    BuscaPreparada(db::Database& banco, db::Transaction& transacao, const std::string& tabela,
+                   const std::string& coluna, const std::string& resultado);
+    ~BuscaPreparada();
+    // The first row's code, 0 when no row matches; `textual` answers a value too long to be
+    // a parameter, as the text-built statement does.
+    int codigo(const std::string& valor, const std::function<int()>& textual);
+    // Whether a row matches; a row the stage itself wrote is remembered with `existe`.
+    bool existe(const std::string& valor, const std::function<bool()>& textual);
+    void registrar(const std::string& valor) { existentes_[valor] = 1; }
+    // After a lost connection what was written but not committed is gone.
+    void esquecer() { existentes_.clear(); }
+
+private:
+    bool consultar(const std::string& valor, int& codigo);
+
+    std::unique_ptr<db::Query> q_;
+    std::string resultado_;
+    std::unordered_map<std::string, int> existentes_; // value -> code (1 for a bare existence)
+    std::unordered_map<std::string, int> codigos_;
+};
+
 // The contract every import stage follows, written once: gauge, status text, the DELETE
 // with its commit, the walk with a row guard per record, the stage guard around it all,
-// the operator's request to stop, and the way back from a lost connection.
-// A stage supplies only its texts, statements and bindings.
+// the operator's request to stop, the way back from a lost connection, and how the run
+// commits (per row, in batches, or never, for a rehearsal). A stage supplies only its
+// texts, statements and bindings.
 class Etapa {
 public:
     struct Textos {
@@ -40,25 +72,46 @@ protected:
     // Binds the current record and writes it inside a row guard (guardaLinha). A record
     // for which it writes nothing counts as one that needed no row.
     virtual void registro() = 0;
-    // Appends the current record's row-failure entry for this message.
-    virtual void registrarFalha(const std::string& mensagem) = 0;
+    // The current record's row-failure entry, as a call that appends it for a message; kept
+    // for the rows of an uncommitted batch, which a lost connection takes with it.
+    virtual std::function<void(const std::string&)> falhaDoRegistro() = 0;
     // After each record: gauge, next record, pending events.
     virtual void avancar();
     // Follow-up statements after the walk.
     virtual void depois() {}
+    // What the stage remembers of the destination is no longer sure (a lost connection).
+    virtual void esquecer() {}
 
-    // Runs `escrever` as the current record's write. A failure is counted and logged through
-    // registrarFalha, and the walk goes on; a lost connection goes up to the walk, which
-    // logs the record, reconnects and goes on.
+    // Runs `escrever` as the current record's write. A failure is counted and logged
+    // through falhaDoRegistro, and the walk goes on; a lost connection goes up to the walk,
+    // which logs the record, reconnects and goes on.
     bool guardaLinha(const std::function<void()>& escrever);
-    // Close, clear and set a new text on IBQueryFireBird.
-    void redefinir(const std::string& texto);
+    // The run's commit after a row: at once, once per batch, or never in a rehearsal.
     void commitRetaining();
+    // The supplier stage's full commit after a row, under the same rule.
+    void commit();
+    // A follow-up statement's commit: at once, whatever the batch (never in a rehearsal).
+    void commitAgora() { fecharLote(); confirmar(false); }
+
+    // What the stage works with.
+    const ModoExecucao& modo() const { return imp.modo(); }
+    db::Query& comando() { return imp.IBQueryFireBird; }   // the DELETE and the INSERT
+    db::Query& auxiliar() { return imp.IBQueryAuxFB; }     // the product's follow-up
+    db::Query& origem() { return imp.IBQueryOrigem; }      // the source rows walked
+    const staging::StagingTable& estagio() const { return imp.CdsProdutos; }
+    db::Database& destino() { return imp.IBDatabaseDestino; }
+    db::Transaction& transacao() { return imp.IBTransactionFireBird; }
+    Importador& rotinas() { return imp; }                  // lookups, register, clock
+    void gaugeAvancar() { imp.gaugeAvancar(); }
+    // The staging table's current record, which the grid follows: first (settling a
+    // pending record), or the record at a position.
+    void mostrarPrimeiro() { imp.CdsProdutos.first(); }
+    void mostrar(int linha) { imp.CdsProdutos.setCurrent(linha); }
+    // Close, clear and set a new text on the command query.
+    void redefinir(const std::string& texto);
     void eventos() { imp.op.processarEventos(); }
     void erro(std::string entrada) { imp.ListaErros->push_back(std::move(entrada)); }
     void duplicado(std::string entrada) { imp.ListaDuplicados->push_back(std::move(entrada)); }
-
-    Importador& imp;
 
 private:
     enum class Linha { Pendente, Gravada, Falhou };
@@ -67,9 +120,19 @@ private:
     // Whether the operator asked the run to stop; marks the stage interrupted if so.
     bool pararAgora(ResumoEtapa& r);
     void reconectar();
+    void confirmar(bool total);
+    // Commits what the batch holds, at the end of the walk or of the stage.
+    void fecharLote();
+    // The batch's rows did not reach the server: each becomes a row failure.
+    void perderLote(const std::string& mensagem);
+    bool rastrearLote() const { return modo().rapido && !modo().simular; }
 
+    Importador& imp;
     Textos textos_;
     Linha linha_ = Linha::Pendente;
+    bool loteTotal_ = false;  // the batch ends with a full commit
+    int noLote_ = 0;          // rows written since the last commit
+    std::vector<std::function<void(const std::string&)>> lote_;
 };
 
 // A stage that walks the staging table by its own position: the grid may move the table's
@@ -79,22 +142,29 @@ public:
     using Etapa::Etapa;
 
 protected:
-    int contar() override { return imp.CdsProdutos.recordCount(); }
+    int contar() override { return estagio().recordCount(); }
     void primeiro() override;
     bool fim() override { return linha_ >= total_; }
     void proximo() override;
+    // A stage's entry for the record at `linha`.
+    virtual void registrarFalha(int linha, const std::string& mensagem) = 0;
+    std::function<void(const std::string&)> falhaDoRegistro() override
+    {
+        return [this, linha = linha_](const std::string& m) { registrarFalha(linha, m); };
+    }
 
-    // Fields of the record being walked.
-    std::string texto(staging::Campo c) const { return imp.CdsProdutos.cellText(linha_, c); }
-    std::int32_t inteiro(staging::Campo c) const { return imp.CdsProdutos.cellInteger(linha_, c); }
-    std::int64_t dinheiro(staging::Campo c) const { return imp.CdsProdutos.cellMoney(linha_, c); }
+    // Fields of the record being walked, or of another by its position.
+    std::string texto(staging::Campo c) const { return texto(linha_, c); }
+    std::string texto(int linha, staging::Campo c) const { return estagio().cellText(linha, c); }
+    std::int32_t inteiro(staging::Campo c) const { return estagio().cellInteger(linha_, c); }
+    std::int64_t dinheiro(staging::Campo c) const { return estagio().cellMoney(linha_, c); }
 
 private:
     int linha_ = 0;
     int total_ = 0;
 };
 
-// A stage that walks the rows of IBQueryOrigem.
+// A stage that walks the rows of the source query.
 class EtapaDaOrigem : public Etapa {
 public:
     using Etapa::Etapa;
@@ -105,14 +175,20 @@ protected:
     virtual std::vector<std::string> textoLinhas() const = 0;
     int contar() override;
     void abrirOrigem() override;
-    void primeiro() override { imp.IBQueryOrigem.first(); }
-    bool fim() override { return imp.IBQueryOrigem.eof(); }
-    void proximo() override { imp.IBQueryOrigem.next(); }
+    void primeiro() override { origem().first(); }
+    bool fim() override { return origem().eof(); }
+    void proximo() override { origem().next(); }
     void avancar() override; // gauge, events, then the next row
+    void esquecer() override;
 
     // The current source row's column as text, and the insert's parameter by name.
-    std::string texto(const char* coluna) const { return imp.IBQueryOrigem.fieldByName(coluna).asString(); }
-    db::Param& param(const char* nome) { return imp.IBQueryFireBird.paramByName(nome); }
+    std::string texto(const char* coluna) { return origem().fieldByName(coluna).asString(); }
+    db::Param& param(const char* nome) { return comando().paramByName(nome); }
+    // The city's code: prepared and remembered in fast mode, text-built otherwise.
+    int codigoCidade(const std::string& nome);
+
+private:
+    std::unique_ptr<BuscaPreparada> cidades_;
 };
 
 } // namespace norvo

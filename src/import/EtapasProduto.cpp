@@ -41,11 +41,11 @@ db::DateTime menosDias(const db::DateTime& dia, int dias)
     return dataDeDias(diasDesdeEpoca(dia.year, dia.month, dia.day) - dias);
 }
 
-class Unidades : public EtapaDoEstagio {
+// The unit and NCM stages: insert each distinct value once, with codes counted from 1.
+class EtapaDeCodigos : public EtapaDoEstagio {
 public:
-    explicit Unidades(Importador& imp)
-        : EtapaDoEstagio(imp, {"ImportaUnidades", textos::StatusUnidades, " DELETE FROM TIPOUNIDADE ",
-                               textos::FalhaUnidades})
+    EtapaDeCodigos(Importador& imp, Textos textos, const char* tabela, const char* coluna, const char* codigo)
+        : EtapaDoEstagio(imp, std::move(textos)), tabela_(tabela), coluna_(coluna), codigo_(codigo)
     {
     }
 
@@ -56,76 +56,106 @@ protected:
         contador_ = 1;
     }
 
+    // Whether the table already holds this value: the text-built check, or in fast mode
+    // the prepared one, which also remembers what the stage wrote.
+    bool jaExiste(const std::string& valor)
+    {
+        auto textual = [&] {
+            db::Query& q = comando();
+            q.close();
+            q.clearSQL();
+            q.addLine(std::string("SELECT * FROM ") + tabela_);
+            q.addLine(std::string("WHERE ") + coluna_ + "=" + Citar(valor));
+            q.open();
+            return !q.isEmpty();
+        };
+        if (!modo().rapido)
+            return textual();
+        if (!existentes_)
+            existentes_ = std::make_unique<BuscaPreparada>(destino(), transacao(), tabela_, coluna_, codigo_);
+        return existentes_->existe(valor, textual);
+    }
+    // The value now in the table, after an insert of this stage.
+    void escrito(const std::string& valor)
+    {
+        if (existentes_)
+            existentes_->registrar(valor);
+    }
+    void esquecer() override
+    {
+        if (existentes_)
+            existentes_->esquecer();
+    }
+
+    int contador_ = 1;
+
+private:
+    const char* tabela_;
+    const char* coluna_;
+    const char* codigo_;
+    std::unique_ptr<BuscaPreparada> existentes_;
+};
+
+class Unidades : public EtapaDeCodigos {
+public:
+    explicit Unidades(Importador& imp)
+        : EtapaDeCodigos(imp, {"ImportaUnidades", textos::StatusUnidades, " DELETE FROM TIPOUNIDADE ",
+                               textos::FalhaUnidades},
+                         "TIPOUNIDADE", "UNI_UNIDADE", "UNI_CODIGO")
+    {
+    }
+
+protected:
     void registro() override
     {
         const std::string u = texto(staging::UNIDADE);
-        if (staging::EhBranco(u))
-            return;
-        db::Query& q = imp.IBQueryFireBird;
-        q.close();
-        q.clearSQL();
-        q.addLine("SELECT * FROM TIPOUNIDADE");
-        q.addLine("WHERE UNI_UNIDADE=" + Citar(u));
-        q.open();
-        if (!q.isEmpty())
+        if (staging::EhBranco(u) || jaExiste(u))
             return;
         const std::string maiuscula = staging::MaiusculasLatin1(u);
         redefinir(" INSERT INTO TIPOUNIDADE  VALUES (" + std::to_string(contador_) + " , " + Citar(maiuscula) +
                   " , " + Citar(maiuscula.substr(0, 2)) + ") ");
-        guardaLinha([&] {
-            q.execute();
-            commitRetaining();
-            ++contador_; // a failed insert leaves its code to the next unit
-        });
+        if (guardaLinha([&] {
+                comando().execute();
+                commitRetaining();
+                ++contador_; // a failed insert leaves its code to the next unit
+            }))
+            escrito(maiuscula);
     }
 
-    void registrarFalha(const std::string& msg) override
+    void registrarFalha(int linha, const std::string& msg) override
     {
-        erro(textos::ErroUnidade + texto(staging::UNIDADE) + "\r\n" + msg + "\r\n");
+        erro(textos::ErroUnidade + texto(linha, staging::UNIDADE) + "\r\n" + msg + "\r\n");
     }
 
-    void depois() override { imp.GravaCodigoSequencial("TIPOUNIDADE", contador_); }
-
-private:
-    int contador_ = 1;
+    void depois() override { rotinas().GravaCodigoSequencial("TIPOUNIDADE", contador_); }
 };
 
-class NCM : public EtapaDoEstagio {
+class NCM : public EtapaDeCodigos {
 public:
     explicit NCM(Importador& imp)
-        : EtapaDoEstagio(imp, {"ImportaNCM", textos::StatusNCM, " DELETE FROM CODIGONCM ", textos::FalhaNCM})
+        : EtapaDeCodigos(imp, {"ImportaNCM", textos::StatusNCM, " DELETE FROM CODIGONCM ", textos::FalhaNCM},
+                         "CODIGONCM", "NCM_CODIGOSTRING", "NCM_CODIGO")
     {
     }
 
 protected:
-    void primeiro() override
-    {
-        EtapaDoEstagio::primeiro();
-        contador_ = 1;
-    }
-
     void registro() override
     {
         const std::string c = texto(staging::NCM);
-        db::Query& q = imp.IBQueryFireBird;
-        q.close();
-        q.clearSQL();
-        q.addLine("SELECT * FROM CODIGONCM");
-        q.addLine("WHERE NCM_CODIGOSTRING=" + Citar(c));
-        q.open();
-        if (!q.isEmpty())
+        if (jaExiste(c))
             return;
         redefinir(" INSERT INTO CODIGONCM(NCM_DESCRICAO , NCM_CODIGO , NCM_CODIGOSTRING)  VALUES(" +
                   Citar(c.substr(0, 40)) + " , " + std::to_string(contador_) + " , " + Citar(c) + ") ");
         ++contador_; // a failed insert uses up its code
-        guardaLinha([&] { q.execute(); });
-        imp.gaugeAvancar();
+        if (guardaLinha([&] { comando().execute(); }))
+            escrito(c);
+        gaugeAvancar();
         commitRetaining(); // after a failed insert too; a failing commit ends the stage
     }
 
-    void registrarFalha(const std::string& msg) override
+    void registrarFalha(int linha, const std::string& msg) override
     {
-        erro(textos::ErroNCM + texto(staging::NCM) + "\r\n" + msg + "\r\n");
+        erro(textos::ErroNCM + texto(linha, staging::NCM) + "\r\n" + msg + "\r\n");
     }
 
     // The gauge moves per attempted insert (in registro); events after every record.
@@ -134,9 +164,6 @@ protected:
         proximo();
         eventos();
     }
-
-private:
-    int contador_ = 1;
 };
 
 const char* const kInsertProduto =
@@ -166,11 +193,11 @@ protected:
 
     void registro() override
     {
-        db::Query& q = imp.IBQueryFireBird;
+        db::Query& q = comando();
         const std::string codigo = texto(staging::COD_PRODUTO);
         q.paramByName("PRO_CODIGO").setAsString(codigo);
         q.paramByName("PRO_CODIGOPROPRIO").setAsString(codigo.substr(0, 10));
-        q.paramByName("UNI_CODIGO").setAsInteger(imp.BuscaCodigoUnidade(texto(staging::UNIDADE)));
+        q.paramByName("UNI_CODIGO").setAsInteger(codigoUnidade(texto(staging::UNIDADE)));
         q.paramByName("PRO_CODBARRAS").setAsString("");
         q.paramByName("PRO_IPI").setAsCurrency(0);
         q.paramByName("CONSIDERARMERCADORIA").setAsString("T");
@@ -178,7 +205,7 @@ protected:
         q.paramByName("FIL_CODIGO").setAsInteger(1);
         q.paramByName("PRO_PISCOFINS").setAsString("F");
         q.paramByName("PRO_SUBSTITUIDO").setAsString("F");
-        q.paramByName("NCM_CODIGO").setAsInteger(imp.BuscaCodigoNCM(texto(staging::NCM)));
+        q.paramByName("NCM_CODIGO").setAsInteger(codigoNCM(texto(staging::NCM)));
         q.paramByName("PRO_PERCCOFINS").setAsFloat(0.0);
         q.paramByName("PRO_PERCPIS").setAsFloat(0.0);
         q.paramByName("PRO_MVA").setAsCurrency(0);
@@ -192,21 +219,53 @@ protected:
         });
     }
 
-    void registrarFalha(const std::string& msg) override
+    void registrarFalha(int linha, const std::string& msg) override
     {
-        erro(textos::ErroProduto + texto(staging::COD_PRODUTO) + "\r\n" + msg + "\r");
+        erro(textos::ErroProduto + texto(linha, staging::COD_PRODUTO) + "\r\n" + msg + "\r");
     }
 
     void depois() override
     {
-        db::Query& aux = imp.IBQueryAuxFB;
+        db::Query& aux = auxiliar();
         aux.close();
         aux.clearSQL();
         aux.addLine("UPDATE PRODUTO SET PROD_REVENDA = 'N', PRO_CONTROLADO = 'F',");
         aux.addLine("PRO_BLOQUEADO = 'F', PRO_INATIVO = 'F'");
         aux.execute();
-        aux.transaction()->commitRetaining();
+        commitAgora();
     }
+
+    void esquecer() override
+    {
+        unidades_.reset();
+        ncms_.reset();
+    }
+
+private:
+    // The lookups: text-built per record, or in fast mode prepared once and remembered (the
+    // unit and NCM tables do not change while the products are written).
+    int codigoUnidade(const std::string& descricao)
+    {
+        if (!modo().rapido)
+            return rotinas().BuscaCodigoUnidade(descricao);
+        if (!unidades_)
+            unidades_ = std::make_unique<BuscaPreparada>(destino(), transacao(), "TIPOUNIDADE", "UNI_DESCRICAO",
+                                                         "UNI_CODIGO");
+        return unidades_->codigo(staging::MaiusculasSimples(descricao),
+                                 [&] { return rotinas().BuscaCodigoUnidade(descricao); });
+    }
+    int codigoNCM(const std::string& ncm)
+    {
+        if (!modo().rapido)
+            return rotinas().BuscaCodigoNCM(ncm);
+        if (!ncms_)
+            ncms_ = std::make_unique<BuscaPreparada>(destino(), transacao(), "CODIGONCM", "NCM_CODIGOSTRING",
+                                                     "NCM_CODIGO");
+        return ncms_->codigo(ncm, [&] { return rotinas().BuscaCodigoNCM(ncm); });
+    }
+
+    std::unique_ptr<BuscaPreparada> unidades_;
+    std::unique_ptr<BuscaPreparada> ncms_;
 };
 
 class Precos : public EtapaDoEstagio {
@@ -220,7 +279,7 @@ protected:
     bool statusAposRemover() const override { return true; }
     std::string textoStatus() const override
     {
-        return textos::StatusPrecos + "(" + std::to_string(imp.CdsProdutos.recordCount()) + ")";
+        return textos::StatusPrecos + "(" + std::to_string(estagio().recordCount()) + ")";
     }
 
     void prepararInsercao() override
@@ -233,13 +292,13 @@ protected:
 
     void registro() override
     {
-        db::Query& q = imp.IBQueryFireBird;
+        db::Query& q = comando();
         q.paramByName("LST_CODIGO").setAsInteger(1);
-        q.paramByName("ITL_DATAVIGENCIA").setAsDateTime(menosDias(imp.relogio(), 30));
+        q.paramByName("ITL_DATAVIGENCIA").setAsDateTime(menosDias(rotinas().relogio(), 30));
         q.paramByName("PRO_CODIGO").setAsInteger(inteiro(staging::COD_PRODUTO));
         q.paramByName("ITL_PRECOCUSTO").setAsCurrency(0);
         q.paramByName("ITL_PRECOATUAL").setAsCurrency(dinheiro(staging::VALORVENDA));
-        q.paramByName("ITL_DATAALTERA").setAsDateTime(imp.relogio());
+        q.paramByName("ITL_DATAALTERA").setAsDateTime(rotinas().relogio());
         q.paramByName("COM_CODIGO").setAsInteger(1);
         q.paramByName("ITL_PRECOANTERIOR").setAsCurrency(0);
         q.paramByName("ITL_MUDAPRECO").setAsString("T");
@@ -249,9 +308,9 @@ protected:
         });
     }
 
-    void registrarFalha(const std::string& msg) override
+    void registrarFalha(int linha, const std::string& msg) override
     {
-        erro(textos::ErroPreco + texto(staging::DESCRICAO) + "\r\n" + msg);
+        erro(textos::ErroPreco + texto(linha, staging::DESCRICAO) + "\r\n" + msg);
     }
 };
 

@@ -105,9 +105,35 @@ bool ResultadoImportacao::comErros() const
     return false;
 }
 
-ResultadoImportacao Importador::BitBtnImportarClick(const std::function<bool(Opcao)>& marcado)
+namespace {
+
+// The closing notice: what happened, and for a rehearsal that nothing was written and what
+// the real run would have done.
+std::string textoFinal(const ResultadoImportacao& r)
+{
+    if (!r.simulada)
+        return r.interrompida() ? textos::InterrompidaOperador
+               : r.comErros()   ? textos::FinalizadaErros
+                                : textos::FinalizadaSucesso;
+    long gravados = 0, falhas = 0;
+    for (const ResumoEtapa& e : r.etapas) {
+        gravados += e.gravados;
+        falhas += e.falhas;
+    }
+    const std::string& inicio = r.interrompida() ? textos::SimulacaoInterrompida
+                                : r.comErros()   ? textos::SimulacaoErros
+                                                 : textos::SimulacaoSucesso;
+    return inicio + textos::NadaGravado + std::to_string(gravados) + textos::SeriamGravados +
+           std::to_string(falhas) + textos::Falhariam;
+}
+
+} // namespace
+
+ResultadoImportacao Importador::BitBtnImportarClick(const std::function<bool(Opcao)>& marcado,
+                                                    const ModoExecucao& modo)
 {
     resultado_ = {};
+    modo_ = {};
     if (!marcado(Opcao::Clientes) && !marcado(Opcao::Fornecedores) && !marcado(Opcao::Produtos)) {
         op.mensagem(textos::MarqueTabela);
         return resultado_;
@@ -118,7 +144,8 @@ ResultadoImportacao Importador::BitBtnImportarClick(const std::function<bool(Opc
         resultado_.inicio = ResultadoImportacao::Inicio::SemConexao;
         return resultado_;
     }
-    if (!op.confirma(textos::ConfirmaImportacao, Operador::Pergunta::ApagarEImportar)) {
+    // A rehearsal deletes nothing, so there is nothing to confirm.
+    if (!modo.simular && !op.confirma(textos::ConfirmaImportacao, Operador::Pergunta::ApagarEImportar)) {
         resultado_.inicio = ResultadoImportacao::Inicio::NaoConfirmada;
         return resultado_;
     }
@@ -136,6 +163,10 @@ ResultadoImportacao Importador::BitBtnImportarClick(const std::function<bool(Opc
         }
     } trava(CdsProdutos);
     resultado_.inicio = ResultadoImportacao::Inicio::Iniciada;
+    resultado_.simulada = modo.simular;
+    modo_ = modo;
+    if (modo_.lote < 1)
+        modo_.lote = 1;
     importando_ = true;
     op.ocupado(true);
     gaugeZerar();
@@ -179,12 +210,17 @@ ResultadoImportacao Importador::BitBtnImportarClick(const std::function<bool(Opc
     resultado_.entradasDuplicados = static_cast<long>(ListaDuplicados->size());
     salvarLog(*ListaErros, "vantor.log");
     salvarLog(*ListaDuplicados, "vantor2.log");
+    // A rehearsal undoes its one transaction; the disconnect would commit it.
+    if (modo_.simular)
+        passo("Desfazer", [&] {
+            if (IBTransactionFireBird.active())
+                IBTransactionFireBird.rollback();
+        });
     // Disconnecting commits the open transaction, so it belongs before the verdict.
     passo("Desconectar", [&] { IBDatabaseDestino.disconnect(); });
+    modo_ = {};
 
-    const std::string& final = resultado_.interrompida() ? textos::InterrompidaOperador
-                               : resultado_.comErros()   ? textos::FinalizadaErros
-                                                         : textos::FinalizadaSucesso;
+    const std::string final = textoFinal(resultado_);
     passo("MostraMensagem", [&] { op.mostraMensagem(final, true); });
     op.status(final);
     gaugeZerar();

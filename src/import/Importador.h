@@ -16,6 +16,18 @@ namespace norvo {
 
 enum class Opcao { Clientes, Fornecedores, Produtos };
 
+// How a run writes. The default is the one-row-one-commit run with text-built lookups.
+struct ModoExecucao {
+    // Commits every `lote` rows (and at the end of each stage) instead of after each one;
+    // lookups and existence checks run as statements prepared once, and what the stage
+    // already looked up or wrote is answered from memory. Same rows, same failures.
+    bool rapido = false;
+    // Everything in one transaction that is rolled back at the end: the destination is left
+    // as it was, the logs are written as the real run would write them.
+    bool simular = false;
+    int lote = 1000;
+};
+
 // What one stage did. Its records always add up: registros = gravados + falhas + ignorados
 // + naoTentados.
 struct ResumoEtapa {
@@ -52,6 +64,7 @@ struct ResultadoImportacao {
     long entradasErros = 0;          // entries of vantor.log
     long entradasDuplicados = 0;     // entries of vantor2.log
     int parada = 0;                  // what paradaPedida() said when the run stopped early
+    bool simulada = false;           // a rehearsal: nothing was written
 
     bool iniciada() const { return inicio == Inicio::Iniciada; }
     // A stage failed, a row failed, or a step of the run failed.
@@ -86,7 +99,10 @@ public:
 
     // The "Importar" run. Options are read when their step is reached. Nothing escapes:
     // what failed is in the result, and the core is idle again when it returns.
-    ResultadoImportacao BitBtnImportarClick(const std::function<bool(Opcao)>& marcado);
+    ResultadoImportacao BitBtnImportarClick(const std::function<bool(Opcao)>& marcado,
+                                            const ModoExecucao& modo = {});
+    // The mode of the run in progress (or of the last one); stages run alone use the default.
+    const ModoExecucao& modo() const { return modo_; }
 
     // Reads a product file into the staging table; returns the record count.
     int LerArquivoCSV(const std::string& caminho);
@@ -144,6 +160,7 @@ private:
     int gaugeMaximo_ = 100;
     int gaugeProgresso_ = 0;
     ResultadoImportacao resultado_;
+    ModoExecucao modo_;
 };
 
 } // namespace norvo

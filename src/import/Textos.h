@@ -19,6 +19,12 @@ inline const std::string VisualizarErros = L1("Ocorreu erro durante a importaç�
 inline const std::string FinalizadaSucesso = L1("Importação finalizada com sucesso");
 inline const std::string FinalizadaErros = L1("Importação finalizada com erros");
 inline const std::string InterrompidaOperador = L1("Importação interrompida pelo operador");
+inline const std::string SimulacaoSucesso = L1("Simulação finalizada com sucesso");
+inline const std::string SimulacaoErros = L1("Simulação finalizada com erros");
+inline const std::string SimulacaoInterrompida = L1("Simulação interrompida pelo operador");
+inline const std::string NadaGravado = L1(" (nada foi gravado no banco de destino): ");
+inline const std::string SeriamGravados = L1(" registros seriam gravados, ");
+inline const std::string Falhariam = L1(" falhariam");
 inline const std::string FalhaSequencial = L1("Falha na gravação do código sequencial\r\nFalha: ");
 inline const std::string ErroCidade = L1("Erro no retorno do CÓDIGO DE CIDADE Cód. IBGE  ");
 

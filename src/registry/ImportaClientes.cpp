@@ -34,8 +34,8 @@ protected:
 
     void registro() override
     {
-        db::Query& o = imp.IBQueryOrigem;
-        db::Query& q = imp.IBQueryFireBird;
+        db::Query& o = origem();
+        db::Query& q = comando();
         q.clearParams(); // nothing of the row before may reach this one
         const std::int32_t codigo = o.fieldByName("CODIGO").asInteger();
         param("NRCLI").setAsInteger(codigo);
@@ -64,7 +64,7 @@ protected:
         if (const std::string v = texto("FANTASIA"); !EhBranco(v))
             param("FANTASIA").setAsString(v.substr(0, 40));
         if (const std::string v = texto("CIDADE"); !EhBranco(v))
-            param("CIDADE").setAsInteger(imp.BuscaCodigoCidade(v));
+            param("CIDADE").setAsInteger(codigoCidade(v));
         param("VEN_CODIGO").setAsInteger(0);
         param("CLI_EMAIL").setAsString(texto("EMAIL").substr(0, 60));
         param("CLI_WWW").setAsString("");
@@ -75,10 +75,16 @@ protected:
         });
     }
 
-    void registrarFalha(const std::string& msg) override
+    std::function<void(const std::string&)> falhaDoRegistro() override
     {
-        const std::string fantasia = texto("FANTASIA");
-        const std::string cod = std::to_string(imp.IBQueryOrigem.fieldByName("CODIGO").asInteger());
+        return [this, fantasia = texto("FANTASIA"),
+                cod = std::to_string(origem().fieldByName("CODIGO").asInteger())](const std::string& msg) {
+            registrarFalha(cod, fantasia, msg);
+        };
+    }
+
+    void registrarFalha(const std::string& cod, const std::string& fantasia, const std::string& msg)
+    {
         if (msg.find("can only contain 15") != std::string::npos)
             erro(textos::AlertaCliente + cod + "\r\n" + "O Cliente: \"" + fantasia + "\"" + textos::AlertaClienteCnpj +
                  "\r\n");
@@ -91,8 +97,8 @@ protected:
     void depois() override
     {
         redefinir("UPDATE CLIENTE SET CLI_TIPO = '1'");
-        imp.IBQueryFireBird.execute();
-        commitRetaining();
+        comando().execute();
+        commitAgora();
     }
 };
 

@@ -34,8 +34,8 @@ protected:
 
     void registro() override
     {
-        db::Query& o = imp.IBQueryOrigem;
-        db::Query& q = imp.IBQueryFireBird;
+        db::Query& o = origem();
+        db::Query& q = comando();
         q.clearParams(); // nothing of the row before may reach this one
         const std::int32_t codigo = o.fieldByName("COD_FOR").asInteger();
         param("NRFOR").setAsInteger(codigo);
@@ -45,7 +45,7 @@ protected:
         if (const std::string v = texto("CEP_FOR"); !EhBranco(v))
             param("CEP").setAsString(SoNumeros(v));
         if (!EhBranco(texto("COD_MUNIC")))
-            param("CIDADE").setAsInteger(imp.BuscaCodigoCidade(texto("CIDADE")));
+            param("CIDADE").setAsInteger(codigoCidade(texto("CIDADE")));
         param("TELEFONE").setAsString(texto("FONE_FOR"));
         if (texto("TIPO_FOR") == "J") {
             if (const std::string v = texto("CGC_FOR"); !EhBranco(v))
@@ -60,14 +60,15 @@ protected:
         guardaLinha([&] {
             q.execute();
             // Each supplier is a transaction of its own: a later failure cannot undo it.
-            q.transaction()->commit();
+            commit();
         });
     }
 
-    void registrarFalha(const std::string& msg) override
+    std::function<void(const std::string&)> falhaDoRegistro() override
     {
-        const std::string cod = std::to_string(imp.IBQueryOrigem.fieldByName("COD_FOR").asInteger());
-        erro(textos::ErroFornecedor + cod + "\r\n" + msg + "\r\n");
+        return [this, cod = std::to_string(origem().fieldByName("COD_FOR").asInteger())](const std::string& msg) {
+            erro(textos::ErroFornecedor + cod + "\r\n" + msg + "\r\n");
+        };
     }
 };
 

@@ -105,7 +105,10 @@ QIcon iconeImportar() {
 
 OpcoesJanela opcoesDaLinhaDeComando(const QStringList& argumentos) {
     OpcoesJanela o;
-    o.cadastros = argumentos.mid(1).contains(QLatin1String(TFormImporta::SwitchCadastros));
+    const QStringList chaves = argumentos.mid(1);
+    o.cadastros = chaves.contains(QLatin1String(TFormImporta::SwitchCadastros));
+    o.modo.rapido = chaves.contains(QStringLiteral("--rapido"));
+    o.modo.simular = chaves.contains(QStringLiteral("--simular"));
     const qsizetype csv = argumentos.indexOf(QStringLiteral("--csv"));
     if (csv > 0 && csv + 1 < argumentos.size()) o.csv = argumentos[csv + 1];
     return o;
@@ -133,7 +136,7 @@ TFormImporta::TFormImporta(const OpcoesJanela& opcoes, QWidget* pai)
     : QMainWindow(pai),
       pasta_(opcoes.pasta.isEmpty() ? QCoreApplication::applicationDirPath() : opcoes.pasta),
       dialogos_(opcoes.dialogos ? opcoes.dialogos : dialogosDaAplicacao()),
-      importador_(std::make_unique<Importador>(*this)) {
+      importador_(std::make_unique<Importador>(*this)), modo_(opcoes.modo) {
     if (!pasta_.endsWith(u'/')) pasta_ += u'/';
     setObjectName(QStringLiteral("FormImporta"));
     setWindowTitle(textos::TituloJanela);
@@ -372,7 +375,7 @@ void TFormImporta::BitBtnImportarClick() {
                 case Opcao::Produtos: return CheckBoxProdutos->isChecked();
                 }
                 return false;
-            });
+            }, modo_);
         }
         // Steps of the run that failed without being shown (a log or the final disconnect)
         // get the default failure report, as any failure nobody caught.

@@ -36,6 +36,9 @@ struct OpcoesJanela {
     Dialogos* dialogos = nullptr;
     // A product file to read as soon as the window is up (switch --csv FILE).
     QString csv;
+    // How "Importar" runs: --rapido (batched commits, prepared lookups), --simular (a
+    // rehearsal rolled back at the end).
+    ModoExecucao modo;
 };
 
 // The options given on the command line.
@@ -110,6 +113,7 @@ private:
     int trabalhos_ = 0;
     QString ultimoCSV_;
     int parada_ = 0;
+    ModoExecucao modo_;
     ResultadoImportacao ultimoResultado_;
 
     Painel* PanelCabecalho = nullptr;

@@ -17,6 +17,10 @@ const char* const kAjuda =
     "  --origem PATH     source database file (default C:\\Bantuva\\MORELIA.FDB)\n"
     "  --logs DIR        folder for vantor.log and vantor2.log (default: the executable's)\n"
     "  --sim             answer Yes to the confirmation (needed without a terminal)\n"
+    "  --rapido          fast mode: commits every 1000 rows and at the end of each stage,\n"
+    "                    lookups prepared once; same rows, failures and logs\n"
+    "  --simular         rehearsal: the whole run in one transaction that is rolled back;\n"
+    "                    nothing is written, the logs are (no confirmation asked)\n"
     "  --help            this text\n"
     "\n"
     "Exit status: 0 nothing failed, 1 a row, a stage or another step failed, 2 bad usage,\n"
@@ -49,6 +53,10 @@ Argumentos lerArgumentos(const std::vector<std::string>& args)
             a.fornecedores = true;
         else if (arg == "--sim")
             a.sim = true;
+        else if (arg == "--rapido")
+            a.rapido = true;
+        else if (arg == "--simular")
+            a.simular = true;
         else if (arg == "--help" || arg == "-h")
             a.ajuda = true;
         else

@@ -12,6 +12,7 @@ struct Argumentos {
     std::optional<std::string> pastaLogs;
     bool produtos = false, clientes = false, fornecedores = false;
     bool sim = false;
+    bool rapido = false, simular = false;
     bool ajuda = false;
 };
 

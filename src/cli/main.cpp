@@ -3,6 +3,7 @@
 #include "cli/OperadorTerminal.h"
 #include "import/Importador.h"
 #include "import/Sinais.h"
+#include "import/Textos.h"
 
 #include <unistd.h>
 
@@ -71,15 +72,23 @@ int main(int argc, char** argv)
     if (const int s = saidaPorSinal())
         return s; // stopped before anything was touched
 
-    const ResultadoImportacao resultado = imp.BitBtnImportarClick([&](Opcao o) {
-        switch (o) {
-        case Opcao::Clientes: return args.clientes;
-        case Opcao::Fornecedores: return args.fornecedores;
-        case Opcao::Produtos: return args.produtos;
-        }
-        return false;
-    });
+    ModoExecucao modo;
+    modo.rapido = args.rapido;
+    modo.simular = args.simular;
+    const ResultadoImportacao resultado = imp.BitBtnImportarClick(
+        [&](Opcao o) {
+            switch (o) {
+            case Opcao::Clientes: return args.clientes;
+            case Opcao::Fornecedores: return args.fornecedores;
+            case Opcao::Produtos: return args.produtos;
+            }
+            return false;
+        },
+        modo);
 
+    if (resultado.simulada)
+        op.imprimir(textos::L1("Simulação: nada foi gravado no banco de destino; as contagens abaixo são as "
+                               "que a importação faria."));
     for (const ResumoEtapa& r : resultado.etapas)
         op.imprimir(cli::linhaDoResumo(r));
     for (const PassoFalho& p : resultado.passosFalhos)

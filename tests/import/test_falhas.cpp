@@ -93,9 +93,9 @@ struct Falhas : Destino {
         return i;
     }
 
-    static ResultadoImportacao importarProdutosCom(Importador& i)
+    static ResultadoImportacao importarProdutosCom(Importador& i, const ModoExecucao& modo = {})
     {
-        return i.BitBtnImportarClick([](Opcao o) { return o == Opcao::Produtos; });
+        return i.BitBtnImportarClick([](Opcao o) { return o == Opcao::Produtos; }, modo);
     }
 
     const ResumoEtapa* resumoDe(const Importador& i, const std::string& nome) const
@@ -188,6 +188,32 @@ TEST_F(Falhas, ConexaoPerdidaAoGravarUmPrecoReconectaEGravaORestante)
     EXPECT_EQ(entradasQueComecamCom(arquivo("vantor.log"),
                                     textos::L1("Erro na importação dos ITENS DA LISTA DE PREÇO no Registro ")),
               (std::vector<std::string>{"PRODUTO 4"}));
+}
+
+TEST_F(Falhas, RapidoNaoPerdeCaladoOLoteDaConexaoPerdida)
+{
+    // Three products written but not yet committed (batches of five) when the fourth meets
+    // the loss: all four are the stage's row failures, and the rest are written.
+    OperadorQueDerruba derrubador(banco, textos::StatusProdutos, 3);
+    auto nucleo = novoImportador(derrubador);
+    ASSERT_EQ(lerOitoProdutos(*nucleo), 8);
+    ModoExecucao rapido;
+    rapido.rapido = true;
+    rapido.lote = 5;
+
+    const ResultadoImportacao r = importarProdutosCom(*nucleo, rapido);
+    ASSERT_TRUE(derrubador.derrubou);
+    esperarContasFechadas(r);
+    const ResumoEtapa* produtos = resumoDe(*nucleo, "ImportaProdutos");
+    ASSERT_NE(produtos, nullptr);
+    EXPECT_EQ(produtos->gravados, 4);
+    EXPECT_EQ(produtos->falhas, 4);
+    EXPECT_EQ(banco.consultar("SELECT PRO_CODIGO FROM PRODUTO ORDER BY PRO_CODIGO"),
+              (Linhas{{"5"}, {"6"}, {"7"}, {"8"}}));
+    const std::string log = arquivo("vantor.log");
+    EXPECT_EQ(entradasQueComecamCom(log, textos::L1("Erro na importação de PRODUTO no Registro ")),
+              (std::vector<std::string>{"1", "2", "3", "4"})) << log;
+    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM ITENSLISTA"), "4");
 }
 
 TEST_F(Falhas, SemReconexaoAEtapaTerminaComUmaFalhaSo)

@@ -246,5 +246,6 @@ void BancoTeste::religar() { gfix("-online", nome()); }
 
 std::string esquemaDestino() { return lerArquivo(std::string(NORVO_FIXTURES_DIR) + "/destino.sql"); }
 std::string esquemaOrigem() { return lerArquivo(std::string(NORVO_FIXTURES_DIR) + "/origem.sql"); }
+std::string exemploOrigem() { return lerArquivo(std::string(NORVO_FIXTURES_DIR) + "/origem-exemplo.sql"); }
 
 } // namespace norvo::teste

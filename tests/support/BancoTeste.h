@@ -45,5 +45,7 @@ private:
 std::string esquemaDestino();
 // The source schema (CLIENTE, SCFO).
 std::string esquemaOrigem();
+// Sample source rows: clients and suppliers of every kind the stages sort out.
+std::string exemploOrigem();
 
 } // namespace norvo::teste

@@ -1,0 +1,169 @@
+// The two other ways to run: fast mode must end exactly where the default run ends, and a
+// rehearsal must leave the destination untouched while logging what the real run logs.
+#include "../registry/Origem.h"
+#include "Linha.h"
+
+#include <map>
+
+using namespace norvo;
+using namespace norvo::teste;
+
+namespace {
+
+// Every table a run writes, the sequence register and both logs.
+struct Retrato {
+    std::map<std::string, Destino::Linhas> tabelas;
+    std::string log, log2;
+    bool operator==(const Retrato&) const = default;
+};
+
+Retrato retratar(BancoTeste& banco, const Destino& d)
+{
+    Retrato r;
+    for (const char* t : {"TIPOUNIDADE ORDER BY UNI_CODIGO", "CODIGONCM ORDER BY NCM_CODIGO",
+                          "PRODUTO ORDER BY PRO_CODIGO", "ITENSLISTA ORDER BY PRO_CODIGO", "GERACODIGO ORDER BY 1",
+                          "CLIENTE ORDER BY CLI_CODIGO", "FORNECEDOR ORDER BY FOR_CODIGO"})
+        r.tabelas[t] = banco.consultar(std::string("SELECT * FROM ") + t);
+    r.log = d.arquivo("vantor.log");
+    r.log2 = d.arquivo("vantor2.log");
+    return r;
+}
+
+// Columns narrower than what the file brings: three-letter units and eight-digit NCM codes
+// fail to insert, and lookups compare texts longer than the column.
+std::string esquemaEstreito()
+{
+    std::string e = esquemaDestino();
+    auto trocar = [&](const std::string& de, const std::string& para) {
+        const std::size_t p = e.find(de);
+        ASSERT_NE(p, std::string::npos) << de;
+        e.replace(p, de.size(), para);
+    };
+    trocar("UNI_UNIDADE    VARCHAR(6)", "UNI_UNIDADE    VARCHAR(2)");
+    trocar("UNI_DESCRICAO  VARCHAR(30)", "UNI_DESCRICAO  VARCHAR(2)");
+    trocar("NCM_CODIGOSTRING  VARCHAR(10)", "NCM_CODIGOSTRING  VARCHAR(6)");
+    return e;
+}
+
+// Every kind of row the stages reject or must match exactly.
+std::vector<std::string> arquivoDificil()
+{
+    std::vector<std::string> l;
+    const std::string longo(130, 'N');
+    for (int i = 1; i <= 40; ++i) {
+        const std::string c = std::to_string(i);
+        switch (i % 10) {
+        case 0: l.push_back(linha(c, L1("AÇÚCAR \"CRISTAL\" 5kg"), "kg", "1701", "12,50")); break;
+        case 1: l.push_back(linha(c, "D'AGUA " + c, "un", "22011000", "1.234,56")); break;
+        case 2: l.push_back(linha(c, longo, L1("çx"), "220110", "0.99")); break;
+        case 3: l.push_back(linha(c, "SEM ICMS", "UN", "2201", "3", "abc")); break;
+        case 4: l.push_back(linha(c, "ICMS VAZIO", "PC", "2201", "3", "")); break;
+        case 5: l.push_back(linha(std::to_string(i - 4), "CODIGO REPETIDO", "UN", "2201", "7.5")); break;
+        case 6: l.push_back(linha("", "SEM CODIGO", "KGS", "2201.10.00", "1")); break;
+        case 7: l.push_back(linha(c, "UNIDADE O'K", "O'K", "22'01", "2")); break;
+        case 8: l.push_back(linha(c, "NCM LONGO", "UN", "12345678", "99999.9999")); break;
+        default: l.push_back(linha(c, "COMUM " + c, "UN", "2201", "1")); break;
+        }
+    }
+    return l;
+}
+
+// What the destination holds before a rehearsal, to be found again after it.
+const std::string DadosAntigos =
+    "INSERT INTO TIPOUNIDADE VALUES (9, 'CX', 'CX'); INSERT INTO CODIGONCM VALUES (4, 'X', 'X');"
+    "INSERT INTO PRODUTO (PRO_CODIGO, PRO_NOME) VALUES (900, 'ANTIGO');"
+    "INSERT INTO ITENSLISTA (LST_CODIGO, PRO_CODIGO) VALUES (1, 900);"
+    "INSERT INTO GERACODIGO VALUES ('TIPOUNIDADE', 10);"
+    "INSERT INTO CLIENTE (CLI_CODIGO, CLI_RAZAO) VALUES (77, 'CLIENTE ANTIGO');"
+    "INSERT INTO FORNECEDOR (FOR_CODIGO, FOR_RAZAO) VALUES (88, 'FORNECEDOR ANTIGO');";
+
+struct Modos : Origem {
+    // A second core over another destination, reading its logs from another folder.
+    ResultadoImportacao importar(Importador& i, const ModoExecucao& modo, bool cadastros = false)
+    {
+        return i.BitBtnImportarClick(
+            [cadastros](Opcao o) { return o == Opcao::Produtos || cadastros; }, modo);
+    }
+};
+
+} // namespace
+
+TEST_F(Modos, RapidoTerminaOndeOPadraoTermina)
+{
+    BancoTeste estreito("padrao"), outro("rapido");
+    for (BancoTeste* b : {&estreito, &outro})
+        b->executar(esquemaEstreito());
+    ModoExecucao rapido;
+    rapido.rapido = true;
+    rapido.lote = 7; // several batches, failures inside them
+
+    ler(arquivoDificil());
+    imp->setDestino(estreito.caminho());
+    const ResultadoImportacao padrao = importar(*imp, {});
+    const Retrato esperado = retratar(estreito, *this);
+    ASSERT_NE(esperado.log.find(L1("Erro na importação de TIPOS DE UNIDADE")), std::string::npos) << esperado.log;
+    ASSERT_NE(esperado.log.find(L1("Erro na importação de NCM")), std::string::npos) << esperado.log;
+    ASSERT_NE(esperado.log.find(L1("Erro na importação de PRODUTO")), std::string::npos) << esperado.log;
+
+    std::filesystem::remove(pasta / "vantor.log");
+    imp->setDestino(outro.caminho());
+    const ResultadoImportacao r = importar(*imp, rapido);
+    EXPECT_EQ(retratar(outro, *this), esperado);
+    ASSERT_EQ(r.etapas.size(), padrao.etapas.size());
+    for (std::size_t i = 0; i < r.etapas.size(); ++i) {
+        EXPECT_EQ(r.etapas[i].gravados, padrao.etapas[i].gravados) << r.etapas[i].nome;
+        EXPECT_EQ(r.etapas[i].falhas, padrao.etapas[i].falhas) << r.etapas[i].nome;
+        EXPECT_EQ(r.etapas[i].ignorados, padrao.etapas[i].ignorados) << r.etapas[i].nome;
+    }
+}
+
+TEST_F(Modos, SimulacaoNaoGravaNadaEDeixaOsMesmosLogs)
+{
+    origem.executar(exemploOrigem());
+    banco.executar(DadosAntigos);
+    ler(arquivoDificil());
+    const Retrato antes = retratar(banco, *this);
+
+    for (const bool rapido : {false, true}) {
+        ModoExecucao simular;
+        simular.simular = true;
+        simular.rapido = rapido;
+        op.dialogos.clear();
+        std::filesystem::remove(pasta / "vantor.log");
+        std::filesystem::remove(pasta / "vantor2.log");
+        const ResultadoImportacao r = importar(*imp, simular, true);
+        EXPECT_TRUE(r.simulada);
+        EXPECT_TRUE(op.dialogosDo("confirma").size() == 2u) << "only the two logs' questions, no confirmation";
+        Retrato depois = retratar(banco, *this);
+        const std::string log = depois.log, log2 = depois.log2;
+        depois.log = antes.log;
+        depois.log2 = antes.log2;
+        EXPECT_EQ(depois, antes) << "rapido " << rapido;
+        EXPECT_NE(log.find(L1("Erro na importação de PRODUTO")), std::string::npos) << log;
+        EXPECT_NE(log2.find("Cod. Cliente: 3"), std::string::npos) << log2;
+        const auto avisos = op.dialogosDo("aviso");
+        ASSERT_EQ(avisos.size(), 1u);
+        EXPECT_EQ(avisos[0].rfind(L1("Simulação finalizada com erros (nada foi gravado no banco de destino): ")), 0u)
+            << avisos[0];
+        EXPECT_EQ(op.status_.back(), avisos[0]);
+        EXPECT_TRUE(r.comErros());
+
+        // The real run that follows logs exactly what the rehearsal logged.
+        const ResultadoImportacao real = importar(*imp, {}, true);
+        EXPECT_FALSE(real.simulada);
+        EXPECT_EQ(arquivo("vantor.log"), log);
+        EXPECT_EQ(arquivo("vantor2.log"), log2);
+        long gravados = 0, simulados = 0;
+        for (std::size_t i = 0; i < real.etapas.size(); ++i) {
+            gravados += real.etapas[i].gravados;
+            simulados += r.etapas[i].gravados;
+        }
+        EXPECT_EQ(simulados, gravados);
+        EXPECT_NE(avisos[0].find(std::to_string(gravados) + L1(" registros seriam gravados")), std::string::npos);
+
+        // Back to the state before, for the next round.
+        banco.executar("DELETE FROM ITENSLISTA; DELETE FROM PRODUTO; DELETE FROM TIPOUNIDADE; DELETE FROM CODIGONCM;"
+                       "DELETE FROM GERACODIGO; DELETE FROM CLIENTE; DELETE FROM FORNECEDOR;" +
+                       DadosAntigos);
+    }
+}

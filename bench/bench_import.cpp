@@ -1,11 +1,13 @@
-// The whole product import through the command line, on files of 1,000, 10,000 and 50,000
-// lines, each into a fresh database, against a floor: the same rows sent through the client
-// in one transaction with one prepared insert per table.
+// The whole product import, in the default mode and in fast mode, on files of 10,000 and
+// 50,000 lines, each into a fresh database, against a floor: the same rows sent through the
+// client in one transaction with one prepared insert per table. Also the longest time the
+// run went without letting window events through (the window must keep answering).
 #include "BancoTeste.h"
 #include "GeradorProdutos.h"
 #include "db/Database.h"
 #include "db/Query.h"
 #include "db/Transaction.h"
+#include "import/Importador.h"
 #include "staging/LeitorCSV.h"
 #include "staging/StagingTable.h"
 
@@ -18,7 +20,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <regex>
+#include <sstream>
 #include <string>
 #include <vector>
 
@@ -33,14 +35,54 @@ double segundosDesde(Relogio::time_point t)
     return std::chrono::duration<double>(Relogio::now() - t).count();
 }
 
+// The operator of a measured run: answers Yes, shows nothing, and keeps the longest time
+// between two chances to process window events, with the stage it happened in.
+class OperadorMedidor : public Operador {
+public:
+    double maiorPausa = 0;
+    std::string ondePausa;
+
+    void gauge(int, int, int) override {}
+    void status(const std::string& texto) override { status_ = texto; }
+    void mostraMensagem(const std::string&, bool) override {}
+    bool confirma(const std::string&, Pergunta) override { return true; }
+    void mensagem(const std::string& texto) override { std::fprintf(stderr, "%s\n", texto.c_str()); }
+    void abrirArquivo(const std::string&, const std::string&) override {}
+    void ocupado(bool sim) override
+    {
+        medindo_ = sim;
+        ultimo_ = Relogio::now();
+    }
+    void processarEventos() override
+    {
+        if (!medindo_)
+            return;
+        const double pausa = segundosDesde(ultimo_);
+        if (pausa > maiorPausa) {
+            maiorPausa = pausa;
+            ondePausa = status_;
+        }
+        ultimo_ = Relogio::now();
+    }
+
+private:
+    bool medindo_ = false;
+    Relogio::time_point ultimo_;
+    std::string status_;
+};
+
 struct Execucao {
-    std::string saida;
-    long picoKb = 0;
+    std::map<std::string, double> etapas;
     double segundos = 0;
+    double maiorPausa = 0;
+    std::string ondePausa;
+    long picoKb = 0;
     int codigo = -1;
 };
 
-Execucao rodarCli(const std::vector<std::string>& args)
+// One whole product import, in a child process of its own so that its peak memory is its
+// own: reads the file, runs the import in the given mode, reports through a pipe.
+Execucao rodar(const std::string& csv, const std::string& destino, const std::string& logs, const ModoExecucao& modo)
 {
     int tubo[2];
     if (pipe(tubo) != 0)
@@ -48,29 +90,45 @@ Execucao rodarCli(const std::vector<std::string>& args)
     const auto inicio = Relogio::now();
     const pid_t pid = fork();
     if (pid == 0) {
-        dup2(tubo[1], 1);
-        dup2(tubo[1], 2);
         close(tubo[0]);
-        std::vector<char*> argv;
-        for (const std::string& a : args)
-            argv.push_back(const_cast<char*>(a.c_str()));
-        argv.push_back(nullptr);
-        execv(argv[0], argv.data());
-        _exit(127);
+        OperadorMedidor op;
+        Importador imp(op);
+        imp.setDestino(destino);
+        imp.setPastaLogs(logs + "/");
+        imp.LerArquivoCSV(csv);
+        const ResultadoImportacao r = imp.BitBtnImportarClick([](Opcao o) { return o == Opcao::Produtos; }, modo);
+        std::string relato;
+        for (const ResumoEtapa& e : r.etapas)
+            relato += e.nome + " " + std::to_string(e.segundos) + "\n";
+        relato += "pausa " + std::to_string(op.maiorPausa) + " " + op.ondePausa + "\n";
+        [[maybe_unused]] const ssize_t n = write(tubo[1], relato.data(), relato.size());
+        _exit(r.comErros() ? 1 : 0);
     }
     close(tubo[1]);
-    Execucao r;
+    std::string saida;
     char buf[4096];
     ssize_t n;
     while ((n = read(tubo[0], buf, sizeof buf)) > 0)
-        r.saida.append(buf, static_cast<size_t>(n));
+        saida.append(buf, static_cast<size_t>(n));
     close(tubo[0]);
     int status = 0;
     rusage uso{};
     wait4(pid, &status, 0, &uso);
+    Execucao r;
     r.segundos = segundosDesde(inicio);
     r.picoKb = uso.ru_maxrss;
     r.codigo = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    std::istringstream linhas(saida);
+    for (std::string nome; linhas >> nome;) {
+        double v = 0;
+        linhas >> v;
+        if (nome == "pausa") {
+            r.maiorPausa = v;
+            std::getline(linhas >> std::ws, r.ondePausa);
+        } else {
+            r.etapas[nome] = v;
+        }
+    }
     return r;
 }
 
@@ -144,7 +202,7 @@ double linhaDeBase(teste::BancoTeste& banco, const std::string& csv)
 
 int main(int argc, char** argv)
 {
-    std::vector<int> tamanhos = {1000, 10000, 50000};
+    std::vector<int> tamanhos = {10000, 50000};
     if (argc > 1) {
         tamanhos.clear();
         for (int i = 1; i < argc; ++i)
@@ -152,33 +210,33 @@ int main(int argc, char** argv)
     }
     const fs::path pasta = fs::temp_directory_path() / ("norvo-bench-" + std::to_string(getpid()));
     fs::create_directories(pasta);
-    std::printf("%-8s %-18s %10s %12s\n", "lines", "stage", "seconds", "records/s");
-    const std::regex linhaResumo(R"((\w+): (\d+) gravados, (\d+) falhas.* \(([\d.]+) s\))");
+    const char* const etapas[] = {"ImportaUnidades", "ImportaNCM", "ImportaProdutos", "ImportaPrecos"};
+    std::printf("%-7s %-8s %8s %8s %8s %8s %9s %9s %10s %7s  %s\n", "lines", "mode", "units", "NCM", "products",
+                "prices", "whole", "memory", "longest", "ratio", "longest pause in");
     for (int n : tamanhos) {
         const fs::path csv = pasta / ("produtos-" + std::to_string(n) + ".csv");
         std::ofstream(csv, std::ios::binary) << bench::gerarArquivoProdutos(n, 11, false);
-
-        teste::BancoTeste banco("bench");
-        banco.executar(teste::esquemaDestino());
-        const Execucao e = rodarCli({NORVO_CLI, "--csv", csv.string(), "--destino", banco.caminho(), "--produtos",
-                                     "--sim", "--logs", pasta.string()});
-        if (e.codigo != 0) {
-            std::fprintf(stderr, "the import failed (exit %d):\n%s\n", e.codigo, e.saida.c_str());
-            return 1;
-        }
-        double etapas = 0;
-        for (std::sregex_iterator it(e.saida.begin(), e.saida.end(), linhaResumo), fim; it != fim; ++it) {
-            const double s = std::stod((*it)[4]);
-            etapas += s;
-            std::printf("%-8d %-18s %10.2f %12.0f\n", n, (*it)[1].str().c_str(), s, s > 0 ? n / s : 0.0);
-        }
         teste::BancoTeste base("bench-base");
         base.executar(teste::esquemaDestino());
         const double piso = linhaDeBase(base, csv.string());
-        std::printf("%-8d %-18s %10.2f %12.0f   peak memory %ld KiB\n", n, "whole run", e.segundos, n / e.segundos,
-                    e.picoKb);
-        std::printf("%-8d %-18s %10.2f %12.0f   ratio %.1fx (stages %.2f s)\n\n", n, "baseline", piso, n / piso,
-                    e.segundos / piso, etapas);
+
+        for (const bool rapido : {false, true}) {
+            teste::BancoTeste banco("bench");
+            banco.executar(teste::esquemaDestino());
+            ModoExecucao modo;
+            modo.rapido = rapido;
+            const Execucao e = rodar(csv.string(), banco.caminho(), pasta.string(), modo);
+            if (e.codigo != 0) {
+                std::fprintf(stderr, "the import failed (exit %d)\n", e.codigo);
+                return 1;
+            }
+            std::printf("%-7d %-8s", n, rapido ? "rapido" : "default");
+            for (const char* etapa : etapas)
+                std::printf(" %7.2fs", e.etapas.count(etapa) ? e.etapas.at(etapa) : 0.0);
+            std::printf(" %8.2fs %6.1f MB %7.0f ms %6.1fx  %s\n", e.segundos, e.picoKb / 1024.0, e.maiorPausa * 1000,
+                        e.segundos / piso, e.ondePausa.c_str());
+        }
+        std::printf("%-7d %-8s %44s %8.2fs\n\n", n, "floor", "", piso);
         std::fflush(stdout);
     }
     fs::remove_all(pasta);

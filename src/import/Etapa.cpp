@@ -223,13 +223,20 @@ void EtapaDaOrigem::esquecer()
 
 int EtapaDaOrigem::codigoCidade(const std::string& nome)
 {
-    if (!modo().rapido)
-        return rotinas().BuscaCodigoCidade(nome);
-    if (!cidades_)
-        cidades_ = std::make_unique<BuscaPreparada>(destino(), transacao(), "CIDADE", "CID_NOME", "CID_CODIGO");
     // A failure other than a lost connection goes to the text-built lookup, which logs it
     // with its own entry and answers 0.
-    return cidades_->codigo(MaiusculasLatin1(nome), [&] { return rotinas().BuscaCodigoCidade(nome); });
+    return buscarCodigo(cidades_, "CIDADE", "CID_NOME", "CID_CODIGO", MaiusculasLatin1(nome),
+                        [&] { return rotinas().BuscaCodigoCidade(nome); });
+}
+
+int Etapa::buscarCodigo(std::unique_ptr<BuscaPreparada>& busca, const char* tabela, const char* coluna,
+                        const char* codigo, const std::string& valor, const std::function<int()>& textual)
+{
+    if (!modo().rapido)
+        return textual();
+    if (!busca)
+        busca = std::make_unique<BuscaPreparada>(destino(), transacao(), tabela, coluna, codigo);
+    return busca->codigo(valor, textual);
 }
 
 int EtapaDaOrigem::contar()

@@ -107,6 +107,10 @@ protected:
     // pending record), or the record at a position.
     void mostrarPrimeiro() { imp.CdsProdutos.first(); }
     void mostrar(int linha) { imp.CdsProdutos.setCurrent(linha); }
+    // A code lookup: the text-built routine `textual`, or in fast mode the prepared one kept
+    // in `busca` (made on first use) for `valor` as the text-built one would compare it.
+    int buscarCodigo(std::unique_ptr<BuscaPreparada>& busca, const char* tabela, const char* coluna,
+                     const char* codigo, const std::string& valor, const std::function<int()>& textual);
     // Close, clear and set a new text on the command query.
     void redefinir(const std::string& texto);
     void eventos() { imp.op.processarEventos(); }

@@ -246,22 +246,14 @@ private:
     // unit and NCM tables do not change while the products are written).
     int codigoUnidade(const std::string& descricao)
     {
-        if (!modo().rapido)
-            return rotinas().BuscaCodigoUnidade(descricao);
-        if (!unidades_)
-            unidades_ = std::make_unique<BuscaPreparada>(destino(), transacao(), "TIPOUNIDADE", "UNI_DESCRICAO",
-                                                         "UNI_CODIGO");
-        return unidades_->codigo(staging::MaiusculasSimples(descricao),
-                                 [&] { return rotinas().BuscaCodigoUnidade(descricao); });
+        return buscarCodigo(unidades_, "TIPOUNIDADE", "UNI_DESCRICAO", "UNI_CODIGO",
+                            staging::MaiusculasSimples(descricao),
+                            [&] { return rotinas().BuscaCodigoUnidade(descricao); });
     }
     int codigoNCM(const std::string& ncm)
     {
-        if (!modo().rapido)
-            return rotinas().BuscaCodigoNCM(ncm);
-        if (!ncms_)
-            ncms_ = std::make_unique<BuscaPreparada>(destino(), transacao(), "CODIGONCM", "NCM_CODIGOSTRING",
-                                                     "NCM_CODIGO");
-        return ncms_->codigo(ncm, [&] { return rotinas().BuscaCodigoNCM(ncm); });
+        return buscarCodigo(ncms_, "CODIGONCM", "NCM_CODIGOSTRING", "NCM_CODIGO", ncm,
+                            [&] { return rotinas().BuscaCodigoNCM(ncm); });
     }
 
     std::unique_ptr<BuscaPreparada> unidades_;

@@ -3,7 +3,10 @@
 #include "import/Sinais.h"
 #include "import/Textos.h"
 
+#include <poll.h>
 #include <unistd.h>
+
+#include <cerrno>
 
 namespace norvo::cli {
 
@@ -94,6 +97,15 @@ bool OperadorTerminal::confirma(const std::string& texto, Pergunta qual)
     }
     std::fprintf(saida_, "[s/N] ");
     std::fflush(saida_);
+    // Ctrl+C at the question is a No: wait for the answer or for a signal, whichever comes.
+    pollfd espera[2] = {{fileno(entrada_), POLLIN, 0}, {sinais::descritor(), POLLIN, 0}};
+    while (::poll(espera, sinais::descritor() >= 0 ? 2 : 1, -1) < 0 && errno == EINTR) {
+    }
+    if (paradaPedida() != 0) {
+        terminarBarra();
+        std::fputc('\n', saida_);
+        return false;
+    }
     char linha[64] = {};
     if (!std::fgets(linha, sizeof linha, entrada_))
         return false;

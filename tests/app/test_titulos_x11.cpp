@@ -2,11 +2,9 @@
 // title a widget sets (the application display name, when one is set), so they are read back
 // from the server with xprop rather than from windowTitle(). Needs a real X server: ctest
 // runs this under Xvfb on the xcb platform (see CMakeLists.txt).
-#include <filesystem>
 #include <memory>
 #include <string>
 
-#include <unistd.h>
 
 #include <QGuiApplication>
 #include <QMessageBox>

@@ -6,6 +6,7 @@
 #include <QString>
 #include <QStringList>
 
+#include "import/Importador.h"
 #include "import/Operador.h"
 
 class QCheckBox;
@@ -14,9 +15,6 @@ class QPlainTextEdit;
 class QProgressBar;
 class QPushButton;
 class QTabWidget;
-
-#include "import/Importador.h"
-
 
 namespace norvo::app {
 

@@ -2,8 +2,6 @@
 #include "app/FormImporta.h"
 #include "import/Sinais.h"
 
-#include <unistd.h>
-
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -17,9 +15,7 @@ int main(int argc, char** argv) {
     // The handler only wakes this descriptor; the window acts on it from its event loop.
     QSocketNotifier sinal(norvo::sinais::descritor(), QSocketNotifier::Read);
     QObject::connect(&sinal, &QSocketNotifier::activated, &FormImporta, [&] {
-        char lixo[16];
-        while (::read(norvo::sinais::descritor(), lixo, sizeof lixo) > 0) {
-        }
+        norvo::sinais::consumir();
         FormImporta.pararPorSinal(norvo::sinais::recebido());
     });
     FormImporta.show();
@@ -27,6 +23,6 @@ int main(int argc, char** argv) {
     if (!opcoes.csv.isEmpty())
         QTimer::singleShot(0, &FormImporta, [&] { FormImporta.lerArquivoCSV(opcoes.csv); });
     const int codigo = app.exec();
-    // Closed by a signal: say so to whoever sent it, as a shell expects.
-    return norvo::sinais::recebido() ? 128 + norvo::sinais::recebido() : codigo;
+    // Closed by a signal: say so to whoever sent it.
+    return norvo::sinais::codigoDeSaida() ? norvo::sinais::codigoDeSaida() : codigo;
 }

@@ -44,7 +44,6 @@ int main(int argc, char** argv)
 
     // Before any connection: from here on SIGINT and SIGTERM stop the run cleanly.
     sinais::instalar();
-    const auto saidaPorSinal = [] { return sinais::recebido() ? 128 + sinais::recebido() : 0; };
 
     cli::OperadorTerminal op(args.sim, stdout, stdin);
     Importador imp(op);
@@ -69,7 +68,7 @@ int main(int argc, char** argv)
             return 2;
         }
     }
-    if (const int s = saidaPorSinal())
+    if (const int s = sinais::codigoDeSaida())
         return s; // stopped before anything was touched
 
     ModoExecucao modo;
@@ -103,7 +102,7 @@ int main(int argc, char** argv)
         arquivoGravado = false;
     }
 
-    if (const int s = saidaPorSinal())
+    if (const int s = sinais::codigoDeSaida())
         return s;
     if (!resultado.iniciada())
         return 2; // not connected, or not confirmed: nothing was touched

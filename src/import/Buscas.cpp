@@ -110,51 +110,46 @@ BuscaPreparada::BuscaPreparada(db::Database& banco, db::Transaction& transacao, 
 
 BuscaPreparada::~BuscaPreparada() = default;
 
-bool BuscaPreparada::consultar(const std::string& valor, int& codigo)
+bool BuscaPreparada::consultar(const std::string& valor, bool& achou, int& codigo)
 {
-    q_->close();
-    q_->paramByName("VALOR").setAsString(valor);
-    q_->open();
-    const bool achou = q_->recordCount() > 0;
-    codigo = achou ? q_->fieldByName(resultado_).asInteger() : 0;
-    return achou;
+    if (valor.size() > MaiorParametro)
+        return false;
+    try {
+        q_->close();
+        q_->paramByName("VALOR").setAsString(valor);
+        q_->open();
+        achou = q_->recordCount() > 0;
+        codigo = achou ? q_->fieldByName(resultado_).asInteger() : 0;
+        return true;
+    } catch (const db::ConnectionLost&) {
+        throw;
+    } catch (const std::exception&) {
+        return false; // the text-built statement fails (or logs) exactly as it always does
+    }
 }
 
 int BuscaPreparada::codigo(const std::string& valor, const std::function<int()>& textual)
 {
-    if (valor.size() > MaiorParametro)
-        return textual();
     if (const auto it = codigos_.find(valor); it != codigos_.end())
         return it->second;
+    bool achou = false;
     int codigo = 0;
-    try {
-        consultar(valor, codigo);
-    } catch (const db::ConnectionLost&) {
-        throw;
-    } catch (const std::exception&) {
-        return textual(); // fails (or logs) exactly as the text-built statement does
-    }
+    if (!consultar(valor, achou, codigo))
+        return textual();
     codigos_.emplace(valor, codigo);
     return codigo;
 }
 
 bool BuscaPreparada::existe(const std::string& valor, const std::function<bool()>& textual)
 {
-    if (valor.size() > MaiorParametro)
-        return textual();
     if (existentes_.count(valor))
         return true;
-    int codigo = 0;
     bool achou = false;
-    try {
-        achou = consultar(valor, codigo);
-    } catch (const db::ConnectionLost&) {
-        throw;
-    } catch (const std::exception&) {
+    int codigo = 0;
+    if (!consultar(valor, achou, codigo))
         return textual();
-    }
     if (achou)
-        existentes_.emplace(valor, 1);
+        existentes_.insert(valor);
     return achou;
 }
 

@@ -157,19 +157,19 @@ void Etapa::redefinir(const std::string& texto)
     comando().setSQL(texto);
 }
 
-void Etapa::commitRetaining()
-{
-    if (modo().rapido && ++noLote_ < modo().lote)
-        return;
-    confirmar(false);
-}
+void Etapa::commitRetaining() { aposLinha(false); }
 
 void Etapa::commit()
 {
     loteTotal_ = true;
+    aposLinha(true);
+}
+
+void Etapa::aposLinha(bool total)
+{
     if (modo().rapido && ++noLote_ < modo().lote)
         return;
-    confirmar(true);
+    confirmar(total);
 }
 
 void Etapa::confirmar(bool total)

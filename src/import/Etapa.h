@@ -5,6 +5,7 @@
 #include <memory>
 #include <string>
 #include <unordered_map>
+#include <unordered_set>
 #include <vector>
 
 namespace norvo {
@@ -19,21 +20,22 @@ public:
     BuscaPreparada(db::Database& banco, db::Transaction& transacao, const std::string& tabela,
                    const std::string& coluna, const std::string& resultado);
     ~BuscaPreparada();
-    // The first row's code, 0 when no row matches; `textual` answers a value too long to be
-    // a parameter, as the text-built statement does.
+    // The first row's code, 0 when no row matches; `textual` answers what the prepared
+    // statement cannot (a value too long to be a parameter, a failure to report as ever).
     int codigo(const std::string& valor, const std::function<int()>& textual);
-    // Whether a row matches; a row the stage itself wrote is remembered with `existe`.
+    // Whether a row matches; a row the stage itself wrote is remembered with `registrar`.
     bool existe(const std::string& valor, const std::function<bool()>& textual);
-    void registrar(const std::string& valor) { existentes_[valor] = 1; }
+    void registrar(const std::string& valor) { existentes_.insert(valor); }
     // After a lost connection what was written but not committed is gone.
     void esquecer() { existentes_.clear(); }
 
 private:
-    bool consultar(const std::string& valor, int& codigo);
+    // False when the text-built statement must answer instead; throws only a lost connection.
+    bool consultar(const std::string& valor, bool& achou, int& codigo);
 
     std::unique_ptr<db::Query> q_;
     std::string resultado_;
-    std::unordered_map<std::string, int> existentes_; // value -> code (1 for a bare existence)
+    std::unordered_set<std::string> existentes_; // positives only: a later insert may add a row
     std::unordered_map<std::string, int> codigos_;
 };
 
@@ -130,6 +132,8 @@ private:
     // The batch's rows did not reach the server: each becomes a row failure.
     void perderLote(const std::string& mensagem);
     bool rastrearLote() const { return modo().rapido && !modo().simular; }
+    // A row's commit: at once, or once the batch is full in fast mode.
+    void aposLinha(bool total);
 
     Importador& imp;
     Textos textos_;

@@ -12,5 +12,9 @@ void instalar();
 int recebido();
 // Becomes readable when a signal arrives, for an event loop to wake on; -1 before instalar.
 int descritor();
+// Takes what woke `descritor()`, so that it waits for the next signal.
+void consumir();
+// 128 + the signal received, as a shell expects of a process a signal stopped; 0 without one.
+int codigoDeSaida();
 
 } // namespace norvo::sinais

@@ -23,17 +23,22 @@ struct JanelaConexaoPerdida : Janela {
     norvo::teste::BancoTeste banco{"janela-falha"};
 
     ~JanelaConexaoPerdida() override { janela.reset(); }
+
+    // The window open on the scratch destination, with products 1..n read into the grid.
+    void abrirComProdutos(int n) {
+        banco.executar(norvo::teste::esquemaDestino());
+        pasta.escrever("Config.ini", "[Bancos]\r\nDestino=" + banco.caminho() + "\r\n");
+        abrir();
+        std::string linhas;
+        for (int c = 1; c <= n; ++c)
+            linhas += std::to_string(c) + ";PRODUTO " + std::to_string(c) + ";UN;xx018;x;xxx01;xxx01;1006;1.50\r\n";
+        dialogos.arquivos.push_back(QString::fromStdString(csv("p.csv", linhas)));
+        botao("BitBtnLerCSVProdutos")->click();
+    }
 };
 
 TEST_F(JanelaConexaoPerdida, ConexaoPerdidaNaImportacaoDeixaAJanelaLivre) {
-    banco.executar(norvo::teste::esquemaDestino());
-    pasta.escrever("Config.ini", "[Bancos]\r\nDestino=" + banco.caminho() + "\r\n");
-    abrir();
-    std::string linhas;
-    for (int c = 1; c <= 6; ++c)
-        linhas += std::to_string(c) + ";PRODUTO " + std::to_string(c) + ";UN;xx018;x;xxx01;xxx01;10063011;1.50\r\n";
-    dialogos.arquivos.push_back(QString::fromStdString(csv("p.csv", linhas)));
-    botao("BitBtnLerCSVProdutos")->click();
+    abrirComProdutos(6);
     ASSERT_EQ(rotulo("LabelTotalProdutos")->text(), u8("Total do Contador: 6"));
 
     caixa("CheckBoxProdutos")->setChecked(true);
@@ -133,14 +138,7 @@ TEST_F(JanelaConexaoPerdida, GradeNaoMexeNaImportacao) {
 }
 
 TEST_F(JanelaConexaoPerdida, SinalParaARodadaEFechaComoUmFechamentoNormal) {
-    banco.executar(norvo::teste::esquemaDestino());
-    pasta.escrever("Config.ini", "[Bancos]\r\nDestino=" + banco.caminho() + "\r\n");
-    abrir();
-    std::string linhas;
-    for (int c = 1; c <= 30; ++c)
-        linhas += std::to_string(c) + ";PRODUTO " + std::to_string(c) + ";UN;xx018;x;xxx01;xxx01;1006;1.50\r\n";
-    dialogos.arquivos.push_back(QString::fromStdString(csv("p.csv", linhas)));
-    botao("BitBtnLerCSVProdutos")->click();
+    abrirComProdutos(30);
     caixa("CheckBoxProdutos")->setChecked(true);
     dialogos.respostas = {true};
     janela->aoMedir = [&] {

@@ -10,6 +10,11 @@ namespace norvo {
 
 using staging::Citar;
 
+std::string ChaveUnidade(std::string_view unidade)
+{
+    return staging::MaiusculasLatin1(staging::Aparar(unidade));
+}
+
 void Importador::GravaCodigoSequencial(const std::string& tabela, int valor)
 {
     db::DataSet& ds = IBDataSetGeraCodFB;
@@ -63,7 +68,7 @@ int buscarCodigo(db::Query& q, const std::string& linha1, const std::string& lin
 int Importador::BuscaCodigoUnidade(const std::string& descricao)
 {
     return buscarCodigo(IBQueryAuxFB, "SELECT UNI_CODIGO FROM TIPOUNIDADE ",
-                        "WHERE UNI_DESCRICAO = " + Citar(staging::MaiusculasSimples(descricao)), "UNI_CODIGO");
+                        "WHERE UNI_DESCRICAO = " + Citar(ChaveUnidade(descricao)), "UNI_CODIGO");
 }
 
 int Importador::BuscaCodigoNCM(const std::string& ncm)

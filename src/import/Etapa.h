@@ -4,11 +4,16 @@
 #include <functional>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
 
 namespace norvo {
+
+// A unit as the unit types hold it and the products look it up: Latin-1 upper case, without
+// the blanks at its ends, so "un", "UN " and " Un" are one unit.
+std::string ChaveUnidade(std::string_view unidade);
 
 // A lookup as a statement prepared once with its value as a parameter, remembering what it
 // answered. It finds exactly what the text-built statement finds: the value is compared as

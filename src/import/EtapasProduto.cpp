@@ -101,7 +101,7 @@ public:
     explicit Unidades(Importador& imp)
         : EtapaDeCodigos(imp, {"ImportaUnidades", textos::StatusUnidades, " DELETE FROM TIPOUNIDADE ",
                                textos::FalhaUnidades},
-                         "TIPOUNIDADE", "UNI_UNIDADE", "UNI_CODIGO")
+                         "TIPOUNIDADE", "UNI_DESCRICAO", "UNI_CODIGO")
     {
     }
 
@@ -109,17 +109,23 @@ protected:
     void registro() override
     {
         const std::string u = texto(staging::UNIDADE);
-        if (staging::EhBranco(u) || jaExiste(u))
+        if (staging::EhBranco(u))
             return;
-        const std::string maiuscula = staging::MaiusculasLatin1(u);
-        redefinir(" INSERT INTO TIPOUNIDADE  VALUES (" + std::to_string(contador_) + " , " + Citar(maiuscula) +
-                  " , " + Citar(maiuscula.substr(0, 2)) + ") ");
+        // Checked and written under the key the products look their unit up by, in the
+        // column they read: "un" and "UN " are one unit, and PC is not PCT's abbreviation.
+        const std::string chave = ChaveUnidade(u);
+        if (jaExiste(chave))
+            return;
+        // Columns named: a positional insert would put the unit wherever the destination's
+        // column order says.
+        redefinir(" INSERT INTO TIPOUNIDADE (UNI_CODIGO, UNI_DESCRICAO, UNI_UNIDADE)  VALUES (" +
+                  std::to_string(contador_) + " , " + Citar(chave) + " , " + Citar(chave.substr(0, 2)) + ") ");
         if (guardaLinha([&] {
                 comando().execute();
                 commitRetaining();
                 ++contador_; // a failed insert leaves its code to the next unit
             }))
-            escrito(maiuscula);
+            escrito(chave);
     }
 
     void registrarFalha(int linha, const std::string& msg) override
@@ -164,6 +170,10 @@ protected:
         proximo();
         eventos();
     }
+
+    // The destination's own program numbers its NCM codes from the register too: without
+    // this entry its next code would collide with one imported here.
+    void depois() override { rotinas().GravaCodigoSequencial("CODIGONCM", contador_); }
 };
 
 const char* const kInsertProduto =
@@ -246,8 +256,7 @@ private:
     // unit and NCM tables do not change while the products are written).
     int codigoUnidade(const std::string& descricao)
     {
-        return buscarCodigo(unidades_, "TIPOUNIDADE", "UNI_DESCRICAO", "UNI_CODIGO",
-                            staging::MaiusculasSimples(descricao),
+        return buscarCodigo(unidades_, "TIPOUNIDADE", "UNI_DESCRICAO", "UNI_CODIGO", ChaveUnidade(descricao),
                             [&] { return rotinas().BuscaCodigoUnidade(descricao); });
     }
     int codigoNCM(const std::string& ncm)
@@ -289,12 +298,14 @@ protected:
         q.paramByName("ITL_DATAVIGENCIA").setAsDateTime(menosDias(rotinas().relogio(), 30));
         q.paramByName("PRO_CODIGO").setAsInteger(inteiro(staging::COD_PRODUTO));
         q.paramByName("ITL_PRECOCUSTO").setAsCurrency(0);
-        q.paramByName("ITL_PRECOATUAL").setAsCurrency(dinheiro(staging::VALORVENDA));
         q.paramByName("ITL_DATAALTERA").setAsDateTime(rotinas().relogio());
         q.paramByName("COM_CODIGO").setAsInteger(1);
         q.paramByName("ITL_PRECOANTERIOR").setAsCurrency(0);
         q.paramByName("ITL_MUDAPRECO").setAsString("T");
         guardaLinha([&] {
+            // A price the file gave in a form that is no amount is this record's failure:
+            // never an item at 0 or at whatever part of it could be read.
+            q.paramByName("ITL_PRECOATUAL").setAsCurrency(dinheiro(staging::VALORVENDA));
             q.execute();
             commitRetaining();
         });

@@ -111,6 +111,9 @@ namespace {
 // the real run would have done.
 std::string textoFinal(const ResultadoImportacao& r)
 {
+    if (!r.tabelaNaoEsvaziada.empty())
+        return (r.simulada ? textos::SimulacaoNaoRealizada : textos::NaoRealizada) + r.tabelaNaoEsvaziada +
+               "\r\nFalha: " + r.motivoNaoEsvaziada;
     if (!r.simulada)
         return r.interrompida() ? textos::InterrompidaOperador
                : r.comErros()   ? textos::FinalizadaErros
@@ -195,11 +198,14 @@ ResultadoImportacao Importador::BitBtnImportarClick(const std::function<bool(Opc
         }
         passo(nome, [&] { (this->*rotina)(); });
     };
-    if (marcado(Opcao::Clientes))
+    // Before any stage, so that a destination whose references keep a table full is
+    // refused before anything changed (a closed staging table leaves the stages to fail).
+    const bool esvaziado = !marcado(Opcao::Produtos) || !CdsProdutos.active() || esvaziarProdutos();
+    if (esvaziado && marcado(Opcao::Clientes))
         etapa("ImportaClientes", &Importador::ImportaClientes);
-    if (marcado(Opcao::Fornecedores))
+    if (esvaziado && marcado(Opcao::Fornecedores))
         etapa("ImportaFornecedores", &Importador::ImportaFornecedores);
-    if (marcado(Opcao::Produtos)) {
+    if (esvaziado && marcado(Opcao::Produtos)) {
         etapa("ImportaUnidades", &Importador::ImportaUnidades);
         etapa("ImportaNCM", &Importador::ImportaNCM);
         etapa("ImportaProdutos", &Importador::ImportaProdutos);
@@ -229,6 +235,39 @@ ResultadoImportacao Importador::BitBtnImportarClick(const std::function<bool(Opc
     importando_ = false;
     op.ocupado(false);
     return resultado_;
+}
+
+bool Importador::esvaziarProdutos()
+{
+    // Items reference products, products reference their unit type and NCM code.
+    static const char* const tabelas[] = {"ITENSLISTA", "PRODUTO", "CODIGONCM", "TIPOUNIDADE"};
+    std::string tabela;
+    try {
+        for (const char* t : tabelas) {
+            tabela = t;
+            IBQueryFireBird.close();
+            IBQueryFireBird.clearSQL();
+            IBQueryFireBird.setSQL("DELETE FROM " + tabela);
+            IBQueryFireBird.execute();
+        }
+        tabela = "ITENSLISTA, PRODUTO, CODIGONCM, TIPOUNIDADE"; // a refused commit keeps them all
+        if (!modo_.simular)
+            IBTransactionFireBird.commitRetaining();
+        return true;
+    } catch (const std::exception& e) {
+        resultado_.tabelaNaoEsvaziada = tabela;
+        resultado_.motivoNaoEsvaziada = e.what();
+        resultado_.passosFalhos.push_back({"Esvaziar " + tabela, e.what(), false});
+        ListaErros->push_back(textos::NaoEsvaziada + tabela + "\r\n" + e.what() + "\r\n");
+    }
+    try {
+        // Undoes the tables already emptied; nothing else has run yet.
+        if (IBTransactionFireBird.active())
+            IBTransactionFireBird.rollbackRetaining();
+    } catch (const std::exception& e) {
+        resultado_.passosFalhos.push_back({"Desfazer", e.what(), true});
+    }
+    return false;
 }
 
 void Importador::salvarLog(const std::vector<std::string>& lista, const char* nome)

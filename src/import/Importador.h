@@ -64,6 +64,9 @@ struct ResultadoImportacao {
     long entradasErros = 0;          // entries of vantor.log
     long entradasDuplicados = 0;     // entries of vantor2.log
     int parada = 0;                  // what paradaPedida() said when the run stopped early
+    // The table the run could not empty before its stages, and the server's reason: it
+    // stopped there, having changed nothing.
+    std::string tabelaNaoEsvaziada, motivoNaoEsvaziada;
     bool simulada = false;           // a rehearsal: nothing was written
 
     bool iniciada() const { return inicio == Inicio::Iniciada; }
@@ -153,6 +156,9 @@ private:
     ResumoEtapa& etapaAtual();
     void iniciarResumo(const std::string& nome);
     void salvarLog(const std::vector<std::string>& lista, const char* nome);
+    // Empties what the product stages rebuild, referencing tables first, in one step that
+    // is undone whole when a table refuses; false then, with the table and reason recorded.
+    bool esvaziarProdutos();
 
     std::string destino_;
     std::string pastaLogs_;

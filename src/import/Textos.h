@@ -25,6 +25,9 @@ inline const std::string SimulacaoInterrompida = L1("Simulação interrompida pe
 inline const std::string NadaGravado = L1(" (nada foi gravado no banco de destino): ");
 inline const std::string SeriamGravados = L1(" registros seriam gravados, ");
 inline const std::string Falhariam = L1(" falhariam");
+inline const std::string NaoRealizada = L1("Importação não realizada, nada foi alterado: não foi possível esvaziar a tabela ");
+inline const std::string SimulacaoNaoRealizada = L1("Simulação não realizada: não foi possível esvaziar a tabela ");
+inline const std::string NaoEsvaziada = L1("Não foi possível esvaziar a tabela ");
 inline const std::string FalhaSequencial = L1("Falha na gravação do código sequencial\r\nFalha: ");
 inline const std::string ErroCidade = L1("Erro no retorno do CÓDIGO DE CIDADE Cód. IBGE  ");
 

@@ -94,7 +94,7 @@ TEST_F(LinhaDeComando, ImportaArquivoPequenoEDizOQueGravou)
     EXPECT_NE(s.texto.find("Total do Contador: 3"), std::string::npos) << s.texto;
     EXPECT_NE(s.texto.find("ImportaProdutos: 3 gravados, 0 falhas"), std::string::npos) << s.texto;
     EXPECT_NE(s.texto.find("Importação finalizada com sucesso"), std::string::npos) << s.texto;
-    EXPECT_EQ(banco.consultar("SELECT UNI_CODIGO, UNI_UNIDADE, UNI_DESCRICAO FROM TIPOUNIDADE ORDER BY 1"),
+    EXPECT_EQ(banco.consultar("SELECT UNI_CODIGO, UNI_DESCRICAO, UNI_UNIDADE FROM TIPOUNIDADE ORDER BY 1"),
               (std::vector<std::vector<std::string>>{{"1", "UN", "UN"}, {"2", "KG", "KG"}}));
     EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM CODIGONCM"), "3");
     EXPECT_EQ(banco.valor("SELECT GER_VALOR FROM GERACODIGO WHERE GER_TABELA = 'TIPOUNIDADE'"), "3");

@@ -38,13 +38,15 @@ TEST_F(Buscas, RegistroSequencialComFalhaMostraDesfazESegue)
     EXPECT_EQ(banco.valor("SELECT GER_VALOR FROM GERACODIGO"), "3");
 }
 
-TEST_F(Buscas, UnidadeComMaiusculasSimples)
+TEST_F(Buscas, UnidadePelaMesmaChaveQueAEtapaGrava)
 {
-    banco.executar(L1("INSERT INTO TIPOUNIDADE VALUES (1, 'CX', 'CX'); INSERT INTO TIPOUNIDADE VALUES (2, 'Ç', 'Ç');"));
+    banco.executar(L1("INSERT INTO TIPOUNIDADE VALUES (1, 'CX', 'CX'); INSERT INTO TIPOUNIDADE VALUES (2, 'Ç', 'Ç');"
+                      "INSERT INTO TIPOUNIDADE VALUES (3, 'PCT', 'PC');"));
     prepararEtapa();
     EXPECT_EQ(imp->BuscaCodigoUnidade("cx"), 1);
-    EXPECT_EQ(imp->BuscaCodigoUnidade(L1("ç")), 0); // only a-z are upper-cased
-    EXPECT_EQ(imp->BuscaCodigoUnidade(L1("Ç")), 2);
+    EXPECT_EQ(imp->BuscaCodigoUnidade(L1("ç")), 2); // accented letters upper-cased as the stage writes them
+    EXPECT_EQ(imp->BuscaCodigoUnidade(" pct"), 3);
+    EXPECT_EQ(imp->BuscaCodigoUnidade("PC"), 0);   // an abbreviation is not a unit
     EXPECT_EQ(imp->BuscaCodigoUnidade("ZZ"), 0);
     EXPECT_TRUE(imp->IBQueryAuxFB.isOpen()); // left open for its next user to close
 }

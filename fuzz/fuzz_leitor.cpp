@@ -1,11 +1,12 @@
 // Product file reader: any bytes go through the text conversion, the line splitter, the
-// field reader, the price converter and a whole table fill. The only failure the reader
+// field reader, the price reader and a whole table fill. The only failure the reader
 // may report is staging::Error; any other exception, a sanitizer report or a broken
 // invariant below is a bug.
 #include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <limits>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -49,7 +50,58 @@ std::vector<std::string> linhasEsperadas(std::string_view texto) {
     return r;
 }
 
-// Field k (from 1) of a line without quotes: counts only when a ";" closes it.
+// The pieces of a line worked out character by character: each field closed by ";" and,
+// last, the text after the last ";". A field opening with a quote stays quoted until a
+// quote that is not doubled; outside quotes every quote is dropped. Nothing when a quoted
+// field is never closed.
+std::optional<std::vector<std::string>> pecasComAspas(const std::string& linha) {
+    enum { Inicio, Dentro, Fora } estado = Inicio;
+    std::vector<std::string> r(1);
+    for (std::size_t i = 0; i < linha.size(); ++i) {
+        const char ch = linha[i];
+        if (estado == Inicio) {
+            estado = ch == '"' ? Dentro : Fora;
+            if (ch == '"') continue;
+        }
+        if (estado == Dentro) {
+            if (ch != '"') {
+                r.back() += ch;
+            } else if (i + 1 < linha.size() && linha[i + 1] == '"') {
+                r.back() += '"';
+                ++i;
+            } else {
+                estado = Fora;
+            }
+        } else if (ch == ';') {
+            r.emplace_back();
+            estado = Inicio;
+        } else if (ch != '"') {
+            r.back() += ch;
+        }
+    }
+    if (estado == Dentro) return std::nullopt;
+    return r;
+}
+
+// The same line's pieces as the reader must take them: an unclosed quote makes the whole
+// line read with every quote dropped and every ";" separating.
+std::vector<std::string> pecas(const std::string& linha) {
+    if (auto r = pecasComAspas(linha)) return *r;
+    std::string semAspas;
+    for (char ch : linha)
+        if (ch != '"') semAspas.push_back(ch);
+    std::vector<std::string> r;
+    std::size_t ini = 0;
+    for (;;) {
+        const auto p = semAspas.find(';', ini);
+        r.push_back(semAspas.substr(ini, p == std::string::npos ? std::string::npos : p - ini));
+        if (p == std::string::npos) break;
+        ini = p + 1;
+    }
+    return r;
+}
+
+// Field k (from 1): counts only when a ";" closes it.
 std::string campo(const std::vector<std::string>& partes, std::size_t k) {
     return k < partes.size() ? partes[k - 1] : std::string();
 }
@@ -58,10 +110,25 @@ std::string parte(const std::string& f, std::size_t ini, std::size_t n) {
     return f.size() > ini ? f.substr(ini, n) : std::string();
 }
 
-// The storage rule of a text field: NUL ends it, the size cuts it, trailing blanks go.
-std::string guardado(std::string v, std::size_t tamanho) {
+bool iguais(const PrecoLido& a, const PrecoLido& b) { return a.estado == b.estado && a.valor == b.valor; }
+
+bool iguais(const CamposLinha& a, const CamposLinha& b) {
+    return a.codigo == b.codigo && a.descricao == b.descricao && a.unidade == b.unidade &&
+           a.icms == b.icms && a.pis == b.pis && a.cofins == b.cofins && a.ncm == b.ncm &&
+           a.precoTexto == b.precoTexto && iguais(a.preco, b.preco);
+}
+
+// The storage rule of a text field: NUL ends it, a dotted NCM code becomes its digits, the
+// size cuts it, trailing blanks go.
+std::string guardado(std::string v, std::size_t tamanho, bool ncm = false) {
     const auto nul = v.find('\0');
     if (nul != std::string::npos) v.resize(nul);
+    if (ncm) {
+        const std::string a = Aparar(v);
+        auto digitoOuPonto = [](char ch) { return ch == '.' || (ch >= '0' && ch <= '9'); };
+        if (a.find('.') != std::string::npos && std::all_of(a.begin(), a.end(), digitoOuPonto))
+            v = SoNumeros(a);
+    }
     if (v.size() > tamanho) v.resize(tamanho);
     while (!v.empty() && branco(v.back())) v.pop_back();
     return v;
@@ -69,18 +136,7 @@ std::string guardado(std::string v, std::size_t tamanho) {
 
 void conferirLinha(const std::string& linha) {
     const CamposLinha c = lerLinha(linha);
-
-    std::string semAspas;
-    for (char ch : linha)
-        if (ch != '"') semAspas.push_back(ch);
-    std::vector<std::string> partes;
-    std::size_t ini = 0;
-    for (;;) {
-        const auto p = semAspas.find(';', ini);
-        partes.push_back(semAspas.substr(ini, p == std::string::npos ? std::string::npos : p - ini));
-        if (p == std::string::npos) break;
-        ini = p + 1;
-    }
+    const std::vector<std::string> partes = pecas(linha);
     // partes.size() - 1 separators; the price sits after the 8th (or the last) one.
     EXIGIR(c.codigo == SoNumeros(campo(partes, 1)));
     EXIGIR(c.descricao == campo(partes, 2));
@@ -89,43 +145,68 @@ void conferirLinha(const std::string& linha) {
     EXIGIR(c.pis == parte(campo(partes, 6), 3, 2));
     EXIGIR(c.cofins == parte(campo(partes, 7), 3, 2));
     EXIGIR(c.ncm == campo(partes, 8));
-    const std::size_t posPreco = std::min<std::size_t>(8, partes.size() - 1);
-    EXIGIR(c.preco == converterPreco(partes[posPreco]));
-
-    for (const std::string* s : {&c.descricao, &c.unidade, &c.icms, &c.pis, &c.cofins, &c.ncm})
-        EXIGIR(s->find(';') == std::string::npos && s->find('"') == std::string::npos);
+    const std::string& preco = partes[std::min<std::size_t>(8, partes.size() - 1)];
+    EXIGIR(c.precoTexto == Aparar(preco));
+    EXIGIR(iguais(c.preco, lerPreco(preco)));
     EXIGIR(c.icms.size() <= 3 && c.pis.size() <= 2 && c.cofins.size() <= 2);
+    if (linha.find('"') == std::string::npos)
+        for (const std::string* s : {&c.descricao, &c.unidade, &c.icms, &c.pis, &c.cofins, &c.ncm})
+            EXIGIR(s->find(';') == std::string::npos);
+
+    // The first nine pieces written back as a spreadsheet quotes them read the same.
+    std::string citada;
+    for (std::size_t k = 0; k < std::min<std::size_t>(9, partes.size()); ++k) {
+        if (k) citada += ';';
+        citada += '"';
+        for (char ch : partes[k]) {
+            if (ch == '"') citada += '"';
+            citada += ch;
+        }
+        citada += '"';
+    }
+    EXIGIR(iguais(lerLinha(citada), c));
 }
 
-// Properties of the price converter that hold for any text.
+// Properties of the price reader that hold for any text.
 void conferirPreco(std::string_view texto) {
-    const std::int64_t v = converterPreco(texto);
+    using Estado = PrecoLido::Estado;
+    const PrecoLido p = lerPreco(texto);
+    EXIGIR((p.estado == Estado::Vazio) == EhBranco(texto));
+    EXIGIR(p.estado == Estado::Valido ? p.valor >= 0 : p.valor == 0);
+
     // Blanks at either end make no difference.
     std::string cercado = " \t";
     cercado += texto;
     cercado += "\r ";
-    EXIGIR(converterPreco(cercado) == v);
+    EXIGIR(iguais(lerPreco(cercado), p));
+
+    // "." and "," play the same roles: swapping them all changes nothing.
+    std::string trocado(texto);
+    for (char& ch : trocado) ch = ch == '.' ? ',' : ch == ',' ? '.' : ch;
+    EXIGIR(iguais(lerPreco(trocado), p));
 
     const std::string t = Aparar(texto);
-    if (!t.empty() && t[0] != '+' && t[0] != '-') {
-        EXIGIR(converterPreco("+" + t) == v);
-        // Rounding is by magnitude, so a minus sign mirrors every amount that fits.
-        if (v != 0) EXIGIR(converterPreco("-" + t) == -v);
+    if (t.empty()) return;
+    // No sign is ever accepted.
+    EXIGIR(lerPreco("-" + t).estado == Estado::Invalido);
+    EXIGIR(lerPreco("+" + t).estado == Estado::Invalido);
+    // A currency sign in front changes nothing.
+    if (!(t.size() >= 2 && (t[0] == 'R' || t[0] == 'r') && t[1] == '$')) {
+        EXIGIR(iguais(lerPreco("R$ " + t), p));
+        EXIGIR(iguais(lerPreco("r$" + t), p));
     }
 }
 
-// "[sign]digits[,digits]" (or "." for ",") worked out in 128 bits: ten-thousandths, the
-// fifth decimal rounding half away from zero, 0 beyond the 64-bit range.
+// "digits[,digits]" (or "." for ",") worked out in 128 bits: ten-thousandths, the fifth
+// decimal rounding half up, invalid beyond the 64-bit range.
 void conferirDecimalSimples(std::string_view texto) {
     const std::string t = Aparar(texto);
     std::size_t i = 0;
-    bool negativo = false;
-    if (i < t.size() && (t[i] == '+' || t[i] == '-')) negativo = t[i++] == '-';
     unsigned __int128 m = 0;
     int digitos = 0;
     for (; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i, ++digitos) m = m * 10 + unsigned(t[i] - '0');
     if (i < t.size() && (t[i] == ',' || t[i] == '.')) {
-        // A single separator only: "1.234,5" style grouping is left to the other checks.
+        // A single mark only: grouped thousands are left to the other checks.
         if (t.find_first_of(",.", i + 1) != std::string::npos) return;
         int casas = 0;
         bool cima = false;
@@ -140,23 +221,27 @@ void conferirDecimalSimples(std::string_view texto) {
         m *= 10000;
     }
     if (i != t.size() || digitos == 0 || digitos > 30) return;
-    const unsigned __int128 limite =
-        static_cast<unsigned __int128>(std::numeric_limits<std::int64_t>::max()) + (negativo ? 1 : 0);
-    std::int64_t esperado = 0;
-    if (m <= limite)
-        esperado = negativo ? static_cast<std::int64_t>(-static_cast<__int128>(m)) : static_cast<std::int64_t>(m);
-    EXIGIR(converterPreco(texto) == esperado);
+    const PrecoLido p = lerPreco(texto);
+    if (m <= static_cast<unsigned __int128>(std::numeric_limits<std::int64_t>::max()))
+        EXIGIR(p.estado == PrecoLido::Estado::Valido && p.valor == static_cast<std::int64_t>(m));
+    else
+        EXIGIR(p.estado == PrecoLido::Estado::Invalido);
 }
 
-// Any amount written by the money formatter reads back unchanged, and so does the same
-// amount written in the grouped "1.234,56" form.
+// Any amount written by the money formatter reads back unchanged (a negative one is
+// refused), and so does the same amount written with grouped thousands either way.
 void conferirIdaEVolta(std::uint64_t bruto) {
+    using Estado = PrecoLido::Estado;
     const auto v = static_cast<std::int64_t>(bruto);
-    EXIGIR(converterPreco(dinheiroParaTexto(v)) == v);
+    const PrecoLido lido = lerPreco(dinheiroParaTexto(v));
+    if (v >= 0)
+        EXIGIR(lido.estado == Estado::Valido && lido.valor == v);
+    else
+        EXIGIR(lido.estado == Estado::Invalido);
 
-    // Below 10^15 ten-thousandths: grouped thousands, comma, four decimals.
+    // Below 10^15 ten-thousandths: grouped thousands, decimal mark, four decimals.
     const std::uint64_t m = bruto % 1000000000000000ULL;
-    std::string inteiro = std::to_string(m / 10000);
+    const std::string inteiro = std::to_string(m / 10000);
     std::string agrupado;
     for (std::size_t i = 0; i < inteiro.size(); ++i) {
         if (i && (inteiro.size() - i) % 3 == 0) agrupado += '.';
@@ -165,11 +250,23 @@ void conferirIdaEVolta(std::uint64_t bruto) {
     std::string casas = std::to_string(m % 10000);
     casas.insert(0, 4 - casas.size(), '0');
     const auto esperado = static_cast<std::int64_t>(m);
-    EXIGIR(converterPreco(agrupado + "," + casas) == esperado);
-    EXIGIR(converterPreco("-" + agrupado + "," + casas) == -esperado);
-    // A fifth decimal rounds half away from zero.
-    EXIGIR(converterPreco(agrupado + "," + casas + "5") == esperado + 1);
-    EXIGIR(converterPreco(agrupado + "," + casas + "4") == esperado);
+    auto vale = [](const std::string& texto, std::int64_t valor) {
+        const PrecoLido p = lerPreco(texto);
+        return p.estado == Estado::Valido && p.valor == valor;
+    };
+    std::string invertido = agrupado;
+    std::replace(invertido.begin(), invertido.end(), '.', ',');
+    EXIGIR(vale(agrupado + "," + casas, esperado));
+    EXIGIR(vale(invertido + "." + casas, esperado));
+    EXIGIR(vale("R$ " + agrupado + "," + casas, esperado));
+    EXIGIR(lerPreco("-" + agrupado + "," + casas).estado == Estado::Invalido);
+    // A fifth decimal rounds half up.
+    EXIGIR(vale(agrupado + "," + casas + "5", esperado + 1));
+    EXIGIR(vale(agrupado + "," + casas + "4", esperado));
+    // Without decimals a repeated mark groups thousands, a single one is decimal.
+    const auto marcas = std::count(agrupado.begin(), agrupado.end(), '.');
+    const auto reais = static_cast<std::int64_t>(m / 10000);
+    EXIGIR(vale(agrupado, marcas == 1 ? reais * 10 : reais * 10000));
 }
 
 void conferirTabela(std::string_view bytes, const std::vector<std::string>& linhas) {
@@ -192,6 +289,7 @@ void conferirTabela(std::string_view bytes, const std::vector<std::string>& linh
         EXIGIR(static_cast<std::size_t>(n) == linhas.size());
     }
 
+    const std::string precoInvalido = Utf8ParaLatin1("Preço inválido: '");
     for (int row = 0; row < n; ++row) {
         const CamposLinha c = lerLinha(linhas[static_cast<std::size_t>(row)]);
         const std::string descricao = t.cellText(row, DESCRICAO);
@@ -203,7 +301,11 @@ void conferirTabela(std::string_view bytes, const std::vector<std::string>& linh
         EXIGIR(descricao == guardado(c.descricao, 100));
         EXIGIR(unidade == guardado(c.unidade, 3));
         EXIGIR(icms == guardado(c.icms, 3));
-        EXIGIR(ncm == guardado(c.ncm, 8));
+        EXIGIR(ncm == guardado(c.ncm, 8, true));
+        // The grid stores by the same rule. (Not idempotent: "1234567./9" is cut to the
+        // dotted "1234567.", which a second store makes "1234567".)
+        t.setCellText(row, NCM, c.ncm);
+        EXIGIR(t.cellText(row, NCM) == ncm);
 
         const std::string codigo = t.cellText(row, COD_PRODUTO);
         if (c.codigo.empty()) {
@@ -212,9 +314,41 @@ void conferirTabela(std::string_view bytes, const std::vector<std::string>& linh
             const auto esperado = lerInteiro(c.codigo);
             EXIGIR(esperado && codigo == std::to_string(*esperado));
         }
-        // The money field keeps a double: exact well inside its 53 bits.
-        if (c.preco > -100000000000000LL && c.preco < 100000000000000LL)
-            EXIGIR(t.cellText(row, VALORVENDA) == dinheiroParaTexto(c.preco));
+
+        EXIGIR(!t.cellText(row, VALORVENDA).empty());   // never null
+        switch (c.preco.estado) {
+        case PrecoLido::Estado::Vazio:
+            EXIGIR(t.cellMoney(row, VALORVENDA) == 0 && t.cellText(row, VALORVENDA) == "0");
+            break;
+        case PrecoLido::Estado::Valido:
+            // The money field keeps a double: exact well inside its 53 bits.
+            if (c.preco.valor < 100000000000000LL) {
+                EXIGIR(t.cellMoney(row, VALORVENDA) == c.preco.valor);
+                EXIGIR(t.cellText(row, VALORVENDA) == dinheiroParaTexto(c.preco.valor));
+            }
+            break;
+        case PrecoLido::Estado::Invalido: {
+            EXIGIR(t.cellText(row, VALORVENDA) == c.precoTexto);
+            std::string falha;
+            try {
+                t.cellMoney(row, VALORVENDA);
+            } catch (const Error& e) {
+                falha = e.what();
+            }
+            EXIGIR(falha == precoInvalido + c.precoTexto + "'");
+            // The grid refuses the same text and keeps it; a readable price replaces it.
+            bool recusado = false;
+            try {
+                t.setCellText(row, VALORVENDA, c.precoTexto);
+            } catch (const Error&) {
+                recusado = true;
+            }
+            EXIGIR(recusado && t.cellText(row, VALORVENDA) == c.precoTexto);
+            t.setCellText(row, VALORVENDA, "R$ 1.234,5");
+            EXIGIR(t.cellMoney(row, VALORVENDA) == 12345000 && t.cellText(row, VALORVENDA) == "1234.5");
+            break;
+        }
+        }
     }
 }
 

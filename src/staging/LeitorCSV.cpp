@@ -5,7 +5,7 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <limits>
+#include <iterator>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -17,37 +17,87 @@ namespace norvo::staging {
 
 namespace {
 
-bool digito(char c) { return c >= '0' && c <= '9'; }
+// The fields of a line that the reader looks at: the first eight, each closed by ";", and
+// the ninth up to the next ";" or the end, which holds the price.
+constexpr std::size_t CamposUsados = 9;
 
-// "1.234" / "12.345.678": one to three digits, then groups of "." and three digits.
-bool milharesAgrupados(std::string_view s) {
-    const std::size_t ponto = s.find('.');
-    if (ponto == std::string_view::npos || ponto == 0 || ponto > 3) return false;
-    for (std::size_t i = 0; i < ponto; ++i)
-        if (!digito(s[i])) return false;
-    for (std::size_t i = ponto; i < s.size(); i += 4) {
-        if (s.size() - i < 4 || s[i] != '.') return false;
-        if (!digito(s[i + 1]) || !digito(s[i + 2]) || !digito(s[i + 3])) return false;
+class Campos {
+public:
+    explicit Campos(std::string_view linha) {
+        if (linha.find('"') == std::string_view::npos) {
+            dividir(linha);
+        } else if (!dividirComAspas(linha)) {
+            // An unclosed quote: every quote goes and every ";" separates.
+            dono_.clear();
+            std::remove_copy(linha.begin(), linha.end(), std::back_inserter(dono_), '"');
+            dividir(dono_);
+        }
     }
-    return true;
-}
+    // Views into the line or into dono_: neither copied nor moved.
+    Campos(const Campos&) = delete;
+    Campos& operator=(const Campos&) = delete;
 
-// digitos * 10^expoente, rounded half up, as a magnitude; false when beyond limite.
-bool escalar(std::string_view digitos, long expoente, std::uint64_t limite, std::uint64_t& r) {
-    while (!digitos.empty() && digitos.front() == '0') digitos.remove_prefix(1);
-    r = 0;
-    if (digitos.empty()) return true;
-    constexpr long MaxDigitos = 19;   // any 19-digit number fits 64 unsigned bits
-    const long n = static_cast<long>(digitos.size());
-    long manter = expoente >= 0 ? n : n + expoente;
-    if (manter > MaxDigitos || (expoente > 0 && n + expoente > MaxDigitos)) return false;
-    if (manter < 0) return true;   // below half a ten-thousandth
-    for (long i = 0; i < manter; ++i)
-        r = r * 10 + static_cast<std::uint64_t>(digitos[static_cast<std::size_t>(i)] - '0');
-    for (long i = 0; expoente > 0 && i < expoente; ++i) r *= 10;
-    if (manter < n && digitos[static_cast<std::size_t>(manter)] >= '5') ++r;
-    return r <= limite;
-}
+    // Field k (from 1); it counts only when a ";" closes it.
+    std::string_view campo(std::size_t k) const { return k < n_ ? f_[k - 1] : std::string_view(); }
+    // After the 8th ";" or, with fewer, after the last one.
+    std::string_view preco() const { return f_[std::min(n_, CamposUsados) - 1]; }
+
+private:
+    void guardar(std::string_view f) {
+        if (n_ < CamposUsados) f_[n_] = f;
+        ++n_;
+    }
+
+    void dividir(std::string_view s) {
+        n_ = 0;
+        for (;;) {
+            const std::size_t p = s.find(';');
+            guardar(s.substr(0, p));
+            if (p == std::string_view::npos || n_ >= CamposUsados) return;
+            s.remove_prefix(p + 1);
+        }
+    }
+
+    // False when a quoted field is not closed.
+    bool dividirComAspas(std::string_view linha) {
+        dono_.clear();
+        dono_.reserve(linha.size());
+        // Offsets into dono_, which grows meanwhile; the views are taken at the end.
+        std::size_t ini[CamposUsados], fim[CamposUsados];
+        std::size_t n = 0, i = 0;
+        for (;;) {
+            const std::size_t comeco = dono_.size();
+            if (i < linha.size() && linha[i] == '"') {
+                for (++i;;) {
+                    const std::size_t q = linha.find('"', i);
+                    if (q == std::string_view::npos) return false;
+                    dono_.append(linha.substr(i, q - i));
+                    i = q + 1;
+                    if (i == linha.size() || linha[i] != '"') break;
+                    dono_ += '"';
+                    ++i;
+                }
+            }
+            for (; i < linha.size() && linha[i] != ';'; ++i)
+                if (linha[i] != '"') dono_ += linha[i];
+            if (n < CamposUsados) {
+                ini[n] = comeco;
+                fim[n] = dono_.size();
+            }
+            ++n;
+            if (i == linha.size()) break;
+            ++i;
+        }
+        n_ = n;
+        for (std::size_t k = 0; k < std::min(n, CamposUsados); ++k)
+            f_[k] = std::string_view(dono_).substr(ini[k], fim[k] - ini[k]);
+        return true;
+    }
+
+    std::string_view f_[CamposUsados];
+    std::size_t n_ = 0;   // fields seen, closed or not; counted past CamposUsados
+    std::string dono_;
+};
 
 } // namespace
 
@@ -75,84 +125,21 @@ std::vector<std::string> dividirLinhas(std::string_view texto) {
     return linhas;
 }
 
-std::int64_t converterPreco(std::string_view entrada) {
-    std::string t = Aparar(entrada);
-
-    const std::size_t virgula = t.find(',');
-    if (virgula != std::string::npos) {
-        const std::size_t ini = (!t.empty() && (t[0] == '+' || t[0] == '-')) ? 1 : 0;
-        if (virgula > ini && milharesAgrupados(std::string_view(t).substr(ini, virgula - ini)))
-            t.erase(std::remove(t.begin() + static_cast<long>(ini), t.begin() + static_cast<long>(virgula), '.'),
-                    t.begin() + static_cast<long>(virgula));
-    }
-    std::replace(t.begin(), t.end(), '.', ',');
-
-    std::size_t i = 0;
-    bool negativo = false;
-    if (i < t.size() && (t[i] == '+' || t[i] == '-')) negativo = t[i++] == '-';
-    std::string digitos;
-    long casas = 0;
-    for (; i < t.size() && digito(t[i]); ++i) digitos.push_back(t[i]);
-    if (i < t.size() && t[i] == ',')
-        for (++i; i < t.size() && digito(t[i]); ++i, ++casas) digitos.push_back(t[i]);
-    if (digitos.empty()) return 0;
-    long expoente = 0;
-    if (i < t.size() && (t[i] == 'e' || t[i] == 'E')) {
-        ++i;
-        bool expNegativo = false;
-        if (i < t.size() && (t[i] == '+' || t[i] == '-')) expNegativo = t[i++] == '-';
-        if (i == t.size() || !digito(t[i])) return 0;
-        for (; i < t.size() && digito(t[i]); ++i)
-            if (expoente < 1000000) expoente = expoente * 10 + (t[i] - '0');   // far past any range
-        if (expNegativo) expoente = -expoente;
-    }
-    if (i != t.size()) return 0;
-
-    constexpr std::uint64_t Max = std::numeric_limits<std::int64_t>::max();
-    std::uint64_t m;
-    if (!escalar(digitos, expoente - casas + 4, negativo ? Max + 1 : Max, m)) return 0;
-    return negativo ? static_cast<std::int64_t>(0 - m) : static_cast<std::int64_t>(m);
-}
-
 CamposLinha lerLinha(std::string_view linha) {
-    std::string semAspas;
-    if (linha.find('"') != std::string_view::npos) {
-        semAspas.reserve(linha.size());
-        for (char c : linha)
-            if (c != '"') semAspas.push_back(c);
-        linha = semAspas;
-    }
-    std::string_view resto = linha;
-    // A field counts only when a ";" closes it.
-    auto tomar = [&]() -> std::string_view {
-        const std::size_t p = resto.find(';');
-        return p == std::string_view::npos ? std::string_view() : resto.substr(0, p);
+    const Campos f(linha);
+    auto parte = [](std::string_view c, std::size_t ini, std::size_t n) {
+        return c.size() > ini ? std::string(c.substr(ini, n)) : std::string();
     };
-    auto largar = [&] {
-        const std::size_t p = resto.find(';');
-        if (p != std::string_view::npos) resto.remove_prefix(p + 1);
-    };
-    auto parte = [](std::string_view f, std::size_t ini, std::size_t n) {
-        return f.size() > ini ? std::string(f.substr(ini, n)) : std::string();
-    };
-
     CamposLinha c;
-    c.codigo = SoNumeros(tomar());
-    largar();
-    c.descricao = tomar();
-    largar();
-    c.unidade = tomar();
-    largar();
-    c.icms = parte(tomar(), 2, 3);
-    largar();
-    largar();
-    c.pis = parte(tomar(), 3, 2);
-    largar();
-    c.cofins = parte(tomar(), 3, 2);
-    largar();
-    c.ncm = tomar();
-    largar();
-    c.preco = converterPreco(resto.substr(0, resto.find(';')));
+    c.codigo = SoNumeros(f.campo(1));
+    c.descricao = f.campo(2);
+    c.unidade = f.campo(3);
+    c.icms = parte(f.campo(4), 2, 3);
+    c.pis = parte(f.campo(6), 3, 2);
+    c.cofins = parte(f.campo(7), 3, 2);
+    c.ncm = f.campo(8);
+    c.precoTexto = Aparar(f.preco());
+    c.preco = lerPreco(c.precoTexto);
     return c;
 }
 
@@ -220,7 +207,11 @@ int preencherTabela(StagingTable& t, std::string_view bytes,
         t.setFieldText(PIS, c.pis);
         t.setFieldText(COFINS, c.cofins);
         t.setFieldText(NCM, c.ncm);
-        t.setFieldMoney(VALORVENDA, c.preco);
+        switch (c.preco.estado) {
+        case PrecoLido::Estado::Invalido: t.setFieldInvalid(VALORVENDA, c.precoTexto); break;
+        case PrecoLido::Estado::Valido: t.setFieldMoney(VALORVENDA, c.preco.valor); break;
+        case PrecoLido::Estado::Vazio: t.setFieldMoney(VALORVENDA, 0); break;
+        }
         t.post();
         // The clock is looked at only every 256 lines: per line it would cost about as
         // much as the line itself.

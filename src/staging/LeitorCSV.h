@@ -1,6 +1,6 @@
 #pragma once
 // The reader of Tarvex product files: one product per line, fields separated by ";"
-// and identified by position, double quotes ignored.
+// and identified by position; a field may be quoted as spreadsheets write it.
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -27,28 +27,30 @@ struct CamposLinha {
     std::string pis;         // 2 characters from the 4th of field 6
     std::string cofins;      // 2 characters from the 4th of field 7
     std::string ncm;         // field 8
-    std::int64_t preco = 0;  // field 9, in ten-thousandths
+    std::string precoTexto;  // field 9, blanks at both ends trimmed
+    PrecoLido preco;         // field 9 read by lerPreco
 };
 
-// Double quotes are removed first. A field that is not followed by ";" reads as empty;
-// the price is the text after the 8th ";" up to the next one or the end of the line
-// (after the last ";", or the whole line, when there are fewer than 8).
+// The line is split into fields first. A field that starts with a double quote runs to
+// the next quote that is not doubled ("" inside stands for one quote, ";" inside belongs
+// to it), then what follows up to the next ";" is appended without its quotes; any other
+// field runs to the next ";", its quotes removed. When a quoted field has no closing
+// quote, the whole line is read with every quote removed and every ";" separating, so a
+// stray quote cannot swallow the line's fields. A line without quotes is split at every
+// ";". A field that is not closed by ";" reads as empty; the price is the field after the
+// 8th ";" up to the next one or the end of the line (the field after the last ";", or the
+// whole line, when there are fewer than 8).
 CamposLinha lerLinha(std::string_view linha);
-
-// The price as ten-thousandths, rounded to the nearest (halves away from zero).
-// Blanks at both ends are trimmed; "1.234,56" (thousands grouped by ".") is 1234.56;
-// otherwise every "." counts as "," and "," is the decimal separator: optional sign,
-// digits, optional "," and digits, optional exponent. Anything else, and an amount
-// beyond the 64-bit range, gives 0. Never fails.
-std::int64_t converterPreco(std::string_view texto);
 
 // The whole file's bytes, as they are. Fails with "Cannot open file \"%s\". %s" or
 // "Text exceeds memo capacity".
 std::string lerArquivo(const std::string& caminho);
 
 // Fills an open, empty table from the file's bytes (UTF-8 converted to Latin-1), one
-// record per line. The first integer failure propagates: earlier records stay stored and
-// the failing one stays pending. Returns the record count.
+// record per line. An empty price is stored as 0; one that cannot be read is kept as its
+// text (StagingTable::setFieldInvalid) for the import to report. The first integer
+// failure propagates: earlier records stay stored and the failing one stays pending.
+// Returns the record count.
 int preencherTabela(StagingTable& t, std::string_view bytes,
                     const std::function<void()>& processarEventos);
 

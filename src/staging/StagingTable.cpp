@@ -1,10 +1,12 @@
 #include "staging/StagingTable.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
+#include <iterator>
 #include <limits>
 
 #include "staging/Texto.h"
@@ -65,39 +67,36 @@ std::string mensagemInteiro(std::string_view texto) {
     return "'" + std::string(texto) + "' is not a valid integer value";
 }
 
-// A decimal typed into the money cell: optional sign, digits with "." or "," as the
-// decimal separator. Beyond four decimals it rounds half away from zero.
-std::optional<std::int64_t> lerDecimal(std::string_view entrada) {
-    const std::string t = Aparar(entrada);
-    std::size_t i = 0;
-    bool negativo = false;
-    if (i < t.size() && (t[i] == '+' || t[i] == '-')) negativo = t[i++] == '-';
-    constexpr std::int64_t Max = std::numeric_limits<std::int64_t>::max();
-    std::int64_t inteiro = 0;
-    int digitos = 0;
-    for (; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i, ++digitos) {
-        // Room is kept for the four decimals and a rounding unit.
-        if (inteiro > (Max / 10000 - 1 - (t[i] - '0')) / 10) return std::nullopt;
-        inteiro = inteiro * 10 + (t[i] - '0');
-    }
-    std::int64_t fracao = 0;
-    int casas = 0;
-    bool arredondaCima = false;
-    if (i < t.size() && (t[i] == '.' || t[i] == ',')) {
-        for (++i; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i, ++digitos) {
-            if (casas < 4) {
-                fracao = fracao * 10 + (t[i] - '0');
-                ++casas;
-            } else if (casas == 4) {
-                arredondaCima = t[i] >= '5';
-                ++casas;
-            }
-        }
-    }
-    if (i != t.size() || digitos == 0) return std::nullopt;
-    for (int k = std::min(casas, 4); k < 4; ++k) fracao *= 10;
-    std::int64_t v = inteiro * 10000 + fracao + (arredondaCima ? 1 : 0);
-    return negativo ? -v : v;
+bool digito(char c) { return c >= '0' && c <= '9'; }
+
+bool soDigitos(std::string_view s) { return std::all_of(s.begin(), s.end(), digito); }
+
+// "1.234" / "12.345.678" with separador for ".": one to three digits, then groups of the
+// separator and three digits, at least one group.
+bool milharesAgrupados(std::string_view s, char separador) {
+    const std::size_t primeiro = s.find(separador);
+    if (primeiro == std::string_view::npos || primeiro == 0 || primeiro > 3) return false;
+    if (!soDigitos(s.substr(0, primeiro))) return false;
+    for (std::size_t i = primeiro; i < s.size(); i += 4)
+        if (s.size() - i < 4 || s[i] != separador || !soDigitos(s.substr(i + 1, 3))) return false;
+    return true;
+}
+
+// digitos * 10^expoente, rounded half up, as a magnitude; false when beyond limite.
+bool escalar(std::string_view digitos, long expoente, std::uint64_t limite, std::uint64_t& r) {
+    while (!digitos.empty() && digitos.front() == '0') digitos.remove_prefix(1);
+    r = 0;
+    if (digitos.empty()) return true;
+    constexpr long MaxDigitos = 19;   // any 19-digit number fits 64 unsigned bits
+    const long n = static_cast<long>(digitos.size());
+    long manter = expoente >= 0 ? n : n + expoente;
+    if (manter > MaxDigitos || (expoente > 0 && n + expoente > MaxDigitos)) return false;
+    if (manter < 0) return true;   // below half a ten-thousandth
+    for (long i = 0; i < manter; ++i)
+        r = r * 10 + static_cast<std::uint64_t>(digitos[static_cast<std::size_t>(i)] - '0');
+    for (long i = 0; expoente > 0 && i < expoente; ++i) r *= 10;
+    if (manter < n && digitos[static_cast<std::size_t>(manter)] >= '5') ++r;
+    return r <= limite;
 }
 
 } // namespace
@@ -150,6 +149,51 @@ std::string dinheiroParaTexto(std::int64_t v) {
         r += f;
     }
     return r;
+}
+
+PrecoLido lerPreco(std::string_view entrada) {
+    using Estado = PrecoLido::Estado;
+    constexpr PrecoLido Invalido{Estado::Invalido, 0};
+    std::string t = Aparar(entrada);
+    if (t.empty()) return {Estado::Vazio, 0};
+    if (t.size() >= 2 && (t[0] == 'R' || t[0] == 'r') && t[1] == '$')
+        t = Aparar(std::string_view(t).substr(2));
+
+    // The decimal mark is the last mark when both kinds appear, and must then appear once;
+    // one kind alone is decimal when it appears once, thousands when more often.
+    const auto pontos = std::count(t.begin(), t.end(), '.');
+    const auto virgulas = std::count(t.begin(), t.end(), ',');
+    char decimal = 0, milhar = 0;
+    if (pontos && virgulas) {
+        decimal = t.rfind('.') > t.rfind(',') ? '.' : ',';
+        milhar = decimal == '.' ? ',' : '.';
+        if ((decimal == '.' ? pontos : virgulas) > 1) return Invalido;
+    } else if (pontos + virgulas == 1) {
+        decimal = pontos ? '.' : ',';
+    } else if (pontos + virgulas > 1) {
+        milhar = pontos ? '.' : ',';
+    }
+    const std::size_t posDecimal = decimal ? t.find(decimal) : t.size();
+    const std::string_view inteiro = std::string_view(t).substr(0, posDecimal);
+    const std::string_view fracao =
+        posDecimal < t.size() ? std::string_view(t).substr(posDecimal + 1) : std::string_view();
+
+    std::string digitos;
+    if (milhar) {
+        if (!milharesAgrupados(inteiro, milhar)) return Invalido;
+        std::remove_copy(inteiro.begin(), inteiro.end(), std::back_inserter(digitos), milhar);
+    } else {
+        if (!soDigitos(inteiro)) return Invalido;
+        digitos = inteiro;
+    }
+    if (!soDigitos(fracao) || (digitos.empty() && fracao.empty())) return Invalido;
+    digitos += fracao;
+
+    std::uint64_t m;
+    if (!escalar(digitos, 4 - static_cast<long>(fracao.size()),
+                 static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()), m))
+        return Invalido;
+    return {Estado::Valido, static_cast<std::int64_t>(m)};
 }
 
 // ---------------------------------------------------------------------------------------
@@ -302,6 +346,15 @@ void StagingTable::gravarTexto(Registro& r, Campo c, std::string_view v) {
     // so a trailing tab or CR is dropped just like a space.
     const std::size_t nul = v.find('\0');
     if (nul != std::string_view::npos) v = v.substr(0, nul);
+    // Exports and invoices print NCM codes dotted ("3402.20.00"): the same code as its
+    // digits, which the field's 8 characters would otherwise cut.
+    std::string ncm;
+    if (c == NCM) {
+        const std::string aparado = Aparar(v);
+        if (aparado.find('.') != std::string::npos &&
+            aparado.find_first_not_of("0123456789.") == std::string::npos)
+            v = ncm = SoNumeros(aparado);
+    }
     v = v.substr(0, static_cast<std::size_t>(def(c).tamanho));
     while (!v.empty() && branco(v.back())) v.remove_suffix(1);
     auto fixo = [&](auto& f) {
@@ -340,14 +393,16 @@ void StagingTable::gravarValor(Registro& r, Campo c, std::string_view v) {
     }
     case TipoCampo::Dinheiro: {
         if (EhBranco(v)) {
+            r.precoInvalido.reset();
             r.nulos |= bit(c);
             return;
         }
-        const auto d = lerDecimal(v);
-        if (!d)
+        const PrecoLido p = lerPreco(v);
+        if (p.estado != PrecoLido::Estado::Valido)
             throw Error("'" + std::string(v) + "' is not a valid floating point value for field '" +
                         nomeCampo(c) + "'");
-        r.valor = static_cast<double>(*d) / 10000.0;
+        r.valor = static_cast<double>(p.valor) / 10000.0;
+        r.precoInvalido.reset();
         r.nulos &= static_cast<std::uint8_t>(~bit(c));
         return;
     }
@@ -367,6 +422,18 @@ void StagingTable::setFieldMoney(Campo c, std::int64_t v) {
     if (def(c).tipo != TipoCampo::Dinheiro)
         throw Error(std::string("Field '") + nomeCampo(c) + "' is not a money field");
     pendente_->valor = static_cast<double>(v) / 10000.0;
+    pendente_->precoInvalido.reset();
+    pendente_->nulos &= static_cast<std::uint8_t>(~bit(c));
+    pendenteAtribuido_ = true;
+}
+
+void StagingTable::setFieldInvalid(Campo c, std::string_view texto) {
+    exigirEditavel();
+    if (!pendente_) throw Error("Dataset not in edit or insert mode");
+    if (def(c).tipo != TipoCampo::Dinheiro)
+        throw Error(std::string("Field '") + nomeCampo(c) + "' is not a money field");
+    pendente_->valor = 0;
+    pendente_->precoInvalido = std::make_unique<const std::string>(texto);
     pendente_->nulos &= static_cast<std::uint8_t>(~bit(c));
     pendenteAtribuido_ = true;
 }
@@ -437,6 +504,7 @@ std::string StagingTable::textoCampo(const Registro& r, Campo c) {
     case TipoCampo::Inteiro: return std::to_string(r.inteiro[indiceInteiro(c)]);
     case TipoCampo::Dinheiro: break;
     }
+    if (r.precoInvalido) return *r.precoInvalido;
     return dinheiroParaTexto(decimosMilesimos(r.valor));
 }
 
@@ -476,6 +544,8 @@ std::int64_t StagingTable::dinheiroDe(const Registro* r, Campo c) {
     if (def(c).tipo != TipoCampo::Dinheiro)
         throw Error(std::string("Field '") + nomeCampo(c) + "' is not a money field");
     if (!r || (r->nulos & bit(c))) return 0;
+    if (r->precoInvalido)
+        throw Error(Utf8ParaLatin1("Preço inválido: '") + *r->precoInvalido + "'");
     return decimosMilesimos(r->valor);
 }
 
@@ -605,12 +675,16 @@ void StagingTable::gravarArquivo() const {
         for (int i = 0; i < NumCampos; ++i) {
             const Campo c = static_cast<Campo>(i);
             if (i) out += '\t';
-            if (r.nulos & bit(c))
+            if (r.nulos & bit(c)) {
                 out += "\\N";
-            else if (Campos[i].tipo == TipoCampo::Texto)
+            } else if (Campos[i].tipo == TipoCampo::Texto) {
                 escapar(out, texto(r, c));
-            else
+            } else if (Campos[i].tipo == TipoCampo::Dinheiro && r.precoInvalido) {
+                out += '!';   // told apart from any amount and from \N
+                escapar(out, *r.precoInvalido);
+            } else {
                 out += textoCampo(r, c);
+            }
         }
         out += '\n';
     }

@@ -3,6 +3,7 @@
 // an import run walks them. Written whole to its staging file when a changed table is
 // closed; never read back.
 #include <cstdint>
+#include <memory>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -30,6 +31,20 @@ public:
 // than wrapping to -1. Empty when the text is not such an integer.
 std::optional<std::int32_t> lerInteiro(std::string_view texto);
 
+// A price as shops write it, read for the file and for the grid alike. Blanks (codes
+// 0..32) at both ends are trimmed; an optional "R$" (either case of R) and blanks may lead.
+// Then digits with one decimal mark, "," or "." ("12,50", "12.50", ",5", "5,"); thousands
+// are grouped by threes with the other mark ("1.234,56", "1,234.56"), or by one mark that
+// appears more than once ("1.234.567"); a single mark alone is decimal ("1.234" is 1.234).
+// Beyond four decimals it rounds to the nearest, halves up. No sign and no exponent: a
+// negative price is refused and "+" would only hide typos.
+struct PrecoLido {
+    enum class Estado { Vazio, Valido, Invalido };
+    Estado estado = Estado::Vazio;
+    std::int64_t valor = 0;   // ten-thousandths; 0 unless Valido
+};
+PrecoLido lerPreco(std::string_view texto);
+
 // A money amount in ten-thousandths as decimal text: no trailing zeros, no decimal
 // point for whole amounts ("12.5", "-0.0001", "7").
 std::string dinheiroParaTexto(std::int64_t decimosMilesimos);
@@ -46,6 +61,9 @@ struct TextoFixo {
 struct Registro {
     std::string descricao;
     double valor = 0;
+    // The text of a price that could not be read, kept to be shown and fixed; null for
+    // every readable price, so it costs one pointer.
+    std::unique_ptr<const std::string> precoInvalido;
     std::int32_t inteiro[3] = {0, 0, 0};   // COD_PRODUTO, PIS, COFINS
     TextoFixo<3> unidade;
     TextoFixo<3> icms;
@@ -74,6 +92,9 @@ public:
     void insert();                         // settles a pending record, starts a new one
     void setFieldText(Campo, std::string_view);
     void setFieldMoney(Campo, std::int64_t tenThousandths);
+    // A price that could not be read: not null, its text is what asText gives, and reading
+    // it as money fails with "Preço inválido: '<texto>'". Money fields only.
+    void setFieldInvalid(Campo, std::string_view texto);
     void post();                           // store pending; it becomes current
     void cancel();                         // drop pending
 

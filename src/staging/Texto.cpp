@@ -76,13 +76,6 @@ std::string Citar(std::string_view texto) {
     return r;
 }
 
-std::string MaiusculasSimples(std::string_view texto) {
-    std::string r(texto);
-    for (char& c : r)
-        if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 32);
-    return r;
-}
-
 std::string MaiusculasLatin1(std::string_view texto) {
     std::string r(texto);
     for (char& c : r) {

@@ -18,11 +18,8 @@ std::string Aparar(std::string_view texto);
 // The text as an SQL literal: enclosed in single quotes, inner single quotes doubled.
 std::string Citar(std::string_view texto);
 
-// 'a'..'z' to 'A'..'Z'; every other byte unchanged.
-std::string MaiusculasSimples(std::string_view texto);
-
-// As MaiusculasSimples, and the accented Latin-1 lower-case letters (224..254 but
-// 247, the division sign) to their capitals. 255 has no Latin-1 capital and stays.
+// 'a'..'z' and the accented Latin-1 lower-case letters (224..254 but 247, the division
+// sign) to their capitals. 255 has no Latin-1 capital and stays.
 std::string MaiusculasLatin1(std::string_view texto);
 
 // True when the bytes are to be taken as UTF-8: they start with the UTF-8 byte order

@@ -77,11 +77,6 @@ std::vector<std::string> entradasQueComecamCom(const std::string& log, const std
     return r;
 }
 
-bool contem(const std::vector<std::string>& v, const std::string& s)
-{
-    return std::find(v.begin(), v.end(), s) != v.end();
-}
-
 struct Falhas : Destino {
     // A second core over the same destination and folders, driven by another operator.
     std::unique_ptr<Importador> novoImportador(Operador& o)

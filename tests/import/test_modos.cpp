@@ -1,6 +1,7 @@
 // The two other ways to run: fast mode must end exactly where the default run ends, and a
 // rehearsal must leave the destination untouched while logging what the real run logs.
 #include "../registry/Origem.h"
+#include "GeradorProdutos.h"
 #include "Linha.h"
 
 #include <map>
@@ -165,5 +166,64 @@ TEST_F(Modos, SimulacaoNaoGravaNadaEDeixaOsMesmosLogs)
         banco.executar("DELETE FROM ITENSLISTA; DELETE FROM PRODUTO; DELETE FROM TIPOUNIDADE; DELETE FROM CODIGONCM;"
                        "DELETE FROM GERACODIGO; DELETE FROM CLIENTE; DELETE FROM FORNECEDOR;" +
                        DadosAntigos);
+    }
+}
+
+// Files as shops write them, with duplicates and bad rows, drawn from a seed: the default run,
+// fast mode (in batches that the files cross, or not) and a rehearsal over a destination with
+// data end in the same tables and logs; the rehearsal leaves its destination as it was.
+TEST_F(Modos, PadraoRapidoESimulacaoConcordamEmArquivosSorteados)
+{
+    struct Caso {
+        unsigned semente;
+        int linhas;
+        int lote;
+    };
+    for (const Caso caso : {Caso{11, 80, 1000}, Caso{12, 80, 1000}, Caso{13, 120, 16}}) {
+        SCOPED_TRACE("semente " + std::to_string(caso.semente));
+        {
+            std::ofstream f(pasta / "sorteado.csv", std::ios::binary);
+            f << bench::gerarArquivoProdutos(caso.linhas, caso.semente, true);
+        }
+        imp->LerArquivoCSV((pasta / "sorteado.csv").string());
+        BancoTeste padrao("padrao"), rapido("rapido"), simulado("simulado");
+        for (BancoTeste* b : {&padrao, &rapido, &simulado})
+            b->executar(esquemaDestino());
+        simulado.executar(DadosAntigos);
+
+        auto rodar = [&](BancoTeste& b, bool emLotes, bool simular) {
+            std::filesystem::remove(pasta / "vantor.log");
+            std::filesystem::remove(pasta / "vantor2.log");
+            imp->setDestino(b.caminho());
+            ModoExecucao modo;
+            modo.rapido = emLotes;
+            modo.simular = simular;
+            modo.lote = caso.lote;
+            return importar(*imp, modo);
+        };
+        const ResultadoImportacao rPadrao = rodar(padrao, false, false);
+        const Retrato esperado = retratar(padrao, *this);
+        ASSERT_NE(esperado.log, "<missing>") << "the bad rows must show in the log";
+
+        const ResultadoImportacao rRapido = rodar(rapido, true, false);
+        EXPECT_EQ(retratar(rapido, *this), esperado);
+
+        const Retrato antes = retratar(simulado, *this);
+        const ResultadoImportacao rSimulado = rodar(simulado, true, true);
+        Retrato depois = retratar(simulado, *this);
+        EXPECT_EQ(depois.log, esperado.log);
+        depois.log = antes.log;
+        depois.log2 = antes.log2;
+        EXPECT_EQ(depois, antes) << "a rehearsal writes nothing";
+
+        for (const ResultadoImportacao* r : {&rRapido, &rSimulado}) {
+            EXPECT_EQ(r->comErros(), rPadrao.comErros());
+            ASSERT_EQ(r->etapas.size(), rPadrao.etapas.size());
+            for (std::size_t i = 0; i < r->etapas.size(); ++i) {
+                EXPECT_EQ(r->etapas[i].gravados, rPadrao.etapas[i].gravados) << r->etapas[i].nome;
+                EXPECT_EQ(r->etapas[i].falhas, rPadrao.etapas[i].falhas) << r->etapas[i].nome;
+                EXPECT_EQ(r->etapas[i].ignorados, rPadrao.etapas[i].ignorados) << r->etapas[i].nome;
+            }
+        }
     }
 }

@@ -45,62 +45,143 @@ TEST(LeitorCSV, PosicoesDosCampos) {
     EXPECT_EQ(c.pis, "01");
     EXPECT_EQ(c.cofins, "01");
     EXPECT_EQ(c.ncm, "100");
-    EXPECT_EQ(c.preco, 125000);
+    EXPECT_EQ(c.preco.valor, 125000);
 
-    // Quotes vanish first, so a quoted ";" still separates.
+    // A quoted ";" belongs to its field; "" inside quotes is one quote.
     const CamposLinha q = lerLinha("\"A-00.123\";\"FEIJ\"\"AO;X\";\"KG\";ab1;;abc9;abc;;\"3\"");
     EXPECT_EQ(q.codigo, "00123");
-    EXPECT_EQ(q.descricao, "FEIJAO");
-    EXPECT_EQ(q.unidade, "X");
-    EXPECT_EQ(q.icms, "");      // "KG" is field 4 now: fewer than 3 characters
-    EXPECT_EQ(q.pis, "");       // field 6 is empty
-    EXPECT_EQ(q.cofins, "9");   // field 7 "abc9" has only a 4th character
-    EXPECT_EQ(q.ncm, "abc");
-    EXPECT_EQ(q.preco, 0);      // field 9 is empty; the "3" after it is field 10
+    EXPECT_EQ(q.descricao, "FEIJ\"AO;X");
+    EXPECT_EQ(q.unidade, "KG");
+    EXPECT_EQ(q.icms, "1");     // field 4 "ab1" has only a 3rd character
+    EXPECT_EQ(q.pis, "9");      // field 6 "abc9" has only a 4th character
+    EXPECT_EQ(q.cofins, "");    // field 7 "abc" has none
+    EXPECT_EQ(q.ncm, "");
+    EXPECT_EQ(q.preco.valor, 30000);
 
     // Three separators: fields 1..3, nothing later, price from field 4.
     const CamposLinha tres = lerLinha("7;DESC;UN;9,90");
     EXPECT_EQ(tres.unidade, "UN");
     EXPECT_EQ(tres.icms, "");
     EXPECT_EQ(tres.ncm, "");
-    EXPECT_EQ(tres.preco, 99000);
+    EXPECT_EQ(tres.preco.valor, 99000);
     EXPECT_EQ(lerLinha("42").codigo, "");     // not followed by ";"
-    EXPECT_EQ(lerLinha("42").preco, 420000);  // the whole line is the price
-    EXPECT_EQ(lerLinha("").preco, 0);
+    EXPECT_EQ(lerLinha("42").preco.valor, 420000);  // the whole line is the price
+    EXPECT_EQ(lerLinha("").preco.estado, PrecoLido::Estado::Vazio);
 
     // More than eight: the price is field 9 alone.
-    EXPECT_EQ(lerLinha("1;a;b;c;d;e;f;g;12.50;").preco, 125000);
-    EXPECT_EQ(lerLinha("1;a;b;c;d;e;f;g;1234567.89;x;y").preco, 12345678900);
+    EXPECT_EQ(lerLinha("1;a;b;c;d;e;f;g;12.50;").preco.valor, 125000);
+    EXPECT_EQ(lerLinha("1;a;b;c;d;e;f;g;1234567.89;x;y").preco.valor, 12345678900);
 }
 
 TEST(LeitorCSV, Precos) {
-    EXPECT_EQ(converterPreco("12.50"), 125000);
-    EXPECT_EQ(converterPreco("12,50"), 125000);
-    EXPECT_EQ(converterPreco("0,5"), 5000);
-    EXPECT_EQ(converterPreco("0.5"), 5000);
-    EXPECT_EQ(converterPreco("1234567.89"), 12345678900);
-    EXPECT_EQ(converterPreco("1.234,56"), 12345600);
-    EXPECT_EQ(converterPreco("-1.234.567,89"), -12345678900);
-    EXPECT_EQ(converterPreco("1.234"), 12340);          // no ",": an ordinary decimal
-    EXPECT_EQ(converterPreco("12.34,5"), 0);            // "." not grouping three digits
-    EXPECT_EQ(converterPreco("1.234,5.6"), 0);
-    EXPECT_EQ(converterPreco(" \t 3 \r"), 30000);
-    EXPECT_EQ(converterPreco("+,5"), 5000);
-    EXPECT_EQ(converterPreco("5,"), 50000);
-    EXPECT_EQ(converterPreco("1,5E2"), 1500000);
-    EXPECT_EQ(converterPreco("25e-1"), 25000);
-    EXPECT_EQ(converterPreco("0.00005"), 1);            // halves away from zero
-    EXPECT_EQ(converterPreco("-0.00005"), -1);
-    EXPECT_EQ(converterPreco("0.000049999"), 0);
-    EXPECT_EQ(converterPreco("1.00005"), 10001);        // exact, not binary-rounded
-    EXPECT_EQ(converterPreco("922337203685477.5807"), INT64_MAX);
-    EXPECT_EQ(converterPreco("-922337203685477.5808"), INT64_MIN);
-    EXPECT_EQ(converterPreco("922337203685477.5808"), 0);   // beyond the money range
-    EXPECT_EQ(converterPreco("1e300"), 0);
-    EXPECT_EQ(converterPreco("1e-300"), 0);
-    EXPECT_EQ(converterPreco("99999999999999999999999e-30"), 0);
-    for (const char* ruim : {"", "   ", "abc", "R$ 10", "1 0", "1e", "1e+", ",", "-", "1,2,3", "12.50;", "0x10"})
-        EXPECT_EQ(converterPreco(ruim), 0) << ruim;
+    using E = PrecoLido::Estado;
+    const struct {
+        const char* texto;
+        E estado;
+        std::int64_t valor;
+    } casos[] = {
+        {"12.50", E::Valido, 125000},
+        {"12,50", E::Valido, 125000},
+        {"0,5", E::Valido, 5000},
+        {"0.5", E::Valido, 5000},
+        {",5", E::Valido, 5000},
+        {"5,", E::Valido, 50000},
+        {" \t 3 \r", E::Valido, 30000},
+        {"1234567.89", E::Valido, 12345678900},
+        {"1.234", E::Valido, 12340},            // one mark alone is decimal
+        {"1,234", E::Valido, 12340},
+        {"1.234,56", E::Valido, 12345600},
+        {"1,234.56", E::Valido, 12345600},
+        {"1.234.567", E::Valido, 12345670000},  // repeated: thousands
+        {"1,234,567", E::Valido, 12345670000},
+        {"1.234.567,89", E::Valido, 12345678900},
+        {"R$ 29,90", E::Valido, 299000},
+        {"r$1.234,5", E::Valido, 12345000},
+        {"0.00005", E::Valido, 1},              // halves up
+        {"0.000049999", E::Valido, 0},
+        {"1.00005", E::Valido, 10001},          // exact, not binary-rounded
+        {"922337203685477.5807", E::Valido, INT64_MAX},
+        {"", E::Vazio, 0},
+        {" \t ", E::Vazio, 0},
+        {"922337203685477.5808", E::Invalido, 0},   // beyond the 64-bit range
+        {"99999999999999999999", E::Invalido, 0},
+        {"-5", E::Invalido, 0},
+        {"+5", E::Invalido, 0},
+        {"+,5", E::Invalido, 0},
+        {"-1.234.567,89", E::Invalido, 0},
+        {"-0.00005", E::Invalido, 0},
+        {"1E3", E::Invalido, 0},
+        {"1,5E2", E::Invalido, 0},
+        {"25e-1", E::Invalido, 0},
+        {"R$", E::Invalido, 0},
+        {"R$ ,", E::Invalido, 0},
+        {"12a", E::Invalido, 0},
+        {"12.5.0", E::Invalido, 0},
+        {"1.23.456", E::Invalido, 0},
+        {"12.34,5", E::Invalido, 0},
+        {"1.234,56,7", E::Invalido, 0},
+        {"1.234,5.6", E::Invalido, 0},
+        {"1,2,3", E::Invalido, 0},
+        {"1 0", E::Invalido, 0},
+        {",", E::Invalido, 0},
+        {"12.50;", E::Invalido, 0},
+        {"0x10", E::Invalido, 0},
+        {"$ 10", E::Invalido, 0},
+    };
+    for (const auto& c : casos) {
+        const PrecoLido p = lerPreco(c.texto);
+        EXPECT_EQ(p.estado, c.estado) << c.texto;
+        EXPECT_EQ(p.valor, c.valor) << c.texto;
+    }
+    for (const char* ruim : {"abc", "-", "1e", "1e+", "1e300", "1e-300", "-922337203685477.5808"})
+        EXPECT_EQ(lerPreco(ruim).estado, E::Invalido) << ruim;
+}
+
+TEST(LeitorCSV, LinhasDeUmaLojaEPrecoIlegivel) {
+    PastaTemp pasta;
+    DentroDe dentro(pasta.caminho());
+    // Latin-1: \xc3 is A with tilde, \xd3 O acute.
+    const std::string bytes =
+        "10;\"SAB\xc3O; EM P\xd3 \"\"ECO\"\"\";un;T0018;;PIS01;COF01;3402.20.00;R$ 1.234,56\r\n"
+        "11;\"FEIJ\xc3O;CARIOCA;UN;T0018;;PIS01;COF01;0713.33.99;8,49\r\n"   // never closed
+        "12;ARROZ TIPO 1;KG;T0007;;PIS04;COF04;10063021;1,234.5\r\n"
+        "13;DETERGENTE;CX;T0018;;PIS01;COF01;3402.20.00;12.5.0\r\n";
+    StagingTable t;
+    t.createDataSet();
+    ASSERT_EQ(preencherTabela(t, bytes, semEventos), 4);
+
+    EXPECT_EQ(t.cellText(0, DESCRICAO), "SAB\xc3O; EM P\xd3 \"ECO\"");
+    EXPECT_EQ(t.cellText(0, UNIDADE), "un");
+    EXPECT_EQ(t.cellText(0, ICMS), "018");
+    EXPECT_EQ(t.cellText(0, NCM), "34022000");
+    EXPECT_EQ(t.cellMoney(0, VALORVENDA), 12345600);
+    // The unclosed quote is dropped and every ";" separates: the fields shift, as ever.
+    EXPECT_EQ(t.cellText(1, DESCRICAO), "FEIJ\xc3O");
+    EXPECT_EQ(t.cellText(1, UNIDADE), "CAR");
+    EXPECT_EQ(t.cellText(1, NCM), "COF01");
+    EXPECT_EQ(t.cellText(1, VALORVENDA), "0713.33.99");
+    EXPECT_EQ(t.cellText(2, DESCRICAO), "ARROZ TIPO 1");
+    EXPECT_EQ(t.cellText(2, NCM), "10063021");
+    EXPECT_EQ(t.cellMoney(2, VALORVENDA), 12345000);
+
+    // An unreadable price is kept as written, not as 0, and reading it as money fails.
+    EXPECT_FALSE(t.isNull(VALORVENDA));   // the current record is the last one
+    EXPECT_EQ(t.asText(VALORVENDA), "12.5.0");
+    EXPECT_EQ(mensagem([&] { t.cellMoney(3, VALORVENDA); }), "Pre\xe7o inv\xe1lido: '12.5.0'");
+    EXPECT_EQ(mensagem([&] { t.setCellText(1, VALORVENDA, "8.4.9"); }),
+              "'8.4.9' is not a valid floating point value for field 'VALORVENDA'");
+    t.setCellText(1, VALORVENDA, "8,49");   // typing a price over it replaces the text
+    EXPECT_EQ(t.cellMoney(1, VALORVENDA), 84900);
+
+    t.insert();
+    t.setFieldInvalid(VALORVENDA, "9\t90");
+    EXPECT_EQ(mensagem([&] { t.setFieldInvalid(NCM, "x"); }), "Field 'NCM' is not a money field");
+    t.post();
+    t.close();
+    const std::string cds = lerTudo("ProdutosTARVEX.cds");
+    EXPECT_NE(cds.find("\n11\tFEIJ\xc3O\tCAR\t\\N\t\\N\t1\tCOF01\t8.49\n"), std::string::npos) << cds;
+    EXPECT_NE(cds.find("\n13\tDETERGENTE\tCX\t018\t1\t1\t34022000\t!12.5.0\n"), std::string::npos) << cds;
+    EXPECT_NE(cds.find("\t!9\\t90\n"), std::string::npos) << cds;
 }
 
 TEST(LeitorCSV, CodigosEFalhaDeInteiro) {
@@ -153,7 +234,7 @@ TEST(LeitorCSV, QuebrasDeLinha) {
     const auto linhas = dividirLinhas(longa + "\n;;;;;;;;" + std::string(4990, '0') + "7");
     ASSERT_EQ(linhas.size(), 2u);
     EXPECT_EQ(linhas[0], longa);
-    EXPECT_EQ(lerLinha(linhas[1]).preco, 70000);   // a price past the 4,096th character
+    EXPECT_EQ(lerLinha(linhas[1]).preco.valor, 70000);   // a price past the 4,096th character
 }
 
 TEST(LeitorCSV, Codificacoes) {

@@ -45,7 +45,7 @@ TEST(StagingTable, TextosCortadosAoTamanho) {
     t.post();
     EXPECT_EQ(t.asText(DESCRICAO), std::string(100, 'D'));
     EXPECT_EQ(t.asText(UNIDADE), "CX1");
-    EXPECT_EQ(t.asText(NCM), "1234.56.");
+    EXPECT_EQ(t.asText(NCM), "12345678");   // a dotted code is kept as its digits
     EXPECT_EQ(t.asInteger(ICMS), 18);
 
     t.insert();
@@ -182,10 +182,11 @@ TEST(StagingTable, OperacoesDaGrade) {
     EXPECT_EQ(t.cellText(1, PIS), "10");
     t.setCellText(1, VALORVENDA, "3,14159");
     EXPECT_EQ(t.cellText(1, VALORVENDA), "3.1416");
-    t.setCellText(1, VALORVENDA, " -0.5 ");
-    EXPECT_EQ(t.cellText(1, VALORVENDA), "-0.5");
+    t.setCellText(1, VALORVENDA, " R$ 1.234,5 ");
+    EXPECT_EQ(t.cellText(1, VALORVENDA), "1234.5");
+    EXPECT_ANY_THROW(t.setCellText(1, VALORVENDA, "-0.5"));   // no negative prices
     EXPECT_ANY_THROW(t.setCellText(1, VALORVENDA, "1.2.3"));
-    EXPECT_EQ(t.cellText(1, VALORVENDA), "-0.5");
+    EXPECT_EQ(t.cellText(1, VALORVENDA), "1234.5");
     t.setCellText(1, DESCRICAO, "NOVO   ");
     EXPECT_EQ(t.cellText(1, DESCRICAO), "NOVO");
     EXPECT_ANY_THROW(t.cellText(3, DESCRICAO));

@@ -96,7 +96,10 @@ Execucao rodar(const std::string& csv, const std::string& destino, const std::st
         imp.setDestino(destino);
         imp.setPastaLogs(logs + "/");
         imp.LerArquivoCSV(csv);
-        const ResultadoImportacao r = imp.BitBtnImportarClick([](Opcao o) { return o == Opcao::Produtos; }, modo);
+        OpcoesImportacao opcoes;
+        opcoes.produtos = true;
+        opcoes.modo = modo;
+        const ResultadoImportacao r = imp.importar(opcoes);
         std::string relato;
         for (const ResumoEtapa& e : r.etapas)
             relato += e.nome + " " + std::to_string(e.segundos) + "\n";

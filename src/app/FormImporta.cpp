@@ -180,7 +180,7 @@ void TFormImporta::montar(bool cadastros) {
     CheckBoxClientes = caixa("CheckBoxClientes", QStringLiteral("Clientes"), {8, 32, 63, 17}, cadastros);
     CheckBoxFornec = caixa("CheckBoxFornec", QStringLiteral("Fornecedores"), {8, 54, 96, 17}, cadastros);
 
-    DtsCDsProdutos = new ModeloProdutos(importador_->CdsProdutos, *dialogos_, this);
+    DtsCDsProdutos = new ModeloProdutos(importador_->CdsProdutos(), *dialogos_, this);
     DtsCDsProdutos->setObjectName(QStringLiteral("DtsCDsProdutos"));
     DBGrid1 = new GradeProdutos(*dialogos_, TB_NORVO);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
@@ -298,7 +298,7 @@ void TFormImporta::closeEvent(QCloseEvent* e) {
     comRelatorio([this] { FormClose(); });
     // The staging file is written as the table closes; it is reported now, while there is
     // still a window to report it, rather than lost without a word when the table goes.
-    comRelatorio([this] { importador_->CdsProdutos.close(); });
+    comRelatorio([this] { importador_->CdsProdutos().close(); });
     e->accept();
 }
 
@@ -368,14 +368,12 @@ void TFormImporta::BitBtnImportarClick() {
         if (ocupada()) return;
         {
             GuardaTrabalho guarda(*this, Importacao, false);
-            ultimoResultado_ = importador_->BitBtnImportarClick([this](Opcao opcao) {
-                switch (opcao) {
-                case Opcao::Clientes: return CheckBoxClientes->isChecked();
-                case Opcao::Fornecedores: return CheckBoxFornec->isChecked();
-                case Opcao::Produtos: return CheckBoxProdutos->isChecked();
-                }
-                return false;
-            }, modo_);
+            OpcoesImportacao opcoes;
+            opcoes.clientes = CheckBoxClientes->isChecked();
+            opcoes.fornecedores = CheckBoxFornec->isChecked();
+            opcoes.produtos = CheckBoxProdutos->isChecked();
+            opcoes.modo = modo_;
+            ultimoResultado_ = importador_->importar(opcoes);
         }
         // Steps of the run that failed without being shown (a log or the final disconnect)
         // get the default failure report, as any failure nobody caught.

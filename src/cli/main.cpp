@@ -71,19 +71,13 @@ int main(int argc, char** argv)
     if (const int s = sinais::codigoDeSaida())
         return s; // stopped before anything was touched
 
-    ModoExecucao modo;
-    modo.rapido = args.rapido;
-    modo.simular = args.simular;
-    const ResultadoImportacao resultado = imp.BitBtnImportarClick(
-        [&](Opcao o) {
-            switch (o) {
-            case Opcao::Clientes: return args.clientes;
-            case Opcao::Fornecedores: return args.fornecedores;
-            case Opcao::Produtos: return args.produtos;
-            }
-            return false;
-        },
-        modo);
+    OpcoesImportacao opcoes;
+    opcoes.clientes = args.clientes;
+    opcoes.fornecedores = args.fornecedores;
+    opcoes.produtos = args.produtos;
+    opcoes.modo.rapido = args.rapido;
+    opcoes.modo.simular = args.simular;
+    const ResultadoImportacao resultado = imp.importar(opcoes);
 
     if (resultado.simulada)
         op.imprimir(textos::L1("Simulação: nada foi gravado no banco de destino; as contagens abaixo são as "
@@ -96,9 +90,9 @@ int main(int argc, char** argv)
     // The staging file is written as the table closes; losing it must not go unnoticed.
     bool arquivoGravado = true;
     try {
-        imp.CdsProdutos.close();
+        imp.CdsProdutos().close();
     } catch (const std::exception& e) {
-        op.imprimir("Falhou: " + imp.CdsProdutos.fileName() + ": " + e.what());
+        op.imprimir("Falhou: " + imp.CdsProdutos().fileName() + ": " + e.what());
         arquivoGravado = false;
     }
 

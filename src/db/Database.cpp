@@ -85,6 +85,7 @@ void Database::connect()
             dialect_ = proprio;
     }
     attachment_ = std::move(nova);
+    perdida_ = false;
 }
 
 void Database::disconnect()
@@ -102,8 +103,18 @@ void Database::disconnect()
         falhar(st, nullptr);
 }
 
+void Database::conectarParaUso()
+{
+    if (connected())
+        return;
+    if (perdida_)
+        throw ConnectionLost("Connection lost to database", {isc_lost_db_connection}, -902);
+    connect();
+}
+
 void Database::marcarDesconectado() noexcept
 {
+    perdida_ = true;
     // Abort the attachment first: a rollback sent over a half-dead connection can wait on
     // the socket for ever, and nothing below needs the server any more.
     if (attachment_) {

@@ -35,8 +35,13 @@ public:
     void disconnect();
     bool connected() const { return static_cast<bool>(attachment_); }
 
-    // The connection went away: drop everything without asking the server.
+    // The connection went away: drop everything without asking the server. Until connect()
+    // is called again, a statement fails with the loss instead of attaching by itself, so
+    // the program decides where it reconnects.
     void marcarDesconectado() noexcept;
+    bool perdida() const { return perdida_; }
+    // Attaches for a statement that finds the database closed; refused after a loss.
+    void conectarParaUso();
 
     isc_db_handle* handle() { return attachment_.ptr(); }
     void registrar(Query* q);
@@ -50,6 +55,7 @@ private:
     int dialect_ = 3;
     Transaction* defaultTransaction_ = nullptr;
     AttachmentHandle attachment_;
+    bool perdida_ = false;
     std::vector<Query*> queries_;
     std::vector<Transaction*> transactions_;
 };

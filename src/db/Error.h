@@ -25,6 +25,20 @@ private:
     int sqlcode_;
 };
 
+// A text bound to a parameter is longer than its column: the layer refuses it before the
+// server sees it.
+class TextoLongo : public Error {
+public:
+    TextoLongo(std::size_t comprimento, int capacidade)
+        : Error("Trying to store a string of length " + std::to_string(comprimento) +
+                " into a field that can only contain " + std::to_string(capacidade)),
+          capacidade_(capacidade) {}
+    int capacidade() const { return capacidade_; }
+
+private:
+    int capacidade_;
+};
+
 // The connection to the server went away; the database has already marked itself disconnected.
 class ConnectionLost : public ServerError {
 public:

@@ -304,8 +304,7 @@ void Query::vincular()
             const std::string& s = p->texto();
             if (b.tipo == SQL_TEXT || b.tipo == SQL_VARYING) {
                 if (b.tamanho >= 1 && s.size() > static_cast<size_t>(b.tamanho))
-                    throw Error("Trying to store a string of length " + std::to_string(s.size()) +
-                                " into a field that can only contain " + std::to_string(b.tamanho));
+                    throw TextoLongo(s.size(), b.tamanho);
                 comoTexto(s);
             } else if (b.tipo == SQL_BLOB) {
                 BlobHandle blob;
@@ -366,8 +365,7 @@ void Query::execute()
     if (linhas_.empty())
         throw Error("Empty SQL Statement");
     exigirLigacoes();
-    if (!database_->connected())
-        database_->connect();
+    database_->conectarParaUso();
     if (!transaction_->active())
         transaction_->start();
     garantirPreparada();
@@ -387,8 +385,7 @@ void Query::open()
     if (linhas_.empty())
         throw Error("Empty SQL Statement");
     exigirLigacoes();
-    if (!database_->connected())
-        database_->connect();
+    database_->conectarParaUso();
     if (!transaction_->active())
         transaction_->start();
     garantirPreparada();

@@ -2,7 +2,6 @@
 // as the destination's own tools do; values are quoted, so no text can break the statement.
 #include "db/Error.h"
 #include "import/Etapa.h"
-#include "import/Importador.h"
 #include "import/Textos.h"
 #include "staging/Texto.h"
 
@@ -15,9 +14,10 @@ std::string ChaveUnidade(std::string_view unidade)
     return staging::MaiusculasLatin1(staging::Aparar(unidade));
 }
 
-void Importador::GravaCodigoSequencial(const std::string& tabela, int valor)
+void GravaCodigoSequencial(ContextoEtapa& ctx, const std::string& tabela, int valor)
 {
-    db::DataSet& ds = IBDataSetGeraCodFB;
+    db::DataSet& ds = ctx.destino.registroSequencial();
+    const bool simular = ctx.destino.modo().simular;
     try {
         if (ds.isOpen())
             ds.close();
@@ -37,16 +37,16 @@ void Importador::GravaCodigoSequencial(const std::string& tabela, int valor)
             ds.setFieldAsInteger("GER_VALOR", valor);
         }
         ds.post();
-        if (!modo_.simular) // a rehearsal keeps everything in its one transaction
+        if (!simular) // a rehearsal keeps everything in its one transaction
             ds.transaction()->commitRetaining();
     } catch (const std::exception& e) {
-        op.mensagem(textos::FalhaSequencial + e.what());
+        ctx.op.mensagem(textos::FalhaSequencial + e.what());
         // Shown already, but the run must not call itself a success.
-        resultado_.passosFalhos.push_back({"GravaCodigoSequencial", e.what(), false});
+        ctx.passosFalhos.push_back({"GravaCodigoSequencial", e.what(), false});
         // A lost connection has already ended the transaction: there is nothing to undo,
         // and a second "Transaction is not active" would only hide the real failure.
         // A rehearsal must not undo everything before it: the failed post undid itself.
-        if (ds.transaction()->active() && !modo_.simular)
+        if (ds.transaction()->active() && !simular)
             ds.transaction()->rollbackRetaining();
     }
 }
@@ -65,32 +65,31 @@ int buscarCodigo(db::Query& q, const std::string& linha1, const std::string& lin
 
 } // namespace
 
-int Importador::BuscaCodigoUnidade(const std::string& descricao)
+int BuscaCodigoUnidade(BancoDestino& destino, const std::string& descricao)
 {
-    return buscarCodigo(IBQueryAuxFB, "SELECT UNI_CODIGO FROM TIPOUNIDADE ",
+    return buscarCodigo(destino.auxiliar(), "SELECT UNI_CODIGO FROM TIPOUNIDADE ",
                         "WHERE UNI_DESCRICAO = " + Citar(ChaveUnidade(descricao)), "UNI_CODIGO");
 }
 
-int Importador::BuscaCodigoNCM(const std::string& ncm)
+int BuscaCodigoNCM(BancoDestino& destino, const std::string& ncm)
 {
-    return buscarCodigo(IBQueryAuxFB, "SELECT NCM_CODIGO FROM CODIGONCM",
+    return buscarCodigo(destino.auxiliar(), "SELECT NCM_CODIGO FROM CODIGONCM",
                         "WHERE NCM_CODIGOSTRING = " + Citar(ncm), "NCM_CODIGO");
 }
 
-int Importador::BuscaCodigoCidade(const std::string& nome)
+int BuscaCodigoCidade(ContextoEtapa& ctx, const std::string& nome)
 {
     int resultado = 0;
     try {
         db::Query q;
-        q.setDatabase(&IBDatabaseDestino);
-        q.setTransaction(IBDatabaseDestino.defaultTransaction());
+        q.setDatabase(&ctx.destino.banco());
+        q.setTransaction(ctx.destino.banco().defaultTransaction());
         resultado = buscarCodigo(q, "SELECT CID_CODIGO FROM CIDADE",
                                  "WHERE CID_NOME=" + Citar(staging::MaiusculasLatin1(nome)), "CID_CODIGO");
     } catch (const db::ConnectionLost&) {
         throw; // the row's failure: the stage logs that row, reconnects and goes on
     } catch (const std::exception& e) {
-        if (ListaErros)
-            ListaErros->push_back(textos::ErroCidade + nome + "\r\n" + e.what() + "\r\n");
+        ctx.erros.push_back(textos::ErroCidade + nome + "\r\n" + e.what() + "\r\n");
         resultado = 0;
     }
     return resultado;
@@ -101,12 +100,12 @@ namespace {
 constexpr std::size_t MaiorParametro = 8191;
 } // namespace
 
-BuscaPreparada::BuscaPreparada(db::Database& banco, db::Transaction& transacao, const std::string& tabela,
-                               const std::string& coluna, const std::string& resultado)
+BuscaPreparada::BuscaPreparada(BancoDestino& destino, const std::string& tabela, const std::string& coluna,
+                               const std::string& resultado)
     : q_(std::make_unique<db::Query>()), resultado_(resultado)
 {
-    q_->setDatabase(&banco);
-    q_->setTransaction(&transacao);
+    q_->setDatabase(&destino.banco());
+    q_->setTransaction(&destino.transacao());
     // Cast to a text of the value's own length in the connection's character set: compared
     // as a quoted literal is, and a value longer than the column simply finds nothing.
     q_->setSQL("SELECT " + resultado + " FROM " + tabela + " WHERE " + coluna + " = CAST(:VALOR AS VARCHAR(" +

@@ -5,125 +5,168 @@
 
 #include <algorithm>
 #include <chrono>
+#include <stdexcept>
 
 namespace norvo {
 
-using staging::MaiusculasLatin1;
-
-void Etapa::executar()
+void Gauge::definir(int maximo)
 {
-    imp.iniciarResumo(textos_.nome);
+    maximo_ = maximo;
+    progresso_ = 0;
+    op_.gauge(0, maximo_, progresso_);
+}
+
+void Gauge::avancar()
+{
+    if (progresso_ < maximo_)
+        ++progresso_;
+    op_.gauge(0, maximo_, progresso_);
+}
+
+void Gauge::zerar()
+{
+    progresso_ = 0;
+    op_.gauge(0, maximo_, progresso_);
+}
+
+Falha Falha::de(const std::exception& e)
+{
+    Falha f{e.what(), {}, 0};
+    if (const auto* s = dynamic_cast<const db::ServerError*>(&e))
+        f.codigos = s->codes();
+    else if (const auto* t = dynamic_cast<const db::TextoLongo*>(&e))
+        f.capacidadeExcedida = t->capacidade();
+    return f;
+}
+
+bool Falha::tem(long codigo) const { return std::find(codigos.begin(), codigos.end(), codigo) != codigos.end(); }
+
+void Contas::encerrar()
+{
+    if (r_.gravados + r_.falhas + r_.ignorados != vistos_ || r_.gravados < 0)
+        throw std::logic_error(r_.nome + ": records counted twice or not at all");
+    // A stage that ran to its end walked what there was: a source may change between its
+    // count and its walk.
+    if (!r_.falhou && !r_.interrompida)
+        r_.registros = vistos_;
+    else
+        r_.registros = std::max(r_.registros, vistos_);
+    r_.naoTentados = r_.registros - vistos_;
+}
+
+ResumoEtapa Etapa::executar()
+{
+    resumo_ = {};
+    resumo_.nome = textos_.nome;
+    Contas contas(resumo_);
+    ctx_.destino.iniciarEtapa();
+    lote_.clear();
     const auto inicio = std::chrono::steady_clock::now();
     try {
-        imp.gaugeDefinir(contar());
-        imp.etapaAtual().registros = imp.gaugeMaximo();
+        // A loss the stage before could not come back from is this stage's to try again.
+        if (ctx_.destino.banco().perdida())
+            ctx_.destino.reconectar();
+        ctx_.gauge.definir(contar());
+        resumo_.registros = ctx_.gauge.maximo();
         abrirOrigem();
         if (!statusAposRemover())
-            imp.op.status(textoStatus());
+            ctx_.op.status(textoStatus());
         eventos();
-        if (pararAgora(imp.etapaAtual())) {
-            imp.etapaAtual().iniciada = false; // stopped before its DELETE: its table is untouched
+        if (pararAgora()) {
+            resumo_.iniciada = false; // stopped before its DELETE: its table is untouched
         } else {
-            esvaziarEPercorrer();
+            esvaziarEPercorrer(contas);
             fecharLote();
             // Run after a stop too: it completes the rows already written (the register's
             // next code, the products' flags).
             depois();
         }
     } catch (const std::exception& e) {
-        ResumoEtapa& r = imp.etapaAtual();
         // What the batch wrote before the failure is committed now, as the rows of a
         // per-row run would be; if even that fails, those rows are failures too.
         try {
             fecharLote();
         } catch (const std::exception& ef) {
-            perderLote(ef.what());
+            perderLote(contas, Falha::de(ef));
         }
-        r.falhou = true;
-        r.falha = textos_.falha + e.what();
-        imp.op.mensagem(r.falha);
+        resumo_.falhou = true;
+        resumo_.falha = textos_.falha + e.what();
+        ctx_.op.mensagem(resumo_.falha);
     }
-    ResumoEtapa& r = imp.etapaAtual();
-    if (r.falhou || r.interrompida)
-        r.naoTentados = std::max(0L, r.registros - r.gravados - r.falhas - r.ignorados);
-    r.segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
+    contas.encerrar();
+    resumo_.segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
+    return resumo_;
 }
 
-bool Etapa::pararAgora(ResumoEtapa& r)
+bool Etapa::pararAgora()
 {
-    const int parada = imp.op.paradaPedida();
+    const int parada = ctx_.op.paradaPedida();
     if (parada == 0)
         return false;
-    r.interrompida = true;
-    imp.resultado_.parada = parada;
+    resumo_.interrompida = true;
+    ctx_.parada = parada;
     return true;
 }
 
-void Etapa::esvaziarEPercorrer()
+void Etapa::esvaziarEPercorrer(Contas& contas)
 {
     redefinir(textos_.remove);
     comando().execute();
-    confirmar(false);
+    ctx_.destino.confirmarAgora();
     if (statusAposRemover()) {
-        imp.op.status(textoStatus());
+        ctx_.op.status(textoStatus());
         eventos();
     }
     prepararInsercao();
-    percorrer(imp.etapaAtual());
+    percorrer(contas);
 }
 
-void Etapa::percorrer(ResumoEtapa& r)
+void Etapa::percorrer(Contas& contas)
 {
     primeiro();
     while (!fim()) {
-        if (pararAgora(r))
+        if (pararAgora())
             return;
-        linha_ = Linha::Pendente;
+        linha_ = Linha::SemLinha;
+        bool perdida = false;
         try {
             registro();
         } catch (const db::ConnectionLost& e) {
             // The record that met the loss is this stage's row failure, whether its write,
-            // its commit or a lookup for it met it; an uncommitted write is gone with the line,
-            // and so are the rows of an uncommitted batch.
-            if (linha_ == Linha::Gravada) {
-                --r.gravados;
-                if (rastrearLote() && !lote_.empty())
-                    lote_.pop_back(); // this record's own entry, logged below
-            }
-            perderLote(e.what());
-            if (linha_ != Linha::Falhou) {
-                ++r.falhas;
-                falhaDoRegistro()(e.what());
-                linha_ = Linha::Falhou;
-            }
+            // its commit or a lookup for it met it; an uncommitted write is gone with the
+            // line, and so are the rows of an uncommitted batch.
+            const Falha falha = Falha::de(e);
+            if (linha_ == Linha::Gravada && rastrearLote() && !lote_.empty())
+                lote_.pop_back(); // this record's own entry, logged below
+            perderLote(contas, falha);
+            if (linha_ != Linha::Falhou)
+                falhaDoRegistro()(falha);
+            linha_ = Linha::Falhou;
             esquecer();
-            reconectar(); // when the server cannot be reached, the stage guard ends the stage
-            ++r.reconexoes;
+            perdida = true;
         }
-        if (linha_ == Linha::Pendente)
-            ++r.ignorados;
+        switch (linha_) {
+        case Linha::Gravada: contas.gravada(); break;
+        case Linha::Falhou: contas.falhou(); break;
+        case Linha::SemLinha: contas.ignorada(); break;
+        }
+        if (perdida) {
+            ctx_.destino.reconectar(); // when the server cannot be reached, the stage guard ends the stage
+            ++resumo_.reconexoes;
+        }
         avancar();
     }
 }
 
-void Etapa::reconectar()
-{
-    if (!imp.IBDatabaseDestino.connected())
-        imp.IBDatabaseDestino.connect();
-    if (!imp.IBTransactionFireBird.active())
-        imp.IBTransactionFireBird.start();
-}
-
 void Etapa::avancar()
 {
-    imp.gaugeAvancar();
+    gaugeAvancar();
     proximo();
     eventos();
 }
 
 bool Etapa::guardaLinha(const std::function<void()>& escrever)
 {
-    ResumoEtapa& r = imp.etapaAtual();
     // Entered before the write, so that a commit inside it that closes the batch takes
     // this row along; on a failure it is the last entry and comes off again.
     const bool rastrear = rastrearLote();
@@ -135,7 +178,6 @@ bool Etapa::guardaLinha(const std::function<void()>& escrever)
     };
     try {
         escrever();
-        ++r.gravados;
         linha_ = Linha::Gravada;
         return true;
     } catch (const db::ConnectionLost&) {
@@ -143,9 +185,8 @@ bool Etapa::guardaLinha(const std::function<void()>& escrever)
         throw;
     } catch (const std::exception& e) {
         retirar();
-        ++r.falhas;
         linha_ = Linha::Falhou;
-        falhaDoRegistro()(e.what());
+        falhaDoRegistro()(Falha::de(e));
         return false;
     }
 }
@@ -157,49 +198,32 @@ void Etapa::redefinir(const std::string& texto)
     comando().setSQL(texto);
 }
 
-void Etapa::commitRetaining() { aposLinha(false); }
-
-void Etapa::commit()
+void Etapa::depoisDaLinha(bool total)
 {
-    loteTotal_ = true;
-    aposLinha(true);
-}
-
-void Etapa::aposLinha(bool total)
-{
-    if (modo().rapido && ++noLote_ < modo().lote)
-        return;
-    confirmar(total);
-}
-
-void Etapa::confirmar(bool total)
-{
-    noLote_ = 0;
-    if (modo().simular)
-        return; // a rehearsal keeps everything in its one transaction
-    if (total)
-        transacao().commit();
-    else
-        transacao().commitRetaining();
-    lote_.clear();
+    if (ctx_.destino.aposLinha(total))
+        lote_.clear();
 }
 
 void Etapa::fecharLote()
 {
-    if (noLote_ > 0)
-        confirmar(loteTotal_);
+    if (ctx_.destino.fecharLote())
+        lote_.clear();
 }
 
-void Etapa::perderLote(const std::string& mensagem)
+void Etapa::commitAgora()
 {
-    ResumoEtapa& r = imp.etapaAtual();
+    fecharLote();
+    ctx_.destino.confirmarAgora();
+}
+
+void Etapa::perderLote(Contas& contas, const Falha& falha)
+{
     for (const auto& registrar : lote_) {
-        --r.gravados;
-        ++r.falhas;
-        registrar(mensagem);
+        contas.perdida();
+        registrar(falha);
     }
     lote_.clear();
-    noLote_ = 0;
+    ctx_.destino.perderLote();
 }
 
 void EtapaDoEstagio::primeiro()
@@ -225,8 +249,8 @@ int EtapaDaOrigem::codigoCidade(const std::string& nome)
 {
     // A failure other than a lost connection goes to the text-built lookup, which logs it
     // with its own entry and answers 0.
-    return buscarCodigo(cidades_, "CIDADE", "CID_NOME", "CID_CODIGO", MaiusculasLatin1(nome),
-                        [&] { return rotinas().BuscaCodigoCidade(nome); });
+    return buscarCodigo(cidades_, "CIDADE", "CID_NOME", "CID_CODIGO", staging::MaiusculasLatin1(nome),
+                        [&] { return BuscaCodigoCidade(ctx(), nome); });
 }
 
 int Etapa::buscarCodigo(std::unique_ptr<BuscaPreparada>& busca, const char* tabela, const char* coluna,
@@ -235,7 +259,7 @@ int Etapa::buscarCodigo(std::unique_ptr<BuscaPreparada>& busca, const char* tabe
     if (!modo().rapido)
         return textual();
     if (!busca)
-        busca = std::make_unique<BuscaPreparada>(destino(), transacao(), tabela, coluna, codigo);
+        busca = std::make_unique<BuscaPreparada>(ctx_.destino, tabela, coluna, codigo);
     return busca->codigo(valor, textual);
 }
 

@@ -1,6 +1,12 @@
 #pragma once
-#include "import/Importador.h"
+#include "db/Values.h"
+#include "import/Bancos.h"
+#include "import/Operador.h"
+#include "import/Resultado.h"
+#include "staging/StagingTable.h"
 
+#include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <string>
@@ -15,6 +21,66 @@ namespace norvo {
 // the blanks at its ends, so "un", "UN " and " Un" are one unit.
 std::string ChaveUnidade(std::string_view unidade);
 
+// GaugeImportando's state; every change is passed on to the operator.
+class Gauge {
+public:
+    explicit Gauge(Operador& op) : op_(op) {}
+    void definir(int maximo);
+    void avancar();
+    void zerar();
+    int maximo() const { return maximo_; }
+
+private:
+    Operador& op_;
+    int maximo_ = 100;
+    int progresso_ = 0;
+};
+
+// What a stage works with, and nothing more: the two databases, the staged records, the
+// run's lists, the operator and the run's clock.
+struct ContextoEtapa {
+    BancoDestino& destino;
+    BancoOrigem& origem;
+    staging::StagingTable& registros;
+    std::vector<std::string>& erros;       // ListaErros: vantor.log
+    std::vector<std::string>& duplicados;  // ListaDuplicados: vantor2.log
+    std::vector<PassoFalho>& passosFalhos; // steps outside the rows that failed
+    int& parada;                           // what paradaPedida() said, once a stage stopped for it
+    Operador& op;
+    Gauge& gauge;
+    std::function<db::DateTime()> hoje;    // the local date at 00:00
+};
+
+// Why a row failed, as the layer or the server said it: the message the log keeps, the
+// server's status codes, and the column length a text exceeded.
+struct Falha {
+    std::string mensagem;
+    std::vector<long> codigos;
+    int capacidadeExcedida = 0;
+
+    static Falha de(const std::exception& e);
+    bool tem(long codigo) const;
+};
+
+// The accounting of one stage's records: each record walked ends as a row written, a row
+// failed (with its log entry) or one that needed no row; the records a stage never reached
+// are counted when it ends early. A total that does not add up is a programming error.
+class Contas {
+public:
+    explicit Contas(ResumoEtapa& r) : r_(r) {}
+    void gravada() { ++r_.gravados, ++vistos_; }
+    void falhou() { ++r_.falhas, ++vistos_; }
+    void ignorada() { ++r_.ignorados, ++vistos_; }
+    // A row counted written whose batch a lost connection took with it.
+    void perdida() { --r_.gravados, ++r_.falhas; }
+    // At the stage's end. Throws std::logic_error when the records do not add up.
+    void encerrar();
+
+private:
+    ResumoEtapa& r_;
+    long vistos_ = 0;
+};
+
 // A lookup as a statement prepared once with its value as a parameter, remembering what it
 // answered. It finds exactly what the text-built statement finds: the value is compared as
 // a Latin-1 text of its own length (as a quoted literal is), so trailing blanks, quotes and
@@ -22,8 +88,8 @@ std::string ChaveUnidade(std::string_view unidade);
 class BuscaPreparada {
 public:
     // `tabela`, `coluna` compared, `resultado` the column returned (its code).
-    BuscaPreparada(db::Database& banco, db::Transaction& transacao, const std::string& tabela,
-                   const std::string& coluna, const std::string& resultado);
+    BuscaPreparada(BancoDestino& destino, const std::string& tabela, const std::string& coluna,
+                   const std::string& resultado);
     ~BuscaPreparada();
     // The first row's code, 0 when no row matches; `textual` answers what the prepared
     // statement cannot (a value too long to be a parameter, a failure to report as ever).
@@ -44,11 +110,25 @@ private:
     std::unordered_map<std::string, int> codigos_;
 };
 
+// The sequence register and the text-built lookups, on the destination.
+void GravaCodigoSequencial(ContextoEtapa& ctx, const std::string& tabela, int valor);
+int BuscaCodigoUnidade(BancoDestino& destino, const std::string& descricao);
+int BuscaCodigoNCM(BancoDestino& destino, const std::string& ncm);
+// Never lets a failure out but a lost connection: it logs it and answers 0.
+int BuscaCodigoCidade(ContextoEtapa& ctx, const std::string& nome);
+
+// The stages, each in a file of its own.
+ResumoEtapa ImportaClientes(ContextoEtapa& ctx);
+ResumoEtapa ImportaFornecedores(ContextoEtapa& ctx);
+ResumoEtapa ImportaUnidades(ContextoEtapa& ctx);
+ResumoEtapa ImportaNCM(ContextoEtapa& ctx);
+ResumoEtapa ImportaProdutos(ContextoEtapa& ctx);
+ResumoEtapa ImportaPrecos(ContextoEtapa& ctx);
+
 // The contract every import stage follows, written once: gauge, status text, the DELETE
 // with its commit, the walk with a row guard per record, the stage guard around it all,
-// the operator's request to stop, the way back from a lost connection, and how the run
-// commits (per row, in batches, or never, for a rehearsal). A stage supplies only its
-// texts, statements and bindings.
+// the operator's request to stop, the way back from a lost connection, and the run's commit
+// rule. A stage supplies only its texts, statements and bindings.
 class Etapa {
 public:
     struct Textos {
@@ -57,11 +137,11 @@ public:
         std::string remove; // the DELETE that empties its table
         std::string falha;  // the stage failure text, followed by the failure's message
     };
-    Etapa(Importador& imp, Textos textos) : imp(imp), textos_(std::move(textos)) {}
+    Etapa(ContextoEtapa& ctx, Textos textos) : ctx_(ctx), textos_(std::move(textos)) {}
     virtual ~Etapa() = default;
 
     // Never lets a failure out: the stage guard reports it.
-    void executar();
+    ResumoEtapa executar();
 
 protected:
     // The number of records about to be walked (the gauge's maximum).
@@ -79,9 +159,9 @@ protected:
     // Binds the current record and writes it inside a row guard (guardaLinha). A record
     // for which it writes nothing counts as one that needed no row.
     virtual void registro() = 0;
-    // The current record's row-failure entry, as a call that appends it for a message; kept
-    // for the rows of an uncommitted batch, which a lost connection takes with it.
-    virtual std::function<void(const std::string&)> falhaDoRegistro() = 0;
+    // The current record's row-failure entry, as a call that appends it for a failure;
+    // kept for the rows of an uncommitted batch, which a lost connection takes with it.
+    virtual std::function<void(const Falha&)> falhaDoRegistro() = 0;
     // After each record: gauge, next record, pending events.
     virtual void avancar();
     // Follow-up statements after the walk.
@@ -89,63 +169,57 @@ protected:
     // What the stage remembers of the destination is no longer sure (a lost connection).
     virtual void esquecer() {}
 
-    // Runs `escrever` as the current record's write. A failure is counted and logged
-    // through falhaDoRegistro, and the walk goes on; a lost connection goes up to the walk,
-    // which logs the record, reconnects and goes on.
+    // Runs `escrever` as the current record's write. A failure is logged through
+    // falhaDoRegistro and the walk goes on; a lost connection goes up to the walk, which
+    // logs the record, reconnects and goes on. True when the row was written.
     bool guardaLinha(const std::function<void()>& escrever);
-    // The run's commit after a row: at once, once per batch, or never in a rehearsal.
-    void commitRetaining();
-    // The supplier stage's full commit after a row, under the same rule.
-    void commit();
+    // The run's commit after a row: at once, once per batch, or never in a rehearsal;
+    // `total` for a full commit (the supplier stage).
+    void commitRetaining() { depoisDaLinha(false); }
+    void commit() { depoisDaLinha(true); }
     // A follow-up statement's commit: at once, whatever the batch (never in a rehearsal).
-    void commitAgora() { fecharLote(); confirmar(false); }
+    void commitAgora();
 
-    // What the stage works with.
-    const ModoExecucao& modo() const { return imp.modo(); }
-    db::Query& comando() { return imp.IBQueryFireBird; }   // the DELETE and the INSERT
-    db::Query& auxiliar() { return imp.IBQueryAuxFB; }     // the product's follow-up
-    db::Query& origem() { return imp.IBQueryOrigem; }      // the source rows walked
-    const staging::StagingTable& estagio() const { return imp.CdsProdutos; }
-    db::Database& destino() { return imp.IBDatabaseDestino; }
-    db::Transaction& transacao() { return imp.IBTransactionFireBird; }
-    Importador& rotinas() { return imp; }                  // lookups, register, clock
-    void gaugeAvancar() { imp.gaugeAvancar(); }
+    ContextoEtapa& ctx() { return ctx_; }
+    const ModoExecucao& modo() const { return ctx_.destino.modo(); }
+    db::Query& comando() { return ctx_.destino.comando(); } // the DELETE and the INSERT
+    db::Query& auxiliar() { return ctx_.destino.auxiliar(); }
+    db::Query& origem() { return ctx_.origem.consulta(); }  // the source rows walked
+    const staging::StagingTable& estagio() const { return ctx_.registros; }
+    void gaugeAvancar() { ctx_.gauge.avancar(); }
     // The staging table's current record, which the grid follows: first (settling a
     // pending record), or the record at a position.
-    void mostrarPrimeiro() { imp.CdsProdutos.first(); }
-    void mostrar(int linha) { imp.CdsProdutos.setCurrent(linha); }
+    void mostrarPrimeiro() { ctx_.registros.first(); }
+    void mostrar(int linha) { ctx_.registros.setCurrent(linha); }
     // A code lookup: the text-built routine `textual`, or in fast mode the prepared one kept
     // in `busca` (made on first use) for `valor` as the text-built one would compare it.
     int buscarCodigo(std::unique_ptr<BuscaPreparada>& busca, const char* tabela, const char* coluna,
                      const char* codigo, const std::string& valor, const std::function<int()>& textual);
     // Close, clear and set a new text on the command query.
     void redefinir(const std::string& texto);
-    void eventos() { imp.op.processarEventos(); }
-    void erro(std::string entrada) { imp.ListaErros->push_back(std::move(entrada)); }
-    void duplicado(std::string entrada) { imp.ListaDuplicados->push_back(std::move(entrada)); }
+    void eventos() { ctx_.op.processarEventos(); }
+    void erro(std::string entrada) { ctx_.erros.push_back(std::move(entrada)); }
+    void duplicado(std::string entrada) { ctx_.duplicados.push_back(std::move(entrada)); }
 
 private:
-    enum class Linha { Pendente, Gravada, Falhou };
-    void esvaziarEPercorrer();
-    void percorrer(ResumoEtapa& r);
+    enum class Linha { SemLinha, Gravada, Falhou };
+    void esvaziarEPercorrer(Contas& contas);
+    void percorrer(Contas& contas);
     // Whether the operator asked the run to stop; marks the stage interrupted if so.
-    bool pararAgora(ResumoEtapa& r);
-    void reconectar();
-    void confirmar(bool total);
+    bool pararAgora();
+    void depoisDaLinha(bool total);
     // Commits what the batch holds, at the end of the walk or of the stage.
     void fecharLote();
     // The batch's rows did not reach the server: each becomes a row failure.
-    void perderLote(const std::string& mensagem);
+    void perderLote(Contas& contas, const Falha& falha);
     bool rastrearLote() const { return modo().rapido && !modo().simular; }
-    // A row's commit: at once, or once the batch is full in fast mode.
-    void aposLinha(bool total);
 
-    Importador& imp;
+    ContextoEtapa& ctx_;
     Textos textos_;
-    Linha linha_ = Linha::Pendente;
-    bool loteTotal_ = false;  // the batch ends with a full commit
-    int noLote_ = 0;          // rows written since the last commit
-    std::vector<std::function<void(const std::string&)>> lote_;
+    ResumoEtapa resumo_;
+    Linha linha_ = Linha::SemLinha;
+    // The failure entries of the rows written since the last commit, in fast mode.
+    std::vector<std::function<void(const Falha&)>> lote_;
 };
 
 // A stage that walks the staging table by its own position: the grid may move the table's
@@ -160,10 +234,10 @@ protected:
     bool fim() override { return linha_ >= total_; }
     void proximo() override;
     // A stage's entry for the record at `linha`.
-    virtual void registrarFalha(int linha, const std::string& mensagem) = 0;
-    std::function<void(const std::string&)> falhaDoRegistro() override
+    virtual void registrarFalha(int linha, const Falha& falha) = 0;
+    std::function<void(const Falha&)> falhaDoRegistro() override
     {
-        return [this, linha = linha_](const std::string& m) { registrarFalha(linha, m); };
+        return [this, linha = linha_](const Falha& f) { registrarFalha(linha, f); };
     }
 
     // Fields of the record being walked, or of another by its position.

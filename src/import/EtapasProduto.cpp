@@ -44,8 +44,8 @@ db::DateTime menosDias(const db::DateTime& dia, int dias)
 // The unit and NCM stages: insert each distinct value once, with codes counted from 1.
 class EtapaDeCodigos : public EtapaDoEstagio {
 public:
-    EtapaDeCodigos(Importador& imp, Textos textos, const char* tabela, const char* coluna, const char* codigo)
-        : EtapaDoEstagio(imp, std::move(textos)), tabela_(tabela), coluna_(coluna), codigo_(codigo)
+    EtapaDeCodigos(ContextoEtapa& ctx, Textos textos, const char* tabela, const char* coluna, const char* codigo)
+        : EtapaDoEstagio(ctx, std::move(textos)), tabela_(tabela), coluna_(coluna), codigo_(codigo)
     {
     }
 
@@ -72,7 +72,7 @@ protected:
         if (!modo().rapido)
             return textual();
         if (!existentes_)
-            existentes_ = std::make_unique<BuscaPreparada>(destino(), transacao(), tabela_, coluna_, codigo_);
+            existentes_ = std::make_unique<BuscaPreparada>(ctx().destino, tabela_, coluna_, codigo_);
         return existentes_->existe(valor, textual);
     }
     // The value now in the table, after an insert of this stage.
@@ -98,8 +98,8 @@ private:
 
 class Unidades : public EtapaDeCodigos {
 public:
-    explicit Unidades(Importador& imp)
-        : EtapaDeCodigos(imp, {"ImportaUnidades", textos::StatusUnidades, " DELETE FROM TIPOUNIDADE ",
+    explicit Unidades(ContextoEtapa& ctx)
+        : EtapaDeCodigos(ctx, {"ImportaUnidades", textos::StatusUnidades, " DELETE FROM TIPOUNIDADE ",
                                textos::FalhaUnidades},
                          "TIPOUNIDADE", "UNI_DESCRICAO", "UNI_CODIGO")
     {
@@ -128,18 +128,18 @@ protected:
             escrito(chave);
     }
 
-    void registrarFalha(int linha, const std::string& msg) override
+    void registrarFalha(int linha, const Falha& f) override
     {
-        erro(textos::ErroUnidade + texto(linha, staging::UNIDADE) + "\r\n" + msg + "\r\n");
+        erro(textos::ErroUnidade + texto(linha, staging::UNIDADE) + "\r\n" + f.mensagem + "\r\n");
     }
 
-    void depois() override { rotinas().GravaCodigoSequencial("TIPOUNIDADE", contador_); }
+    void depois() override { GravaCodigoSequencial(ctx(), "TIPOUNIDADE", contador_); }
 };
 
 class NCM : public EtapaDeCodigos {
 public:
-    explicit NCM(Importador& imp)
-        : EtapaDeCodigos(imp, {"ImportaNCM", textos::StatusNCM, " DELETE FROM CODIGONCM ", textos::FalhaNCM},
+    explicit NCM(ContextoEtapa& ctx)
+        : EtapaDeCodigos(ctx, {"ImportaNCM", textos::StatusNCM, " DELETE FROM CODIGONCM ", textos::FalhaNCM},
                          "CODIGONCM", "NCM_CODIGOSTRING", "NCM_CODIGO")
     {
     }
@@ -159,9 +159,9 @@ protected:
         commitRetaining(); // after a failed insert too; a failing commit ends the stage
     }
 
-    void registrarFalha(int linha, const std::string& msg) override
+    void registrarFalha(int linha, const Falha& f) override
     {
-        erro(textos::ErroNCM + texto(linha, staging::NCM) + "\r\n" + msg + "\r\n");
+        erro(textos::ErroNCM + texto(linha, staging::NCM) + "\r\n" + f.mensagem + "\r\n");
     }
 
     // The gauge moves per attempted insert (in registro); events after every record.
@@ -173,7 +173,7 @@ protected:
 
     // The destination's own program numbers its NCM codes from the register too: without
     // this entry its next code would collide with one imported here.
-    void depois() override { rotinas().GravaCodigoSequencial("CODIGONCM", contador_); }
+    void depois() override { GravaCodigoSequencial(ctx(), "CODIGONCM", contador_); }
 };
 
 const char* const kInsertProduto =
@@ -192,8 +192,8 @@ const char* const kInsertProduto =
 
 class Produtos : public EtapaDoEstagio {
 public:
-    explicit Produtos(Importador& imp)
-        : EtapaDoEstagio(imp, {"ImportaProdutos", textos::StatusProdutos, " DELETE FROM PRODUTO ",
+    explicit Produtos(ContextoEtapa& ctx)
+        : EtapaDoEstagio(ctx, {"ImportaProdutos", textos::StatusProdutos, " DELETE FROM PRODUTO ",
                                textos::FalhaProdutos})
     {
     }
@@ -229,9 +229,9 @@ protected:
         });
     }
 
-    void registrarFalha(int linha, const std::string& msg) override
+    void registrarFalha(int linha, const Falha& f) override
     {
-        erro(textos::ErroProduto + texto(linha, staging::COD_PRODUTO) + "\r\n" + msg + "\r");
+        erro(textos::ErroProduto + texto(linha, staging::COD_PRODUTO) + "\r\n" + f.mensagem + "\r");
     }
 
     void depois() override
@@ -257,12 +257,12 @@ private:
     int codigoUnidade(const std::string& descricao)
     {
         return buscarCodigo(unidades_, "TIPOUNIDADE", "UNI_DESCRICAO", "UNI_CODIGO", ChaveUnidade(descricao),
-                            [&] { return rotinas().BuscaCodigoUnidade(descricao); });
+                            [&] { return BuscaCodigoUnidade(ctx().destino, descricao); });
     }
     int codigoNCM(const std::string& ncm)
     {
         return buscarCodigo(ncms_, "CODIGONCM", "NCM_CODIGOSTRING", "NCM_CODIGO", ncm,
-                            [&] { return rotinas().BuscaCodigoNCM(ncm); });
+                            [&] { return BuscaCodigoNCM(ctx().destino, ncm); });
     }
 
     std::unique_ptr<BuscaPreparada> unidades_;
@@ -271,8 +271,8 @@ private:
 
 class Precos : public EtapaDoEstagio {
 public:
-    explicit Precos(Importador& imp)
-        : EtapaDoEstagio(imp, {"ImportaPrecos", textos::StatusPrecos, "DELETE FROM ITENSLISTA ", textos::FalhaPrecos})
+    explicit Precos(ContextoEtapa& ctx)
+        : EtapaDoEstagio(ctx, {"ImportaPrecos", textos::StatusPrecos, "DELETE FROM ITENSLISTA ", textos::FalhaPrecos})
     {
     }
 
@@ -295,10 +295,10 @@ protected:
     {
         db::Query& q = comando();
         q.paramByName("LST_CODIGO").setAsInteger(1);
-        q.paramByName("ITL_DATAVIGENCIA").setAsDateTime(menosDias(rotinas().relogio(), 30));
+        q.paramByName("ITL_DATAVIGENCIA").setAsDateTime(menosDias(ctx().hoje(), 30));
         q.paramByName("PRO_CODIGO").setAsInteger(inteiro(staging::COD_PRODUTO));
         q.paramByName("ITL_PRECOCUSTO").setAsCurrency(0);
-        q.paramByName("ITL_DATAALTERA").setAsDateTime(rotinas().relogio());
+        q.paramByName("ITL_DATAALTERA").setAsDateTime(ctx().hoje());
         q.paramByName("COM_CODIGO").setAsInteger(1);
         q.paramByName("ITL_PRECOANTERIOR").setAsCurrency(0);
         q.paramByName("ITL_MUDAPRECO").setAsString("T");
@@ -311,17 +311,17 @@ protected:
         });
     }
 
-    void registrarFalha(int linha, const std::string& msg) override
+    void registrarFalha(int linha, const Falha& f) override
     {
-        erro(textos::ErroPreco + texto(linha, staging::DESCRICAO) + "\r\n" + msg);
+        erro(textos::ErroPreco + texto(linha, staging::DESCRICAO) + "\r\n" + f.mensagem);
     }
 };
 
 } // namespace
 
-void Importador::ImportaUnidades() { Unidades(*this).executar(); }
-void Importador::ImportaNCM() { NCM(*this).executar(); }
-void Importador::ImportaProdutos() { Produtos(*this).executar(); }
-void Importador::ImportaPrecos() { Precos(*this).executar(); }
+ResumoEtapa ImportaUnidades(ContextoEtapa& ctx) { return Unidades(ctx).executar(); }
+ResumoEtapa ImportaNCM(ContextoEtapa& ctx) { return NCM(ctx).executar(); }
+ResumoEtapa ImportaProdutos(ContextoEtapa& ctx) { return Produtos(ctx).executar(); }
+ResumoEtapa ImportaPrecos(ContextoEtapa& ctx) { return Precos(ctx).executar(); }
 
 } // namespace norvo

@@ -12,100 +12,35 @@
 namespace norvo {
 
 namespace {
-const std::vector<std::string> kParametrosTransacao = {"read_committed", "rec_version", "nowait"};
-}
 
-Importador::Importador(Operador& op)
-    : op(op), IBDatabaseDestino("IBDatabaseDestino"), IBDBOrigem("IBDBOrigem"),
-      IBTransactionFireBird("IBTransactionFireBird"), IBTransOrigem("IBTransOrigem"),
-      IBQueryFireBird("IBQueryFireBird"), IBQueryAuxFB("IBQueryAuxFB"), IBQueryOrigem("IBQueryOrigem"),
-      IBDataSetGeraCodFB("IBDataSetGeraCodFB")
+// The stages in the order a run calls them, with the option that marks each and the table
+// it rebuilds. The product stages' tables are emptied before any stage runs, referencing
+// tables first (the reverse of this order), so that a destination whose references keep
+// one full is refused before anything changed.
+struct EntradaEtapa {
+    Opcao opcao;
+    ResumoEtapa (*executar)(ContextoEtapa&);
+    const char* nome;
+    const char* tabela;
+    bool esvaziarAntes;
+};
+
+const EntradaEtapa kEtapas[] = {
+    {Opcao::Clientes, ImportaClientes, "ImportaClientes", "CLIENTE", false},
+    {Opcao::Fornecedores, ImportaFornecedores, "ImportaFornecedores", "FORNECEDOR", false},
+    {Opcao::Produtos, ImportaUnidades, "ImportaUnidades", "TIPOUNIDADE", true},
+    {Opcao::Produtos, ImportaNCM, "ImportaNCM", "CODIGONCM", true},
+    {Opcao::Produtos, ImportaProdutos, "ImportaProdutos", "PRODUTO", true},
+    {Opcao::Produtos, ImportaPrecos, "ImportaPrecos", "ITENSLISTA", true},
+};
+
+db::DateTime hojeLocal()
 {
-    IBDatabaseDestino.Params = {"user_name=SYSDBA", "password=kelpdrone", "lc_ctype=ISO8859_1 "};
-    IBDatabaseDestino.LoginPrompt = false;
-    IBDatabaseDestino.setDefaultTransaction(&IBTransactionFireBird);
-    IBTransactionFireBird.Params = kParametrosTransacao;
-    IBTransactionFireBird.setDefaultDatabase(&IBDatabaseDestino);
-
-    IBDBOrigem.setDatabaseName(OrigemPadrao);
-    IBDBOrigem.Params = {"user_name=sysdba", "password=kelpdrone"};
-    IBDBOrigem.LoginPrompt = false;
-    IBDBOrigem.setDefaultTransaction(&IBTransOrigem);
-    IBTransOrigem.Params = kParametrosTransacao;
-    IBTransOrigem.setDefaultDatabase(&IBDBOrigem);
-
-    for (db::Query* q : {&IBQueryFireBird, &IBQueryAuxFB, static_cast<db::Query*>(&IBDataSetGeraCodFB)}) {
-        q->setDatabase(&IBDatabaseDestino);
-        q->setTransaction(&IBTransactionFireBird);
-    }
-    IBQueryFireBird.setSQL(TextoDelphiQuery);
-    IBQueryOrigem.setDatabase(&IBDBOrigem);
-    IBQueryOrigem.setTransaction(&IBTransOrigem);
-    IBQueryOrigem.setSQL(TextoDelphiQuery);
-    IBDataSetGeraCodFB.setInsertSQL({"insert into GERACODIGO", "  (GER_TABELA, GER_VALOR)", "values",
-                                     "  (:GER_TABELA, :GER_VALOR)"});
-    IBDataSetGeraCodFB.setModifySQL({"update GERACODIGO", "set", "  GER_TABELA = :GER_TABELA,",
-                                     "  GER_VALOR = :GER_VALOR", "where", "  GER_TABELA = :OLD_GER_TABELA"});
-
-    relogio = [] {
-        const std::time_t agora = std::time(nullptr);
-        std::tm local{};
-        localtime_r(&agora, &local);
-        return db::DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, 0, 0, 0};
-    };
+    const std::time_t agora = std::time(nullptr);
+    std::tm local{};
+    localtime_r(&agora, &local);
+    return db::DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, 0, 0, 0};
 }
-
-Importador::~Importador() = default;
-
-void Importador::setOrigem(const std::string& caminho)
-{
-    if (IBDBOrigem.connected())
-        IBDBOrigem.disconnect();
-    IBDBOrigem.setDatabaseName(caminho);
-}
-
-bool Importador::Connectar(bool mostrarSucesso)
-{
-    if (staging::EhBranco(destino_)) {
-        op.mostraMensagem(textos::SelecioneDestino, false);
-        return false;
-    }
-    if (IBDBOrigem.connected())
-        IBDBOrigem.disconnect();
-    if (IBDatabaseDestino.connected())
-        IBDatabaseDestino.disconnect();
-    try {
-        IBDatabaseDestino.setDatabaseName(std::string(HostLocal) + ":" + destino_);
-        IBDatabaseDestino.LoginPrompt = false;
-        IBDatabaseDestino.setSQLDialect(3);
-        IBDatabaseDestino.setDefaultTransaction(&IBTransactionFireBird);
-        IBDatabaseDestino.connect();
-        IBTransactionFireBird.start();
-        if (mostrarSucesso && IBDatabaseDestino.connected())
-            op.mostraMensagem(textos::ConectadoSucesso, false);
-        return true;
-    } catch (const std::exception& e) {
-        op.mostraMensagem(textos::FalhaConnectar + e.what(), false);
-        return false;
-    }
-}
-
-int Importador::LerArquivoCSV(const std::string& caminho)
-{
-    return staging::carregarProdutos(CdsProdutos, caminho, [this] { op.processarEventos(); });
-}
-
-bool ResultadoImportacao::comErros() const
-{
-    if (entradasErros > 0 || entradasDuplicados > 0 || !passosFalhos.empty())
-        return true;
-    for (const ResumoEtapa& r : etapas)
-        if (r.falhou || r.falhas > 0)
-            return true;
-    return false;
-}
-
-namespace {
 
 // The closing notice: what happened, and for a rehearsal that nothing was written and what
 // the real run would have done.
@@ -130,51 +65,133 @@ std::string textoFinal(const ResultadoImportacao& r)
            std::to_string(falhas) + textos::Falhariam;
 }
 
+// Empties the marked stages' tables that must be empty before any stage, in one step that
+// is undone whole when a table refuses; false then, with the table and the reason recorded.
+bool esvaziarAntes(const OpcoesImportacao& opcoes, BancoDestino& destino, ResultadoImportacao& r)
+{
+    std::string tabela, todas;
+    try {
+        for (auto e = std::rbegin(kEtapas); e != std::rend(kEtapas); ++e) {
+            if (!e->esvaziarAntes || !opcoes.marcada(e->opcao))
+                continue;
+            tabela = e->tabela;
+            todas += (todas.empty() ? "" : ", ") + tabela;
+            db::Query& q = destino.comando();
+            q.close();
+            q.clearSQL();
+            q.setSQL("DELETE FROM " + tabela);
+            q.execute();
+        }
+        tabela = todas; // a refused commit keeps them all
+        destino.confirmarAgora();
+        return true;
+    } catch (const std::exception& e) {
+        r.tabelaNaoEsvaziada = tabela;
+        r.motivoNaoEsvaziada = e.what();
+        r.passosFalhos.push_back({"Esvaziar " + tabela, e.what(), false});
+        r.erros.push_back(textos::NaoEsvaziada + tabela + "\r\n" + e.what() + "\r\n");
+    }
+    try {
+        // Undoes the tables already emptied; nothing else has run yet.
+        if (destino.transacao().active())
+            destino.transacao().rollbackRetaining();
+    } catch (const std::exception& e) {
+        r.passosFalhos.push_back({"Desfazer", e.what(), true});
+    }
+    return false;
+}
+
+// A list written to its log file, and the offer to open it.
+void salvarLog(const std::vector<std::string>& lista, const std::string& pasta, const char* nome,
+               ResultadoImportacao& r, Operador& op)
+{
+    if (lista.empty())
+        return;
+    try {
+        salvarLista(lista, pasta + nome);
+    } catch (const std::exception& e) {
+        r.passosFalhos.push_back({nome, e.what(), true});
+        return;
+    }
+    r.logs.push_back(pasta + nome);
+    if (op.confirma(textos::VisualizarErros, Operador::Pergunta::VerErros))
+        op.abrirArquivo(nome, pasta);
+}
+
 } // namespace
 
-ResultadoImportacao Importador::BitBtnImportarClick(const std::function<bool(Opcao)>& marcado,
-                                                    const ModoExecucao& modo)
+bool ResultadoImportacao::comErros() const
 {
-    resultado_ = {};
-    modo_ = {};
-    if (!marcado(Opcao::Clientes) && !marcado(Opcao::Fornecedores) && !marcado(Opcao::Produtos)) {
-        op.mensagem(textos::MarqueTabela);
-        return resultado_;
+    if (!erros.empty() || !duplicados.empty() || !passosFalhos.empty())
+        return true;
+    for (const ResumoEtapa& r : etapas)
+        if (r.falhou || r.falhas > 0)
+            return true;
+    return false;
+}
+
+const ResumoEtapa* ResultadoImportacao::etapa(const std::string& nome) const
+{
+    for (const ResumoEtapa& r : etapas)
+        if (r.nome == nome)
+            return &r;
+    return nullptr;
+}
+
+bool Connectar(BancoDestino& destino, BancoOrigem& origem, const std::string& caminho, Operador& op,
+               bool mostrarSucesso)
+{
+    if (staging::EhBranco(caminho)) {
+        op.mostraMensagem(textos::SelecioneDestino, false);
+        return false;
     }
-    if (IBDatabaseDestino.connected())
-        IBDatabaseDestino.disconnect();
-    if (!Connectar(false)) {
-        resultado_.inicio = ResultadoImportacao::Inicio::SemConexao;
-        return resultado_;
+    origem.desconectar();
+    try {
+        destino.conectar(caminho);
+        if (mostrarSucesso && destino.conectado())
+            op.mostraMensagem(textos::ConectadoSucesso, false);
+        return true;
+    } catch (const std::exception& e) {
+        op.mostraMensagem(textos::FalhaConnectar + e.what(), false);
+        return false;
+    }
+}
+
+ResultadoImportacao importar(const OpcoesImportacao& opcoes, RecursosImportacao rec, Operador& op)
+{
+    ResultadoImportacao r;
+    if (!opcoes.clientes && !opcoes.fornecedores && !opcoes.produtos) {
+        op.mensagem(textos::MarqueTabela);
+        return r;
+    }
+    BancoDestino& destino = rec.destino;
+    if (destino.conectado())
+        destino.desconectar();
+    if (!Connectar(destino, rec.origem, rec.caminhoDestino, op, false)) {
+        r.inicio = ResultadoImportacao::Inicio::SemConexao;
+        return r;
     }
     // A rehearsal deletes nothing, so there is nothing to confirm.
-    if (!modo.simular && !op.confirma(textos::ConfirmaImportacao, Operador::Pergunta::ApagarEImportar)) {
-        resultado_.inicio = ResultadoImportacao::Inicio::NaoConfirmada;
-        return resultado_;
+    if (!opcoes.modo.simular && !op.confirma(textos::ConfirmaImportacao, Operador::Pergunta::ApagarEImportar)) {
+        r.inicio = ResultadoImportacao::Inicio::NaoConfirmada;
+        return r;
     }
 
     // The grid may still move the table's current record, but nothing may change the
     // records from the moment the run is busy until it is idle again.
     struct Trava {
-        staging::StagingTable* t;
-        explicit Trava(staging::StagingTable& tabela) : t(&tabela) { t->lock(); }
-        ~Trava() { soltar(); }
-        void soltar()
-        {
-            if (t)
-                std::exchange(t, nullptr)->unlock();
-        }
-    } trava(CdsProdutos);
-    resultado_.inicio = ResultadoImportacao::Inicio::Iniciada;
-    resultado_.simulada = modo.simular;
-    modo_ = modo;
-    if (modo_.lote < 1)
-        modo_.lote = 1;
-    importando_ = true;
+        staging::StagingTable& t;
+        explicit Trava(staging::StagingTable& tabela) : t(tabela) { t.lock(); }
+        ~Trava() { t.unlock(); }
+    } trava(rec.produtos);
+    r.inicio = ResultadoImportacao::Inicio::Iniciada;
+    r.simulada = opcoes.modo.simular;
+    destino.definirModo(opcoes.modo);
     op.ocupado(true);
-    gaugeZerar();
-    ListaErros = std::make_unique<std::vector<std::string>>();
-    ListaDuplicados = std::make_unique<std::vector<std::string>>();
+    Gauge gauge(op);
+    gauge.zerar();
+    ContextoEtapa ctx{destino, rec.origem, rec.produtos, r.erros, r.duplicados, r.passosFalhos,
+                      r.parada, op, gauge, rec.hoje ? rec.hoje : hojeLocal};
 
     // Stages never let a failure out; a step that does is recorded, and the run goes on,
     // so that it always comes back to idle.
@@ -182,141 +199,87 @@ ResultadoImportacao Importador::BitBtnImportarClick(const std::function<bool(Opc
         try {
             acao();
         } catch (const std::exception& e) {
-            resultado_.passosFalhos.push_back({nome, e.what(), true});
+            r.passosFalhos.push_back({nome, e.what(), true});
         }
     };
-    auto etapa = [&](const char* nome, void (Importador::*rotina)()) {
-        if (resultado_.parada == 0)
-            resultado_.parada = op.paradaPedida();
-        if (resultado_.parada != 0) {
-            ResumoEtapa r;
-            r.nome = nome;
-            r.iniciada = false;
-            r.interrompida = true;
-            resultado_.etapas.push_back(r);
-            return;
+    // A closed staging table leaves the product stages to fail on it, each with its message.
+    const bool esvaziado = !opcoes.produtos || !rec.produtos.active() || esvaziarAntes(opcoes, destino, r);
+    for (const EntradaEtapa& e : kEtapas) {
+        if (!esvaziado || !opcoes.marcada(e.opcao))
+            continue;
+        if (r.parada == 0)
+            r.parada = op.paradaPedida();
+        if (r.parada != 0) {
+            ResumoEtapa parada;
+            parada.nome = e.nome;
+            parada.iniciada = false;
+            parada.interrompida = true;
+            r.etapas.push_back(parada);
+            continue;
         }
-        passo(nome, [&] { (this->*rotina)(); });
-    };
-    // Before any stage, so that a destination whose references keep a table full is
-    // refused before anything changed (a closed staging table leaves the stages to fail).
-    const bool esvaziado = !marcado(Opcao::Produtos) || !CdsProdutos.active() || esvaziarProdutos();
-    if (esvaziado && marcado(Opcao::Clientes))
-        etapa("ImportaClientes", &Importador::ImportaClientes);
-    if (esvaziado && marcado(Opcao::Fornecedores))
-        etapa("ImportaFornecedores", &Importador::ImportaFornecedores);
-    if (esvaziado && marcado(Opcao::Produtos)) {
-        etapa("ImportaUnidades", &Importador::ImportaUnidades);
-        etapa("ImportaNCM", &Importador::ImportaNCM);
-        etapa("ImportaProdutos", &Importador::ImportaProdutos);
-        etapa("ImportaPrecos", &Importador::ImportaPrecos);
+        passo(e.nome, [&] { r.etapas.push_back(e.executar(ctx)); });
     }
 
-    resultado_.entradasErros = static_cast<long>(ListaErros->size());
-    resultado_.entradasDuplicados = static_cast<long>(ListaDuplicados->size());
-    salvarLog(*ListaErros, "vantor.log");
-    salvarLog(*ListaDuplicados, "vantor2.log");
+    salvarLog(r.erros, rec.pastaLogs, "vantor.log", r, op);
+    salvarLog(r.duplicados, rec.pastaLogs, "vantor2.log", r, op);
     // A rehearsal undoes its one transaction; the disconnect would commit it.
-    if (modo_.simular)
-        passo("Desfazer", [&] {
-            if (IBTransactionFireBird.active())
-                IBTransactionFireBird.rollback();
-        });
+    if (opcoes.modo.simular)
+        passo("Desfazer", [&] { destino.desfazerTudo(); });
     // Disconnecting commits the open transaction, so it belongs before the verdict.
-    passo("Desconectar", [&] { IBDatabaseDestino.disconnect(); });
-    modo_ = {};
+    passo("Desconectar", [&] { destino.desconectar(); });
+    destino.definirModo({});
 
-    const std::string final = textoFinal(resultado_);
+    const std::string final = textoFinal(r);
     passo("MostraMensagem", [&] { op.mostraMensagem(final, true); });
     op.status(final);
-    gaugeZerar();
-    ListaErros.reset();
-    ListaDuplicados.reset();
-    importando_ = false;
+    gauge.zerar();
     op.ocupado(false);
-    return resultado_;
+    return r;
 }
 
-bool Importador::esvaziarProdutos()
-{
-    // Items reference products, products reference their unit type and NCM code.
-    static const char* const tabelas[] = {"ITENSLISTA", "PRODUTO", "CODIGONCM", "TIPOUNIDADE"};
-    std::string tabela;
-    try {
-        for (const char* t : tabelas) {
-            tabela = t;
-            IBQueryFireBird.close();
-            IBQueryFireBird.clearSQL();
-            IBQueryFireBird.setSQL("DELETE FROM " + tabela);
-            IBQueryFireBird.execute();
-        }
-        tabela = "ITENSLISTA, PRODUTO, CODIGONCM, TIPOUNIDADE"; // a refused commit keeps them all
-        if (!modo_.simular)
-            IBTransactionFireBird.commitRetaining();
-        return true;
-    } catch (const std::exception& e) {
-        resultado_.tabelaNaoEsvaziada = tabela;
-        resultado_.motivoNaoEsvaziada = e.what();
-        resultado_.passosFalhos.push_back({"Esvaziar " + tabela, e.what(), false});
-        ListaErros->push_back(textos::NaoEsvaziada + tabela + "\r\n" + e.what() + "\r\n");
+namespace {
+
+// Passes everything on, and knows whether the run it serves is busy.
+class OperadorDoImportador : public Operador {
+public:
+    OperadorDoImportador(Operador& op, bool& ocupado) : op_(op), ocupado_(ocupado) {}
+    void gauge(int minimo, int maximo, int progresso) override { op_.gauge(minimo, maximo, progresso); }
+    void status(const std::string& texto) override { op_.status(texto); }
+    void mostraMensagem(const std::string& texto, bool aviso) override { op_.mostraMensagem(texto, aviso); }
+    bool confirma(const std::string& texto, Pergunta qual) override { return op_.confirma(texto, qual); }
+    void mensagem(const std::string& texto) override { op_.mensagem(texto); }
+    void abrirArquivo(const std::string& nome, const std::string& pasta) override { op_.abrirArquivo(nome, pasta); }
+    void processarEventos() override { op_.processarEventos(); }
+    void ocupado(bool sim) override
+    {
+        ocupado_ = sim;
+        op_.ocupado(sim);
     }
-    try {
-        // Undoes the tables already emptied; nothing else has run yet.
-        if (IBTransactionFireBird.active())
-            IBTransactionFireBird.rollbackRetaining();
-    } catch (const std::exception& e) {
-        resultado_.passosFalhos.push_back({"Desfazer", e.what(), true});
-    }
-    return false;
+    int paradaPedida() override { return op_.paradaPedida(); }
+
+private:
+    Operador& op_;
+    bool& ocupado_;
+};
+
+} // namespace
+
+Importador::Importador(Operador& op) : op_(op) {}
+
+bool Importador::Connectar(bool mostrarSucesso)
+{
+    return norvo::Connectar(bancoDestino_, origem_, destino_, op_, mostrarSucesso);
 }
 
-void Importador::salvarLog(const std::vector<std::string>& lista, const char* nome)
+int Importador::LerArquivoCSV(const std::string& caminho)
 {
-    if (lista.empty())
-        return;
-    try {
-        salvarLista(lista, pastaLogs_ + nome);
-    } catch (const std::exception& e) {
-        resultado_.passosFalhos.push_back({nome, e.what(), true});
-        return;
-    }
-    resultado_.logs.push_back(pastaLogs_ + nome);
-    if (op.confirma(textos::VisualizarErros, Operador::Pergunta::VerErros))
-        op.abrirArquivo(nome, pastaLogs_);
+    return staging::carregarProdutos(produtos_, caminho, [this] { op_.processarEventos(); });
 }
 
-void Importador::gaugeDefinir(int maximo)
+ResultadoImportacao Importador::importar(const OpcoesImportacao& opcoes)
 {
-    gaugeMaximo_ = maximo;
-    gaugeProgresso_ = 0;
-    op.gauge(0, gaugeMaximo_, gaugeProgresso_);
-}
-
-void Importador::gaugeAvancar()
-{
-    if (gaugeProgresso_ < gaugeMaximo_)
-        ++gaugeProgresso_;
-    op.gauge(0, gaugeMaximo_, gaugeProgresso_);
-}
-
-void Importador::gaugeZerar()
-{
-    gaugeProgresso_ = 0;
-    op.gauge(0, gaugeMaximo_, gaugeProgresso_);
-}
-
-ResumoEtapa& Importador::etapaAtual()
-{
-    if (resultado_.etapas.empty())
-        resultado_.etapas.emplace_back();
-    return resultado_.etapas.back();
-}
-
-void Importador::iniciarResumo(const std::string& nome)
-{
-    ResumoEtapa r;
-    r.nome = nome;
-    resultado_.etapas.push_back(r);
+    OperadorDoImportador op(op_, importando_);
+    return norvo::importar(opcoes, {bancoDestino_, origem_, produtos_, destino_, pastaLogs_, relogio_}, op);
 }
 
 } // namespace norvo

@@ -3,6 +3,8 @@
 #include "import/Textos.h"
 #include "staging/Texto.h"
 
+#include <ibase.h>
+
 namespace norvo {
 
 using staging::EhBranco;
@@ -12,8 +14,8 @@ namespace {
 
 class Clientes : public EtapaDaOrigem {
 public:
-    explicit Clientes(Importador& imp)
-        : EtapaDaOrigem(imp, {"ImportaClientes", textos::StatusClientes, " DELETE FROM CLIENTE ",
+    explicit Clientes(ContextoEtapa& ctx)
+        : EtapaDaOrigem(ctx, {"ImportaClientes", textos::StatusClientes, " DELETE FROM CLIENTE ",
                               textos::FalhaClientes})
     {
     }
@@ -75,23 +77,25 @@ protected:
         });
     }
 
-    std::function<void(const std::string&)> falhaDoRegistro() override
+    std::function<void(const Falha&)> falhaDoRegistro() override
     {
         return [this, fantasia = texto("FANTASIA"),
-                cod = std::to_string(origem().fieldByName("CODIGO").asInteger())](const std::string& msg) {
-            registrarFalha(cod, fantasia, msg);
+                cod = std::to_string(origem().fieldByName("CODIGO").asInteger())](const Falha& f) {
+            registrarFalha(cod, fantasia, f);
         };
     }
 
-    void registrarFalha(const std::string& cod, const std::string& fantasia, const std::string& msg)
+    void registrarFalha(const std::string& cod, const std::string& fantasia, const Falha& f)
     {
-        if (msg.find("can only contain 15") != std::string::npos)
+        // A CNPJ with more digits than its 15-character column is refused before the server
+        // sees it; a key the destination already holds is a duplicate, not an error.
+        if (f.capacidadeExcedida == 15)
             erro(textos::AlertaCliente + cod + "\r\n" + "O Cliente: \"" + fantasia + "\"" + textos::AlertaClienteCnpj +
                  "\r\n");
-        else if (msg.find("PRIMARY or UNIQUE KEY constraint") != std::string::npos)
+        else if (f.tem(isc_unique_key_violation))
             duplicado(textos::DuplicadoCliente + cod + " Nome Cliente: " + fantasia);
         else
-            erro(textos::ErroCliente + cod + "\r\n" + msg + "\r\n");
+            erro(textos::ErroCliente + cod + "\r\n" + f.mensagem + "\r\n");
     }
 
     void depois() override
@@ -104,6 +108,6 @@ protected:
 
 } // namespace
 
-void Importador::ImportaClientes() { Clientes(*this).executar(); }
+ResumoEtapa ImportaClientes(ContextoEtapa& ctx) { return Clientes(ctx).executar(); }
 
 } // namespace norvo

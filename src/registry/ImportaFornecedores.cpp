@@ -12,8 +12,8 @@ namespace {
 
 class Fornecedores : public EtapaDaOrigem {
 public:
-    explicit Fornecedores(Importador& imp)
-        : EtapaDaOrigem(imp, {"ImportaFornecedores", textos::StatusFornecedores, " DELETE FROM FORNECEDOR ",
+    explicit Fornecedores(ContextoEtapa& ctx)
+        : EtapaDaOrigem(ctx, {"ImportaFornecedores", textos::StatusFornecedores, " DELETE FROM FORNECEDOR ",
                               textos::FalhaFornecedores})
     {
     }
@@ -64,16 +64,16 @@ protected:
         });
     }
 
-    std::function<void(const std::string&)> falhaDoRegistro() override
+    std::function<void(const Falha&)> falhaDoRegistro() override
     {
-        return [this, cod = std::to_string(origem().fieldByName("COD_FOR").asInteger())](const std::string& msg) {
-            erro(textos::ErroFornecedor + cod + "\r\n" + msg + "\r\n");
+        return [this, cod = std::to_string(origem().fieldByName("COD_FOR").asInteger())](const Falha& f) {
+            erro(textos::ErroFornecedor + cod + "\r\n" + f.mensagem + "\r\n");
         };
     }
 };
 
 } // namespace
 
-void Importador::ImportaFornecedores() { Fornecedores(*this).executar(); }
+ResumoEtapa ImportaFornecedores(ContextoEtapa& ctx) { return Fornecedores(ctx).executar(); }
 
 } // namespace norvo

@@ -41,6 +41,15 @@ struct Janela : ::testing::Test {
     DialogosFalsos dialogos;
     std::unique_ptr<JanelaEspiada> janela;
 
+    // The hooks capture the test body's locals by reference, and the window lives on after
+    // the body (its destruction runs the core's teardown): once the body is over nobody
+    // may call them.
+    void TearDown() override {
+        if (!janela) return;
+        janela->aoMedir = nullptr;
+        janela->aoMostrarMensagem = nullptr;
+    }
+
     void abrir(bool cadastros = false, QString pastaJanela = QString()) {
         OpcoesJanela o;
         o.cadastros = cadastros;

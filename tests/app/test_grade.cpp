@@ -84,7 +84,7 @@ TEST_F(Grade, EditarUmaCelulaGuardaNaTabela) {
     ler(DuasLinhas);
     ASSERT_TRUE(modelo->setData(modelo->index(0, ColDescricao), u8("MILHO VERDE")));
     EXPECT_EQ(celula(0, ColDescricao), u8("MILHO VERDE"));
-    EXPECT_EQ(janela->importador().CdsProdutos.cellText(0, staging::DESCRICAO),
+    EXPECT_EQ(janela->importador().CdsProdutos().cellText(0, staging::DESCRICAO),
               "MILHO VERDE");
 }
 
@@ -99,7 +99,7 @@ TEST_F(Grade, ValorRecusadoMostraAFalhaEMantemOAntigo) {
 
 TEST_F(Grade, InsertAbreUmaLinhaQueSoGuardaComValor) {
     ler(DuasLinhas);
-    auto& tabela = janela->importador().CdsProdutos;
+    auto& tabela = janela->importador().CdsProdutos();
     grade->setFocus();
     tecla(Qt::Key_Insert);
     ASSERT_EQ(modelo->rowCount(), 3);
@@ -135,14 +135,14 @@ TEST_F(Grade, ExcluirPerguntaAntes) {
     tecla(Qt::Key_Delete, Qt::ControlModifier);
     ASSERT_EQ(modelo->rowCount(), 1);
     EXPECT_EQ(celula(0, ColDescricao), restante);
-    EXPECT_EQ(janela->importador().CdsProdutos.recordCount(), 1);
+    EXPECT_EQ(janela->importador().CdsProdutos().recordCount(), 1);
 }
 
 TEST_F(Grade, SegueORegistroAtualDaTabela) {
     ler(DuasLinhas);
-    janela->importador().CdsProdutos.setCurrent(0);
+    janela->importador().CdsProdutos().setCurrent(0);
     EXPECT_EQ(grade->currentIndex().row(), 0);
-    janela->importador().CdsProdutos.setCurrent(1);
+    janela->importador().CdsProdutos().setCurrent(1);
     EXPECT_EQ(grade->currentIndex().row(), 1);
 }
 

@@ -209,7 +209,7 @@ TEST_F(Janela, AspasNoMeioDoDestinoTambemSaem) {
 TEST_F(Janela, OrigemDoConfigVaiParaOBancoDeOrigem) {
     pasta.escrever("Config.ini", "[Bancos]\nOrigem=/dados/origem.fdb\nDestino=/d.fdb\n");
     abrir();
-    EXPECT_EQ(janela->importador().IBDBOrigem.databaseName(), "/dados/origem.fdb");
+    EXPECT_EQ(janela->importador().origem(), "/dados/origem.fdb");
     janela->close();
     // The source is only read, never written back.
     EXPECT_EQ(config(), "[Bancos]\nOrigem=/dados/origem.fdb\nDestino=/d.fdb\n");

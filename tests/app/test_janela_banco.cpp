@@ -30,8 +30,8 @@ TEST_F(JanelaComBanco, TestarConexaoComSucessoDeixaConectado) {
     EXPECT_EQ(dialogos.mostrados[0].tipo, "mostraMensagem");
     EXPECT_EQ(dialogos.mostrados[0].texto, u8("Base de dados Destino conectado com sucesso"));
     EXPECT_FALSE(dialogos.mostrados[0].aviso); // the warning form, as the original did
-    EXPECT_TRUE(janela->importador().IBDatabaseDestino.connected());
-    EXPECT_EQ(janela->importador().IBDatabaseDestino.databaseName(), "localhost:" + banco.caminho());
+    EXPECT_TRUE(janela->importador().conectado());
+    EXPECT_EQ(janela->importador().destino(), banco.caminho());
 }
 
 TEST_F(JanelaComBanco, TestarConexaoComCaminhoErradoAvisaAFalha) {
@@ -40,7 +40,7 @@ TEST_F(JanelaComBanco, TestarConexaoComCaminhoErradoAvisaAFalha) {
     ASSERT_EQ(dialogos.mostrados.size(), 1u);
     EXPECT_TRUE(dialogos.mostrados[0].texto.startsWith(u8("Falha na função: \"Connectar\"\r\nFalha: ")))
         << dialogos.mostrados[0].texto.toStdString();
-    EXPECT_FALSE(janela->importador().IBDatabaseDestino.connected());
+    EXPECT_FALSE(janela->importador().conectado());
     EXPECT_TRUE(controlesLivres());
 }
 

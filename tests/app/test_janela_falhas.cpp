@@ -47,7 +47,7 @@ TEST_F(JanelaConexaoPerdida, ConexaoPerdidaNaImportacaoDeixaAJanelaLivre) {
     janela->aoMedir = [&] {
         // The gauge moves after each product is written; end the attachment after the second.
         if (derrubou || rotulo("LabelObs")->text() != u8("Importando Produtos")) return;
-        if (janela->importador().gaugeProgresso() == 2) {
+        if (filho<QProgressBar>("GaugeImportando")->value() == 2) {
             banco.derrubarOutrasConexoes();
             derrubou = true;
         }
@@ -66,7 +66,7 @@ TEST_F(JanelaConexaoPerdida, ConexaoPerdidaNaImportacaoDeixaAJanelaLivre) {
     EXPECT_TRUE(pasta.ler("vantor.log").find("connection shutdown") != std::string::npos);
 
     EXPECT_FALSE(janela->importador().Importando());
-    EXPECT_FALSE(janela->importador().IBDatabaseDestino.connected());
+    EXPECT_FALSE(janela->importador().conectado());
     EXPECT_TRUE(controlesLivres());
     EXPECT_TRUE(janela->close());
 }
@@ -132,7 +132,7 @@ TEST_F(JanelaConexaoPerdida, GradeNaoMexeNaImportacao) {
     EXPECT_EQ(aceitas, 0);
     EXPECT_TRUE(dialogos.textosDe("exclusao").empty()) << "no question while the grid is read-only";
     EXPECT_EQ(retratar(banco, pasta), referencia);
-    EXPECT_EQ(janela->importador().CdsProdutos.recordCount(), 40);
+    EXPECT_EQ(janela->importador().CdsProdutos().recordCount(), 40);
     // Once the run is over the grid edits again.
     EXPECT_TRUE(modelo->setData(modelo->index(0, 1), u8("EDITADO")));
 }
@@ -142,7 +142,7 @@ TEST_F(JanelaConexaoPerdida, SinalParaARodadaEFechaComoUmFechamentoNormal) {
     caixa("CheckBoxProdutos")->setChecked(true);
     dialogos.respostas = {true};
     janela->aoMedir = [&] {
-        if (rotulo("LabelObs")->text() == u8("Importando Produtos") && janela->importador().gaugeProgresso() == 10)
+        if (rotulo("LabelObs")->text() == u8("Importando Produtos") && filho<QProgressBar>("GaugeImportando")->value() == 10)
             janela->pararPorSinal(SIGTERM);
     };
     const std::filesystem::path estagio = std::filesystem::current_path() / "ProdutosTARVEX.cds";

@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDropEvent>
 #include <QMimeData>
+#include <QObject>
 #include <QTableView>
 #include <QUrl>
 
@@ -67,15 +68,18 @@ TEST_F(Janela, SoltarArquivoDuranteUmaImportacaoNaoMudaODestino) {
 
 // The table tells the grid when the reading closes, recreates and fills it: a point in the
 // middle of the reading where the window is asked to close and its controls are looked at.
+// The window outlives the test body (the fixture destroys it, and the grid resets as it
+// goes), so the connection hangs on `contexto`, which dies with the spy it writes into.
 struct NoMeioDaLeitura {
     int vezes = 0;
     bool fechou = false;
     bool bloqueados = false;
+    QObject contexto;
 };
 
 void espiarLeitura(Janela& t, NoMeioDaLeitura& espia) {
     auto* modelo = t.filho<QTableView>("DBGrid1")->model();
-    QObject::connect(modelo, &QAbstractItemModel::modelReset, t.janela.get(), [&t, &espia] {
+    QObject::connect(modelo, &QAbstractItemModel::modelReset, &espia.contexto, [&t, &espia] {
         if (espia.vezes++ > 0) return;
         espia.fechou = t.janela->close();
         espia.bloqueados = t.controlesBloqueados();
@@ -132,7 +136,7 @@ TEST_F(Janela, LeituraCanceladaNaoMudaNada) {
     dialogos.arquivos.push_back(std::nullopt);
     janela->BitBtnLerCSVProdutosClick();
     EXPECT_EQ(rotulo("LabelTotalProdutos")->text(), u8("Total produtos"));
-    EXPECT_FALSE(janela->importador().CdsProdutos.active());
+    EXPECT_FALSE(janela->importador().CdsProdutos().active());
     EXPECT_TRUE(controlesLivres());
 }
 

@@ -84,7 +84,9 @@ TEST_F(Janela, AbrirArquivoPedeAoDesktopOArquivoDaPasta) {
 TEST_F(Janela, ProcessarEventosDeixaOsEventosPendentesRodarem) {
     abrir();
     bool rodou = false;
-    QMetaObject::invokeMethod(janela.get(), [&] { rodou = true; }, Qt::QueuedConnection);
+    // Should the call stay pending, it must die with `rodou`, not run once the body is over.
+    QObject contexto;
+    QMetaObject::invokeMethod(&contexto, [&] { rodou = true; }, Qt::QueuedConnection);
     EXPECT_FALSE(rodou);
     janela->processarEventos();
     EXPECT_TRUE(rodou);
@@ -171,16 +173,27 @@ struct Explosivo : QObject {
     }
 };
 
+// The application outlives the test body: the dialogs lent to it are taken back however
+// the body ends, or a later report would land in a dead object.
+struct DialogosEmprestados {
+    AplicacaoImporta* app;
+    DialogosEmprestados(AplicacaoImporta* a, Dialogos* d) : app(a) { app->setDialogos(d); }
+    ~DialogosEmprestados() { app->setDialogos(nullptr); }
+    DialogosEmprestados(const DialogosEmprestados&) = delete;
+    DialogosEmprestados& operator=(const DialogosEmprestados&) = delete;
+};
+
 TEST(RelatorioDeFalha, FalhaNaoTratadaEMostradaEOProgramaContinua) {
     auto* app = qobject_cast<AplicacaoImporta*>(QCoreApplication::instance());
     ASSERT_NE(app, nullptr);
     DialogosFalsos dialogos;
-    app->setDialogos(&dialogos);
     Explosivo alvo;
-    QEvent evento(QEvent::User);
-    EXPECT_FALSE(QCoreApplication::sendEvent(&alvo, &evento));
-    EXPECT_TRUE(QCoreApplication::sendEvent(&alvo, &evento));
-    app->setDialogos(nullptr);
+    {
+        DialogosEmprestados emprestimo(app, &dialogos);
+        QEvent evento(QEvent::User);
+        EXPECT_FALSE(QCoreApplication::sendEvent(&alvo, &evento));
+        EXPECT_TRUE(QCoreApplication::sendEvent(&alvo, &evento));
+    }
     EXPECT_EQ(alvo.recebidos, 2);
     EXPECT_EQ(dialogos.textosDe("falha"),
               std::vector<QString>{u8("Cannot open file \"/x.csv\". No such file.")});
@@ -190,15 +203,14 @@ TEST(RelatorioDeFalha, JanelaSemDialogosPropriosUsaOsDaAplicacao) {
     auto* app = qobject_cast<AplicacaoImporta*>(QCoreApplication::instance());
     ASSERT_NE(app, nullptr);
     DialogosFalsos dialogos;
-    app->setDialogos(&dialogos);
     PastaTemporaria pasta;
     {
+        DialogosEmprestados emprestimo(app, &dialogos);
         OpcoesJanela o;
         o.pasta = QString::fromStdString(pasta.pasta());
         TFormImporta janela(o);
         janela.mensagem("oi");
     }
-    app->setDialogos(nullptr);
     EXPECT_EQ(dialogos.textosDe("mensagem"), std::vector<QString>{u8("oi")});
 }
 

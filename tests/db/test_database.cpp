@@ -102,7 +102,10 @@ TEST_F(Conectar, ConexaoPerdidaMarcaDesconectadoAntesDeFalhar)
         EXPECT_FALSE(query.prepared());
         EXPECT_NE(std::string(e.what()).find("shutdown"), std::string::npos) << e.what();
     }
-    // Back on the next use: auto-connect with the same settings.
+    // Not behind the program's back: the next use fails with the loss until the program
+    // connects again, with the same settings.
+    EXPECT_THROW(query.execute(), db::ConnectionLost);
+    database.connect();
     query.execute();
     database.disconnect();
     EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM T"), "2");

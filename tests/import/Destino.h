@@ -3,6 +3,7 @@
 // and a private folder for the logs and the staging file.
 #include "BancoTeste.h"
 #include "OperadorTeste.h"
+#include "import/Etapa.h"
 #include "import/Importador.h"
 #include "import/Textos.h"
 
@@ -16,12 +17,32 @@ namespace norvo::teste {
 
 inline std::string L1(const char* utf8) { return textos::L1(utf8); }
 
+// A stage, a lookup or the sequence register outside a run: a destination of their own,
+// connected, and the context a run would hand them.
+struct ContextoAvulso {
+    BancoDestino destino;
+    BancoOrigem origem;
+    std::vector<std::string> erros, duplicados;
+    std::vector<PassoFalho> passosFalhos;
+    int parada = 0;
+    Gauge gauge;
+    ContextoEtapa ctx;
+
+    ContextoAvulso(const std::string& caminho, staging::StagingTable& tabela, Operador& op)
+        : gauge(op), ctx{destino, origem, tabela, erros, duplicados, passosFalhos, parada, op, gauge,
+                         [] { return db::DateTime{2024, 3, 10, 0, 0, 0}; }}
+    {
+        destino.conectar(caminho);
+    }
+};
+
 struct Destino : ::testing::Test {
     BancoTeste banco{"destino"};
     OperadorTeste op;
     std::filesystem::path pasta;
     std::filesystem::path cwdAntes = std::filesystem::current_path();
     std::unique_ptr<Importador> imp;
+    std::unique_ptr<ContextoAvulso> avulso;
 
     Destino()
     {
@@ -35,11 +56,12 @@ struct Destino : ::testing::Test {
         imp = std::make_unique<Importador>(op);
         imp->setDestino(banco.caminho());
         imp->setPastaLogs(pasta.string() + "/");
-        imp->relogio = [] { return db::DateTime{2024, 3, 10, 0, 0, 0}; };
+        imp->setRelogio([] { return db::DateTime{2024, 3, 10, 0, 0, 0}; });
     }
 
     ~Destino() override
     {
+        avulso.reset();
         imp.reset();
         std::filesystem::current_path(cwdAntes);
         std::filesystem::remove_all(pasta);
@@ -56,19 +78,24 @@ struct Destino : ::testing::Test {
         return imp->LerArquivoCSV(arquivo.string());
     }
 
-    // The whole run with "Produtos" marked.
-    ResultadoImportacao importarProdutos()
-    {
-        return imp->BitBtnImportarClick([](Opcao o) { return o == Opcao::Produtos; });
-    }
+    // What a stage run on its own needs: a connected destination, the staged records and
+    // the run's lists.
+    void prepararEtapa();
+    ContextoEtapa& ctx();
+    std::vector<std::string>& erros();
 
-    // What a stage run on its own needs: a connected destination and the run's lists.
-    void prepararEtapa()
+    // The whole run with these options marked.
+    ResultadoImportacao importar(bool produtos, bool clientes = false, bool fornecedores = false,
+                                 const ModoExecucao& modo = {})
     {
-        ASSERT_TRUE(imp->Connectar(false));
-        imp->ListaErros = std::make_unique<std::vector<std::string>>();
-        imp->ListaDuplicados = std::make_unique<std::vector<std::string>>();
+        OpcoesImportacao o;
+        o.produtos = produtos;
+        o.clientes = clientes;
+        o.fornecedores = fornecedores;
+        o.modo = modo;
+        return imp->importar(o);
     }
+    ResultadoImportacao importarProdutos(const ModoExecucao& modo = {}) { return importar(true, false, false, modo); }
 
     std::string arquivo(const std::string& nome) const
     {
@@ -82,5 +109,12 @@ struct Destino : ::testing::Test {
 
     using Linhas = std::vector<std::vector<std::string>>;
 };
+
+inline void Destino::prepararEtapa()
+{
+    avulso = std::make_unique<ContextoAvulso>(banco.caminho(), imp->CdsProdutos(), op);
+}
+inline ContextoEtapa& Destino::ctx() { return avulso->ctx; }
+inline std::vector<std::string>& Destino::erros() { return avulso->erros; }
 
 } // namespace norvo::teste

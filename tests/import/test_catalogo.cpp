@@ -77,7 +77,7 @@ TEST_F(Catalogo, SaiCertoEUmaSegundaRodadaDeixaSoONovo)
     EXPECT_NE(log.find(L1("LISTA DE PREÇO no Registro TINTA\r\nPreço inválido: '12.5.0'")), std::string::npos) << log;
     EXPECT_NE(log.find(L1("LISTA DE PREÇO no Registro DESCONTO\r\nPreço inválido: '-5,00'")), std::string::npos) << log;
     EXPECT_NE(log.find(L1("LISTA DE PREÇO no Registro SEM UNIDADE\r\n")), std::string::npos) << log;
-    EXPECT_EQ(r.entradasErros, 4);
+    EXPECT_EQ(r.erros.size(), 4u);
 
     // The technician fixes the file and imports again over the first catalogue: exactly the
     // new one is left, numbered afresh.
@@ -105,8 +105,7 @@ TEST_F(Catalogo, SaiCertoEUmaSegundaRodadaDeixaSoONovo)
         op.dialogos.clear();
         ModoExecucao modo;
         modo.simular = simular;
-        const ResultadoImportacao r3 =
-            imp->BitBtnImportarClick([](Opcao o) { return o == Opcao::Produtos; }, modo);
+        const ResultadoImportacao r3 = importarProdutos(modo);
         EXPECT_TRUE(r3.comErros());
         EXPECT_EQ(r3.tabelaNaoEsvaziada, "PRODUTO");
         const auto avisos = op.dialogosDo("aviso");

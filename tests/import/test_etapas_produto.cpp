@@ -13,7 +13,7 @@ TEST_F(Etapas, UnidadesDistintasNumeradasNaOrdemDoArquivo)
          linha("4", "D", "cx", "1", "1"), linha("5", "E", "PCT", "1", "1"), linha("6", "F", "  ", "1", "1"),
          linha("7", "G", L1("ça"), "1", "1")});
     prepararEtapa();
-    imp->ImportaUnidades();
+    ImportaUnidades(ctx());
     EXPECT_EQ(banco.consultar("SELECT * FROM TIPOUNIDADE ORDER BY UNI_CODIGO"),
               (Linhas{{"1", "UN", "UN"}, {"2", "KG", "KG"}, {"3", "CX", "CX"}, {"4", "PCT", "PC"},
                       {"5", L1("ÇA"), L1("ÇA")}}));
@@ -22,7 +22,7 @@ TEST_F(Etapas, UnidadesDistintasNumeradasNaOrdemDoArquivo)
     EXPECT_EQ(op.maximo, 7);
     EXPECT_EQ(op.progresso, 7);
     EXPECT_GE(op.eventosProcessados, 8);
-    EXPECT_TRUE(imp->ListaErros->empty());
+    EXPECT_TRUE(erros().empty());
 }
 
 TEST_F(Etapas, UnidadeQueFalhaDeixaSeuCodigoParaAProxima)
@@ -30,10 +30,10 @@ TEST_F(Etapas, UnidadeQueFalhaDeixaSeuCodigoParaAProxima)
     banco.executar("ALTER TABLE TIPOUNIDADE ADD CONSTRAINT CK_UN CHECK (UNI_UNIDADE <> 'XX');");
     ler({linha("1", "A", "XX", "1", "1"), linha("2", "B", "KG", "1", "1")});
     prepararEtapa();
-    imp->ImportaUnidades();
+    ImportaUnidades(ctx());
     EXPECT_EQ(banco.consultar("SELECT UNI_CODIGO, UNI_UNIDADE FROM TIPOUNIDADE"), (Linhas{{"1", "KG"}}));
-    ASSERT_EQ(imp->ListaErros->size(), 1u);
-    const std::string& e = imp->ListaErros->front();
+    ASSERT_EQ(erros().size(), 1u);
+    const std::string& e = erros().front();
     EXPECT_EQ(e.rfind(L1("Erro na importação de TIPOS DE UNIDADE no Registro XX\r\n"), 0), 0u) << e;
     EXPECT_NE(e.find("CK_UN"), std::string::npos);
     EXPECT_EQ(e.substr(e.size() - 2), "\r\n");
@@ -46,11 +46,11 @@ TEST_F(Etapas, NcmNumeraTentativasEGastaCodigoQueFalha)
     ler({linha("1", "A", "UN", "N1", "1"), linha("2", "B", "UN", "N1", "1"), linha("3", "C", "UN", "BAD", "1"),
          linha("4", "D", "UN", "N2", "1"), linha("5", "E", "UN", "", "1"), linha("6", "F", "UN", "", "1")});
     prepararEtapa();
-    imp->ImportaNCM();
+    ImportaNCM(ctx());
     EXPECT_EQ(banco.consultar("SELECT NCM_DESCRICAO, NCM_CODIGO, NCM_CODIGOSTRING FROM CODIGONCM ORDER BY NCM_CODIGO"),
               (Linhas{{"N1", "1", "N1"}, {"N2", "3", "N2"}, {"", "4", ""}}));
-    ASSERT_EQ(imp->ListaErros->size(), 1u);
-    EXPECT_EQ(imp->ListaErros->front().rfind(L1("Erro na importação de NCM no Registro BAD\r\n"), 0), 0u);
+    ASSERT_EQ(erros().size(), 1u);
+    EXPECT_EQ(erros().front().rfind(L1("Erro na importação de NCM no Registro BAD\r\n"), 0), 0u);
     EXPECT_EQ(op.maximo, 6);
     EXPECT_EQ(op.progresso, 4); // one step per attempted insert
     EXPECT_GE(op.eventosProcessados, 7);
@@ -61,10 +61,10 @@ TEST_F(Etapas, ProdutoComTodasAsColunas)
     ler({linha("123", L1("AÇÚCAR CRISTAL"), "kg", "10063021", "4.99", "018", "01", "07"),
          linha("124", "SEM UNIDADE", "", "99999999", "1")});
     prepararEtapa();
-    imp->ImportaUnidades();
-    imp->ImportaNCM();
-    imp->ImportaProdutos();
-    EXPECT_TRUE(imp->ListaErros->empty());
+    ImportaUnidades(ctx());
+    ImportaNCM(ctx());
+    ImportaProdutos(ctx());
+    EXPECT_TRUE(erros().empty());
     auto linhas = banco.consultar(
         "SELECT PRO_CODIGO, PRO_IPI, CONSIDERARMERCADORIA, PRO_NOME, LIN_CODIGO, FIL_CODIGO, ICM_CODIGO, "
         "PRO_PISCOFINS, PRO_SUBSTITUIDO, PRO_BLOQUEADO, PRO_CODIGOPROPRIO, PRO_INATIVO, PRO_PERCCOFINS, "
@@ -86,10 +86,10 @@ TEST_F(Etapas, IcmsInvalidoEChaveRepetidaSaoFalhasDeLinha)
     ler({linha("1", "A", "UN", "1", "1", "abc"), linha("2", "B", "UN", "1", "1", ""), linha("3", "C", "UN", "1", "1"),
          linha("3", "D", "UN", "1", "1"), linha("", "SEM CODIGO", "UN", "1", "1")});
     prepararEtapa();
-    imp->ImportaProdutos();
+    ImportaProdutos(ctx());
     EXPECT_EQ(banco.consultar("SELECT PRO_CODIGO, PRO_NOME FROM PRODUTO"), (Linhas{{"3", "C"}}));
-    ASSERT_EQ(imp->ListaErros->size(), 4u);
-    const auto& e = *imp->ListaErros;
+    ASSERT_EQ(erros().size(), 4u);
+    const auto& e = erros();
     EXPECT_EQ(e[0], L1("Erro na importação de PRODUTO no Registro 1\r\n'abc' is not a valid integer value\r"));
     EXPECT_EQ(e[1], L1("Erro na importação de PRODUTO no Registro 2\r\n'' is not a valid integer value\r"));
     EXPECT_EQ(e[2].rfind(L1("Erro na importação de PRODUTO no Registro 3\r\n"), 0), 0u);
@@ -107,9 +107,9 @@ TEST_F(Etapas, PrecoComDatasDoRelogioEQuatroCasas)
 {
     ler({linha("1", "A", "UN", "1", "12.3456"), linha("2", "B", "UN", "1", ""), linha("", "SEM CODIGO", "UN", "1", "9")});
     prepararEtapa();
-    imp->ImportaProdutos();
-    imp->ListaErros->clear();
-    imp->ImportaPrecos();
+    ImportaProdutos(ctx());
+    erros().clear();
+    ImportaPrecos(ctx());
     EXPECT_EQ(banco.consultar("SELECT UNI_CODIGO, LST_CODIGO, ITL_DATAVIGENCIA, PRO_CODIGO, ITL_PRECOATUAL, "
                               "ITL_DATAALTERA, COM_CODIGO, ITL_PRECOANTERIOR, ITL_MUDAPRECO, ITL_PRECOCUSTO "
                               "FROM ITENSLISTA ORDER BY PRO_CODIGO"),
@@ -117,8 +117,8 @@ TEST_F(Etapas, PrecoComDatasDoRelogioEQuatroCasas)
                       {"<null>", "1", "2024-02-09 00:00:00", "2", "0", "2024-03-10 00:00:00", "1", "0", "T", "0"}}));
     // The empty code binds 0, which has no product: the entry names the description and
     // ends right after the server's message.
-    ASSERT_EQ(imp->ListaErros->size(), 1u);
-    const std::string& e = imp->ListaErros->front();
+    ASSERT_EQ(erros().size(), 1u);
+    const std::string& e = erros().front();
     EXPECT_EQ(e.rfind(L1("Erro na importação dos ITENS DA LISTA DE PREÇO no Registro SEM CODIGO\r\n"), 0), 0u) << e;
     EXPECT_NE(e.find("FK_ITENSLISTA_PRODUTO"), std::string::npos);
     EXPECT_NE(e.back(), '\n');
@@ -130,7 +130,7 @@ TEST_F(Etapas, FalhaDaEtapaDePrecosTemQuebraDupla)
     banco.executar("DROP TABLE ITENSLISTA;");
     ler({linha("1", "A", "UN", "1", "1")});
     prepararEtapa();
-    imp->ImportaPrecos();
+    ImportaPrecos(ctx());
     const auto msgs = op.dialogosDo("mensagem");
     ASSERT_EQ(msgs.size(), 1u);
     EXPECT_EQ(msgs[0].rfind(L1("Falha na importação dos preços, Falha: \r\n\n"), 0), 0u);

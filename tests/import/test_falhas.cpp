@@ -84,21 +84,16 @@ struct Falhas : Destino {
         auto i = std::make_unique<Importador>(o);
         i->setDestino(banco.caminho());
         i->setPastaLogs(pasta.string() + "/");
-        i->relogio = [] { return db::DateTime{2024, 3, 10, 0, 0, 0}; };
+        i->setRelogio([] { return db::DateTime{2024, 3, 10, 0, 0, 0}; });
         return i;
     }
 
     static ResultadoImportacao importarProdutosCom(Importador& i, const ModoExecucao& modo = {})
     {
-        return i.BitBtnImportarClick([](Opcao o) { return o == Opcao::Produtos; }, modo);
-    }
-
-    const ResumoEtapa* resumoDe(const Importador& i, const std::string& nome) const
-    {
-        for (const ResumoEtapa& r : i.resultado().etapas)
-            if (r.nome == nome)
-                return &r;
-        return nullptr;
+        OpcoesImportacao opcoes;
+        opcoes.produtos = true;
+        opcoes.modo = modo;
+        return i.importar(opcoes);
     }
 
     // Codes 1 to 8, named "PRODUTO 1" to "PRODUTO 8", read by the given core.
@@ -134,7 +129,7 @@ TEST_F(Falhas, ConexaoPerdidaNoMeioDosProdutosReconectaEGravaORestante)
     const ResultadoImportacao r = importarProdutosCom(*nucleo);
     ASSERT_TRUE(derrubador.derrubou) << "the product stage never reached its fourth record";
     EXPECT_TRUE(derrubador.dialogosDo("mensagem").empty()) << "no stage ends";
-    const ResumoEtapa* produtos = resumoDe(*nucleo, "ImportaProdutos");
+    const ResumoEtapa* produtos = r.etapa("ImportaProdutos");
     ASSERT_NE(produtos, nullptr);
     EXPECT_FALSE(produtos->falhou);
     EXPECT_EQ(produtos->gravados, 7);
@@ -153,13 +148,12 @@ TEST_F(Falhas, ConexaoPerdidaNoMeioDosProdutosReconectaEGravaORestante)
     EXPECT_NE(log.find("connection shutdown"), std::string::npos) << log;
     EXPECT_EQ(entradasQueComecamCom(log, textos::L1("Erro na importação dos ITENS DA LISTA DE PREÇO no Registro ")),
               (std::vector<std::string>{"PRODUTO 4"}));
-    EXPECT_EQ(r.entradasErros, 2);
+    EXPECT_EQ(static_cast<long>(r.erros.size()), 2);
 
     EXPECT_EQ(derrubador.dialogosDo("aviso"), (std::vector<std::string>{textos::L1("Importação finalizada com erros")}));
     EXPECT_FALSE(nucleo->Importando());
     EXPECT_EQ(derrubador.ocupacoes, (std::vector<bool>{true, false}));
-    EXPECT_FALSE(nucleo->IBDatabaseDestino.connected());
-    EXPECT_EQ(nucleo->ListaErros, nullptr);
+    EXPECT_FALSE(nucleo->conectado());
 }
 
 TEST_F(Falhas, ConexaoPerdidaAoGravarUmPrecoReconectaEGravaORestante)
@@ -172,7 +166,7 @@ TEST_F(Falhas, ConexaoPerdidaAoGravarUmPrecoReconectaEGravaORestante)
     const ResultadoImportacao r = importarProdutosCom(*nucleo);
     ASSERT_TRUE(derrubador.derrubou) << "the price stage never reached its fourth record";
     EXPECT_TRUE(derrubador.dialogosDo("mensagem").empty());
-    const ResumoEtapa* precos = resumoDe(*nucleo, "ImportaPrecos");
+    const ResumoEtapa* precos = r.etapa("ImportaPrecos");
     ASSERT_NE(precos, nullptr);
     EXPECT_EQ(precos->gravados, 7);
     EXPECT_EQ(precos->falhas, 1);
@@ -199,7 +193,7 @@ TEST_F(Falhas, RapidoNaoPerdeCaladoOLoteDaConexaoPerdida)
     const ResultadoImportacao r = importarProdutosCom(*nucleo, rapido);
     ASSERT_TRUE(derrubador.derrubou);
     esperarContasFechadas(r);
-    const ResumoEtapa* produtos = resumoDe(*nucleo, "ImportaProdutos");
+    const ResumoEtapa* produtos = r.etapa("ImportaProdutos");
     ASSERT_NE(produtos, nullptr);
     EXPECT_EQ(produtos->gravados, 4);
     EXPECT_EQ(produtos->falhas, 4);
@@ -257,7 +251,7 @@ TEST_F(Falhas, ConexaoPerdidaNasUnidadesENosNcmNaoContaDuasVezesNemEsqueceOQueSe
         const ResultadoImportacao r = importarProdutosCom(*nucleo);
         ASSERT_TRUE(derrubador.derrubou);
         esperarContasFechadas(r);
-        const ResumoEtapa* ncm = resumoDe(*nucleo, "ImportaNCM");
+        const ResumoEtapa* ncm = r.etapa("ImportaNCM");
         ASSERT_NE(ncm, nullptr);
         EXPECT_EQ(ncm->gravados, 5);
         EXPECT_EQ(ncm->falhas, 1);
@@ -284,7 +278,7 @@ TEST_F(Falhas, ConexaoPerdidaNasUnidadesENosNcmNaoContaDuasVezesNemEsqueceOQueSe
         const ResultadoImportacao r = importarProdutosCom(*nucleo, rapido);
         ASSERT_TRUE(derrubador.derrubou);
         esperarContasFechadas(r);
-        const ResumoEtapa* unidades = resumoDe(*nucleo, "ImportaUnidades");
+        const ResumoEtapa* unidades = r.etapa("ImportaUnidades");
         ASSERT_NE(unidades, nullptr);
         EXPECT_EQ(unidades->gravados, 1);
         EXPECT_EQ(unidades->falhas, 4);
@@ -316,7 +310,7 @@ TEST_F(Falhas, SemReconexaoAEtapaTerminaComUmaFalhaSo)
     ASSERT_EQ(mensagens.size(), 2u) << "the product stage, then the price stage at its DELETE";
     EXPECT_EQ(mensagens[0].rfind(textos::L1("Falha na importação da tabela de Produtos, Falha: \r\n"), 0), 0u);
     EXPECT_EQ(mensagens[1].rfind(textos::L1("Falha na importação dos preços, Falha: \r\n\n"), 0), 0u);
-    const ResumoEtapa* produtos = resumoDe(*nucleo, "ImportaProdutos");
+    const ResumoEtapa* produtos = r.etapa("ImportaProdutos");
     ASSERT_NE(produtos, nullptr);
     EXPECT_TRUE(produtos->falhou);
     EXPECT_EQ(produtos->gravados, 3);
@@ -383,7 +377,7 @@ TEST_F(Falhas, TabelaPresaPorOutraTransacaoRecusaARodadaSemMudarNada)
     EXPECT_EQ(log.rfind(textos::L1("Não foi possível esvaziar a tabela PRODUTO\r\n"), 0), 0u) << log;
     EXPECT_FALSE(imp->Importando());
     EXPECT_EQ(op.ocupacoes, (std::vector<bool>{true, false}));
-    EXPECT_FALSE(imp->IBDatabaseDestino.connected());
+    EXPECT_FALSE(imp->conectado());
 
     // Once the other program gives up its change, a new run goes through.
     trOutra.rollback();
@@ -415,9 +409,7 @@ TEST_F(Falhas, PastaDeLogsSobUmArquivoReportaDepoisDeVoltarAoOcioso)
 
     EXPECT_FALSE(imp->Importando());
     EXPECT_EQ(op.ocupacoes, (std::vector<bool>{true, false}));
-    EXPECT_FALSE(imp->IBDatabaseDestino.connected());
-    EXPECT_EQ(imp->ListaErros, nullptr);
-    EXPECT_EQ(imp->ListaDuplicados, nullptr);
+    EXPECT_FALSE(imp->conectado());
     EXPECT_EQ(op.progresso, 0);
     // No offer to open a log that was never written; the notice still comes.
     EXPECT_EQ(op.dialogosDo("confirma").size(), 1u);
@@ -450,8 +442,8 @@ TEST_F(Falhas, ArquivoDeEstagioQueNaoPodeSerGravadoMantemAPrimeiraLeitura)
     EXPECT_EQ(falha, "Cannot create file \"" + caminho + "\". " + std::strerror(EISDIR));
 
     // Nothing staged was lost: the table is open with the first reading.
-    ASSERT_TRUE(imp->CdsProdutos.active());
-    EXPECT_EQ(imp->CdsProdutos.recordCount(), 2);
+    ASSERT_TRUE(imp->CdsProdutos().active());
+    EXPECT_EQ(imp->CdsProdutos().recordCount(), 2);
 
     // The core still runs over it and can be closed.
     importarProdutos();
@@ -476,11 +468,11 @@ TEST_F(Falhas, CadaRegistroViraLinhaOuEntradaNoLog)
          linha("2", "CODIGO TRIPLICADO", "UN", "1006", "9.00"),
          linha("7", "ICMS BRANCO", "UN", "1006", "10.00", "   "),
          linha("8", "BOM 8", "", "1006", "")});
-    importarProdutos();
+    const ResultadoImportacao resultado = importarProdutos();
     EXPECT_TRUE(op.dialogosDo("mensagem").empty()) << "no stage may end early, or records go unaccounted";
 
     // The staged records, as the stages read them.
-    staging::StagingTable& t = imp->CdsProdutos;
+    staging::StagingTable& t = imp->CdsProdutos();
     std::map<std::string, int> codigosEstagio, descricoesEstagio;
     int estagiados = 0;
     for (t.first(); !t.eof(); t.next()) {
@@ -527,13 +519,13 @@ TEST_F(Falhas, CadaRegistroViraLinhaOuEntradaNoLog)
 
     // The summary kept for the command line agrees with the destination and the log.
     for (const char* nome : {"ImportaProdutos", "ImportaPrecos"}) {
-        const ResumoEtapa* r = resumoDe(*imp, nome);
+        const ResumoEtapa* r = resultado.etapa(nome);
         ASSERT_NE(r, nullptr) << nome;
         EXPECT_FALSE(r->falhou) << nome;
         EXPECT_EQ(r->gravados + r->falhas, estagiados) << nome;
     }
-    EXPECT_EQ(resumoDe(*imp, "ImportaProdutos")->falhas, static_cast<long>(entradasProduto.size()));
-    EXPECT_EQ(resumoDe(*imp, "ImportaPrecos")->falhas, static_cast<long>(entradasPreco.size()));
+    EXPECT_EQ(resultado.etapa("ImportaProdutos")->falhas, static_cast<long>(entradasProduto.size()));
+    EXPECT_EQ(resultado.etapa("ImportaPrecos")->falhas, static_cast<long>(entradasPreco.size()));
     EXPECT_EQ(op.dialogosDo("aviso"), (std::vector<std::string>{textos::L1("Importação finalizada com erros")}));
     EXPECT_FALSE(imp->Importando());
     EXPECT_EQ(op.ocupacoes, (std::vector<bool>{true, false}));
@@ -545,7 +537,7 @@ TEST_F(Falhas, TextosComCaraDeSqlChegamIntactos)
     // Quotes, semicolons and comment marks cannot come through the product file (";" splits
     // its fields, double quotes are dropped), but the grid can put them in the staging table.
     ler({});
-    staging::StagingTable& t = imp->CdsProdutos;
+    staging::StagingTable& t = imp->CdsProdutos();
     struct Registro {
         std::string codigo, descricao, unidade, ncm;
     };
@@ -607,13 +599,13 @@ TEST_F(Falhas, TextosComCaraDeSqlChegamIntactos)
                      textos::L1("SÃO JOÃO D''ALIANÇA /* */") + "')");
     banco.executarUm("INSERT INTO CIDADE (CID_CODIGO, CID_NOME) VALUES (12, 'X'' OR ''1''=''1')");
     prepararEtapa();
-    EXPECT_EQ(imp->BuscaCodigoCidade("D'Oeste; drop table x --"), 10);
-    EXPECT_EQ(imp->BuscaCodigoCidade(textos::L1("são joão d'aliança /* */")), 11);
-    EXPECT_EQ(imp->BuscaCodigoCidade("x' or '1'='1"), 12);
-    EXPECT_EQ(imp->BuscaCodigoCidade("' OR '1'='1"), 0);
-    EXPECT_EQ(imp->BuscaCodigoCidade("'; DELETE FROM CIDADE; --"), 0);
-    EXPECT_TRUE(imp->ListaErros->empty()) << imp->ListaErros->front();
-    imp->IBDatabaseDestino.disconnect();
+    EXPECT_EQ(BuscaCodigoCidade(ctx(), "D'Oeste; drop table x --"), 10);
+    EXPECT_EQ(BuscaCodigoCidade(ctx(), textos::L1("são joão d'aliança /* */")), 11);
+    EXPECT_EQ(BuscaCodigoCidade(ctx(), "x' or '1'='1"), 12);
+    EXPECT_EQ(BuscaCodigoCidade(ctx(), "' OR '1'='1"), 0);
+    EXPECT_EQ(BuscaCodigoCidade(ctx(), "'; DELETE FROM CIDADE; --"), 0);
+    EXPECT_TRUE(erros().empty()) << erros().front();
+    avulso.reset();
 
     // Every table is still there, with its rows.
     Linhas tabelas = banco.consultar(

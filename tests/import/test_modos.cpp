@@ -79,11 +79,13 @@ const std::string DadosAntigos =
     "INSERT INTO FORNECEDOR (FOR_CODIGO, FOR_RAZAO) VALUES (88, 'FORNECEDOR ANTIGO');";
 
 struct Modos : Origem {
-    // A second core over another destination, reading its logs from another folder.
     ResultadoImportacao importar(Importador& i, const ModoExecucao& modo, bool cadastros = false)
     {
-        return i.BitBtnImportarClick(
-            [cadastros](Opcao o) { return o == Opcao::Produtos || cadastros; }, modo);
+        OpcoesImportacao o;
+        o.produtos = true;
+        o.clientes = o.fornecedores = cadastros;
+        o.modo = modo;
+        return i.importar(o);
     }
 };
 

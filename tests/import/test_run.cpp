@@ -11,15 +11,15 @@ using Execucao = Destino;
 
 TEST_F(Execucao, SemOpcaoOuSemCaminhoNadaEhTocado)
 {
-    imp->BitBtnImportarClick([](Opcao) { return false; });
+    importar(false);
     EXPECT_EQ(op.dialogos, (std::vector<std::string>{"mensagem: " + L1("Marque uma ou mais de uma tabela para ser importado!!")}));
-    EXPECT_FALSE(imp->IBDatabaseDestino.connected());
+    EXPECT_FALSE(imp->conectado());
 
     op.dialogos.clear();
     imp->setDestino(" \t ");
     importarProdutos();
     EXPECT_EQ(op.dialogos, (std::vector<std::string>{"atencao: Selecione o banco de dados de destino!"}));
-    EXPECT_FALSE(imp->IBDatabaseDestino.connected());
+    EXPECT_FALSE(imp->conectado());
     EXPECT_TRUE(op.ocupacoes.empty());
 }
 
@@ -31,8 +31,7 @@ TEST_F(Execucao, NaoNaConfirmacaoNaoApagaNada)
     importarProdutos();
     EXPECT_EQ(op.dialogosDo("confirma"),
               (std::vector<std::string>{L1("Atenção os registros das tabelas marcadas serão apagadas e importadas: \r\nConfirma ?")}));
-    EXPECT_TRUE(imp->IBDatabaseDestino.connected()); // left connected, transaction open
-    EXPECT_TRUE(imp->IBTransactionFireBird.active());
+    EXPECT_TRUE(imp->conectado()); // left connected, transaction open
     EXPECT_FALSE(imp->Importando());
     EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM TIPOUNIDADE"), "1");
 }
@@ -42,10 +41,8 @@ TEST_F(Execucao, ExecucaoLimpaOrdemTextosESemLogs)
     std::ofstream(pasta / "vantor.log", std::ios::binary) << "old run\r\n";
     ler({linha("10", "ARROZ", "KG", "1006", "5.00"), linha("11", "FEIJAO", "KG", "0713", "7,25")});
     bool ocupadoDurante = false;
-    imp->BitBtnImportarClick([&](Opcao o) {
-        ocupadoDurante = ocupadoDurante || imp->Importando();
-        return o == Opcao::Produtos;
-    });
+    op.aoProcessarEventos = [&] { ocupadoDurante = ocupadoDurante || imp->Importando(); };
+    const ResultadoImportacao r = importarProdutos();
     EXPECT_TRUE(ocupadoDurante);
     EXPECT_EQ(op.status_, (std::vector<std::string>{"Importando Unidades", "Importando NCM", "Importando Produtos",
                                                     L1("Importando preço dos produtos (2)"),
@@ -56,12 +53,11 @@ TEST_F(Execucao, ExecucaoLimpaOrdemTextosESemLogs)
     EXPECT_EQ(op.ocupacoes, (std::vector<bool>{true, false}));
     EXPECT_EQ(op.progresso, 0);
     EXPECT_FALSE(imp->Importando());
-    EXPECT_FALSE(imp->IBDatabaseDestino.connected());
-    EXPECT_EQ(imp->ListaErros, nullptr);
+    EXPECT_FALSE(imp->conectado());
     EXPECT_EQ(arquivo("vantor.log"), "old run\r\n"); // an earlier log stays untouched
     EXPECT_EQ(arquivo("vantor2.log"), "<missing>");
     EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM ITENSLISTA"), "2");
-    EXPECT_FALSE(imp->resultado().comErros());
+    EXPECT_FALSE(r.comErros());
 }
 
 TEST_F(Execucao, FalhasDeLinhaVaoParaOLogEAvisoDizComErros)

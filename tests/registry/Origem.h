@@ -16,11 +16,17 @@ struct Origem : Destino {
                           "INSERT INTO CIDADE (CID_CODIGO, CID_NOME) VALUES (4106902, 'CURITIBA');"));
     }
 
+    void prepararEtapa()
+    {
+        Destino::prepararEtapa();
+        avulso->origem.setCaminho(origem.caminho());
+    }
+
     ~Origem() override
     {
         // The engine in this process must let go of the file before it is dropped.
-        imp->IBQueryOrigem.close();
-        imp->IBDBOrigem.disconnect();
+        avulso.reset();
+        imp.reset();
     }
 };
 

@@ -25,8 +25,8 @@ TEST_F(Clientes, VinculosVazioBrancoEDigitos)
         "NULL, NULL, 'ATLANTIDA', NULL);"
         "INSERT INTO CLIENTE (CODIGO, NOME) VALUES (NULL, 'SEM CODIGO');"));
     prepararEtapa();
-    imp->ImportaClientes();
-    EXPECT_TRUE(imp->ListaErros->empty()) << imp->ListaErros->front();
+    ImportaClientes(ctx());
+    EXPECT_TRUE(erros().empty()) << erros().front();
     EXPECT_EQ(banco.consultar(std::string(kColunas) + "ORDER BY CLI_CODIGO"),
               (Linhas{{"0", "SEM CODIGO", "<null>", "<null>", "<null>", "", "<null>", "", "F", "<null>", "<null>",
                        "<null>", "", "<null>", "0", "<null>", "<null>", "0", "", "", "<null>", "1"},
@@ -51,15 +51,15 @@ TEST_F(Clientes, FalhasClassificadasNasDuasListas)
         "INSERT INTO CLIENTE (CODIGO, NOME, COMPLEMENTO) VALUES (4, 'C', "
         "'COMPLEMENTO COM MAIS DE QUARENTA CARACTERES AQUI');");
     prepararEtapa();
-    imp->ImportaClientes();
-    ASSERT_EQ(imp->ListaErros->size(), 2u);
-    EXPECT_EQ((*imp->ListaErros)[0],
+    ImportaClientes(ctx());
+    ASSERT_EQ(erros().size(), 2u);
+    EXPECT_EQ(erros()[0],
               L1("Alerta!!! Na importação de CLIENTES no cliente: 1\r\nO Cliente: \"FANTASIA MUITO LONGA QUE NAO E "
                  "CORTADA NA MENSAGEM\" possui o CNPJ inválido! A quantidade de números ultrapassou o limite.\r\n"));
-    EXPECT_EQ((*imp->ListaErros)[1],
+    EXPECT_EQ(erros()[1],
               L1("Erro na importação de CLIENTES no cód. cliente: 4\r\nTrying to store a string of length 48 "
                  "into a field that can only contain 40\r\n"));
-    EXPECT_EQ(*imp->ListaDuplicados, (std::vector<std::string>{"Cod. Cliente: 2 Nome Cliente: BETA DOIS"}));
+    EXPECT_EQ(avulso->duplicados, (std::vector<std::string>{"Cod. Cliente: 2 Nome Cliente: BETA DOIS"}));
     EXPECT_EQ(banco.consultar("SELECT CLI_CODIGO, CLI_RAZAO FROM CLIENTE"), (Linhas{{"2", "B"}}));
 }
 
@@ -68,7 +68,7 @@ TEST_F(Clientes, ColunaAusenteNaOrigemEncerraAEtapa)
     origem.executar("ALTER TABLE CLIENTE DROP EMAIL; INSERT INTO CLIENTE (CODIGO, NOME) VALUES (1, 'A');");
     banco.executar("INSERT INTO CLIENTE (CLI_CODIGO, CLI_TIPO) VALUES (9, 'X');");
     prepararEtapa();
-    imp->ImportaClientes();
+    ImportaClientes(ctx());
     EXPECT_EQ(op.dialogosDo("mensagem"),
               (std::vector<std::string>{L1("Falha na importação da tabela de Clientes, Falha: \r\n"
                                            "IBQueryOrigem: Field 'EMAIL' not found")}));
@@ -79,12 +79,12 @@ TEST_F(Clientes, ExecucaoPelaOpcaoGravaDuplicadosNoSegundoLog)
 {
     origem.executar("INSERT INTO CLIENTE (CODIGO, NOME, FANTASIA) VALUES (7, 'A', 'X');"
                     "INSERT INTO CLIENTE (CODIGO, NOME, FANTASIA) VALUES (7, 'B', 'Y');");
-    imp->BitBtnImportarClick([](Opcao o) { return o == Opcao::Clientes; });
+    importar(false, true);
     EXPECT_EQ(arquivo("vantor2.log"), "Cod. Cliente: 7 Nome Cliente: Y\r\n");
     EXPECT_EQ(arquivo("vantor.log"), "<missing>");
     EXPECT_EQ(op.dialogosDo("confirma").size(), 2u); // the run's question and one for vantor2.log
     EXPECT_EQ(op.status_.front(), "Importando Clientes");
-    EXPECT_TRUE(imp->IBDBOrigem.connected()); // the source stays connected after the run
+    EXPECT_TRUE(imp->origemConectada()); // the source stays connected after the run
     EXPECT_TRUE(imp->Connectar(false));
-    EXPECT_FALSE(imp->IBDBOrigem.connected()); // until the next Connectar
+    EXPECT_FALSE(imp->origemConectada()); // until the next Connectar
 }

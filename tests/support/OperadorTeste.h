@@ -2,6 +2,7 @@
 #include "import/Operador.h"
 
 #include <deque>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -26,7 +27,14 @@ public:
     bool confirma(const std::string& texto, Pergunta qual) override;
     void mensagem(const std::string& texto) override { dialogos.push_back("mensagem: " + texto); }
     void abrirArquivo(const std::string& nome, const std::string& pasta) override;
-    void processarEventos() override { ++eventosProcessados; }
+    // Called each time the core lets events through, as a window's handler would run then.
+    std::function<void()> aoProcessarEventos;
+    void processarEventos() override
+    {
+        ++eventosProcessados;
+        if (aoProcessarEventos)
+            aoProcessarEventos();
+    }
     void ocupado(bool sim) override { ocupacoes.push_back(sim); }
     // What paradaPedida answers: set it (from a hook) to stop the run.
     int parada = 0;

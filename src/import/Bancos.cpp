@@ -1,0 +1,122 @@
+#include "import/Bancos.h"
+
+namespace norvo {
+
+namespace {
+const std::vector<std::string> kParametrosTransacao = {"read_committed", "rec_version", "nowait"};
+}
+
+BancoDestino::BancoDestino()
+{
+    banco_.Params = {"user_name=SYSDBA", "password=kelpdrone", "lc_ctype=ISO8859_1 "};
+    banco_.LoginPrompt = false;
+    banco_.setDefaultTransaction(&transacao_);
+    transacao_.Params = kParametrosTransacao;
+    transacao_.setDefaultDatabase(&banco_);
+    for (db::Query* q : {&comando_, &auxiliar_, static_cast<db::Query*>(&geraCodigo_)}) {
+        q->setDatabase(&banco_);
+        q->setTransaction(&transacao_);
+    }
+    comando_.setSQL(TextoInicial);
+    geraCodigo_.setInsertSQL({"insert into GERACODIGO", "  (GER_TABELA, GER_VALOR)", "values",
+                              "  (:GER_TABELA, :GER_VALOR)"});
+    geraCodigo_.setModifySQL({"update GERACODIGO", "set", "  GER_TABELA = :GER_TABELA,",
+                              "  GER_VALOR = :GER_VALOR", "where", "  GER_TABELA = :OLD_GER_TABELA"});
+}
+
+void BancoDestino::conectar(const std::string& caminho)
+{
+    if (banco_.connected())
+        banco_.disconnect();
+    banco_.setDatabaseName(std::string(HostLocal) + ":" + caminho);
+    banco_.LoginPrompt = false;
+    banco_.setSQLDialect(3);
+    banco_.setDefaultTransaction(&transacao_);
+    banco_.connect();
+    transacao_.start();
+}
+
+void BancoDestino::desconectar() { banco_.disconnect(); }
+
+void BancoDestino::reconectar()
+{
+    if (!banco_.connected())
+        banco_.connect();
+    if (!transacao_.active())
+        transacao_.start();
+}
+
+void BancoDestino::definirModo(const ModoExecucao& modo)
+{
+    modo_ = modo;
+    if (modo_.lote < 1)
+        modo_.lote = 1;
+    iniciarEtapa();
+}
+
+void BancoDestino::iniciarEtapa()
+{
+    noLote_ = 0;
+    loteTotal_ = false;
+}
+
+bool BancoDestino::aposLinha(bool total)
+{
+    loteTotal_ = loteTotal_ || total;
+    if (modo_.rapido && ++noLote_ < modo_.lote)
+        return false;
+    confirmar(loteTotal_);
+    return true;
+}
+
+bool BancoDestino::fecharLote()
+{
+    if (noLote_ == 0)
+        return false;
+    confirmar(loteTotal_);
+    return true;
+}
+
+void BancoDestino::confirmar(bool total)
+{
+    noLote_ = 0;
+    if (modo_.simular)
+        return; // a rehearsal keeps everything in its one transaction
+    if (total)
+        transacao_.commit();
+    else
+        transacao_.commitRetaining();
+}
+
+void BancoDestino::desfazerTudo()
+{
+    if (transacao_.active())
+        transacao_.rollback();
+}
+
+BancoOrigem::BancoOrigem()
+{
+    banco_.setDatabaseName(CaminhoPadrao);
+    banco_.Params = {"user_name=sysdba", "password=kelpdrone"};
+    banco_.LoginPrompt = false;
+    banco_.setDefaultTransaction(&transacao_);
+    transacao_.Params = kParametrosTransacao;
+    transacao_.setDefaultDatabase(&banco_);
+    consulta_.setDatabase(&banco_);
+    consulta_.setTransaction(&transacao_);
+    consulta_.setSQL(BancoDestino::TextoInicial);
+}
+
+void BancoOrigem::setCaminho(const std::string& caminho)
+{
+    desconectar();
+    banco_.setDatabaseName(caminho);
+}
+
+void BancoOrigem::desconectar()
+{
+    if (banco_.connected())
+        banco_.disconnect();
+}
+
+} // namespace norvo

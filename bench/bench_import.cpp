@@ -144,9 +144,9 @@ double linhaDeBase(teste::BancoTeste& banco, const std::string& csv)
     db::Database d;
     db::Transaction tr;
     d.setDatabaseName(banco.nome());
-    d.Params = {"user_name=SYSDBA", "password=kelpdrone", "lc_ctype=ISO8859_1"};
+    d.setParams({"user_name=SYSDBA", "password=kelpdrone", "lc_ctype=ISO8859_1"});
     d.setDefaultTransaction(&tr);
-    tr.Params = {"read_committed", "rec_version", "nowait"};
+    tr.setParams({"read_committed", "rec_version", "nowait"});
     auto consulta = [&](const std::string& sql) {
         auto q = std::make_unique<db::Query>();
         q->setDatabase(&d);

@@ -64,7 +64,7 @@ void Database::connect()
         return;
     if (databaseName_.empty())
         throw Error("Database name is missing");
-    const std::string dpb = montarDpb(Params);
+    const std::string dpb = montarDpb(params_);
     AttachmentHandle nova;
     Status st;
     isc_attach_database(st.v, 0, databaseName_.c_str(), nova.ptr(), static_cast<short>(dpb.size()),

@@ -22,8 +22,8 @@ public:
     void setDatabaseName(const std::string& name);
     const std::string& databaseName() const { return databaseName_; }
     // "name=value" lines turned into the attachment parameters at every connect.
-    std::vector<std::string> Params;
-    bool LoginPrompt = true;
+    void setParams(std::vector<std::string> linhas) { params_ = std::move(linhas); }
+    const std::vector<std::string>& params() const { return params_; }
     void setSQLDialect(int dialect);
     int sqlDialect() const { return dialect_; }
     void setDefaultTransaction(Transaction* t);
@@ -52,6 +52,7 @@ public:
 private:
     std::string objectName_;
     std::string databaseName_;
+    std::vector<std::string> params_;
     int dialect_ = 3;
     Transaction* defaultTransaction_ = nullptr;
     AttachmentHandle attachment_;

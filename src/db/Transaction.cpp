@@ -54,7 +54,7 @@ void Transaction::start()
     for (Database* db : databases_)
         if (!db->connected())
             throw Error("Cannot perform operation -- DB is not open");
-    const std::string tpb = montarTpb(Params);
+    const std::string tpb = montarTpb(params_);
     // The transaction existence block isc_start_multiple reads, one per database.
     struct Teb {
         isc_db_handle* db_ptr;

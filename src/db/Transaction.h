@@ -19,7 +19,8 @@ public:
     Transaction& operator=(const Transaction&) = delete;
 
     // Keyword lines ("read_committed", ...) turned into the transaction parameters at start.
-    std::vector<std::string> Params;
+    void setParams(std::vector<std::string> linhas) { params_ = std::move(linhas); }
+    const std::vector<std::string>& params() const { return params_; }
 
     void setDefaultDatabase(Database* db);
     Database* defaultDatabase() const { return databases_.empty() ? nullptr : databases_.front(); }
@@ -43,6 +44,7 @@ public:
     void desregistrar(Query* q);
 
 private:
+    std::vector<std::string> params_;
     void exigirAtiva() const;
     void fecharConsultas(bool despreparar) noexcept;
 

@@ -8,10 +8,9 @@ const std::vector<std::string> kParametrosTransacao = {"read_committed", "rec_ve
 
 BancoDestino::BancoDestino()
 {
-    banco_.Params = {"user_name=SYSDBA", "password=kelpdrone", "lc_ctype=ISO8859_1 "};
-    banco_.LoginPrompt = false;
+    banco_.setParams({"user_name=SYSDBA", "password=kelpdrone", "lc_ctype=ISO8859_1 "});
     banco_.setDefaultTransaction(&transacao_);
-    transacao_.Params = kParametrosTransacao;
+    transacao_.setParams(kParametrosTransacao);
     transacao_.setDefaultDatabase(&banco_);
     for (db::Query* q : {&comando_, &auxiliar_, static_cast<db::Query*>(&geraCodigo_)}) {
         q->setDatabase(&banco_);
@@ -29,7 +28,6 @@ void BancoDestino::conectar(const std::string& caminho)
     if (banco_.connected())
         banco_.disconnect();
     banco_.setDatabaseName(std::string(HostLocal) + ":" + caminho);
-    banco_.LoginPrompt = false;
     banco_.setSQLDialect(3);
     banco_.setDefaultTransaction(&transacao_);
     banco_.connect();
@@ -88,6 +86,12 @@ void BancoDestino::confirmar(bool total)
         transacao_.commitRetaining();
 }
 
+void BancoDestino::desfazerPasso()
+{
+    if (transacao_.active() && !modo_.simular)
+        transacao_.rollbackRetaining();
+}
+
 void BancoDestino::desfazerTudo()
 {
     if (transacao_.active())
@@ -97,10 +101,9 @@ void BancoDestino::desfazerTudo()
 BancoOrigem::BancoOrigem()
 {
     banco_.setDatabaseName(CaminhoPadrao);
-    banco_.Params = {"user_name=sysdba", "password=kelpdrone"};
-    banco_.LoginPrompt = false;
+    banco_.setParams({"user_name=sysdba", "password=kelpdrone"});
     banco_.setDefaultTransaction(&transacao_);
-    transacao_.Params = kParametrosTransacao;
+    transacao_.setParams(kParametrosTransacao);
     transacao_.setDefaultDatabase(&banco_);
     consulta_.setDatabase(&banco_);
     consulta_.setTransaction(&transacao_);

@@ -45,6 +45,10 @@ public:
     void confirmarAgora() { confirmar(false); }
     // What the batch held is gone with the connection.
     void perderLote() { noLote_ = 0; }
+    // After a step that failed: undoes what the transaction did since its last commit. Not
+    // in a rehearsal, whose one transaction the run's end undoes whole, nor on a transaction
+    // a lost connection has already ended.
+    void desfazerPasso();
     // A rehearsal's end: undo its one transaction.
     void desfazerTudo();
 

@@ -17,7 +17,6 @@ std::string ChaveUnidade(std::string_view unidade)
 void GravaCodigoSequencial(ContextoEtapa& ctx, const std::string& tabela, int valor)
 {
     db::DataSet& ds = ctx.destino.registroSequencial();
-    const bool simular = ctx.destino.modo().simular;
     try {
         if (ds.isOpen())
             ds.close();
@@ -37,17 +36,14 @@ void GravaCodigoSequencial(ContextoEtapa& ctx, const std::string& tabela, int va
             ds.setFieldAsInteger("GER_VALOR", valor);
         }
         ds.post();
-        if (!simular) // a rehearsal keeps everything in its one transaction
-            ds.transaction()->commitRetaining();
+        ctx.destino.confirmarAgora();
     } catch (const std::exception& e) {
         ctx.op.mensagem(textos::FalhaSequencial + e.what());
         // Shown already, but the run must not call itself a success.
         ctx.passosFalhos.push_back({"GravaCodigoSequencial", e.what(), false});
-        // A lost connection has already ended the transaction: there is nothing to undo,
-        // and a second "Transaction is not active" would only hide the real failure.
-        // A rehearsal must not undo everything before it: the failed post undid itself.
-        if (ds.transaction()->active() && !simular)
-            ds.transaction()->rollbackRetaining();
+        // After a lost connection a second "Transaction is not active" would only hide the
+        // real failure; in a rehearsal the failed post undid itself.
+        ctx.destino.desfazerPasso();
     }
 }
 

@@ -93,8 +93,7 @@ bool esvaziarAntes(const OpcoesImportacao& opcoes, BancoDestino& destino, Result
     }
     try {
         // Undoes the tables already emptied; nothing else has run yet.
-        if (destino.transacao().active())
-            destino.transacao().rollbackRetaining();
+        destino.desfazerPasso();
     } catch (const std::exception& e) {
         r.passosFalhos.push_back({"Desfazer", e.what(), true});
     }

@@ -21,10 +21,9 @@ struct Conexao : ::testing::Test {
     Conexao()
     {
         database.setDatabaseName(banco.nome());
-        database.Params = {"user_name=SYSDBA", "password=kelpdrone", "lc_ctype=ISO8859_1 "};
-        database.LoginPrompt = false;
+        database.setParams({"user_name=SYSDBA", "password=kelpdrone", "lc_ctype=ISO8859_1 "});
         database.setDefaultTransaction(&transacao);
-        transacao.Params = {"read_committed", "rec_version", "nowait"};
+        transacao.setParams({"read_committed", "rec_version", "nowait"});
         query.setDatabase(&database);
         query.setTransaction(&transacao);
     }

@@ -24,7 +24,7 @@ TEST_F(Conectar, ConectaDesconectaEFalhasDaConfiguracao)
 
     db::Database caminhoErrado;
     caminhoErrado.setDatabaseName("localhost:/nao/existe.fdb");
-    caminhoErrado.Params = database.Params;
+    caminhoErrado.setParams(database.params());
     const std::string msg = falha([&] { caminhoErrado.connect(); });
     EXPECT_NE(msg.find("I/O error"), std::string::npos) << msg;
     EXPECT_EQ(msg.find("\n-"), std::string::npos) << "texts are joined by CR LF: " << msg;
@@ -33,7 +33,7 @@ TEST_F(Conectar, ConectaDesconectaEFalhasDaConfiguracao)
 
     db::Database charsetRuim;
     charsetRuim.setDatabaseName(banco.nome());
-    charsetRuim.Params = {"user_name=SYSDBA", "password=kelpdrone", "lc_ctype=KLINGON"};
+    charsetRuim.setParams({"user_name=SYSDBA", "password=kelpdrone", "lc_ctype=KLINGON"});
     EXPECT_NE(falha([&] { charsetRuim.connect(); }).find("CHARACTER SET KLINGON is not defined"), std::string::npos);
 }
 
@@ -117,9 +117,9 @@ TEST_F(Conectar, ConflitoDeTravaSemEspera)
     db::Database outro;
     db::Transaction outraTr;
     outro.setDatabaseName(banco.nome());
-    outro.Params = database.Params;
+    outro.setParams(database.params());
     outro.setDefaultTransaction(&outraTr);
-    outraTr.Params = transacao.Params;
+    outraTr.setParams(transacao.params());
     db::Query segura;
     segura.setDatabase(&outro);
     segura.setTransaction(&outraTr);

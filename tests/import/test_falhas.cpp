@@ -344,10 +344,9 @@ TEST_F(Falhas, TabelaPresaPorOutraTransacaoRecusaARodadaSemMudarNada)
     db::Database outra;
     db::Transaction trOutra;
     outra.setDatabaseName(banco.nome());
-    outra.Params = {"user_name=SYSDBA", "password=kelpdrone", "lc_ctype=ISO8859_1"};
-    outra.LoginPrompt = false;
+    outra.setParams({"user_name=SYSDBA", "password=kelpdrone", "lc_ctype=ISO8859_1"});
     outra.setDefaultTransaction(&trOutra);
-    trOutra.Params = {"read_committed", "rec_version", "nowait"};
+    trOutra.setParams({"read_committed", "rec_version", "nowait"});
     trOutra.setDefaultDatabase(&outra);
     outra.connect();
     trOutra.start();

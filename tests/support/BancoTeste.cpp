@@ -196,7 +196,7 @@ std::vector<std::vector<std::string>> BancoTeste::consultar(const std::string& s
     db::Database banco;
     db::Transaction tr;
     banco.setDatabaseName(nome());
-    banco.Params = {"user_name=SYSDBA", "password=kelpdrone", "lc_ctype=ISO8859_1"};
+    banco.setParams({"user_name=SYSDBA", "password=kelpdrone", "lc_ctype=ISO8859_1"});
     banco.setDefaultTransaction(&tr);
     db::Query q;
     q.setDatabase(&banco);

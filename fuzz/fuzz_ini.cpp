@@ -14,8 +14,10 @@
 #include <unistd.h>
 
 #include "app/IniFile.h"
+#include "db/Texto.h"
 
 using norvo::app::IniFile;
+using norvo::db::mesmoNome;
 namespace fs = std::filesystem;
 
 namespace {
@@ -78,15 +80,6 @@ std::string quebraDe(const std::string& d) {
     const auto lf = d.find('\n');
     if (lf == std::string::npos) return "\r\n";
     return lf > 0 && d[lf - 1] == '\r' ? "\r\n" : "\n";
-}
-
-bool mesmoNome(std::string_view a, std::string_view b) {
-    if (a.size() != b.size()) return false;
-    for (std::size_t i = 0; i < a.size(); ++i) {
-        auto m = [](char c) { return c >= 'a' && c <= 'z' ? char(c - 32) : c; };
-        if (m(a[i]) != m(b[i])) return false;
-    }
-    return true;
 }
 
 // The old lines, byte for byte, except that the old last line may have gained the file's

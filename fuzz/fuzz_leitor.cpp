@@ -13,9 +13,12 @@
 
 #include "staging/LeitorCSV.h"
 #include "staging/StagingTable.h"
+#include "db/Texto.h"
 #include "staging/Texto.h"
 
 using namespace norvo::staging;
+using norvo::db::Aparar;
+using norvo::db::EhBranco;
 
 namespace {
 
@@ -233,7 +236,7 @@ void conferirDecimalSimples(std::string_view texto) {
 void conferirIdaEVolta(std::uint64_t bruto) {
     using Estado = PrecoLido::Estado;
     const auto v = static_cast<std::int64_t>(bruto);
-    const PrecoLido lido = lerPreco(dinheiroParaTexto(v));
+    const PrecoLido lido = lerPreco(norvo::db::decimal(v, EscalaDinheiro));
     if (v >= 0)
         EXIGIR(lido.estado == Estado::Valido && lido.valor == v);
     else
@@ -324,7 +327,7 @@ void conferirTabela(std::string_view bytes, const std::vector<std::string>& linh
             // The money field keeps a double: exact well inside its 53 bits.
             if (c.preco.valor < 100000000000000LL) {
                 EXIGIR(t.cellMoney(row, VALORVENDA) == c.preco.valor);
-                EXIGIR(t.cellText(row, VALORVENDA) == dinheiroParaTexto(c.preco.valor));
+                EXIGIR(t.cellText(row, VALORVENDA) == norvo::db::decimal(c.preco.valor, EscalaDinheiro));
             }
             break;
         case PrecoLido::Estado::Invalido: {

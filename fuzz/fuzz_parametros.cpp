@@ -13,6 +13,7 @@
 
 #include "db/Error.h"
 #include "db/Params.h"
+#include "db/Texto.h"
 
 using namespace norvo::db;
 

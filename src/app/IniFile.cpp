@@ -1,7 +1,7 @@
 #include "app/IniFile.h"
 
-#include <algorithm>
-#include <cctype>
+#include "db/Texto.h"
+
 #include <cerrno>
 #include <filesystem>
 #include <fstream>
@@ -20,22 +20,11 @@ namespace {
 
 namespace fs = std::filesystem;
 
-const char* const Brancos = " \t\v\f\r\n";
+using db::mesmoNome; // Windows compares profile names without regard to case; ours are ASCII
 
-std::string aparar(const std::string& s) {
-    const auto ini = s.find_first_not_of(Brancos);
-    if (ini == std::string::npos) return {};
-    const auto fim = s.find_last_not_of(Brancos);
-    return s.substr(ini, fim - ini + 1);
-}
-
-// ASCII only: Windows compares profile names without regard to case, and our names are ASCII.
-bool mesmoNome(const std::string& a, const std::string& b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](unsigned char x, unsigned char y) {
-               return std::tolower(x) == std::tolower(y);
-           });
-}
+// Names and values are trimmed of the blanks C's isspace knows; any other control
+// character belongs to the value.
+std::string aparar(std::string_view s) { return db::Aparar(s, db::Brancos::IsSpace); }
 
 // One line of the file as it stands on disk, and what it means.
 struct Linha {
@@ -210,7 +199,7 @@ void IniFile::gravar(const std::string& secao, const std::string& chave,
         if (!naSecao) continue;
         if (l.tipo == Linha::Chave && mesmoNome(l.nome, chave)) {
             linhaChave = i;
-        } else if (!aparar(l.bruta).empty()) {
+        } else if (!db::EhBranco(l.bruta, db::Brancos::IsSpace)) {
             ultimaDaSecao = i; // blank lines at the section's end stay after the new key
         }
     }
@@ -218,10 +207,7 @@ void IniFile::gravar(const std::string& secao, const std::string& chave,
     if (linhaChave) {
         Linha& l = linhas[*linhaChave];
         const std::string fim = l.bruta.substr(l.bruta.find_last_not_of("\r\n") + 1);
-        const std::string antes = l.bruta.substr(0, l.posIgual);
-        const auto iniNome = antes.find_first_not_of(Brancos);
-        l.bruta = antes.substr(iniNome, antes.find_last_not_of(Brancos) - iniNome + 1) + "=" +
-                  valor + fim;
+        l.bruta = aparar(std::string_view(l.bruta).substr(0, l.posIgual)) + "=" + valor + fim;
     } else {
         Linha nova;
         nova.bruta = chave + "=" + valor + quebra;

@@ -79,7 +79,7 @@ int main(int argc, char** argv)
     opcoes.modo.simular = args.simular;
     const ResultadoImportacao resultado = imp.importar(opcoes);
 
-    if (resultado.simulada)
+    if (resultado.simulada && resultado.simulacaoPerdida.empty())
         op.imprimir(textos::L1("Simulação: nada foi gravado no banco de destino; as contagens abaixo são as "
                                "que a importação faria."));
     for (const ResumoEtapa& r : resultado.etapas)

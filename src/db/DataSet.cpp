@@ -1,7 +1,7 @@
 #include "db/DataSet.h"
 
 #include "db/Error.h"
-#include "db/Params.h"
+#include "db/Texto.h"
 
 namespace norvo::db {
 

@@ -1,6 +1,7 @@
 #include "db/Params.h"
 
 #include "db/Error.h"
+#include "db/Texto.h"
 
 #include <ibase.h>
 
@@ -9,45 +10,11 @@
 
 namespace norvo::db {
 
-std::string minusculas(std::string_view s)
-{
-    std::string r(s);
-    for (char& c : r)
-        if (c >= 'A' && c <= 'Z')
-            c = static_cast<char>(c - 'A' + 'a');
-    return r;
-}
-
-bool mesmoNome(std::string_view a, std::string_view b)
-{
-    if (a.size() != b.size())
-        return false;
-    for (size_t i = 0; i < a.size(); ++i) {
-        char x = a[i], y = b[i];
-        if (x >= 'a' && x <= 'z')
-            x = static_cast<char>(x - 32);
-        if (y >= 'a' && y <= 'z')
-            y = static_cast<char>(y - 32);
-        if (x != y)
-            return false;
-    }
-    return true;
-}
-
 namespace {
 
 bool fimDeNome(char c)
 {
     return c == ' ' || c == ',' || c == ';' || c == ')' || c == '\r' || c == '\n';
-}
-
-std::string_view semBrancos(std::string_view s)
-{
-    while (!s.empty() && static_cast<unsigned char>(s.front()) <= 32)
-        s.remove_prefix(1);
-    while (!s.empty() && static_cast<unsigned char>(s.back()) <= 32)
-        s.remove_suffix(1);
-    return s;
 }
 
 std::string_view semPrefixo(std::string_view nome, std::string_view prefixo)
@@ -157,14 +124,14 @@ std::string montarDpb(const std::vector<std::string>& linhas)
         const size_t igual = linha.find('=');
         if (igual == std::string::npos)
             continue;
-        const std::string_view escrito = semBrancos(std::string_view(linha).substr(0, igual));
+        const std::string escrito = Aparar(std::string_view(linha).substr(0, igual));
         if (escrito.empty())
             continue;
         const std::string nome(semPrefixo(minusculas(escrito), "isc_dpb_"));
         const std::string valor = linha.substr(igual + 1);
         const Constante* c = procurar(kDpb, nome);
         if (!c)
-            throw Error("DPB Constant (" + std::string(escrito) + ") is unknown");
+            throw Error("DPB Constant (" + escrito + ") is unknown");
         if (c->codigo < 0)
             throw Error("DPB Constant (isc_dpb_" + nome + ") is unsupported");
         if (valor.size() > 255)
@@ -182,14 +149,13 @@ std::string montarTpb(const std::vector<std::string>& linhas)
         return {};
     std::string tpb(1, static_cast<char>(isc_tpb_version3));
     for (const std::string& linha : linhas) {
-        std::string_view texto = semBrancos(linha);
-        if (texto.empty())
+        if (EhBranco(linha))
             continue;
-        texto = semBrancos(texto.substr(0, texto.find('=')));
+        const std::string texto = Aparar(std::string_view(linha).substr(0, linha.find('=')));
         const std::string nome(semPrefixo(minusculas(texto), "isc_tpb_"));
         const Constante* c = procurar(kTpb, nome);
         if (!c)
-            throw Error("TPB Constant (" + std::string(texto) + ") is unknown");
+            throw Error("TPB Constant (" + texto + ") is unknown");
         if (c->codigo < 0)
             throw Error("TPB Constant (isc_tpb_" + nome + ") is unsupported");
         tpb += static_cast<char>(c->codigo);

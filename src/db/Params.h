@@ -17,7 +17,4 @@ TextoParametrizado analisarParametros(std::string_view sql);
 std::string montarDpb(const std::vector<std::string>& linhas);
 std::string montarTpb(const std::vector<std::string>& linhas);
 
-bool mesmoNome(std::string_view a, std::string_view b); // without regard to case
-std::string minusculas(std::string_view s);
-
 } // namespace norvo::db

@@ -3,6 +3,7 @@
 #include "db/Database.h"
 #include "db/Error.h"
 #include "db/Params.h"
+#include "db/Texto.h"
 #include "db/Transaction.h"
 
 #include <cstring>
@@ -19,14 +20,6 @@ void alocarSqlda(std::vector<char>& buf, int n)
     buf.assign(XSQLDA_LENGTH(n), 0);
     sqlda(buf)->version = SQLDA_VERSION1;
     sqlda(buf)->sqln = static_cast<ISC_SHORT>(n);
-}
-
-bool soBrancos(const std::string& s)
-{
-    for (unsigned char c : s)
-        if (c > 32)
-            return false;
-    return true;
 }
 
 std::tm paraTm(const DateTime& d)
@@ -201,7 +194,7 @@ void Query::garantirPreparada()
 {
     if (stmt_)
         return;
-    if (soBrancos(textoServidor_))
+    if (EhBranco(textoServidor_))
         throw Error("Empty SQL Statement");
 
     Database* db = database_;

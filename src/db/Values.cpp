@@ -1,6 +1,7 @@
 #include "db/Values.h"
 
 #include "db/Error.h"
+#include "db/Texto.h"
 
 #include <cmath>
 #include <cstdio>
@@ -85,53 +86,6 @@ std::string formatDateTime(const DateTime& dt)
     return buf;
 }
 
-std::string decimal(std::int64_t valor, int escala)
-{
-    if (escala >= 0) {
-        std::string s = std::to_string(valor);
-        if (valor != 0)
-            s.append(static_cast<size_t>(escala), '0');
-        return s;
-    }
-    const bool negativo = valor < 0;
-    // Work on the magnitude as unsigned so the most negative value does not overflow.
-    std::uint64_t mag = negativo ? 0 - static_cast<std::uint64_t>(valor) : static_cast<std::uint64_t>(valor);
-    std::string digitos = std::to_string(mag);
-    const size_t casas = static_cast<size_t>(-escala);
-    if (digitos.size() <= casas)
-        digitos.insert(0, casas - digitos.size() + 1, '0');
-    std::string inteira = digitos.substr(0, digitos.size() - casas);
-    std::string fracao = digitos.substr(digitos.size() - casas);
-    while (!fracao.empty() && fracao.back() == '0')
-        fracao.pop_back();
-    std::string r = negativo ? "-" : "";
-    r += inteira;
-    if (!fracao.empty())
-        r += "." + fracao;
-    return r;
-}
-
-bool textoParaInteiro(const std::string& text, std::int64_t& out)
-{
-    size_t i = 0;
-    while (i < text.size() && text[i] == ' ')
-        ++i;
-    bool negativo = false;
-    if (i < text.size() && (text[i] == '+' || text[i] == '-'))
-        negativo = text[i++] == '-';
-    const size_t inicio = i;
-    std::uint64_t v = 0;
-    while (i < text.size() && text[i] >= '0' && text[i] <= '9') {
-        v = v * 10 + static_cast<unsigned>(text[i++] - '0');
-        if (v > static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max()))
-            return false;
-    }
-    if (i == inicio || i != text.size())
-        return false;
-    out = negativo ? -static_cast<std::int64_t>(v) : static_cast<std::int64_t>(v);
-    return true;
-}
-
 std::string Valor::asString() const
 {
     switch (tipo) {
@@ -162,10 +116,14 @@ std::int32_t Valor::asInteger() const
         break;
     }
     case Tipo::Real: v = static_cast<std::int64_t>(std::llround(real)); break;
-    case Tipo::Texto:
-        if (!textoParaInteiro(texto, v))
+    case Tipo::Texto: {
+        // A text column read as an integer: spaces may lead, nothing may follow, decimal only.
+        const auto lido = textoParaInteiro(texto, {.brancos = Brancos::Espaco});
+        if (!lido)
             throw Error("'" + texto + "' is not a valid integer value");
+        v = *lido;
         break;
+    }
     case Tipo::DataHora: throw Error("Invalid type conversion to integer");
     }
     if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max())

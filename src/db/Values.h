@@ -31,9 +31,4 @@ struct Valor {
     DateTime asDateTime() const;
 };
 
-// A scaled integer written in decimal, without trailing zeros of its fraction.
-std::string decimal(std::int64_t valor, int escala);
-// The text's integer value, by the strict rule (optional blanks, sign, digits); false otherwise.
-bool textoParaInteiro(const std::string& text, std::int64_t& out);
-
 } // namespace norvo::db

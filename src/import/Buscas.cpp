@@ -3,6 +3,7 @@
 #include "db/Error.h"
 #include "import/Etapa.h"
 #include "import/Textos.h"
+#include "db/Texto.h"
 #include "staging/Texto.h"
 
 namespace norvo {
@@ -11,7 +12,7 @@ using staging::Citar;
 
 std::string ChaveUnidade(std::string_view unidade)
 {
-    return staging::MaiusculasLatin1(staging::Aparar(unidade));
+    return staging::MaiusculasLatin1(db::Aparar(unidade));
 }
 
 void GravaCodigoSequencial(ContextoEtapa& ctx, const std::string& tabela, int valor)

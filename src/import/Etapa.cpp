@@ -132,6 +132,10 @@ void Etapa::percorrer(Contas& contas)
         try {
             registro();
         } catch (const db::ConnectionLost& e) {
+            // A rehearsal's one transaction is gone with the line: what it forecast so far
+            // no longer stands, so it ends here rather than go on from nothing.
+            if (modo().simular)
+                throw;
             // The record that met the loss is this stage's row failure, whether its write,
             // its commit or a lookup for it met it; an uncommitted write is gone with the
             // line, and so are the rows of an uncommitted batch.

@@ -1,6 +1,7 @@
 // The four stages that rebuild the destination's product data from the staging table.
 #include "import/Etapa.h"
 #include "import/Textos.h"
+#include "db/Texto.h"
 #include "staging/Texto.h"
 
 #include <string>
@@ -109,7 +110,7 @@ protected:
     void registro() override
     {
         const std::string u = texto(staging::UNIDADE);
-        if (staging::EhBranco(u))
+        if (db::EhBranco(u))
             return;
         // Checked and written under the key the products look their unit up by, in the
         // column they read: "un" and "UN " are one unit, and PC is not PCT's abbreviation.

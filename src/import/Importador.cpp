@@ -4,9 +4,15 @@
 #include "import/Logs.h"
 #include "import/Textos.h"
 #include "staging/LeitorCSV.h"
+#include "db/Texto.h"
 #include "staging/Texto.h"
 
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
 #include <ctime>
+
+#include <unistd.h>
 #include <utility>
 
 namespace norvo {
@@ -46,6 +52,8 @@ db::DateTime hojeLocal()
 // the real run would have done.
 std::string textoFinal(const ResultadoImportacao& r)
 {
+    if (!r.simulacaoPerdida.empty())
+        return textos::SimulacaoPerdida + r.simulacaoPerdida;
     if (!r.tabelaNaoEsvaziada.empty())
         return (r.simulada ? textos::SimulacaoNaoRealizada : textos::NaoRealizada) + r.tabelaNaoEsvaziada +
                "\r\nFalha: " + r.motivoNaoEsvaziada;
@@ -100,6 +108,19 @@ bool esvaziarAntes(const OpcoesImportacao& opcoes, BancoDestino& destino, Result
     return false;
 }
 
+// Why the logs could not be written in `pasta`, or nothing: found before the run changes
+// anything, so that no row's failure is lost afterwards.
+std::string pastaSemEscrita(const std::string& pasta)
+{
+    std::string modelo = pasta + ".importa-norvo-XXXXXX";
+    const int fd = ::mkstemp(modelo.data());
+    if (fd < 0)
+        return std::strerror(errno);
+    ::close(fd);
+    ::unlink(modelo.c_str());
+    return {};
+}
+
 // A list written to its log file, and the offer to open it.
 void salvarLog(const std::vector<std::string>& lista, const std::string& pasta, const char* nome,
                ResultadoImportacao& r, Operador& op)
@@ -109,7 +130,8 @@ void salvarLog(const std::vector<std::string>& lista, const std::string& pasta, 
     try {
         salvarLista(lista, pasta + nome);
     } catch (const std::exception& e) {
-        r.passosFalhos.push_back({nome, e.what(), true});
+        r.passosFalhos.push_back(
+            {nome, e.what() + std::string("\r\n") + std::to_string(lista.size()) + textos::EntradasPerdidas, true});
         return;
     }
     r.logs.push_back(pasta + nome);
@@ -140,7 +162,7 @@ const ResumoEtapa* ResultadoImportacao::etapa(const std::string& nome) const
 bool Connectar(BancoDestino& destino, BancoOrigem& origem, const std::string& caminho, Operador& op,
                bool mostrarSucesso)
 {
-    if (staging::EhBranco(caminho)) {
+    if (db::EhBranco(caminho)) {
         op.mostraMensagem(textos::SelecioneDestino, false);
         return false;
     }
@@ -161,6 +183,11 @@ ResultadoImportacao importar(const OpcoesImportacao& opcoes, RecursosImportacao 
     ResultadoImportacao r;
     if (!opcoes.clientes && !opcoes.fornecedores && !opcoes.produtos) {
         op.mensagem(textos::MarqueTabela);
+        return r;
+    }
+    if (const std::string motivo = pastaSemEscrita(rec.pastaLogs); !motivo.empty()) {
+        op.mostraMensagem(textos::PastaDeLogsInvalida + rec.pastaLogs + ": " + motivo, false);
+        r.inicio = ResultadoImportacao::Inicio::SemPastaDeLogs;
         return r;
     }
     BancoDestino& destino = rec.destino;
@@ -217,6 +244,10 @@ ResultadoImportacao importar(const OpcoesImportacao& opcoes, RecursosImportacao 
             continue;
         }
         passo(e.nome, [&] { r.etapas.push_back(e.executar(ctx)); });
+        if (opcoes.modo.simular && destino.banco().perdida() && !r.etapas.empty()) {
+            r.simulacaoPerdida = r.etapas.back().falha.substr(r.etapas.back().falha.find(": \r\n") + 3);
+            break;
+        }
     }
 
     salvarLog(r.erros, rec.pastaLogs, "vantor.log", r, op);

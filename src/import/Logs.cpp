@@ -1,9 +1,6 @@
 #include "import/Logs.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
-#include <stdexcept>
+#include "staging/Arquivo.h"
 
 namespace norvo {
 
@@ -14,15 +11,7 @@ void salvarLista(const std::vector<std::string>& entradas, const std::string& ca
         conteudo += e;
         conteudo += "\r\n";
     }
-    auto falha = [&] {
-        return std::runtime_error("Cannot create file \"" + caminho + "\". " + std::strerror(errno));
-    };
-    std::FILE* f = std::fopen(caminho.c_str(), "wb");
-    if (!f)
-        throw falha();
-    const bool escrito = std::fwrite(conteudo.data(), 1, conteudo.size(), f) == conteudo.size();
-    if (std::fclose(f) != 0 || !escrito)
-        throw falha();
+    staging::salvarArquivo(caminho, conteudo);
 }
 
 } // namespace norvo

@@ -60,7 +60,7 @@ struct PassoFalho {
 };
 
 struct ResultadoImportacao {
-    enum class Inicio { NadaMarcado, SemConexao, NaoConfirmada, Iniciada };
+    enum class Inicio { NadaMarcado, SemPastaDeLogs, SemConexao, NaoConfirmada, Iniciada };
     Inicio inicio = Inicio::NadaMarcado;
     std::vector<ResumoEtapa> etapas;
     std::vector<PassoFalho> passosFalhos;
@@ -72,6 +72,9 @@ struct ResultadoImportacao {
     // The table the run could not empty before its stages, and the server's reason: it
     // stopped there, having changed nothing.
     std::string tabelaNaoEsvaziada, motivoNaoEsvaziada;
+    // A rehearsal whose connection was lost: the server undid all it had done, so it ended
+    // there and forecasts nothing for the rest. The loss's message.
+    std::string simulacaoPerdida;
 
     bool iniciada() const { return inicio == Inicio::Iniciada; }
     // A stage failed, a row failed, or a step of the run failed.

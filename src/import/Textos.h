@@ -28,6 +28,11 @@ inline const std::string Falhariam = L1(" falhariam");
 inline const std::string NaoRealizada = L1("Importação não realizada, nada foi alterado: não foi possível esvaziar a tabela ");
 inline const std::string SimulacaoNaoRealizada = L1("Simulação não realizada: não foi possível esvaziar a tabela ");
 inline const std::string NaoEsvaziada = L1("Não foi possível esvaziar a tabela ");
+inline const std::string SimulacaoPerdida =
+    L1("Simulação não concluída: a conexão com o banco de destino foi perdida e o servidor desfez tudo o que ela "
+       "havia feito; nada foi previsto para o restante.\r\nFalha: ");
+inline const std::string PastaDeLogsInvalida = L1("Os logs não podem ser gravados na pasta ");
+inline const std::string EntradasPerdidas = L1(" entradas do log não foram gravadas");
 inline const std::string FalhaSequencial = L1("Falha na gravação do código sequencial\r\nFalha: ");
 inline const std::string ErroCidade = L1("Erro no retorno do CÓDIGO DE CIDADE Cód. IBGE  ");
 

@@ -1,13 +1,14 @@
 // Copies the source database's clients into the destination's CLIENTE.
 #include "import/Etapa.h"
 #include "import/Textos.h"
+#include "db/Texto.h"
 #include "staging/Texto.h"
 
 #include <ibase.h>
 
 namespace norvo {
 
-using staging::EhBranco;
+using db::EhBranco;
 using staging::SoNumeros;
 
 namespace {

@@ -1,11 +1,12 @@
 // Copies the source database's suppliers (SCFO, company 1) into the destination's FORNECEDOR.
 #include "import/Etapa.h"
 #include "import/Textos.h"
+#include "db/Texto.h"
 #include "staging/Texto.h"
 
 namespace norvo {
 
-using staging::EhBranco;
+using db::EhBranco;
 using staging::SoNumeros;
 
 namespace {

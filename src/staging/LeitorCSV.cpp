@@ -11,9 +11,13 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include "db/Texto.h"
 #include "staging/Texto.h"
 
 namespace norvo::staging {
+
+using db::Aparar;
+using db::EhBranco;
 
 namespace {
 

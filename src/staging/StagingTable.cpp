@@ -1,17 +1,20 @@
 #include "staging/StagingTable.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <iterator>
 #include <limits>
 
+#include "staging/Arquivo.h"
+#include "db/Texto.h"
 #include "staging/Texto.h"
 
 namespace norvo::staging {
+
+using db::Aparar;
+using db::EhBranco;
 
 namespace {
 
@@ -53,15 +56,6 @@ std::int64_t decimosMilesimos(double valor) {
 int indiceInteiro(Campo c) { return c == COD_PRODUTO ? 0 : c == PIS ? 1 : 2; }
 
 inline std::uint8_t bit(Campo c) { return static_cast<std::uint8_t>(1u << c); }
-
-inline bool branco(char c) { return static_cast<unsigned char>(c) <= 32; }
-
-int valorHex(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
-    return -1;
-}
 
 std::string mensagemInteiro(std::string_view texto) {
     return "'" + std::string(texto) + "' is not a valid integer value";
@@ -105,50 +99,10 @@ const char* nomeCampo(Campo c) { return def(c).nome; }
 TipoCampo tipoCampo(Campo c) { return def(c).tipo; }
 int tamanhoCampo(Campo c) { return def(c).tamanho; }
 
-std::optional<std::int32_t> lerInteiro(std::string_view t) {
-    std::size_t i = 0;
-    while (i < t.size() && branco(t[i])) ++i;
-    bool negativo = false;
-    if (i < t.size() && (t[i] == '+' || t[i] == '-')) negativo = t[i++] == '-';
-    int base = 10;
-    if (i < t.size() && (t[i] == '$' || t[i] == 'x' || t[i] == 'X')) {
-        base = 16;
-        ++i;
-    } else if (i + 1 < t.size() && t[i] == '0' && (t[i + 1] == 'x' || t[i + 1] == 'X')) {
-        base = 16;
-        i += 2;
-    }
-    if (i == t.size()) return std::nullopt;
-    // One past the largest magnitude, so that the most negative value is accepted.
-    constexpr std::int64_t Limite = std::int64_t(std::numeric_limits<std::int32_t>::max()) + 1;
-    std::int64_t v = 0;
-    for (; i < t.size(); ++i) {
-        const int d = valorHex(t[i]);
-        if (d < 0 || d >= base) return std::nullopt;
-        v = v * base + d;
-        if (v > Limite) return std::nullopt;
-    }
-    if (negativo) v = -v;
-    if (v > std::numeric_limits<std::int32_t>::max()) return std::nullopt;
-    return static_cast<std::int32_t>(v);
-}
-
-std::string dinheiroParaTexto(std::int64_t v) {
-    const bool negativo = v < 0;
-    // Magnitude as unsigned so that the most negative amount does not overflow.
-    const std::uint64_t m = negativo ? 0 - static_cast<std::uint64_t>(v) : static_cast<std::uint64_t>(v);
-    std::string r = negativo ? "-" : "";
-    r += std::to_string(m / 10000);
-    std::uint64_t fracao = m % 10000;
-    if (fracao != 0) {
-        char casas[5];
-        std::snprintf(casas, sizeof casas, "%04u", static_cast<unsigned>(fracao));
-        std::string f(casas);
-        while (f.back() == '0') f.pop_back();
-        r += '.';
-        r += f;
-    }
-    return r;
+std::optional<std::int32_t> lerInteiro(std::string_view texto) {
+    const auto v = db::textoParaInteiro(texto, {.hexadecimal = true, .bits = 32});
+    if (!v) return std::nullopt;
+    return static_cast<std::int32_t>(*v);
 }
 
 PrecoLido lerPreco(std::string_view entrada) {
@@ -356,7 +310,7 @@ void StagingTable::gravarTexto(Registro& r, Campo c, std::string_view v) {
             v = ncm = SoNumeros(aparado);
     }
     v = v.substr(0, static_cast<std::size_t>(def(c).tamanho));
-    while (!v.empty() && branco(v.back())) v.remove_suffix(1);
+    while (!v.empty() && EhBranco(v.back())) v.remove_suffix(1);
     auto fixo = [&](auto& f) {
         std::memcpy(f.c, v.data(), v.size());
         f.n = static_cast<std::uint8_t>(v.size());
@@ -505,7 +459,7 @@ std::string StagingTable::textoCampo(const Registro& r, Campo c) {
     case TipoCampo::Dinheiro: break;
     }
     if (r.precoInvalido) return *r.precoInvalido;
-    return dinheiroParaTexto(decimosMilesimos(r.valor));
+    return db::decimal(decimosMilesimos(r.valor), EscalaDinheiro);
 }
 
 std::string StagingTable::asText(Campo c) const {
@@ -689,14 +643,7 @@ void StagingTable::gravarArquivo() const {
         out += '\n';
     }
 
-    auto falha = [&](int erro) {
-        return Error("Cannot create file \"" + caminho + "\". " + std::strerror(erro));
-    };
-    std::FILE* f = std::fopen(caminho.c_str(), "wb");
-    if (!f) throw falha(errno);
-    const bool escrito = std::fwrite(out.data(), 1, out.size(), f) == out.size();
-    const int erroEscrita = errno;
-    if (std::fclose(f) != 0 || !escrito) throw falha(escrito ? errno : erroEscrita);
+    salvarArquivo(caminho, out);
 }
 
 } // namespace norvo::staging

@@ -25,10 +25,11 @@ public:
     using runtime_error::runtime_error;
 };
 
-// The integer rule of the table: blanks (codes 0..32) before the number, an optional
-// sign, then decimal digits or hexadecimal digits after "$", "x" or "0x" (x in either
-// case). Nothing may follow, and the value must fit 32 bits: "$FFFFFFFF" fails rather
-// than wrapping to -1. Empty when the text is not such an integer.
+// The integer rule of the table, db::textoParaInteiro with hexadecimal digits in 32 bits:
+// blanks (codes 0..32) before the number, an optional sign, then decimal digits or
+// hexadecimal digits after "$", "x" or "0x" (x in either case). Nothing may follow, and
+// the value must fit 32 bits: "$FFFFFFFF" fails rather than wrapping to -1. Empty when
+// the text is not such an integer.
 std::optional<std::int32_t> lerInteiro(std::string_view texto);
 
 // A price as shops write it, read for the file and for the grid alike. Blanks (codes
@@ -45,9 +46,9 @@ struct PrecoLido {
 };
 PrecoLido lerPreco(std::string_view texto);
 
-// A money amount in ten-thousandths as decimal text: no trailing zeros, no decimal
-// point for whole amounts ("12.5", "-0.0001", "7").
-std::string dinheiroParaTexto(std::int64_t decimosMilesimos);
+// Money is held in ten-thousandths: db::decimal(valor, EscalaDinheiro) is its text, with
+// no trailing zeros and no decimal point for whole amounts ("12.5", "-0.0001", "7").
+constexpr int EscalaDinheiro = -4;
 
 namespace detalhe {
 

@@ -6,8 +6,6 @@ namespace norvo::staging {
 
 namespace {
 
-inline bool branco(char c) { return static_cast<unsigned char>(c) <= 32; }
-
 constexpr std::string_view Bom = "\xEF\xBB\xBF";
 
 // Length of the valid UTF-8 sequence that starts at s[i], 0 when none does.
@@ -49,19 +47,6 @@ std::string SoNumeros(std::string_view texto) {
     for (char c : texto)
         if (c >= '0' && c <= '9') r.push_back(c);
     return r;
-}
-
-bool EhBranco(std::string_view texto) {
-    for (char c : texto)
-        if (!branco(c)) return false;
-    return true;
-}
-
-std::string Aparar(std::string_view texto) {
-    std::size_t ini = 0, fim = texto.size();
-    while (ini < fim && branco(texto[ini])) ++ini;
-    while (fim > ini && branco(texto[fim - 1])) --fim;
-    return std::string(texto.substr(ini, fim - ini));
 }
 
 std::string Citar(std::string_view texto) {

@@ -9,12 +9,6 @@ namespace norvo::staging {
 // The characters '0'..'9' of the text, in order; every other character dropped.
 std::string SoNumeros(std::string_view texto);
 
-// True for the empty text and for a text made only of characters with codes 0..32.
-bool EhBranco(std::string_view texto);
-
-// The text without the characters with codes 0..32 at either end.
-std::string Aparar(std::string_view texto);
-
 // The text as an SQL literal: enclosed in single quotes, inner single quotes doubled.
 std::string Citar(std::string_view texto);
 

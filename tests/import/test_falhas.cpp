@@ -391,38 +391,70 @@ TEST_F(Falhas, TabelaPresaPorOutraTransacaoRecusaARodadaSemMudarNada)
     EXPECT_EQ(op.ocupacoes, (std::vector<bool>{true, false, true, false}));
 }
 
-TEST_F(Falhas, PastaDeLogsSobUmArquivoReportaDepoisDeVoltarAoOcioso)
+TEST_F(Falhas, LogsQueNaoPodemSerGravadosSaoVistosAntesDeMudarAlgoOuDitosComOQueSePerdeu)
 {
+    banco.executar("INSERT INTO PRODUTO (PRO_CODIGO, PRO_NOME) VALUES (900, 'ANTIGO');");
     std::ofstream(pasta / "arquivo", std::ios::binary) << "not a folder";
     const std::string pastaLogs = (pasta / "arquivo" / "x").string() + "/";
     imp->setPastaLogs(pastaLogs);
     ler({linha("30", "A", "UN", "1", "1"), linha("30", "B", "UN", "1", "1")});
 
-    // Recorded for the front end's failure report; the run itself lets nothing out.
-    const ResultadoImportacao r = importarProdutos();
+    // Refused before the connection and the question: nothing is emptied whose failures
+    // could then not be kept.
+    ResultadoImportacao r = importarProdutos();
+    EXPECT_FALSE(r.iniciada());
+    EXPECT_EQ(r.inicio, ResultadoImportacao::Inicio::SemPastaDeLogs);
+    EXPECT_EQ(op.dialogos, (std::vector<std::string>{"atencao: " + textos::L1("Os logs não podem ser gravados na pasta ") +
+                                                     pastaLogs + ": " + std::strerror(ENOTDIR)}));
+    EXPECT_TRUE(op.ocupacoes.empty());
+    EXPECT_FALSE(imp->conectado());
+    EXPECT_EQ(banco.consultar("SELECT PRO_CODIGO, PRO_NOME FROM PRODUTO"), (Linhas{{"900", "ANTIGO"}}));
+
+    // A log that still cannot be written at the end (here a folder took its name) is a
+    // failed step that says how many entries were lost; the run itself lets nothing out.
+    imp->setPastaLogs(pasta.string() + "/");
+    std::filesystem::create_directory(pasta / "vantor.log");
+    op.dialogos.clear();
+    r = importarProdutos();
     ASSERT_EQ(r.passosFalhos.size(), 1u);
     EXPECT_EQ(r.passosFalhos[0].passo, "vantor.log");
     EXPECT_TRUE(r.passosFalhos[0].relatar);
-    EXPECT_EQ(r.passosFalhos[0].mensagem, "Cannot create file \"" + pastaLogs + "vantor.log\". " + std::strerror(ENOTDIR));
+    EXPECT_EQ(r.passosFalhos[0].mensagem, "Cannot create file \"" + pasta.string() + "/vantor.log\". " +
+                                              std::strerror(EISDIR) + "\r\n2" +
+                                              textos::L1(" entradas do log não foram gravadas"));
     EXPECT_TRUE(r.logs.empty());
-
     EXPECT_FALSE(imp->Importando());
     EXPECT_EQ(op.ocupacoes, (std::vector<bool>{true, false}));
-    EXPECT_FALSE(imp->conectado());
-    EXPECT_EQ(op.progresso, 0);
-    // No offer to open a log that was never written; the notice still comes.
-    EXPECT_EQ(op.dialogosDo("confirma").size(), 1u);
-    EXPECT_TRUE(op.dialogosDo("abrir").empty());
+    EXPECT_TRUE(op.dialogosDo("abrir").empty()); // no offer to open a log that was never written
     EXPECT_EQ(op.dialogosDo("aviso"), (std::vector<std::string>{textos::L1("Importação finalizada com erros")}));
-    EXPECT_EQ(op.status_.back(), textos::L1("Importação finalizada com erros"));
-    // The rows written before stay written.
     EXPECT_EQ(banco.consultar("SELECT PRO_CODIGO, PRO_NOME FROM PRODUTO"), (Linhas{{"30", "A"}}));
+}
 
-    // With a folder that can be written, the next run saves its log.
-    imp->setPastaLogs(pasta.string() + "/");
-    EXPECT_TRUE(importarProdutos().passosFalhos.empty());
-    EXPECT_EQ(arquivo("vantor.log").rfind(textos::L1("Erro na importação de PRODUTO no Registro 30\r\n"), 0), 0u);
-    EXPECT_FALSE(imp->Importando());
+TEST_F(Falhas, SimulacaoQuePerdeAConexaoTerminaSemPreverORestante)
+{
+    banco.executar("INSERT INTO PRODUTO (PRO_CODIGO, PRO_NOME) VALUES (900, 'ANTIGO');");
+    OperadorQueDerruba derrubador(banco, textos::StatusProdutos, 3);
+    auto nucleo = novoImportador(derrubador);
+    ASSERT_EQ(lerOitoProdutos(*nucleo), 8);
+    ModoExecucao simular;
+    simular.simular = true;
+
+    const ResultadoImportacao r = importarProdutosCom(*nucleo, simular);
+    ASSERT_TRUE(derrubador.derrubou);
+    // The server undid what the rehearsal had done: no reconnection, no forecast for the
+    // rest, the price stage not started; it says so and fails.
+    ASSERT_NE(r.etapa("ImportaProdutos"), nullptr);
+    EXPECT_TRUE(r.etapa("ImportaProdutos")->falhou);
+    EXPECT_EQ(r.etapa("ImportaProdutos")->reconexoes, 0);
+    EXPECT_EQ(r.etapa("ImportaPrecos"), nullptr);
+    EXPECT_NE(r.simulacaoPerdida.find("connection shutdown"), std::string::npos) << r.simulacaoPerdida;
+    EXPECT_TRUE(r.comErros());
+    const auto avisos = derrubador.dialogosDo("aviso");
+    ASSERT_EQ(avisos.size(), 1u);
+    EXPECT_EQ(avisos[0].rfind(textos::L1("Simulação não concluída: a conexão com o banco de destino foi perdida"), 0), 0u)
+        << avisos[0];
+    EXPECT_EQ(banco.consultar("SELECT PRO_CODIGO, PRO_NOME FROM PRODUTO"), (Linhas{{"900", "ANTIGO"}}));
+    EXPECT_FALSE(nucleo->Importando());
 }
 
 TEST_F(Falhas, ArquivoDeEstagioQueNaoPodeSerGravadoMantemAPrimeiraLeitura)

@@ -111,11 +111,7 @@ TEST(StagingTable, Dinheiro) {
     EXPECT_NE(t.asMoney(VALORVENDA), 123456789012345678LL);
     t.setFieldMoney(VALORVENDA, 125000);
     t.post();
-    EXPECT_EQ(t.cellText(0, VALORVENDA), "12.5");
-    EXPECT_EQ(dinheiroParaTexto(123456), "12.3456");
-    EXPECT_EQ(dinheiroParaTexto(-5), "-0.0005");
-    EXPECT_EQ(dinheiroParaTexto(70000), "7");
-    EXPECT_EQ(dinheiroParaTexto(INT64_MIN), "-922337203685477.5808");
+    EXPECT_EQ(t.cellText(0, VALORVENDA), "12.5");   // written by db::decimal, tested there
     EXPECT_ANY_THROW(t.setFieldMoney(PIS, 1));
 }
 

@@ -4,19 +4,11 @@
 
 using namespace norvo::staging;
 
-TEST(Texto, DigitosBrancosEAspas) {
+// Blanks and trimming live in the database layer: tests/db/test_texto.cpp.
+TEST(Texto, DigitosEAspas) {
     EXPECT_EQ(SoNumeros("A-00.123"), "00123");
     EXPECT_EQ(SoNumeros("sem"), "");
     EXPECT_EQ(SoNumeros("\xB2\xB3" "1"), "1");   // superscripts are not digits
-
-    EXPECT_TRUE(EhBranco(""));
-    EXPECT_TRUE(EhBranco(std::string(" \t\r\n\0\x20", 6)));
-    EXPECT_FALSE(EhBranco(" \xA0 "));   // no-break space (160) is not a blank
-    EXPECT_FALSE(EhBranco("  x"));
-
-    EXPECT_EQ(Aparar(std::string("\0 \tab c\r\n ", 10)), "ab c");
-    EXPECT_EQ(Aparar("   "), "");
-    EXPECT_EQ(Aparar("\xA0x\xA0"), "\xA0x\xA0");
 
     EXPECT_EQ(Citar(""), "''");
     EXPECT_EQ(Citar("D'AGUA"), "'D''AGUA'");

@@ -27,6 +27,8 @@ struct OpcoesImportacao {
     bool fornecedores = false;
     bool produtos = false;
     ModoExecucao modo;
+    // Skips the safety copy a real run makes of the destination before it empties anything.
+    bool semCopia = false;
 
     bool marcada(Opcao o) const
     {

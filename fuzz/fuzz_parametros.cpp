@@ -179,16 +179,23 @@ void conferirTpb(const std::vector<std::string>& linhas) {
         EXIGIR(tpb.empty());
         return;
     }
-    // The version byte, then one single-byte keyword per non-blank line.
+    // The version byte, then per non-blank line a single-byte keyword, or a table
+    // reservation: lock_read / lock_write, the name's length and the name.
     const auto naoBrancas = static_cast<std::size_t>(std::count_if(
         linhas.begin(), linhas.end(), [](const std::string& l) { return !aparado(l).empty(); }));
     EXIGIR(!tpb.empty() && tpb[0] == static_cast<char>(isc_tpb_version3));
-    EXIGIR(tpb.size() == 1 + naoBrancas);
-    for (std::size_t i = 1; i < tpb.size(); ++i) {
+    std::size_t itens = 0;
+    for (std::size_t i = 1; i < tpb.size(); ++i, ++itens) {
         const auto b = static_cast<unsigned char>(tpb[i]);
         EXIGIR(b >= isc_tpb_consistency && b <= isc_tpb_no_auto_undo);
-        EXIGIR(b != isc_tpb_lock_read && b != isc_tpb_lock_write);   // refused: they need a table
+        if (b == isc_tpb_lock_read || b == isc_tpb_lock_write) {
+            EXIGIR(i + 1 < tpb.size());
+            const auto n = static_cast<unsigned char>(tpb[i + 1]);
+            EXIGIR(n > 0 && i + 1 + n < tpb.size());
+            i += 1 + n;
+        }
     }
+    EXIGIR(itens == naoBrancas);
 }
 
 } // namespace

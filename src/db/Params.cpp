@@ -151,8 +151,19 @@ std::string montarTpb(const std::vector<std::string>& linhas)
     for (const std::string& linha : linhas) {
         if (EhBranco(linha))
             continue;
-        const std::string texto = Aparar(std::string_view(linha).substr(0, linha.find('=')));
+        const std::size_t igual = linha.find('=');
+        const std::string texto = Aparar(std::string_view(linha).substr(0, igual));
         const std::string nome(semPrefixo(minusculas(texto), "isc_tpb_"));
+        // "lock_write=TABLE" reserves a table for the transaction's whole length; the line
+        // after it says how (shared, protected, exclusive).
+        const bool reserva = nome == "lock_read" || nome == "lock_write";
+        const std::string tabela = igual == std::string::npos ? std::string() : Aparar(linha.substr(igual + 1));
+        if (reserva && !tabela.empty() && tabela.size() < 256) {
+            tpb += static_cast<char>(nome == "lock_read" ? isc_tpb_lock_read : isc_tpb_lock_write);
+            tpb += static_cast<char>(tabela.size());
+            tpb += tabela;
+            continue;
+        }
         const Constante* c = procurar(kTpb, nome);
         if (!c)
             throw Error("TPB Constant (" + texto + ") is unknown");

@@ -23,10 +23,16 @@ BancoDestino::BancoDestino()
                               "  GER_VALOR = :GER_VALOR", "where", "  GER_TABELA = :OLD_GER_TABELA"});
 }
 
-void BancoDestino::conectar(const std::string& caminho)
+void BancoDestino::conectar(const std::string& caminho, const std::vector<std::string>& reservadas)
 {
     if (banco_.connected())
         banco_.disconnect();
+    std::vector<std::string> parametros = kParametrosTransacao;
+    for (const std::string& tabela : reservadas) {
+        parametros.push_back("lock_write=" + tabela);
+        parametros.push_back("protected");
+    }
+    transacao_.setParams(parametros);
     banco_.setDatabaseName(std::string(HostLocal) + ":" + caminho);
     banco_.setSQLDialect(3);
     banco_.setDefaultTransaction(&transacao_);

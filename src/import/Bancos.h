@@ -23,8 +23,10 @@ public:
     BancoDestino& operator=(const BancoDestino&) = delete;
 
     // Attaches to `caminho` on the local server (dropping an earlier attachment) and starts
-    // the transaction. Throws what the layer throws.
-    void conectar(const std::string& caminho);
+    // the transaction, which holds the tables in `reservadas` against every other writer for
+    // its whole length (a second run, or the shop's program writing to them, is refused by
+    // the server). Throws what the layer throws.
+    void conectar(const std::string& caminho, const std::vector<std::string>& reservadas = {});
     // Commits the open transaction (rolling back silently when refused) and detaches.
     void desconectar();
     bool conectado() const { return banco_.connected(); }

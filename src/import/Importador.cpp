@@ -1,5 +1,6 @@
 #include "import/Importador.h"
 
+#include "db/Error.h"
 #include "import/Etapa.h"
 #include "import/Logs.h"
 #include "import/Textos.h"
@@ -12,6 +13,7 @@
 #include <cstring>
 #include <ctime>
 
+#include <ibase.h>
 #include <unistd.h>
 #include <utility>
 
@@ -159,22 +161,29 @@ const ResumoEtapa* ResultadoImportacao::etapa(const std::string& nome) const
     return nullptr;
 }
 
-bool Connectar(BancoDestino& destino, BancoOrigem& origem, const std::string& caminho, Operador& op,
-               bool mostrarSucesso)
+Conexao Connectar(BancoDestino& destino, BancoOrigem& origem, const std::string& caminho, Operador& op,
+                  bool mostrarSucesso, const std::vector<std::string>& reservadas)
 {
     if (db::EhBranco(caminho)) {
         op.mostraMensagem(textos::SelecioneDestino, false);
-        return false;
+        return Conexao::Falhou;
     }
     origem.desconectar();
     try {
-        destino.conectar(caminho);
+        destino.conectar(caminho, reservadas);
         if (mostrarSucesso && destino.conectado())
             op.mostraMensagem(textos::ConectadoSucesso, false);
-        return true;
+        return Conexao::Conectado;
     } catch (const std::exception& e) {
+        // Another transaction holds a table the run reserves: the server refused at once.
+        const auto* s = dynamic_cast<const db::ServerError*>(&e);
+        if (s && s->has(isc_lock_conflict)) {
+            destino.desconectar();
+            op.mostraMensagem(textos::DestinoEmUso + caminho + textos::DestinoEmUsoMotivo + e.what(), false);
+            return Conexao::EmUso;
+        }
         op.mostraMensagem(textos::FalhaConnectar + e.what(), false);
-        return false;
+        return Conexao::Falhou;
     }
 }
 
@@ -193,9 +202,15 @@ ResultadoImportacao importar(const OpcoesImportacao& opcoes, RecursosImportacao 
     BancoDestino& destino = rec.destino;
     if (destino.conectado())
         destino.desconectar();
-    if (!Connectar(destino, rec.origem, rec.caminhoDestino, op, false)) {
-        r.inicio = ResultadoImportacao::Inicio::SemConexao;
-        return r;
+    // The tables the marked stages rebuild stay reserved until the run disconnects.
+    std::vector<std::string> reservadas;
+    for (const EntradaEtapa& e : kEtapas)
+        if (opcoes.marcada(e.opcao))
+            reservadas.push_back(e.tabela);
+    switch (Connectar(destino, rec.origem, rec.caminhoDestino, op, false, reservadas)) {
+    case Conexao::Conectado: break;
+    case Conexao::EmUso: r.inicio = ResultadoImportacao::Inicio::DestinoEmUso; return r;
+    case Conexao::Falhou: r.inicio = ResultadoImportacao::Inicio::SemConexao; return r;
     }
     // A rehearsal deletes nothing, so there is nothing to confirm.
     if (!opcoes.modo.simular && !op.confirma(textos::ConfirmaImportacao, Operador::Pergunta::ApagarEImportar)) {
@@ -298,7 +313,7 @@ Importador::Importador(Operador& op) : op_(op) {}
 
 bool Importador::Connectar(bool mostrarSucesso)
 {
-    return norvo::Connectar(bancoDestino_, origem_, destino_, op_, mostrarSucesso);
+    return norvo::Connectar(bancoDestino_, origem_, destino_, op_, mostrarSucesso) == Conexao::Conectado;
 }
 
 int Importador::LerArquivoCSV(const std::string& caminho)

@@ -28,10 +28,12 @@ struct RecursosImportacao {
 // result, and the destination is disconnected again when it returns.
 ResultadoImportacao importar(const OpcoesImportacao& opcoes, RecursosImportacao recursos, Operador& op);
 
-// "Connectar": attaches the destination for the connection test and at the start of a run;
-// a failure is shown as a warning, and the result is false.
-bool Connectar(BancoDestino& destino, BancoOrigem& origem, const std::string& caminho, Operador& op,
-               bool mostrarSucesso);
+// "Connectar": attaches the destination for the connection test and, reserving the tables
+// it rebuilds, at the start of a run. A failure is shown as a warning and is the result;
+// a destination whose tables another transaction holds is said to be in use.
+enum class Conexao { Conectado, Falhou, EmUso };
+Conexao Connectar(BancoDestino& destino, BancoOrigem& origem, const std::string& caminho, Operador& op,
+                  bool mostrarSucesso, const std::vector<std::string>& reservadas = {});
 
 class Importador {
 public:

@@ -62,7 +62,7 @@ struct PassoFalho {
 };
 
 struct ResultadoImportacao {
-    enum class Inicio { NadaMarcado, SemPastaDeLogs, SemConexao, NaoConfirmada, Iniciada };
+    enum class Inicio { NadaMarcado, SemPastaDeLogs, SemConexao, DestinoEmUso, NaoConfirmada, Iniciada };
     Inicio inicio = Inicio::NadaMarcado;
     std::vector<ResumoEtapa> etapas;
     std::vector<PassoFalho> passosFalhos;

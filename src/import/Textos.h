@@ -33,6 +33,10 @@ inline const std::string SimulacaoPerdida =
        "havia feito; nada foi previsto para o restante.\r\nFalha: ");
 inline const std::string PastaDeLogsInvalida = L1("Os logs não podem ser gravados na pasta ");
 inline const std::string EntradasPerdidas = L1(" entradas do log não foram gravadas");
+inline const std::string DestinoEmUso = L1("O banco de destino ");
+inline const std::string DestinoEmUsoMotivo =
+    L1(" está em uso por outra importação ou por um programa que grava nas tabelas que ela refaz; nada foi "
+       "alterado. Tente de novo quando ele terminar.\r\nFalha: ");
 inline const std::string FalhaSequencial = L1("Falha na gravação do código sequencial\r\nFalha: ");
 inline const std::string ErroCidade = L1("Erro no retorno do CÓDIGO DE CIDADE Cód. IBGE  ");
 

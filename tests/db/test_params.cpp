@@ -109,4 +109,8 @@ TEST(BlocosDeParametros, TransacaoPorPalavras)
     EXPECT_EQ(montarTpb({"ISC_TPB_WRITE", "  "}), std::string("\x03\x09"));
     EXPECT_EQ(mensagemDe([] { montarTpb({"leitura"}); }), "TPB Constant (leitura) is unknown");
     EXPECT_EQ(mensagemDe([] { montarTpb({"lock_timeout=5"}); }), "TPB Constant (isc_tpb_lock_timeout) is unsupported");
+    // A table reservation carries its table's name; without one there is nothing to reserve.
+    EXPECT_EQ(montarTpb({"lock_write= PRODUTO", "protected", "lock_read=X"}),
+              std::string("\x03\x0b\x07PRODUTO\x04\x0a\x01X"));
+    EXPECT_EQ(mensagemDe([] { montarTpb({"lock_write"}); }), "TPB Constant (isc_tpb_lock_write) is unsupported");
 }

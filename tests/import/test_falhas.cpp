@@ -324,7 +324,7 @@ TEST_F(Falhas, SemReconexaoAEtapaTerminaComUmaFalhaSo)
     EXPECT_TRUE(r.comErros());
 }
 
-TEST_F(Falhas, TabelaPresaPorOutraTransacaoRecusaARodadaSemMudarNada)
+TEST_F(Falhas, DestinoEmUsoRecusaARodadaSemMudarNadaEUmaRodadaPorVez)
 {
     const std::string antigos = "INSERT INTO TIPOUNIDADE VALUES (7, 'CX', 'CX'); INSERT INTO CODIGONCM VALUES (5, 'X', 'X');"
                                 "INSERT INTO PRODUTO (PRO_CODIGO, PRO_NOME) VALUES (900, 'ANTIGO');"
@@ -356,39 +356,45 @@ TEST_F(Falhas, TabelaPresaPorOutraTransacaoRecusaARodadaSemMudarNada)
     alteracao.setSQL("UPDATE PRODUTO SET PRO_NOME = 'TRAVADO' WHERE PRO_CODIGO = 900");
     alteracao.execute();
 
-    // The run stops before any stage: the price items it had already emptied come back, and
-    // nothing else is touched. The notice, the summary and the log name the table and why.
-    const ResultadoImportacao r = importarProdutos();
+    // The run reserves the tables it rebuilds when it connects: with a change of another
+    // program pending on one of them the server refuses at once, before the question.
+    // The warning names the destination; nothing is touched, nothing is logged.
+    ResultadoImportacao r = importarProdutos();
+    EXPECT_EQ(r.inicio, ResultadoImportacao::Inicio::DestinoEmUso);
     EXPECT_EQ(retrato(), antes);
-    EXPECT_TRUE(r.etapas.empty());
-    EXPECT_TRUE(op.dialogosDo("mensagem").empty());
-    const auto avisos = op.dialogosDo("aviso");
-    ASSERT_EQ(avisos.size(), 1u);
-    const std::string prefixo = textos::L1("Importação não realizada, nada foi alterado: não foi possível esvaziar a "
-                                           "tabela PRODUTO\r\nFalha: ");
-    ASSERT_EQ(avisos[0].rfind(prefixo, 0), 0u) << avisos[0];
-    EXPECT_NE(avisos[0].find("update conflicts with concurrent update"), std::string::npos) << avisos[0];
-    ASSERT_EQ(r.passosFalhos.size(), 1u);
-    EXPECT_EQ(r.passosFalhos[0].passo, "Esvaziar PRODUTO");
-    EXPECT_FALSE(r.passosFalhos[0].relatar); // the notice said it
-    EXPECT_TRUE(r.comErros());
-    const std::string log = arquivo("vantor.log");
-    EXPECT_EQ(log.rfind(textos::L1("Não foi possível esvaziar a tabela PRODUTO\r\n"), 0), 0u) << log;
-    EXPECT_FALSE(imp->Importando());
-    EXPECT_EQ(op.ocupacoes, (std::vector<bool>{true, false}));
+    const std::string emUso = textos::L1("atencao: O banco de destino ") + banco.caminho() +
+                              textos::L1(" está em uso por outra importação");
+    ASSERT_EQ(op.dialogos.size(), 1u);
+    EXPECT_EQ(op.dialogos[0].rfind(emUso, 0), 0u) << op.dialogos[0];
+    EXPECT_EQ(arquivo("vantor.log"), "<missing>");
+    EXPECT_TRUE(op.ocupacoes.empty());
     EXPECT_FALSE(imp->conectado());
 
-    // Once the other program gives up its change, a new run goes through.
+    // Once the other program gives up its change, a run alone goes through.
     trOutra.rollback();
     outra.disconnect();
     op.dialogos.clear();
-    importarProdutos();
-    EXPECT_TRUE(op.dialogosDo("mensagem").empty());
-    EXPECT_EQ(op.dialogosDo("aviso"), (std::vector<std::string>{textos::L1("Importação finalizada com sucesso")}));
+    r = importarProdutos();
+    EXPECT_FALSE(r.comErros());
+    const Linhas sozinha = retrato();
     EXPECT_EQ(banco.consultar("SELECT PRO_CODIGO, PRO_NOME FROM PRODUTO ORDER BY PRO_CODIGO"),
               (Linhas{{"1", "A"}, {"2", "B"}, {"3", "C"}}));
-    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM ITENSLISTA"), "3");
-    EXPECT_EQ(op.ocupacoes, (std::vector<bool>{true, false, true, false}));
+
+    // Two runs together: the second one starts while the first waits at its question, is
+    // refused without touching anything, and the first ends exactly as the run alone did.
+    banco.executar(antigos);
+    OperadorTeste segundoOp;
+    auto segundo = novoImportador(segundoOp);
+    segundo->LerArquivoCSV((pasta / "produtos.csv").string());
+    ResultadoImportacao rSegundo;
+    op.dialogos.clear();
+    op.aoConfirmar = [&] { rSegundo = segundo->importar([] { OpcoesImportacao o; o.produtos = true; return o; }()); };
+    r = importarProdutos();
+    EXPECT_EQ(rSegundo.inicio, ResultadoImportacao::Inicio::DestinoEmUso);
+    ASSERT_EQ(segundoOp.dialogos.size(), 1u);
+    EXPECT_EQ(segundoOp.dialogos[0].rfind(emUso, 0), 0u) << segundoOp.dialogos[0];
+    EXPECT_FALSE(r.comErros());
+    EXPECT_EQ(retrato(), sozinha);
 }
 
 TEST_F(Falhas, LogsQueNaoPodemSerGravadosSaoVistosAntesDeMudarAlgoOuDitosComOQueSePerdeu)

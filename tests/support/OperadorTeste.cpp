@@ -1,5 +1,7 @@
 #include "OperadorTeste.h"
 
+#include <utility>
+
 namespace norvo::teste {
 
 void OperadorTeste::gauge(int, int max, int prog)
@@ -17,6 +19,8 @@ void OperadorTeste::mostraMensagem(const std::string& texto, bool aviso)
 bool OperadorTeste::confirma(const std::string& texto, Pergunta)
 {
     dialogos.push_back("confirma: " + texto);
+    if (aoConfirmar)
+        std::exchange(aoConfirmar, nullptr)();
     if (respostas.empty())
         return true;
     const bool r = respostas.front();

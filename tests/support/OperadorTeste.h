@@ -27,6 +27,9 @@ public:
     bool confirma(const std::string& texto, Pergunta qual) override;
     void mensagem(const std::string& texto) override { dialogos.push_back("mensagem: " + texto); }
     void abrirArquivo(const std::string& nome, const std::string& pasta) override;
+    // Called when the core asks its question, before the answer: what another program could
+    // do while the operator reads it.
+    std::function<void()> aoConfirmar;
     // Called each time the core lets events through, as a window's handler would run then.
     std::function<void()> aoProcessarEventos;
     void processarEventos() override

@@ -109,6 +109,7 @@ OpcoesJanela opcoesDaLinhaDeComando(const QStringList& argumentos) {
     o.cadastros = chaves.contains(QLatin1String(TFormImporta::SwitchCadastros));
     o.modo.rapido = chaves.contains(QStringLiteral("--rapido"));
     o.modo.simular = chaves.contains(QStringLiteral("--simular"));
+    o.semCopia = chaves.contains(QStringLiteral("--sem-copia"));
     const qsizetype csv = argumentos.indexOf(QStringLiteral("--csv"));
     if (csv > 0 && csv + 1 < argumentos.size()) o.csv = argumentos[csv + 1];
     return o;
@@ -136,7 +137,7 @@ TFormImporta::TFormImporta(const OpcoesJanela& opcoes, QWidget* pai)
     : QMainWindow(pai),
       pasta_(opcoes.pasta.isEmpty() ? QCoreApplication::applicationDirPath() : opcoes.pasta),
       dialogos_(opcoes.dialogos ? opcoes.dialogos : dialogosDaAplicacao()),
-      importador_(std::make_unique<Importador>(*this)), modo_(opcoes.modo) {
+      importador_(std::make_unique<Importador>(*this)), modo_(opcoes.modo), semCopia_(opcoes.semCopia) {
     if (!pasta_.endsWith(u'/')) pasta_ += u'/';
     setObjectName(QStringLiteral("FormImporta"));
     setWindowTitle(textos::TituloJanela);
@@ -373,6 +374,7 @@ void TFormImporta::BitBtnImportarClick() {
             opcoes.fornecedores = CheckBoxFornec->isChecked();
             opcoes.produtos = CheckBoxProdutos->isChecked();
             opcoes.modo = modo_;
+            opcoes.semCopia = semCopia_;
             ultimoResultado_ = importador_->importar(opcoes);
         }
         // Steps of the run that failed without being shown (a log or the final disconnect)

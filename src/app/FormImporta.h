@@ -37,6 +37,8 @@ struct OpcoesJanela {
     // How "Importar" runs: --rapido (batched commits, prepared lookups), --simular (a
     // rehearsal rolled back at the end).
     ModoExecucao modo;
+    // --sem-copia: "Importar" skips the safety copy of the destination.
+    bool semCopia = false;
 };
 
 // The options given on the command line.
@@ -112,6 +114,7 @@ private:
     QString ultimoCSV_;
     int parada_ = 0;
     ModoExecucao modo_;
+    bool semCopia_ = false;
     ResultadoImportacao ultimoResultado_;
 
     Painel* PanelCabecalho = nullptr;

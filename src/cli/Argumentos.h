@@ -13,10 +13,14 @@ struct Argumentos {
     bool produtos = false, clientes = false, fornecedores = false;
     bool sim = false;
     bool rapido = false, simular = false;
+    bool semCopia = false;               // the run makes no safety copy of the destination
+    std::optional<std::string> restaurar; // puts this copy back over the destination instead of a run
     bool ajuda = false;
 };
 
-// Throws std::invalid_argument with the reason for a bad command line.
+// Throws std::invalid_argument with the reason for a bad command line, in one line: an
+// unknown or repeated option, an option where a value was expected, a missing one, or
+// options that do not go together.
 Argumentos lerArgumentos(const std::vector<std::string>& args);
 extern const char* const kAjuda;
 

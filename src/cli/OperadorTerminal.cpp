@@ -97,7 +97,8 @@ bool OperadorTerminal::confirma(const std::string& texto, Pergunta qual)
     }
     std::fprintf(saida_, "[s/N] ");
     std::fflush(saida_);
-    // Ctrl+C at the question is a No: wait for the answer or for a signal, whichever comes.
+    // Ctrl+C at the question, or the terminal closing under it (SIGHUP), is a No: wait for the
+    // answer or for a signal, whichever comes.
     pollfd espera[2] = {{fileno(entrada_), POLLIN, 0}, {sinais::descritor(), POLLIN, 0}};
     while (::poll(espera, sinais::descritor() >= 0 ? 2 : 1, -1) < 0 && errno == EINTR) {
     }

@@ -1,6 +1,7 @@
 // importa-norvo-cli: the import run without a window, for scripted migrations.
 #include "cli/Argumentos.h"
 #include "cli/OperadorTerminal.h"
+#include "import/Copia.h"
 #include "import/Importador.h"
 #include "import/Sinais.h"
 #include "import/Textos.h"
@@ -26,6 +27,31 @@ std::string pastaDoExecutavel()
     return caminho.substr(0, caminho.rfind('/') + 1);
 }
 
+// Remembers whether the restore was confirmed: a false from restaurarCopia after a Yes is a
+// restore that failed (exit 1), before it a refusal or a No (exit 2).
+class OperadorDaRestauracao : public cli::OperadorTerminal {
+public:
+    using OperadorTerminal::OperadorTerminal;
+    bool confirmada = false;
+    bool confirma(const std::string& texto, Pergunta qual) override
+    {
+        const bool sim = OperadorTerminal::confirma(texto, qual);
+        if (qual == Pergunta::Restaurar)
+            confirmada = sim;
+        return sim;
+    }
+};
+
+int restaurar(const cli::Argumentos& args)
+{
+    OperadorDaRestauracao op(args.sim, stdout, stdin);
+    if (restaurarCopia(*args.restaurar, args.destino, op))
+        return 0; // a signal during the restore over the destination let it finish
+    if (const int s = sinais::codigoDeSaida())
+        return s;
+    return op.confirmada ? 1 : 2;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -34,7 +60,8 @@ int main(int argc, char** argv)
     try {
         args = cli::lerArgumentos(std::vector<std::string>(argv + 1, argv + argc));
     } catch (const std::invalid_argument& e) {
-        std::fprintf(stderr, "importa-norvo-cli: %s\n\n%s", e.what(), cli::kAjuda);
+        // The reason alone, where a script's log shows it; the options are one --help away.
+        std::fprintf(stderr, "importa-norvo-cli: %s\nTry 'importa-norvo-cli --help'.\n", e.what());
         return 2;
     }
     if (args.ajuda) {
@@ -44,6 +71,8 @@ int main(int argc, char** argv)
 
     // Before any connection: from here on SIGINT and SIGTERM stop the run cleanly.
     sinais::instalar();
+    if (args.restaurar)
+        return restaurar(args);
 
     cli::OperadorTerminal op(args.sim, stdout, stdin);
     Importador imp(op);
@@ -77,6 +106,7 @@ int main(int argc, char** argv)
     opcoes.produtos = args.produtos;
     opcoes.modo.rapido = args.rapido;
     opcoes.modo.simular = args.simular;
+    opcoes.semCopia = args.semCopia;
     const ResultadoImportacao resultado = imp.importar(opcoes);
 
     if (resultado.simulada && resultado.simulacaoPerdida.empty())

@@ -6,8 +6,70 @@
 #include "db/Transaction.h"
 
 #include <algorithm>
+#include <cstring>
+
+#include <langinfo.h>
 
 namespace norvo::db {
+
+bool nomeUtf8ComAcentos(std::string_view s)
+{
+    bool acima = false;
+    for (size_t i = 0; i < s.size();) {
+        const auto c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        acima = true;
+        size_t n;
+        if (c >= 0xC2 && c <= 0xDF)
+            n = 1;
+        else if (c >= 0xE0 && c <= 0xEF)
+            n = 2;
+        else if (c >= 0xF0 && c <= 0xF4)
+            n = 3;
+        else
+            return false;
+        for (size_t k = 1; k <= n; ++k)
+            if (i + k >= s.size() || (static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
+                return false;
+        const auto c1 = static_cast<unsigned char>(s[i + 1]);
+        if ((c == 0xE0 && c1 < 0xA0) || (c == 0xED && c1 > 0x9F) || (c == 0xF0 && c1 < 0x90) ||
+            (c == 0xF4 && c1 > 0x8F))
+            return false; // overlong, surrogate, beyond U+10FFFF
+        i += n + 1;
+    }
+    return acima;
+}
+
+NomesDeArquivoEmUtf8::NomesDeArquivoEmUtf8()
+{
+    // Only the C locale's ASCII is replaced: under Latin-1 the client converts well, and a
+    // UTF-8 name says so in its parameter block.
+    const char* atual = nl_langinfo(CODESET);
+    if (std::strcmp(atual, "ANSI_X3.4-1968") != 0 && std::strcmp(atual, "ASCII") != 0)
+        return;
+    for (const char* nome : {"C.UTF-8", "C.utf8", "en_US.UTF-8"}) {
+        const locale_t base = duplocale(uselocale(static_cast<locale_t>(0)));
+        if (base == static_cast<locale_t>(0))
+            return;
+        proprio_ = newlocale(LC_CTYPE_MASK, nome, base);
+        if (proprio_ != static_cast<locale_t>(0)) {
+            anterior_ = uselocale(proprio_);
+            return;
+        }
+        freelocale(base); // left to the caller when newlocale fails
+    }
+}
+
+NomesDeArquivoEmUtf8::~NomesDeArquivoEmUtf8()
+{
+    if (proprio_ != static_cast<locale_t>(0)) {
+        uselocale(anterior_);
+        freelocale(proprio_);
+    }
+}
 
 Database::Database(std::string objectName) : objectName_(std::move(objectName)) {}
 
@@ -64,11 +126,19 @@ void Database::connect()
         return;
     if (databaseName_.empty())
         throw Error("Database name is missing");
-    const std::string dpb = montarDpb(params_);
+    std::string dpb = montarDpb(params_);
+    // Said outright, the name is taken as UTF-8 whatever the client's own character set.
+    if (nomeUtf8ComAcentos(databaseName_)) {
+        dpb += static_cast<char>(isc_dpb_utf8_filename);
+        dpb += '\0';
+    }
     AttachmentHandle nova;
     Status st;
-    isc_attach_database(st.v, 0, databaseName_.c_str(), nova.ptr(), static_cast<short>(dpb.size()),
-                        dpb.data());
+    {
+        const NomesDeArquivoEmUtf8 nomesEmUtf8;
+        isc_attach_database(st.v, 0, databaseName_.c_str(), nova.ptr(), static_cast<short>(dpb.size()),
+                            dpb.data());
+    }
     if (st.failed())
         falhar(st, nullptr);
 

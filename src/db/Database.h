@@ -2,7 +2,10 @@
 #include "db/Handles.h"
 
 #include <string>
+#include <string_view>
 #include <vector>
+
+#include <locale.h>
 
 namespace norvo::db {
 
@@ -59,6 +62,30 @@ private:
     bool perdida_ = false;
     std::vector<Query*> queries_;
     std::vector<Transaction*> transactions_;
+};
+
+// True when the name has bytes above ASCII and all of it reads as UTF-8: a path with accents
+// as the file system gives it. Such a name goes with isc_dpb_utf8_filename, or under a Latin-1
+// locale the client reads it as Latin-1 and names another file.
+bool nomeUtf8ComAcentos(std::string_view nome);
+
+// The client library converts file names between "the system's character set" and UTF-8,
+// and settles that character set at the first attachment the process makes. Under the C
+// locale (the command line never calls setlocale) it is ASCII and an accented name fails with
+// "Cannot transliterate character between character sets". While one of these lives, this
+// thread's LC_CTYPE is UTF-8 if it was ASCII. Database::connect attaches inside one; code that
+// calls the client library to attach by itself should too, so whichever attachment comes
+// first settles UTF-8. Nothing else in the process changes.
+class NomesDeArquivoEmUtf8 {
+public:
+    NomesDeArquivoEmUtf8();
+    ~NomesDeArquivoEmUtf8();
+    NomesDeArquivoEmUtf8(const NomesDeArquivoEmUtf8&) = delete;
+    NomesDeArquivoEmUtf8& operator=(const NomesDeArquivoEmUtf8&) = delete;
+
+private:
+    locale_t proprio_ = static_cast<locale_t>(0);
+    locale_t anterior_ = static_cast<locale_t>(0);
 };
 
 // The client library answers SIGINT and SIGTERM by shutting every attachment down. After

@@ -1,6 +1,7 @@
 #include "import/Importador.h"
 
 #include "db/Error.h"
+#include "import/Copia.h"
 #include "import/Etapa.h"
 #include "import/Logs.h"
 #include "import/Textos.h"
@@ -50,9 +51,19 @@ db::DateTime hojeLocal()
     return db::DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, 0, 0, 0};
 }
 
+std::string textoDoDesfecho(const ResultadoImportacao& r);
+
 // The closing notice: what happened, and for a rehearsal that nothing was written and what
-// the real run would have done.
+// the real run would have done; the safety copy's file when one was made.
 std::string textoFinal(const ResultadoImportacao& r)
+{
+    if (!r.copiaFalhou.empty())
+        return textos::CopiaFalhou + staging::ParaLatin1(r.copia) + "\r\nFalha: " + r.copiaFalhou;
+    const std::string copia = r.copia.empty() ? std::string() : textos::CopiaFeita + staging::ParaLatin1(r.copia);
+    return textoDoDesfecho(r) + copia;
+}
+
+std::string textoDoDesfecho(const ResultadoImportacao& r)
 {
     if (!r.simulacaoPerdida.empty())
         return textos::SimulacaoPerdida + r.simulacaoPerdida;
@@ -179,7 +190,8 @@ Conexao Connectar(BancoDestino& destino, BancoOrigem& origem, const std::string&
         const auto* s = dynamic_cast<const db::ServerError*>(&e);
         if (s && s->has(isc_lock_conflict)) {
             destino.desconectar();
-            op.mostraMensagem(textos::DestinoEmUso + caminho + textos::DestinoEmUsoMotivo + e.what(), false);
+            op.mostraMensagem(textos::DestinoEmUso + staging::ParaLatin1(caminho) + textos::DestinoEmUsoMotivo + e.what(),
+                              false);
             return Conexao::EmUso;
         }
         op.mostraMensagem(textos::FalhaConnectar + e.what(), false);
@@ -195,7 +207,7 @@ ResultadoImportacao importar(const OpcoesImportacao& opcoes, RecursosImportacao 
         return r;
     }
     if (const std::string motivo = pastaSemEscrita(rec.pastaLogs); !motivo.empty()) {
-        op.mostraMensagem(textos::PastaDeLogsInvalida + rec.pastaLogs + ": " + motivo, false);
+        op.mostraMensagem(textos::PastaDeLogsInvalida + staging::ParaLatin1(rec.pastaLogs) + ": " + motivo, false);
         r.inicio = ResultadoImportacao::Inicio::SemPastaDeLogs;
         return r;
     }
@@ -243,8 +255,22 @@ ResultadoImportacao importar(const OpcoesImportacao& opcoes, RecursosImportacao 
             r.passosFalhos.push_back({nome, e.what(), true});
         }
     };
+    // The copy comes before the first DELETE: a wrong file or a run stopped half way must
+    // leave something to go back to. A rehearsal writes nothing, so it needs none.
+    bool copiado = true;
+    if (!opcoes.modo.simular && !opcoes.semCopia) {
+        r.copia = nomeDaCopia(rec.caminhoDestino, std::time(nullptr));
+        try {
+            copiarDestino(rec.caminhoDestino, r.copia, op);
+        } catch (const std::exception& e) {
+            r.copiaFalhou = e.what();
+            r.passosFalhos.push_back({textos::L1("Cópia de segurança"), e.what(), false});
+            copiado = false;
+        }
+    }
     // A closed staging table leaves the product stages to fail on it, each with its message.
-    const bool esvaziado = !opcoes.produtos || !rec.produtos.active() || esvaziarAntes(opcoes, destino, r);
+    const bool esvaziado =
+        copiado && (!opcoes.produtos || !rec.produtos.active() || esvaziarAntes(opcoes, destino, r));
     for (const EntradaEtapa& e : kEtapas) {
         if (!esvaziado || !opcoes.marcada(e.opcao))
             continue;
@@ -276,7 +302,7 @@ ResultadoImportacao importar(const OpcoesImportacao& opcoes, RecursosImportacao 
 
     const std::string final = textoFinal(r);
     passo("MostraMensagem", [&] { op.mostraMensagem(final, true); });
-    op.status(final);
+    op.status(r.copia.empty() || !r.copiaFalhou.empty() ? final : textoDoDesfecho(r)); // one line: the notice names the copy
     gauge.zerar();
     op.ocupado(false);
     return r;

@@ -20,6 +20,7 @@ public:
     enum class Pergunta {
         ApagarEImportar,  // the run's confirmation: the marked tables are emptied
         VerErros,         // a log was written: open it?
+        Restaurar,        // a safety copy is put back over the destination, losing what it holds
     };
     // Confirma: Yes/No question, true for Yes.
     virtual bool confirma(const std::string& texto, Pergunta qual) = 0;

@@ -74,6 +74,9 @@ struct ResultadoImportacao {
     // The table the run could not empty before its stages, and the server's reason: it
     // stopped there, having changed nothing.
     std::string tabelaNaoEsvaziada, motivoNaoEsvaziada;
+    // The safety copy made before the run emptied anything, and why it could not be made
+    // (the run then stopped, having changed nothing).
+    std::string copia, copiaFalhou;
     // A rehearsal whose connection was lost: the server undid all it had done, so it ended
     // there and forecasts nothing for the rest. The loss's message.
     std::string simulacaoPerdida;

@@ -26,6 +26,10 @@ void aoReceber(int sinal)
     errno = erroAntes;
 }
 
+// Only so that a write to a closed pipe or socket fails with EPIPE instead of ending the
+// process; a handler, unlike SIG_IGN, is not passed on to programs we start.
+void aoPerderSaida(int) {}
+
 } // namespace
 
 void instalar()
@@ -38,8 +42,17 @@ void instalar()
     acao.sa_handler = aoReceber;
     sigemptyset(&acao.sa_mask);
     acao.sa_flags = SA_RESTART; // a server call in progress goes on to its end
-    sigaction(SIGINT, &acao, nullptr);
-    sigaction(SIGTERM, &acao, nullptr);
+    // SIGHUP is a closed terminal or SSH session: the run must still end the record it is
+    // writing and leave its logs and summary, as it does when asked with Ctrl+C.
+    for (const int sinal : {SIGINT, SIGTERM, SIGHUP})
+        sigaction(sinal, &acao, nullptr);
+    // A closed session also takes the output's reader with it; the summary then goes nowhere,
+    // but the logs are still written.
+    struct sigaction semSaida = {};
+    semSaida.sa_handler = aoPerderSaida;
+    sigemptyset(&semSaida.sa_mask);
+    semSaida.sa_flags = SA_RESTART;
+    sigaction(SIGPIPE, &semSaida, nullptr);
 }
 
 int recebido() { return g_recebido; }

@@ -37,6 +37,9 @@ inline const std::string DestinoEmUso = L1("O banco de destino ");
 inline const std::string DestinoEmUsoMotivo =
     L1(" está em uso por outra importação ou por um programa que grava nas tabelas que ela refaz; nada foi "
        "alterado. Tente de novo quando ele terminar.\r\nFalha: ");
+inline const std::string CopiaFeita = L1("\r\nCópia de segurança do destino: ");
+inline const std::string CopiaFalhou =
+    L1("Importação não realizada, nada foi alterado: não foi possível fazer a cópia de segurança do destino em ");
 inline const std::string FalhaSequencial = L1("Falha na gravação do código sequencial\r\nFalha: ");
 inline const std::string ErroCidade = L1("Erro no retorno do CÓDIGO DE CIDADE Cód. IBGE  ");
 

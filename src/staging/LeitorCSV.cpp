@@ -153,33 +153,41 @@ std::string lerArquivo(const std::string& caminho) {
         completo = std::filesystem::absolute(caminho).string();
     } catch (const std::exception&) {
     }
-    auto falha = [&](int erro) {
-        return Error("Cannot open file \"" + completo + "\". " + std::strerror(erro));
+    // The message is Latin-1 text for the operator; the path comes as the file system's bytes.
+    auto falha = [&](const std::string& motivo) {
+        return Error("Cannot open file \"" + ParaLatin1(completo) + "\". " + motivo);
     };
+    auto falhaDoSistema = [&](int erro) { return falha(std::strerror(erro)); };
     auto excesso = [] { return Error("Text exceeds memo capacity"); };
 
-    const int fd = ::open(caminho.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) throw falha(errno);
+    // Without O_NONBLOCK a named pipe with no writer, or a device, blocks the open for good,
+    // beyond the reach of a stop request; such a file is refused below in any case.
+    const int fd = ::open(caminho.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+    if (fd < 0) throw falhaDoSistema(errno);
     struct Fechar {
         int fd;
         ~Fechar() { ::close(fd); }
     } fechar{fd};
 
     struct stat st {};
-    if (::fstat(fd, &st) != 0) throw falha(errno);
-    if (S_ISDIR(st.st_mode)) throw falha(EISDIR);
-    if (S_ISREG(st.st_mode) && static_cast<std::uint64_t>(st.st_size) > CapacidadeTexto) throw excesso();
+    if (::fstat(fd, &st) != 0) throw falhaDoSistema(errno);
+    if (S_ISDIR(st.st_mode)) throw falhaDoSistema(EISDIR);
+    if (!S_ISREG(st.st_mode)) throw falha("N\xE3o \xE9 um arquivo comum"); // Latin-1: "Não é"
+    if (static_cast<std::uint64_t>(st.st_size) > CapacidadeTexto) throw excesso();
+    const int modo = ::fcntl(fd, F_GETFL);
+    if (modo >= 0) ::fcntl(fd, F_SETFL, modo & ~O_NONBLOCK);
 
     std::string bytes;
-    if (S_ISREG(st.st_mode)) bytes.reserve(static_cast<std::size_t>(st.st_size));
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
     char bloco[1 << 16];
     for (;;) {
         const ssize_t n = ::read(fd, bloco, sizeof bloco);
         if (n < 0) {
             if (errno == EINTR) continue;
-            throw falha(errno);
+            throw falhaDoSistema(errno);
         }
         if (n == 0) break;
+        // The file may grow while it is read.
         if (bytes.size() + static_cast<std::size_t>(n) > CapacidadeTexto) throw excesso();
         bytes.append(bloco, static_cast<std::size_t>(n));
     }

@@ -42,8 +42,9 @@ struct CamposLinha {
 // whole line, when there are fewer than 8).
 CamposLinha lerLinha(std::string_view linha);
 
-// The whole file's bytes, as they are. Fails with "Cannot open file \"%s\". %s" or
-// "Text exceeds memo capacity".
+// The whole file's bytes, as they are. Fails with "Cannot open file \"%s\". %s" (the full
+// path in Latin-1, then the reason) or "Text exceeds memo capacity". Only a regular file is
+// read: a named pipe, device or socket is refused at once, never waited on.
 std::string lerArquivo(const std::string& caminho);
 
 // Fills an open, empty table from the file's bytes (UTF-8 converted to Latin-1), one

@@ -50,11 +50,15 @@ struct Janela : ::testing::Test {
         janela->aoMostrarMensagem = nullptr;
     }
 
+    // Runs from the window skip the safety copy unless a test is about it.
+    bool semCopia = true;
+
     void abrir(bool cadastros = false, QString pastaJanela = QString()) {
         OpcoesJanela o;
         o.cadastros = cadastros;
         o.pasta = pastaJanela.isEmpty() ? QString::fromStdString(pasta.pasta()) : pastaJanela;
         o.dialogos = &dialogos;
+        o.semCopia = semCopia;
         janela = std::make_unique<JanelaEspiada>(o);
         janela->show();
     }

@@ -2,6 +2,8 @@
 // import run started from the window. These fail (never skip) without the server.
 #include <QProgressBar>
 
+#include <filesystem>
+
 #include "BancoTeste.h"
 #include "JanelaTeste.h"
 #include "import/Importador.h"
@@ -46,6 +48,7 @@ TEST_F(JanelaComBanco, TestarConexaoComCaminhoErradoAvisaAFalha) {
 
 TEST_F(JanelaComBanco, ImportacaoPelaJanelaBloqueiaDuranteELiberaNoFim) {
     banco.executar(norvo::teste::esquemaDestino());
+    semCopia = false;
     abrirComDestino(banco.caminho());
     dialogos.arquivos.push_back(QString::fromStdString(
         csv("p.csv", "1;ARROZ;UN;xx018;x;xxx01;xxx01;10063011;12.50\r\n"
@@ -68,8 +71,13 @@ TEST_F(JanelaComBanco, ImportacaoPelaJanelaBloqueiaDuranteELiberaNoFim) {
     EXPECT_EQ(bloqueadas, medidas);
     EXPECT_EQ(fechou, 0);
     EXPECT_TRUE(dialogos.textosDe("falha").empty());
-    EXPECT_EQ(dialogos.textosDe("mostraMensagem"),
-              std::vector<QString>{u8("Importação finalizada com sucesso")});
+    // The run made its safety copy beside the destination first; the notice names it, the
+    // status keeps to the outcome.
+    const auto avisos = dialogos.textosDe("mostraMensagem");
+    ASSERT_EQ(avisos.size(), 1u);
+    const QString prefixo = u8("Importação finalizada com sucesso\r\nCópia de segurança do destino: ");
+    ASSERT_TRUE(avisos[0].startsWith(prefixo)) << avisos[0].toStdString();
+    EXPECT_TRUE(std::filesystem::is_regular_file(avisos[0].mid(prefixo.size()).toStdString()));
     EXPECT_EQ(rotulo("LabelObs")->text(), u8("Importação finalizada com sucesso"));
     EXPECT_EQ(filho<QProgressBar>("GaugeImportando")->text(), u8("0%"));
     EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM PRODUTO"), "2");

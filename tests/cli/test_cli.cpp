@@ -1,6 +1,9 @@
 // The command line end to end: usage, a run over a small file, exit codes and logs.
 #include "BancoTeste.h"
+#include "OperadorTeste.h"
 #include "cli/Argumentos.h"
+#include "db/Database.h"
+#include "import/Copia.h"
 #include "import/Textos.h"
 
 #include <gtest/gtest.h>
@@ -11,6 +14,7 @@
 
 #include <array>
 #include <chrono>
+#include <ctime>
 #include <thread>
 #include <cstdio>
 #include <filesystem>
@@ -79,6 +83,28 @@ TEST(Argumentos, UsoRuimEhRecusado)
     EXPECT_EQ(a.origem.value_or(""), "/o.fdb");
     EXPECT_EQ(rodar("--bogus").codigo, 2);
     EXPECT_EQ(rodar("--help").codigo, 0);
+
+    // A repeated option used to be taken silently (the last --csv won), and an option where a
+    // path was expected became the path: both would run on something not meant.
+    Saida s = rodar("--csv a.csv --produtos --csv b.csv --destino /d.fdb --sim");
+    EXPECT_EQ(s.codigo, 2);
+    EXPECT_EQ(s.texto.substr(0, s.texto.find('\n')), "importa-norvo-cli: opção repetida: --csv") << s.texto;
+    s = rodar("--destino --produtos --csv a.csv --sim");
+    EXPECT_EQ(s.codigo, 2);
+    EXPECT_EQ(s.texto.substr(0, s.texto.find('\n')), "importa-norvo-cli: --destino espera um caminho, não --produtos")
+        << s.texto;
+    s = rodar("--restaurar /c.fbk --destino /d.fdb --produtos --sim");
+    EXPECT_EQ(s.codigo, 2);
+    EXPECT_NE(s.texto.find("--restaurar não se combina com --produtos"), std::string::npos) << s.texto;
+    EXPECT_THROW(cli::lerArgumentos({"--restaurar", "/c.fbk"}), std::invalid_argument);
+    EXPECT_THROW(cli::lerArgumentos({"--clientes", "--destino", "/d.fdb", "--sim", "--sim"}), std::invalid_argument);
+    const auto r = cli::lerArgumentos({"--restaurar", "/c.fbk", "--destino", "/d.fdb", "--sim"});
+    EXPECT_EQ(r.restaurar.value_or(""), "/c.fbk");
+    EXPECT_TRUE(r.sim && !r.produtos);
+    EXPECT_TRUE(cli::lerArgumentos({"--clientes", "--destino", "/d.fdb", "--sem-copia"}).semCopia);
+    const std::string ajuda = rodar("--help").texto;
+    for (const char* opcao : {"--sem-copia", "--restaurar FILE"})
+        EXPECT_NE(ajuda.find(opcao), std::string::npos) << opcao;
 }
 
 TEST_F(LinhaDeComando, ImportaArquivoPequenoEDizOQueGravou)
@@ -264,4 +290,87 @@ TEST_F(LinhaDeComando, ArquivoDeEstagioQueNaoPodeSerGravadoNaoPassaCalado)
     EXPECT_NE(s.texto.find("Cannot create file \"" + (pasta / "ProdutosTARVEX.cds").string() + "\""),
               std::string::npos) << s.texto;
     EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM PRODUTO"), "1"); // the run itself went through
+}
+
+TEST_F(LinhaDeComando, RestauraACopiaSoComODestinoLivreESemNuncaPerdeLo)
+{
+    std::tm dia{};
+    dia.tm_year = 2026 - 1900, dia.tm_mon = 11, dia.tm_mday = 8, dia.tm_hour = 15, dia.tm_min = 4, dia.tm_sec = 5;
+    dia.tm_isdst = -1;
+    EXPECT_EQ(nomeDaCopia("/dados/NORVO.FDB", std::mktime(&dia)), "/dados/NORVO-20261208-150405.fbk");
+
+    BancoTeste banco("restaura");
+    banco.executar(esquemaDestino() +
+                   "INSERT INTO TIPOUNIDADE VALUES (1, 'UN', 'UN');\n"
+                   "INSERT INTO TIPOUNIDADE VALUES (2, 'CX', 'CX');\n"
+                   "INSERT INTO GERACODIGO (GER_TABELA, GER_VALOR) VALUES ('TIPOUNIDADE', 3);\n");
+    const std::string unidades = "SELECT UNI_CODIGO, UNI_DESCRICAO, UNI_UNIDADE FROM TIPOUNIDADE ORDER BY 1";
+    const std::string registro = "SELECT GER_TABELA, GER_VALOR FROM GERACODIGO ORDER BY 1";
+    const auto unidadesAntes = banco.consultar(unidades);
+    const auto registroAntes = banco.consultar(registro);
+
+    // The copy a run makes before it empties anything.
+    const std::string copia = nomeDaCopia(banco.caminho(), std::time(nullptr));
+    const fs::path cortada = fs::path(pastaBancos()) / ("cortada-" + std::to_string(::getpid()) + ".fbk");
+    struct Apagar {
+        std::vector<fs::path> arquivos;
+        ~Apagar()
+        {
+            std::error_code erro;
+            for (const fs::path& a : arquivos)
+                fs::remove(a, erro);
+        }
+    } apagar{{copia, cortada}};
+    OperadorTeste op;
+    copiarDestino(banco.caminho(), copia, op);
+    ASSERT_TRUE(fs::exists(copia));
+    EXPECT_EQ(op.status_.front(), textos::L1("Copiando o banco de destino para ") + copia);
+    EXPECT_GT(op.eventosProcessados, 1);
+
+    // What the run did afterwards, and what the restore must undo.
+    banco.executar("DELETE FROM TIPOUNIDADE;\nINSERT INTO TIPOUNIDADE VALUES (7, 'KG', 'KG');\n"
+                   "UPDATE GERACODIGO SET GER_VALOR = 8;\n");
+    const auto unidadesDepois = banco.consultar(unidades);
+    const std::string restaurar = "--restaurar " + copia + " --destino " + banco.caminho();
+    const std::string provisorio = nomeDoProvisorio(banco.caminho());
+
+    {
+        // Someone still works on the destination: refused, nothing touched.
+        db::Database outro;
+        outro.setDatabaseName(banco.nome());
+        outro.setParams({"user_name=SYSDBA", "password=kelpdrone"});
+        outro.connect();
+        const Saida s = rodar(restaurar + " --sim");
+        EXPECT_EQ(s.codigo, 2) << s.texto;
+        EXPECT_NE(s.texto.find("Restauração recusada: há 1 conexão aberta com o banco de destino"), std::string::npos)
+            << s.texto;
+        EXPECT_EQ(s.texto.find("Confirma ?"), std::string::npos) << "refused before asking";
+        EXPECT_EQ(banco.consultar(unidades), unidadesDepois);
+    }
+
+    // A copy cut short: the server drops what it restores over before finding that out, so
+    // the destination must never be the first thing it restores over.
+    {
+        const std::string inteira = ler(copia); // half of what it holds: the last block is padded
+        std::ofstream(cortada, std::ios::binary) << inteira.substr(0, inteira.find_last_not_of('\0') / 2);
+    }
+    Saida s = rodar("--restaurar " + cortada.string() + " --destino " + banco.caminho() + " --sim");
+    EXPECT_EQ(s.codigo, 1) << s.texto;
+    EXPECT_NE(s.texto.find("Restauração não realizada, o banco de destino não foi alterado"), std::string::npos)
+        << s.texto;
+    EXPECT_NE(s.texto.find("Falha: "), std::string::npos) << s.texto;
+    EXPECT_EQ(banco.consultar(unidades), unidadesDepois);
+    EXPECT_FALSE(fs::exists(provisorio));
+
+    // Not confirmed (no terminal, no --sim): nothing done.
+    s = rodar(restaurar);
+    EXPECT_EQ(s.codigo, 2) << s.texto;
+    EXPECT_EQ(banco.consultar(unidades), unidadesDepois);
+
+    s = rodar(restaurar + " --sim");
+    EXPECT_EQ(s.codigo, 0) << s.texto;
+    EXPECT_NE(s.texto.find("restaurado a partir da cópia \"" + copia + "\""), std::string::npos) << s.texto;
+    EXPECT_EQ(banco.consultar(unidades), unidadesAntes);
+    EXPECT_EQ(banco.consultar(registro), registroAntes);
+    EXPECT_FALSE(fs::exists(provisorio));
 }

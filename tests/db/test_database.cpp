@@ -1,6 +1,14 @@
 // Connections and transactions against the real server.
 #include "Conexao.h"
 
+#include <pwd.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
 using namespace norvo;
 using namespace norvo::teste;
 
@@ -133,4 +141,81 @@ TEST_F(Conectar, ConflitoDeTravaSemEspera)
                 msg.find("update conflicts with concurrent update") != std::string::npos) << msg;
     EXPECT_TRUE(transacao.active()); // a failed execute leaves the transaction as it was
     EXPECT_FALSE(query.isOpen());
+}
+
+namespace {
+
+const std::string kPastaUtf8 = "Importa\xC3\xA7\xC3\xA3o";  // "Importação" as the file system holds it
+const std::string kPastaLatin1 = "Importa\xE7\xE3o";        // and as the server reports it in ISO8859_1
+
+// An attachment to a database in a folder with accents, with the destination's parameters.
+// What went wrong, or nothing.
+std::string anexarEmPastaComAcentos()
+{
+    const std::string sufixo = "-" + std::to_string(::getpid());
+    const std::string pasta = pastaBancos() + "/" + kPastaUtf8 + sufixo;
+    ::mkdir(pasta.c_str(), 0777);
+    ::chmod(pasta.c_str(), 0777);
+    if (const passwd* fb = ::getpwnam("firebird"))
+        if (::chown(pasta.c_str(), fb->pw_uid, fb->pw_gid) != 0) {
+        }
+    const std::vector<std::string> parametros{"user_name=SYSDBA", "password=kelpdrone", "lc_ctype=ISO8859_1 "};
+    std::string erro;
+    {
+        // The first attachment of the process, before the file exists: the server itself
+        // must answer, about this very file, where the client used to refuse the name.
+        db::Database ausente;
+        ausente.setDatabaseName("localhost:" + pasta + "/AUSENTE.FDB");
+        ausente.setParams(parametros);
+        const std::string msg = falha([&] { ausente.connect(); });
+        if (msg.find("I/O error") == std::string::npos || msg.find("AUSENTE.FDB") == std::string::npos)
+            erro += "missing file: " + msg + "\n";
+    }
+    try {
+        BancoTeste banco(kPastaUtf8 + sufixo + "/NORVO");
+        db::Database destino("IBDatabaseDestino");
+        db::Transaction tr;
+        db::Query q;
+        destino.setDatabaseName(banco.nome());
+        destino.setParams(parametros);
+        destino.setDefaultTransaction(&tr);
+        q.setDatabase(&destino);
+        q.setTransaction(&tr);
+        destino.connect();
+        q.setSQL("SELECT MON$DATABASE_NAME FROM MON$DATABASE");
+        q.open();
+        std::string esperado = banco.caminho();
+        esperado.replace(esperado.find(kPastaUtf8), kPastaUtf8.size(), kPastaLatin1);
+        const std::string nome = db::Field(&q, 0).asString();
+        if (nome != esperado)
+            erro += "attached to \"" + nome + "\", not \"" + esperado + "\"\n";
+        destino.disconnect();
+    } catch (const std::exception& e) {
+        erro += std::string("attachment: ") + e.what() + "\n";
+    }
+    std::error_code semErro;
+    std::filesystem::remove_all(pasta, semErro);
+    return erro;
+}
+
+} // namespace
+
+TEST(NomeDoBanco, PastaComAcentosAbreComoNoIsql)
+{
+    EXPECT_TRUE(db::nomeUtf8ComAcentos("/dados/" + kPastaUtf8 + "/NORVO.FDB"));
+    EXPECT_FALSE(db::nomeUtf8ComAcentos("localhost:/dados/NORVO.FDB"));
+    EXPECT_FALSE(db::nomeUtf8ComAcentos("/dados/" + kPastaLatin1 + "/NORVO.FDB"));
+
+    // The client library settles how it converts file names at the first attachment a process
+    // makes, and other tests of this program may have attached already under the C locale: the
+    // attachment is checked in a process started afresh, which runs this test alone.
+    GTEST_FLAG_SET(death_test_style, "threadsafe");
+    EXPECT_EXIT(
+        {
+            const std::string erro = anexarEmPastaComAcentos();
+            std::fputs(erro.c_str(), stderr);
+            std::fflush(stderr);
+            std::_Exit(erro.empty() ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
 }

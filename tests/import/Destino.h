@@ -84,7 +84,8 @@ struct Destino : ::testing::Test {
     ContextoEtapa& ctx();
     std::vector<std::string>& erros();
 
-    // The whole run with these options marked.
+    // The whole run with these options marked; without the safety copy, which only the
+    // tests of the copy need.
     ResultadoImportacao importar(bool produtos, bool clientes = false, bool fornecedores = false,
                                  const ModoExecucao& modo = {})
     {
@@ -93,6 +94,7 @@ struct Destino : ::testing::Test {
         o.clientes = clientes;
         o.fornecedores = fornecedores;
         o.modo = modo;
+        o.semCopia = true;
         return imp->importar(o);
     }
     ResultadoImportacao importarProdutos(const ModoExecucao& modo = {}) { return importar(true, false, false, modo); }

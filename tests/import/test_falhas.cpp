@@ -93,6 +93,7 @@ struct Falhas : Destino {
         OpcoesImportacao opcoes;
         opcoes.produtos = true;
         opcoes.modo = modo;
+        opcoes.semCopia = true;
         return i.importar(opcoes);
     }
 
@@ -388,7 +389,11 @@ TEST_F(Falhas, DestinoEmUsoRecusaARodadaSemMudarNadaEUmaRodadaPorVez)
     segundo->LerArquivoCSV((pasta / "produtos.csv").string());
     ResultadoImportacao rSegundo;
     op.dialogos.clear();
-    op.aoConfirmar = [&] { rSegundo = segundo->importar([] { OpcoesImportacao o; o.produtos = true; return o; }()); };
+    op.aoConfirmar = [&] {
+        OpcoesImportacao o;
+        o.produtos = o.semCopia = true;
+        rSegundo = segundo->importar(o);
+    };
     r = importarProdutos();
     EXPECT_EQ(rSegundo.inicio, ResultadoImportacao::Inicio::DestinoEmUso);
     ASSERT_EQ(segundoOp.dialogos.size(), 1u);

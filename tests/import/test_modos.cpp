@@ -85,6 +85,7 @@ struct Modos : Origem {
         o.produtos = true;
         o.clientes = o.fornecedores = cadastros;
         o.modo = modo;
+        o.semCopia = true;
         return i.importar(o);
     }
 };

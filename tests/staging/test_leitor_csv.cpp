@@ -5,6 +5,7 @@
 #include <vector>
 
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include "PastaTemp.h"
@@ -284,6 +285,14 @@ TEST(LeitorCSV, CarregaArquivoEGravaOAnterior) {
     EXPECT_EQ(mensagem([&] { carregarProdutos(t, falta, semEventos); }),
               "Cannot open file \"" + falta + "\". No such file or directory");
     EXPECT_TRUE(t.active());
+    EXPECT_EQ(t.recordCount(), 0);
+
+    // A named pipe nobody writes to is refused at once, not waited on; the message is
+    // Latin-1, the accented name included.
+    const std::string fifo = pasta.arquivo("cota\xC3\xA7\xC3\xA3o.csv");
+    ASSERT_EQ(::mkfifo(fifo.c_str(), 0600), 0);
+    EXPECT_EQ(mensagem([&] { carregarProdutos(t, fifo, semEventos); }),
+              "Cannot open file \"" + pasta.arquivo("cota\xE7\xE3o.csv") + "\". N\xE3o \xE9 um arquivo comum");
     EXPECT_EQ(t.recordCount(), 0);
 
     // The empty file gives an open, empty table.

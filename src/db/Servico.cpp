@@ -1,0 +1,174 @@
+#include "db/Servico.h"
+
+#include "db/Error.h"
+#include "db/Params.h"
+
+#include <cstddef>
+#include <cstdint>
+
+namespace norvo::db {
+
+void soltarServico(FB_API_HANDLE& h) noexcept
+{
+    ISC_STATUS_ARRAY st;
+    isc_service_detach(st, &h);
+}
+
+namespace {
+
+void acrescentarTexto(std::string& pedido, char item, const std::string& valor)
+{
+    if (valor.size() > 0xFFFF)
+        throw Error("Service parameter is too long: " + valor.substr(0, 80) + "...");
+    pedido += item;
+    pedido += static_cast<char>(valor.size() & 0xFF);
+    pedido += static_cast<char>(valor.size() >> 8);
+    pedido += valor;
+}
+
+void acrescentarNumero(std::string& pedido, char item, std::uint32_t valor)
+{
+    pedido += item;
+    for (int i = 0; i < 4; ++i)
+        pedido += static_cast<char>((valor >> (8 * i)) & 0xFF);
+}
+
+// gbak ends its lines with a blank, some with a line break.
+std::string semBrancoFinal(std::string s)
+{
+    while (!s.empty() && (s.back() == ' ' || s.back() == '\n' || s.back() == '\r' || s.back() == '\t'))
+        s.pop_back();
+    return s;
+}
+
+// A line gbak writes for a failure ("gbak: ERROR:..."). The server in use reports its
+// failures in the status of the query, but a server that only prints them must not pass
+// for a success.
+bool linhaDeErro(const std::string& s)
+{
+    std::string::size_type i = s.rfind("gbak:", 0) == 0 ? 5 : 0;
+    while (i < s.size() && s[i] == ' ')
+        ++i;
+    return s.compare(i, 6, "ERROR:") == 0;
+}
+
+// gbak's last word on work that went through. Its absence is a failure of its own: a copy
+// that ends early makes the restore stop where the file ends, with a clean status and no
+// error line, leaving part of a database in single-user maintenance.
+const char* const kFimDaCopia = "closing file, committing, and finishing";
+const char* const kFimDaRestauracao = "finishing, closing, and going home";
+
+} // namespace
+
+Servico::Servico(std::string usuario, std::string senha, std::string servidor)
+    : usuario_(std::move(usuario)), senha_(std::move(senha)), servidor_(std::move(servidor))
+{
+}
+
+void Servico::copiar(const std::string& banco, const std::string& arquivo,
+                     const std::function<void(const std::string&)>& linha)
+{
+    std::string pedido(1, static_cast<char>(isc_action_svc_backup));
+    acrescentarTexto(pedido, isc_spb_dbname, banco);
+    acrescentarTexto(pedido, isc_spb_bkp_file, arquivo);
+    pedido += static_cast<char>(isc_spb_verbose);
+    executar(pedido, linha, "Backup", kFimDaCopia);
+}
+
+void Servico::restaurar(const std::string& arquivo, const std::string& banco,
+                        const std::function<void(const std::string&)>& linha)
+{
+    std::string pedido(1, static_cast<char>(isc_action_svc_restore));
+    acrescentarTexto(pedido, isc_spb_bkp_file, arquivo);
+    acrescentarTexto(pedido, isc_spb_dbname, banco);
+    acrescentarNumero(pedido, isc_spb_options, isc_spb_res_replace);
+    pedido += static_cast<char>(isc_spb_verbose);
+    executar(pedido, linha, "Restore", kFimDaRestauracao);
+}
+
+void Servico::apagar(const std::string& banco)
+{
+    const std::string dpb = montarDpb({"user_name=" + usuario_, "password=" + senha_});
+    const std::string nome = servidor_ + ":" + banco;
+    AttachmentHandle anexo;
+    chamar(nullptr, [&](ISC_STATUS* st) {
+        isc_attach_database(st, 0, nome.c_str(), anexo.ptr(), static_cast<short>(dpb.size()), dpb.data());
+    });
+    chamar(nullptr, [&](ISC_STATUS* st) { isc_drop_database(st, anexo.ptr()); });
+    anexo.forget(); // a dropped database has no attachment left to release
+}
+
+void Servico::executar(const std::string& pedido, const std::function<void(const std::string&)>& linha,
+                       const char* trabalho, const char* fecho)
+{
+    std::string spb;
+    spb += static_cast<char>(isc_spb_version);
+    spb += static_cast<char>(isc_spb_current_version);
+    auto acrescentar = [&](char item, const std::string& valor) {
+        if (valor.size() > 255)
+            throw Error("Service parameter is too long");
+        spb += item;
+        spb += static_cast<char>(valor.size());
+        spb += valor;
+    };
+    acrescentar(isc_spb_user_name, usuario_);
+    acrescentar(isc_spb_password, senha_);
+    const std::string nome = servidor_ + ":service_mgr";
+
+    ServiceHandle servico;
+    chamar(nullptr, [&](ISC_STATUS* st) {
+        isc_service_attach(st, static_cast<unsigned short>(nome.size()), nome.c_str(), servico.ptr(),
+                           static_cast<unsigned short>(spb.size()), spb.data());
+    });
+    // A failure found before the work begins (a copy that cannot be opened) comes back here.
+    chamar(nullptr, [&](ISC_STATUS* st) {
+        isc_service_start(st, servico.ptr(), nullptr, static_cast<unsigned short>(pedido.size()), pedido.data());
+    });
+
+    // One line per query, waiting for it. A failure during the work (no room, a folder it may
+    // not write) comes back as the status of the query that would have returned the end of
+    // the output; a copy cut short only as a missing closing line.
+    const char itens[] = {isc_info_svc_line};
+    std::string erros, ultima;
+    bool fechou = false;
+    char resposta[16384];
+    for (bool fim = false; !fim;) {
+        chamar(nullptr, [&](ISC_STATUS* st) {
+            isc_service_query(st, servico.ptr(), nullptr, 0, nullptr, sizeof itens, itens, sizeof resposta,
+                              resposta);
+        });
+        const char* p = resposta;
+        const char* const limite = resposta + sizeof resposta;
+        while (p < limite && *p != isc_info_end) {
+            const char item = *p++;
+            if (item == isc_info_truncated || item == isc_info_svc_timeout || item == isc_info_data_not_ready)
+                break; // nothing more in this reply; ask again
+            if (item != isc_info_svc_line || limite - p < 2)
+                throw Error("Unexpected reply from the services manager (item " + std::to_string(item) + ")");
+            const auto tamanho = static_cast<std::ptrdiff_t>(isc_vax_integer(p, 2));
+            p += 2;
+            if (tamanho > limite - p)
+                throw Error("Unexpected reply from the services manager (line too long)");
+            if (tamanho == 0) {
+                fim = true; // an empty line: the service has finished
+                break;
+            }
+            const std::string texto = semBrancoFinal(std::string(p, tamanho));
+            p += tamanho;
+            if (linhaDeErro(texto))
+                erros += (erros.empty() ? "" : "\r\n") + texto;
+            fechou = fechou || texto.find(fecho) != std::string::npos;
+            ultima = texto;
+            if (linha)
+                linha(texto);
+        }
+    }
+    if (!erros.empty())
+        throw ServerError(erros, {}, 0);
+    if (!fechou)
+        throw ServerError(std::string(trabalho) + " did not finish: the server ended it without \"" + fecho +
+                              "\"; its last line was \"" + ultima + "\"",
+                          {}, 0);
+}
+
+} // namespace norvo::db

@@ -1,0 +1,42 @@
+#pragma once
+#include "db/Handles.h"
+
+#include <functional>
+#include <string>
+
+namespace norvo::db {
+
+void soltarServico(FB_API_HANDLE& h) noexcept;
+using ServiceHandle = Handle<soltarServico>;
+
+// The services manager of one server: backups and restores that the server itself reads and
+// writes, so database and copy are paths on the server's machine. Every line of the
+// server's verbose output goes to `linha` as it comes; a failure, whether the server reports
+// it when the work starts, at its end or only in its output, is thrown as ServerError (or
+// ConnectionLost) with the server's text; so is work that ended without gbak's closing line
+// (a restore from a copy cut short ends quietly where the file ends).
+class Servico {
+public:
+    Servico(std::string usuario, std::string senha, std::string servidor = "localhost");
+
+    // Backs `banco` up into `arquivo`.
+    void copiar(const std::string& banco, const std::string& arquivo,
+                const std::function<void(const std::string&)>& linha);
+    // Restores `arquivo` over `banco`, replacing it. The server drops the old database before
+    // it has read the copy: a copy it cannot read leaves no database at all.
+    void restaurar(const std::string& arquivo, const std::string& banco,
+                   const std::function<void(const std::string&)>& linha);
+    // Drops `banco` through an attachment with the same user (no service does that).
+    void apagar(const std::string& banco);
+
+private:
+    // Runs one service to its end; `fecho` is the line gbak writes when `trabalho` went through.
+    void executar(const std::string& pedido, const std::function<void(const std::string&)>& linha,
+                  const char* trabalho, const char* fecho);
+
+    std::string usuario_;
+    std::string senha_;
+    std::string servidor_;
+};
+
+} // namespace norvo::db

@@ -1,0 +1,203 @@
+#include "import/Copia.h"
+
+#include "db/Error.h"
+#include "db/Servico.h"
+#include "import/Bancos.h"
+#include "import/Textos.h"
+
+#include <filesystem>
+#include <stdexcept>
+
+namespace norvo {
+
+namespace {
+
+using textos::L1;
+
+const std::string StatusCopiando = L1("Copiando o banco de destino para ");
+const std::string StatusConferindo = L1("Conferindo a cópia ");
+const std::string StatusRestaurando = L1("Restaurando a cópia ");
+const std::string SobreODestino = L1(" sobre o banco de destino ");
+const std::string NoProvisorio = L1(" em um banco provisório: ");
+
+// Paths in dialogs go in quotes: they may hold blanks.
+std::string aspas(const std::string& s) { return "\"" + s + "\""; }
+
+// The user and password the run attaches with, so that the copy and the restore act as it does.
+db::Servico servicoDoDestino()
+{
+    BancoDestino destino;
+    std::string usuario, senha;
+    for (const std::string& linha : destino.banco().params()) {
+        const auto igual = linha.find('=');
+        if (igual == std::string::npos)
+            continue;
+        const std::string nome = linha.substr(0, igual);
+        if (nome == "user_name")
+            usuario = linha.substr(igual + 1);
+        else if (nome == "password")
+            senha = linha.substr(igual + 1);
+    }
+    return db::Servico(usuario, senha, BancoDestino::HostLocal);
+}
+
+// Where the file name starts, after a slash of either kind.
+std::string::size_type inicioDoNome(const std::string& caminho)
+{
+    const auto barra = caminho.find_last_of("/\\");
+    return barra == std::string::npos ? 0 : barra + 1;
+}
+
+// The path without the file's extension.
+std::string semExtensao(const std::string& caminho)
+{
+    const auto ponto = caminho.rfind('.');
+    return ponto == std::string::npos || ponto < inicioDoNome(caminho) ? caminho : caminho.substr(0, ponto);
+}
+
+// How many attachments other than ours the destination has: none when its file is not there
+// at all (a restore is how it comes back). Throws what the layer throws when it cannot tell.
+int outrosAnexos(const std::string& destino)
+{
+    std::error_code erro;
+    if (!std::filesystem::exists(destino, erro) && !erro)
+        return 0;
+    BancoDestino banco;
+    banco.conectar(destino);
+    db::Query& q = banco.auxiliar();
+    q.setSQL("SELECT COUNT(*) AS OUTROS FROM MON$ATTACHMENTS "
+             "WHERE MON$ATTACHMENT_ID <> CURRENT_CONNECTION AND MON$SYSTEM_FLAG = 0");
+    q.open();
+    const int n = q.fieldByName("OUTROS").asInteger();
+    q.close();
+    banco.desconectar();
+    return n;
+}
+
+// The window stays busy (nothing else may start) for as long as the restore runs.
+class Ocupado {
+public:
+    explicit Ocupado(Operador& op) : op_(op) { op_.ocupado(true); }
+    ~Ocupado() { op_.ocupado(false); }
+    Ocupado(const Ocupado&) = delete;
+    Ocupado& operator=(const Ocupado&) = delete;
+
+private:
+    Operador& op_;
+};
+
+} // namespace
+
+std::string nomeDaCopia(const std::string& destino, std::time_t quando)
+{
+    std::tm local{};
+    localtime_r(&quando, &local);
+    char carimbo[32];
+    std::strftime(carimbo, sizeof carimbo, "-%Y%m%d-%H%M%S.fbk", &local);
+    return semExtensao(destino) + carimbo;
+}
+
+std::string nomeDoProvisorio(const std::string& destino) { return semExtensao(destino) + "-restauracao.fdb"; }
+
+void copiarDestino(const std::string& destino, const std::string& arquivo, Operador& op)
+{
+    op.status(StatusCopiando + arquivo);
+    // How long the server takes is unknown: one step, done when the copy is.
+    op.gauge(0, 1, 0);
+    op.processarEventos();
+    std::error_code erro;
+    const bool existia = std::filesystem::exists(arquivo, erro);
+    try {
+        servicoDoDestino().copiar(destino, arquivo, [&op](const std::string&) { op.processarEventos(); });
+    } catch (...) {
+        // What the server left of a copy that did not finish must not pass for one later. It
+        // is the server's file: where the program may not remove it, it stays.
+        if (!existia)
+            std::filesystem::remove(arquivo, erro);
+        throw;
+    }
+    op.gauge(0, 1, 1);
+}
+
+bool restaurarCopia(const std::string& arquivo, const std::string& destino, Operador& op)
+{
+    try {
+        if (const int outros = outrosAnexos(destino); outros > 0) {
+            op.mostraMensagem(L1("Restauração recusada: há ") + std::to_string(outros) +
+                                  L1(outros == 1 ? " conexão aberta" : " conexões abertas") +
+                                  L1(" com o banco de destino ") + aspas(destino) +
+                                  L1(".\r\nFeche o sistema nos outros computadores e tente de novo."),
+                              false);
+            return false;
+        }
+    } catch (const std::exception& e) {
+        op.mostraMensagem(L1("Restauração não realizada: não foi possível verificar quem está conectado ao banco "
+                             "de destino ") +
+                              aspas(destino) + ".\r\nFalha: " + e.what(),
+                          false);
+        return false;
+    }
+    if (!op.confirma(L1("Atenção: o banco de destino ") + aspas(destino) + L1(" será substituído pela cópia ") +
+                         aspas(arquivo) + L1(".\r\nTudo o que foi gravado nele depois dessa cópia será perdido.") +
+                         L1("\r\nConfirma ?"),
+                     Operador::Pergunta::Restaurar))
+        return false;
+
+    Ocupado ocupado(op);
+    db::Servico servico = servicoDoDestino();
+    const auto eventos = [&op](const std::string&) { op.processarEventos(); };
+    const std::string provisorio = nomeDoProvisorio(destino);
+    auto apagarProvisorio = [&]() -> std::string {
+        try {
+            servico.apagar(provisorio);
+            return {};
+        } catch (const std::exception& e) {
+            return e.what();
+        }
+    };
+
+    // The server drops the database it restores over before reading the copy: a copy it
+    // cannot read whole (damaged, cut short, no room for it) would leave the shop with no
+    // database. Restored first beside the destination, the copy proves itself and the
+    // destination is touched only after that.
+    op.status(StatusConferindo + arquivo + NoProvisorio + provisorio);
+    op.gauge(0, 2, 0);
+    op.processarEventos();
+    try {
+        servico.restaurar(arquivo, provisorio, eventos);
+    } catch (const std::exception& e) {
+        apagarProvisorio();
+        op.mostraMensagem(L1("Restauração não realizada, o banco de destino não foi alterado: a cópia ") +
+                              aspas(arquivo) + L1(" não pôde ser restaurada.\r\nFalha: ") + e.what(),
+                          false);
+        return false;
+    }
+    if (op.paradaPedida() != 0) {
+        apagarProvisorio();
+        op.mostraMensagem(L1("Restauração interrompida pelo operador; o banco de destino não foi alterado."), false);
+        return false;
+    }
+
+    op.status(StatusRestaurando + arquivo + SobreODestino + destino);
+    op.gauge(0, 2, 1);
+    op.processarEventos();
+    try {
+        servico.restaurar(arquivo, destino, eventos);
+    } catch (const std::exception& e) {
+        // The destination may be gone (the server had dropped it) or untouched (someone
+        // attached in between): either way the scratch database holds the whole copy.
+        op.mostraMensagem(L1("A restauração sobre o banco de destino ") + aspas(destino) +
+                              L1(" falhou. A cópia restaurada por inteiro está em ") + aspas(provisorio) +
+                              ".\r\nFalha: " + e.what(),
+                          false);
+        return false;
+    }
+    op.gauge(0, 2, 2);
+    std::string aviso = L1("Banco de destino ") + aspas(destino) + L1(" restaurado a partir da cópia ") + aspas(arquivo);
+    if (const std::string falha = apagarProvisorio(); !falha.empty())
+        aviso += L1("\r\nO banco provisório ") + aspas(provisorio) + L1(" não pôde ser apagado: ") + falha;
+    op.mostraMensagem(aviso, true);
+    return true;
+}
+
+} // namespace norvo

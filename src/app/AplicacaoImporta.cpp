@@ -2,6 +2,9 @@
 
 #include <exception>
 
+#include <QLibraryInfo>
+#include <QLocale>
+
 #include "app/Dialogos.h"
 
 namespace norvo::app {
@@ -9,7 +12,13 @@ namespace norvo::app {
 AplicacaoImporta::AplicacaoImporta(int& argc, char** argv) : QApplication(argc, argv) {
     // Name only, no display name: Qt appends an explicitly set display name to every
     // caption it hands to the window system, and the captions must read exactly as set.
-    setApplicationName(textos::TituloAplicacao);
+    // ASCII: it becomes the class part of WM_CLASS, which X11 reads as Latin-1, while Qt
+    // hands it over in the locale's encoding (UTF-8). The captions keep the accents.
+    setApplicationName(QLatin1String(NomeAplicacao));
+    // Without the translations package the standard buttons simply stay in English.
+    if (traducaoQt_.load(QLocale(QLocale::Portuguese, QLocale::Brazil), QStringLiteral("qtbase"),
+                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        installTranslator(&traducaoQt_);
 }
 
 bool AplicacaoImporta::notify(QObject* receptor, QEvent* evento) {

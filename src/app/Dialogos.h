@@ -19,6 +19,9 @@ inline const QString TituloProcurar = QStringLiteral("Browse");
 inline const QString FiltroBancos = QStringLiteral("Arquivos GDB (*.gdb);;Arquivos FDB (*.fdb)");
 inline const QString PerguntaExcluir = QStringLiteral("Delete record?");
 inline const QString TituloExcluir = QStringLiteral("Confirm");
+inline const QString AvisoSimulacao = QStringLiteral("Simulação: nada será gravado no banco de destino");
+// Followed by the log's full path.
+inline const QString LogNaoAberto = QStringLiteral("Não foi possível abrir o log. Ele está em:\n");
 } // namespace textos
 
 // Every modal dialog the window opens. The window only speaks through this, so the tests

@@ -11,6 +11,7 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QFile>
+#include <QFileInfo>
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
@@ -27,6 +28,7 @@
 #include "app/IniFile.h"
 #include "app/ModeloProdutos.h"
 #include "app/Painel.h"
+#include "app/RotuloStatus.h"
 #include "import/Importador.h"
 #include "staging/Texto.h"
 
@@ -39,6 +41,8 @@ namespace {
 constexpr int LarguraCliente = 686;
 constexpr int AlturaCliente = 350;
 constexpr QPoint PosicaoJanela(77, 120);
+// The status strip at the bottom left; the status line takes its width less its margins.
+constexpr int LarguraCorpo = 273;
 
 const QColor Roxo(128, 0, 128);
 const QColor Marinho(0, 0, 128);
@@ -145,6 +149,8 @@ TFormImporta::TFormImporta(const OpcoesJanela& opcoes, QWidget* pai)
     montar(opcoes.cadastros);
     importador_->setPastaLogs(bytesDoCaminho(pasta_));
     move(PosicaoJanela);
+    // The controls have fixed places in the designed area: any smaller would hide some.
+    setMinimumSize(LarguraCliente, AlturaCliente);
     resize(LarguraCliente, AlturaCliente);
 }
 
@@ -233,17 +239,27 @@ void TFormImporta::montar(bool cadastros) {
     MemoCSV->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     MemoCSV->setVisible(false);
 
+    LabelSimulacao = new QLabel(textos::AvisoSimulacao, Panel1);
+    LabelSimulacao->setObjectName(QStringLiteral("LabelSimulacao"));
+    LabelSimulacao->setFont(fonteDe(font(), 0, true));
+    QPalette vermelho = LabelSimulacao->palette();
+    vermelho.setColor(QPalette::WindowText, Qt::red);
+    LabelSimulacao->setPalette(vermelho);
+    LabelSimulacao->move(18, 34);
+    LabelSimulacao->adjustSize();
+    LabelSimulacao->setVisible(modo_.simular);
+
     PanelCorpo = new Painel(fundo, Painel::Chanfro::Nenhum);
     PanelCorpo->setObjectName(QStringLiteral("PanelCorpo"));
-    fundo->alinhar(PanelCorpo, Painel::Borda::Esquerda, 273);
+    fundo->alinhar(PanelCorpo, Painel::Borda::Esquerda, LarguraCorpo);
 
-    LabelObs = new QLabel(PanelCorpo);
+    LabelObs = new RotuloStatus(PanelCorpo);
     LabelObs->setObjectName(QStringLiteral("LabelObs"));
     LabelObs->setFont(fonteDe(font(), 10, true));
     QPalette roxo = LabelObs->palette();
     roxo.setColor(QPalette::WindowText, Roxo);
     LabelObs->setPalette(roxo);
-    LabelObs->move(8, 12);
+    LabelObs->setGeometry(8, 12, LarguraCorpo - 8 - 4, QFontMetrics(LabelObs->font()).height() + 2);
 
     LabelTotalProdutos = new QLabel(QStringLiteral("Total produtos"), PanelCorpo);
     LabelTotalProdutos->setObjectName(QStringLiteral("LabelTotalProdutos"));
@@ -272,8 +288,7 @@ void TFormImporta::showEvent(QShowEvent* e) {
 }
 
 void TFormImporta::FormShow() {
-    LabelObs->setText(QStringLiteral("Status da importação"));
-    LabelObs->adjustSize();
+    LabelObs->mostrar(modo_.simular ? textos::AvisoSimulacao : QStringLiteral("Status da importação"));
     const IniFile config(bytesDoCaminho(caminhoConfig()));
     FilenameEditDestino->setText(caminhoDosBytes(config.ler(SecaoConfig, ChaveDestino)));
     const std::string origem = config.ler(SecaoConfig, ChaveOrigem);
@@ -430,8 +445,7 @@ void TFormImporta::gauge(int minimo, int maximo, int progresso) {
 }
 
 void TFormImporta::status(const std::string& texto) {
-    LabelObs->setText(QString::fromLatin1(texto));
-    LabelObs->adjustSize();
+    LabelObs->mostrar(QString::fromLatin1(texto));
 }
 
 // Once a signal asked the program to stop, the run's remaining notices and questions go by
@@ -452,8 +466,16 @@ void TFormImporta::mensagem(const std::string& texto) {
 }
 
 void TFormImporta::abrirArquivo(const std::string& nome, const std::string& pasta) {
-    // Handed to the desktop; the viewer's fate is not our concern.
-    QDesktopServices::openUrl(QUrl::fromLocalFile(caminhoDosBytes(pasta + nome)));
+    // Handed to the desktop; the viewer's fate is not our concern. With no desktop to take
+    // it, the operator still needs to know where the log is.
+    const QString caminho = QFileInfo(caminhoDosBytes(pasta + nome)).absoluteFilePath();
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(caminho))) return;
+    const QString texto = textos::LogNaoAberto + caminho;
+    if (parada_) {
+        std::fprintf(stderr, "%s\n", texto.toLocal8Bit().constData());
+        return;
+    }
+    dialogos_->mostraMensagem(this, texto, false);
 }
 
 void TFormImporta::processarEventos() { QCoreApplication::processEvents(); }

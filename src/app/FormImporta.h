@@ -23,6 +23,7 @@ class FilenameEdit;
 class GradeProdutos;
 class ModeloProdutos;
 class Painel;
+class RotuloStatus;
 
 struct OpcoesJanela {
     // Shows the client and supplier options, hidden in normal use (switch --cadastros).
@@ -133,7 +134,9 @@ private:
     QPushButton* Button1 = nullptr;
     QPlainTextEdit* MemoCSV = nullptr;
     Painel* PanelCorpo = nullptr;
-    QLabel* LabelObs = nullptr;
+    RotuloStatus* LabelObs = nullptr;
+    // Shown throughout a rehearsal (--simular), whatever the status line says.
+    QLabel* LabelSimulacao = nullptr;
     QLabel* LabelTotalProdutos = nullptr;
     QProgressBar* GaugeImportando = nullptr;
 };

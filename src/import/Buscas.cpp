@@ -15,6 +15,12 @@ std::string ChaveUnidade(std::string_view unidade)
     return staging::MaiusculasLatin1(db::Aparar(unidade));
 }
 
+std::string ChaveCidade(std::string_view nome)
+{
+    // Trailing blanks never mattered (the server compares padded); leading ones do.
+    return staging::MaiusculasLatin1(db::Aparar(nome));
+}
+
 void GravaCodigoSequencial(ContextoEtapa& ctx, const std::string& tabela, int valor)
 {
     db::DataSet& ds = ctx.destino.registroSequencial();
@@ -82,7 +88,7 @@ int BuscaCodigoCidade(ContextoEtapa& ctx, const std::string& nome)
         q.setDatabase(&ctx.destino.banco());
         q.setTransaction(ctx.destino.banco().defaultTransaction());
         resultado = buscarCodigo(q, "SELECT CID_CODIGO FROM CIDADE",
-                                 "WHERE CID_NOME=" + Citar(staging::MaiusculasLatin1(nome)), "CID_CODIGO");
+                                 "WHERE CID_NOME=" + Citar(ChaveCidade(nome)), "CID_CODIGO");
     } catch (const db::ConnectionLost&) {
         throw; // the row's failure: the stage logs that row, reconnects and goes on
     } catch (const std::exception& e) {

@@ -253,7 +253,7 @@ int EtapaDaOrigem::codigoCidade(const std::string& nome)
 {
     // A failure other than a lost connection goes to the text-built lookup, which logs it
     // with its own entry and answers 0.
-    return buscarCodigo(cidades_, "CIDADE", "CID_NOME", "CID_CODIGO", staging::MaiusculasLatin1(nome),
+    return buscarCodigo(cidades_, "CIDADE", "CID_NOME", "CID_CODIGO", ChaveCidade(nome),
                         [&] { return BuscaCodigoCidade(ctx(), nome); });
 }
 

@@ -52,6 +52,8 @@ struct Janela : ::testing::Test {
 
     // Runs from the window skip the safety copy unless a test is about it.
     bool semCopia = true;
+    // How "Importar" runs (--rapido, --simular).
+    ModoExecucao modo;
 
     void abrir(bool cadastros = false, QString pastaJanela = QString()) {
         OpcoesJanela o;
@@ -59,6 +61,7 @@ struct Janela : ::testing::Test {
         o.pasta = pastaJanela.isEmpty() ? QString::fromStdString(pasta.pasta()) : pastaJanela;
         o.dialogos = &dialogos;
         o.semCopia = semCopia;
+        o.modo = modo;
         janela = std::make_unique<JanelaEspiada>(o);
         janela->show();
     }

@@ -1,5 +1,5 @@
 // Shows the window with a few sample products and saves a picture of it, for the docs:
-//   xvfb-run -s '-screen 0 1024x768x24' captura_janela OUT.png [CSV]
+//   xvfb-run -s '-screen 0 1024x768x24' captura_janela [--simular] OUT.png [CSV]
 #include <cstdio>
 
 #include <QCheckBox>
@@ -25,9 +25,11 @@ public:
 
 int main(int argc, char** argv) {
     norvo::app::AplicacaoImporta app(argc, argv);
-    const QStringList args = app.arguments();
+    QStringList args = app.arguments();
+    // --simular shows the window as a rehearsal shows it.
+    const bool simular = args.removeAll(QStringLiteral("--simular")) > 0;
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: captura_janela OUT.png [CSV]\n");
+        std::fprintf(stderr, "usage: captura_janela [--simular] OUT.png [CSV]\n");
         return 2;
     }
     DialogosCaptura dialogos;
@@ -36,6 +38,7 @@ int main(int argc, char** argv) {
     norvo::app::OpcoesJanela opcoes;
     opcoes.dialogos = &dialogos;
     opcoes.pasta = QDir::tempPath();
+    opcoes.modo.simular = simular;
     norvo::app::TFormImporta janela(opcoes);
     janela.show();
     janela.findChild<QCheckBox*>(QStringLiteral("CheckBoxProdutos"))->setChecked(true);

@@ -30,8 +30,11 @@ TEST_F(Janela, LegendaTerminaComUmBranco) {
     EXPECT_FALSE(janela->windowTitle().endsWith(u8("  ")));
 }
 
-TEST_F(Janela, TituloDaAplicacao) {
-    EXPECT_EQ(QCoreApplication::applicationName(), u8("Importação do Pelbra para NORVO"));
+// The name is the class part of WM_CLASS, which the window system reads as Latin-1.
+TEST_F(Janela, NomeDaAplicacaoSemAcentos) {
+    const QString nome = QCoreApplication::applicationName();
+    EXPECT_EQ(nome, u8("Importacao do Pelbra para NORVO"));
+    for (QChar c : nome) EXPECT_LT(c.unicode(), 0x80) << nome.toStdString();
 }
 
 TEST_F(Janela, AbreNoLugarEComOTamanhoDoProjeto) {
@@ -39,6 +42,25 @@ TEST_F(Janela, AbreNoLugarEComOTamanhoDoProjeto) {
     EXPECT_EQ(janela->pos(), QPoint(77, 120));
     // 694 x 377 with the designed frame; the client area the controls were laid out in.
     EXPECT_EQ(janela->size(), QSize(686, 350));
+}
+
+TEST_F(Janela, NaoFicaMenorQueOProjetoETodosOsControlesAparecem) {
+    abrir(true);
+    janela->resize(300, 200);
+    EXPECT_EQ(janela->size(), QSize(686, 350));
+    janela->resize(686, 100);
+    EXPECT_EQ(janela->size(), QSize(686, 350));
+    const QRect area = janela->rect();
+    for (const char* nome : {"CheckBoxProdutos", "CheckBoxClientes", "CheckBoxFornec", "DBGrid1",
+                             "BitBtnLerCSVProdutos", "Label1", "BitBtnImportar",
+                             "FilenameEditDestino", "Button1", "LabelObs", "LabelTotalProdutos",
+                             "GaugeImportando"}) {
+        QWidget* w = filho<QWidget>(nome);
+        ASSERT_NE(w, nullptr);
+        EXPECT_TRUE(w->isVisible()) << nome;
+        const QRect onde(w->mapTo(janela.get(), QPoint(0, 0)), w->size());
+        EXPECT_TRUE(area.contains(onde)) << nome;
+    }
 }
 
 TEST_F(Janela, PaineisAlinhadosComoProjetados) {
@@ -139,6 +161,44 @@ TEST_F(Janela, GradeMemoEMedidor) {
     EXPECT_TRUE(medidor->isTextVisible());
     EXPECT_EQ(medidor->value(), 0);
     EXPECT_EQ(medidor->text(), u8("0%"));
+}
+
+// ---- the status line and the rehearsal ----
+
+TEST_F(Janela, StatusLongoCabeNaFaixaEApareceInteiroNaDica) {
+    abrir();
+    auto* obs = rotulo("LabelObs");
+    const QRect faixa = filho<QWidget>("PanelCorpo")->rect();
+    const std::string longo = "Simula\xE7\xE3o finalizada com sucesso (nada foi gravado no banco de "
+                              "destino): 1200 registros seriam gravados, 3 falhariam";
+    janela->status(longo);
+    EXPECT_EQ(obs->text(), QString::fromLatin1(longo));
+    EXPECT_EQ(obs->toolTip(), QString::fromLatin1(longo));
+    EXPECT_TRUE(faixa.contains(obs->geometry()));
+    janela->status("Importando Produtos");
+    EXPECT_EQ(obs->text(), u8("Importando Produtos"));
+    EXPECT_EQ(obs->toolTip(), QString());
+    EXPECT_TRUE(faixa.contains(obs->geometry()));
+}
+
+TEST_F(Janela, EnsaioAvisaQueNadaSeraGravadoAntesEDuranteAExecucao) {
+    modo.simular = true;
+    abrir();
+    const QString aviso = u8("Simulação: nada será gravado no banco de destino");
+    EXPECT_EQ(rotulo("LabelObs")->text(), aviso);
+    auto* marca = rotulo("LabelSimulacao");
+    EXPECT_EQ(marca->text(), aviso);
+    EXPECT_TRUE(marca->isVisible());
+    EXPECT_TRUE(QRect(QPoint(0, 0), marca->parentWidget()->size()).contains(marca->geometry()));
+    // The run's own statuses take the status line; the mark stays.
+    janela->status("Importando Produtos");
+    EXPECT_TRUE(marca->isVisible());
+}
+
+TEST_F(Janela, SemEnsaioNaoHaAvisoDeEnsaio) {
+    abrir();
+    EXPECT_TRUE(rotulo("LabelSimulacao")->isHidden());
+    EXPECT_EQ(rotulo("LabelObs")->text(), u8("Status da importação"));
 }
 
 // ---- the three options ----

@@ -3,6 +3,8 @@
 
 #include <QAbstractButton>
 #include <QDesktopServices>
+#include <QDialogButtonBox>
+#include <QFileDialog>
 #include <QMessageBox>
 #include <QProgressBar>
 
@@ -79,6 +81,18 @@ TEST_F(Janela, AbrirArquivoPedeAoDesktopOArquivoDaPasta) {
     QDesktopServices::unsetUrlHandler(u8("file"));
     ASSERT_EQ(receptor.abertos.size(), 1);
     EXPECT_EQ(receptor.abertos[0].toLocalFile(), QString::fromStdString(pasta.arquivo("vantor.log")));
+    EXPECT_TRUE(dialogos.mostrados.empty());
+}
+
+// The offscreen platform has no desktop to open anything with.
+TEST_F(Janela, LogQueODesktopNaoAbreTemOCaminhoMostrado) {
+    abrir();
+    janela->abrirArquivo("vantor.log", pasta.pasta());
+    ASSERT_EQ(dialogos.mostrados.size(), 1u);
+    EXPECT_EQ(dialogos.mostrados[0].tipo, "mostraMensagem");
+    EXPECT_FALSE(dialogos.mostrados[0].aviso);
+    EXPECT_EQ(dialogos.mostrados[0].texto, u8("Não foi possível abrir o log. Ele está em:\n") +
+                                               QString::fromStdString(pasta.arquivo("vantor.log")));
 }
 
 TEST_F(Janela, ProcessarEventosDeixaOsEventosPendentesRodarem) {
@@ -119,6 +133,24 @@ TEST(DialogosReais, ConfirmacaoSimOuNao) {
     EXPECT_EQ(c->icon(), QMessageBox::Question);
     EXPECT_EQ(c->standardButtons(), QMessageBox::Yes | QMessageBox::No);
     EXPECT_EQ(c->windowModality(), Qt::ApplicationModal);
+}
+
+// Qt's own button and file dialog texts come in Portuguese (qt6-translations-l10n).
+TEST(DialogosReais, BotoesPadraoEmPortugues) {
+    Caixa pergunta(DialogosQt::caixaConfirma(nullptr, u8("Confirma ?")));
+    EXPECT_EQ(pergunta->button(QMessageBox::Yes)->text(), u8("&Sim"));
+    EXPECT_EQ(pergunta->button(QMessageBox::No)->text(), u8("&Não"));
+    Caixa exclusao(DialogosQt::caixaExclusao(nullptr));
+    EXPECT_EQ(exclusao->button(QMessageBox::Ok)->text(), u8("OK"));
+    EXPECT_EQ(exclusao->button(QMessageBox::Cancel)->text(), u8("Cancelar"));
+    // The dialog getOpenFileName opens where the desktop offers none of its own.
+    QFileDialog arquivo(nullptr, QString(), QString(), textos::FiltroBancos);
+    arquivo.setOption(QFileDialog::DontUseNativeDialog);
+    arquivo.setFileMode(QFileDialog::ExistingFile);
+    auto* botoes = arquivo.findChild<QDialogButtonBox*>();
+    ASSERT_NE(botoes, nullptr);
+    EXPECT_EQ(botoes->button(QDialogButtonBox::Open)->text(), u8("&Abrir"));
+    EXPECT_EQ(botoes->button(QDialogButtonBox::Cancel)->text(), u8("Cancelar"));
 }
 
 TEST(DialogosReais, MensagemSimplesSemIconeComUmOK) {

@@ -70,6 +70,7 @@ TEST_F(Buscas, CidadeComMaiusculasLatin1EAspas)
     prepararEtapa();
     EXPECT_EQ(BuscaCodigoCidade(ctx(), L1("são josé")), 10);
     EXPECT_EQ(BuscaCodigoCidade(ctx(), L1("Pingo d'água")), 11);
+    EXPECT_EQ(BuscaCodigoCidade(ctx(), L1(" são josé ")), 10); // blanks around a typed name
     EXPECT_EQ(BuscaCodigoCidade(ctx(), "NOWHERE"), 0);
     EXPECT_TRUE(avulso->erros.empty());
 }

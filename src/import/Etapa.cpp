@@ -1,6 +1,7 @@
 #include "import/Etapa.h"
 
 #include "db/Error.h"
+#include "db/Texto.h"
 #include "staging/Texto.h"
 
 #include <algorithm>
@@ -94,6 +95,7 @@ ResumoEtapa Etapa::executar()
         ctx_.op.mensagem(resumo_.falha);
     }
     contas.encerrar();
+    resumirCausas();
     resumo_.segundos = std::chrono::duration<double>(std::chrono::steady_clock::now() - inicio).count();
     return resumo_;
 }
@@ -144,7 +146,7 @@ void Etapa::percorrer(Contas& contas)
                 lote_.pop_back(); // this record's own entry, logged below
             perderLote(contas, falha);
             if (linha_ != Linha::Falhou)
-                falhaDoRegistro()(falha);
+                falhou(identificacao(), falhaDoRegistro(), falha);
             linha_ = Linha::Falhou;
             esquecer();
             perdida = true;
@@ -175,7 +177,7 @@ bool Etapa::guardaLinha(const std::function<void()>& escrever)
     // this row along; on a failure it is the last entry and comes off again.
     const bool rastrear = rastrearLote();
     if (rastrear)
-        lote_.push_back(falhaDoRegistro());
+        lote_.push_back({identificacao(), falhaDoRegistro()});
     auto retirar = [&] {
         if (rastrear && !lote_.empty())
             lote_.pop_back();
@@ -190,7 +192,7 @@ bool Etapa::guardaLinha(const std::function<void()>& escrever)
     } catch (const std::exception& e) {
         retirar();
         linha_ = Linha::Falhou;
-        falhaDoRegistro()(Falha::de(e));
+        falhou(identificacao(), falhaDoRegistro(), Falha::de(e));
         return false;
     }
 }
@@ -222,12 +224,75 @@ void Etapa::commitAgora()
 
 void Etapa::perderLote(Contas& contas, const Falha& falha)
 {
-    for (const auto& registrar : lote_) {
+    for (const Pendente& p : lote_) {
         contas.perdida();
-        registrar(falha);
+        falhou(p.registro, p.registrar, falha);
     }
     lote_.clear();
     ctx_.destino.perderLote();
+}
+
+namespace {
+
+// A failure's cause as the summary groups it: the server's first code and the message's first
+// line, with quoted texts and numbers, which differ from record to record, left out.
+std::string causaDe(const Falha& f)
+{
+    const std::string linha = f.mensagem.substr(0, f.mensagem.find_first_of("\r\n"));
+    std::string r = f.codigos.empty() ? std::string() : "[" + std::to_string(f.codigos.front()) + "] ";
+    for (std::size_t i = 0; i < linha.size(); ++i) {
+        const char c = linha[i];
+        if (c == '\'') {
+            const std::size_t fim = linha.find('\'', i + 1);
+            r += "'...'";
+            if (fim == std::string::npos)
+                break;
+            i = fim;
+        } else if (c >= '0' && c <= '9') {
+            r += '#';
+            while (i + 1 < linha.size() && linha[i + 1] >= '0' && linha[i + 1] <= '9')
+                ++i;
+        } else {
+            r += c;
+        }
+    }
+    return r;
+}
+
+template <class Mapa, class Valor>
+std::vector<Valor> maisFrequentes(const Mapa& mapa, long (*vezes)(const Valor&), Valor (*valor)(const typename Mapa::value_type&))
+{
+    std::vector<Valor> v;
+    for (const auto& par : mapa)
+        v.push_back(valor(par));
+    std::stable_sort(v.begin(), v.end(), [&](const Valor& a, const Valor& b) { return vezes(a) > vezes(b); });
+    if (v.size() > 10)
+        v.resize(10);
+    return v;
+}
+
+} // namespace
+
+void Etapa::falhou(const std::string& registro, const std::function<void(const Falha&)>& registrar, const Falha& f)
+{
+    registrar(f);
+    CausaDeFalha& c = causas_[causaDe(f)];
+    if (c.causa.empty())
+        c.causa = causaDe(f);
+    ++c.vezes;
+    if (c.registros.size() < 5)
+        c.registros.push_back(registro);
+}
+
+void Etapa::resumirCausas()
+{
+    using Cidade = std::pair<std::string, long>;
+    resumo_.causas = maisFrequentes<decltype(causas_), CausaDeFalha>(
+        causas_, [](const CausaDeFalha& c) { return c.vezes; }, [](const auto& par) { return par.second; });
+    resumo_.cidadesNaoEncontradas = maisFrequentes<decltype(semCidade_), Cidade>(
+        semCidade_, [](const Cidade& c) { return c.second; }, [](const auto& par) { return Cidade(par.first, par.second); });
+    for (const auto& [nome, vezes] : semCidade_)
+        resumo_.semCidade += vezes;
 }
 
 void EtapaDoEstagio::primeiro()
@@ -253,8 +318,11 @@ int EtapaDaOrigem::codigoCidade(const std::string& nome)
 {
     // A failure other than a lost connection goes to the text-built lookup, which logs it
     // with its own entry and answers 0.
-    return buscarCodigo(cidades_, "CIDADE", "CID_NOME", "CID_CODIGO", ChaveCidade(nome),
-                        [&] { return BuscaCodigoCidade(ctx(), nome); });
+    const int codigo = buscarCodigo(cidades_, "CIDADE", "CID_NOME", "CID_CODIGO", ChaveCidade(nome),
+                                    [&] { return BuscaCodigoCidade(ctx(), nome); });
+    if (codigo == 0)
+        cidadeNaoEncontrada(db::Aparar(nome));
+    return codigo;
 }
 
 int Etapa::buscarCodigo(std::unique_ptr<BuscaPreparada>& busca, const char* tabela, const char* coluna,

@@ -171,6 +171,10 @@ protected:
     virtual void depois() {}
     // What the stage remembers of the destination is no longer sure (a lost connection).
     virtual void esquecer() {}
+    // How the summary names the current record (its code, unit, description...).
+    virtual std::string identificacao() = 0;
+    // A record given city code 0 for a name CIDADE does not hold, for the summary.
+    void cidadeNaoEncontrada(const std::string& nome) { ++semCidade_[nome]; }
 
     // Runs `escrever` as the current record's write. A failure is logged through
     // falhaDoRegistro and the walk goes on; a lost connection goes up to the walk, which
@@ -215,14 +219,23 @@ private:
     void fecharLote();
     // The batch's rows did not reach the server: each becomes a row failure.
     void perderLote(Contas& contas, const Falha& falha);
+    // A row failure: its entry in the log, and its cause counted for the summary.
+    void falhou(const std::string& registro, const std::function<void(const Falha&)>& registrar, const Falha& f);
+    void resumirCausas();
     bool rastrearLote() const { return modo().rapido && !modo().simular; }
 
     ContextoEtapa& ctx_;
     Textos textos_;
     ResumoEtapa resumo_;
     Linha linha_ = Linha::SemLinha;
-    // The failure entries of the rows written since the last commit, in fast mode.
-    std::vector<std::function<void(const Falha&)>> lote_;
+    // The rows written since the last commit, in fast mode: how each is named and logged.
+    struct Pendente {
+        std::string registro;
+        std::function<void(const Falha&)> registrar;
+    };
+    std::vector<Pendente> lote_;
+    std::unordered_map<std::string, CausaDeFalha> causas_;
+    std::unordered_map<std::string, long> semCidade_;
 };
 
 // A stage that walks the staging table by its own position: the grid may move the table's
@@ -242,6 +255,7 @@ protected:
     {
         return [this, linha = linha_](const Falha& f) { registrarFalha(linha, f); };
     }
+    std::string identificacao() override { return texto(staging::COD_PRODUTO); }
 
     // Fields of the record being walked, or of another by its position.
     std::string texto(staging::Campo c) const { return texto(linha_, c); }

@@ -129,6 +129,8 @@ protected:
             escrito(chave);
     }
 
+    std::string identificacao() override { return texto(staging::UNIDADE); }
+
     void registrarFalha(int linha, const Falha& f) override
     {
         erro(textos::ErroUnidade + texto(linha, staging::UNIDADE) + "\r\n" + f.mensagem + "\r\n");
@@ -159,6 +161,8 @@ protected:
         gaugeAvancar();
         commitRetaining(); // after a failed insert too; a failing commit ends the stage
     }
+
+    std::string identificacao() override { return texto(staging::NCM); }
 
     void registrarFalha(int linha, const Falha& f) override
     {
@@ -311,6 +315,8 @@ protected:
             commitRetaining();
         });
     }
+
+    std::string identificacao() override { return texto(staging::DESCRICAO); }
 
     void registrarFalha(int linha, const Falha& f) override
     {

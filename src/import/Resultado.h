@@ -2,6 +2,7 @@
 // What a run is asked to do and what it did, as values: the front ends decide what to say
 // and how to exit from these, never from what was shown.
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace norvo {
@@ -36,6 +37,14 @@ struct OpcoesImportacao {
     }
 };
 
+// One cause of a stage's row failures: the server's code and message with the values that
+// vary (quoted texts, numbers) left out, how many records it hit and the first few of them.
+struct CausaDeFalha {
+    std::string causa;
+    long vezes = 0;
+    std::vector<std::string> registros;
+};
+
 // What one stage did. Its records always add up: registros = gravados + falhas + ignorados
 // + naoTentados.
 struct ResumoEtapa {
@@ -50,6 +59,11 @@ struct ResumoEtapa {
     bool falhou = false;    // ended through its stage guard
     bool interrompida = false; // ended early because the operator asked the run to stop
     std::string falha;      // the stage failure text shown, when falhou
+    std::vector<CausaDeFalha> causas; // its row failures by cause, most frequent first, ten at most
+    // City names the client and supplier stages did not find in CIDADE (the record got city
+    // code 0), with how many records each, most frequent first, ten at most; and all such records.
+    std::vector<std::pair<std::string, long>> cidadesNaoEncontradas;
+    long semCidade = 0;
     double segundos = 0;    // wall-clock time the stage took
 };
 

@@ -78,6 +78,8 @@ protected:
         });
     }
 
+    std::string identificacao() override { return std::to_string(origem().fieldByName("CODIGO").asInteger()); }
+
     std::function<void(const Falha&)> falhaDoRegistro() override
     {
         return [this, fantasia = texto("FANTASIA"),

@@ -65,6 +65,8 @@ protected:
         });
     }
 
+    std::string identificacao() override { return std::to_string(origem().fieldByName("COD_FOR").asInteger()); }
+
     std::function<void(const Falha&)> falhaDoRegistro() override
     {
         return [this, cod = std::to_string(origem().fieldByName("COD_FOR").asInteger())](const Falha& f) {

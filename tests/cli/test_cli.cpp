@@ -132,12 +132,20 @@ TEST_F(LinhaDeComando, FalhasDeLinhaDaoCodigoUmELog)
 {
     BancoTeste banco("cli");
     banco.executar(esquemaDestino());
-    const std::string arquivo = csv("1;A;UN;xx018;;xxx01;xxx01;1;1\r\n1;B;UN;xx018;;xxx01;xxx01;1;1\r\n");
+    // Four records with one code: three failures of one cause, summed up once with the
+    // first records it hit; a price that is no amount is a cause of its own.
+    const std::string arquivo = csv("1;A;UN;xx018;;xxx01;xxx01;1;1\r\n1;B;UN;xx018;;xxx01;xxx01;1;1\r\n"
+                                    "1;C;UN;xx018;;xxx01;xxx01;1;1\r\n1;D;UN;xx018;;xxx01;xxx01;1;9.9.9\r\n");
     const Saida s = rodar("--csv " + arquivo + " --destino " + banco.caminho() + " --produtos --sim --logs " +
                           pasta.string());
     EXPECT_EQ(s.codigo, 1) << s.texto;
     EXPECT_NE(s.texto.find("Log: " + (pasta / "vantor.log").string()), std::string::npos) << s.texto;
-    EXPECT_NE(s.texto.find("ImportaProdutos: 1 gravados, 1 falhas"), std::string::npos) << s.texto;
+    EXPECT_NE(s.texto.find("ImportaProdutos: 1 gravados, 3 falhas"), std::string::npos) << s.texto;
+    EXPECT_NE(s.texto.find("\n    3x [335544665] violation of PRIMARY or UNIQUE KEY constraint \"PK_PRODUTO\" on "
+                           "table \"PRODUTO\" - registros: 1, 1, 1\n"),
+              std::string::npos)
+        << s.texto;
+    EXPECT_NE(s.texto.find("\n    1x Preço inválido: '...' - registros: D"), std::string::npos) << s.texto;
     EXPECT_EQ(ler(pasta / "vantor.log").rfind(textos::L1("Erro na importação de PRODUTO no Registro 1\r\n"), 0), 0u);
 }
 

@@ -25,8 +25,11 @@ TEST_F(Clientes, VinculosVazioBrancoEDigitos)
         "NULL, NULL, 'ATLANTIDA', NULL);"
         "INSERT INTO CLIENTE (CODIGO, NOME) VALUES (NULL, 'SEM CODIGO');"));
     prepararEtapa();
-    ImportaClientes(ctx());
+    const ResumoEtapa r = ImportaClientes(ctx());
     EXPECT_TRUE(erros().empty()) << erros().front();
+    // The city the destination does not hold is counted and named for the summary.
+    EXPECT_EQ(r.semCidade, 1);
+    EXPECT_EQ(r.cidadesNaoEncontradas, (std::vector<std::pair<std::string, long>>{{"ATLANTIDA", 1}}));
     EXPECT_EQ(banco.consultar(std::string(kColunas) + "ORDER BY CLI_CODIGO"),
               (Linhas{{"0", "SEM CODIGO", "<null>", "<null>", "<null>", "", "<null>", "", "F", "<null>", "<null>",
                        "<null>", "", "<null>", "0", "<null>", "<null>", "0", "", "", "<null>", "1"},

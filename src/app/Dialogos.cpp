@@ -52,8 +52,10 @@ QMessageBox* DialogosQt::caixaExclusao(QWidget* dono) {
     return caixa;
 }
 
-void DialogosQt::mostraMensagem(QWidget* dono, const QString& texto, bool aviso) {
-    executar(caixaMensagem(dono, texto, aviso));
+void DialogosQt::mostraMensagem(QWidget* dono, const QString& texto, bool aviso, const QString& detalhes) {
+    QMessageBox* caixa = caixaMensagem(dono, texto, aviso);
+    if (!detalhes.isEmpty()) caixa->setDetailedText(detalhes);
+    executar(caixa);
 }
 
 bool DialogosQt::confirma(QWidget* dono, const QString& texto) {

@@ -30,8 +30,9 @@ class Dialogos {
 public:
     virtual ~Dialogos() = default;
 
-    // Notice ("A V I S O", information icon) when aviso, warning ("A T E N Ç Ã O") otherwise.
-    virtual void mostraMensagem(QWidget* dono, const QString& texto, bool aviso) = 0;
+    // Notice ("A V I S O", information icon) when aviso, warning ("A T E N Ç Ã O") otherwise;
+    // `detalhes`, when given, behind the box's own "details" button.
+    virtual void mostraMensagem(QWidget* dono, const QString& texto, bool aviso, const QString& detalhes) = 0;
     // Yes/No question; true for Yes.
     virtual bool confirma(QWidget* dono, const QString& texto) = 0;
     // Application title as caption, no icon, one OK button.
@@ -49,7 +50,7 @@ public:
 // The real dialogs.
 class DialogosQt : public Dialogos {
 public:
-    void mostraMensagem(QWidget* dono, const QString& texto, bool aviso) override;
+    void mostraMensagem(QWidget* dono, const QString& texto, bool aviso, const QString& detalhes) override;
     bool confirma(QWidget* dono, const QString& texto) override;
     void mensagem(QWidget* dono, const QString& texto) override;
     void falha(QWidget* dono, const QString& texto) override;

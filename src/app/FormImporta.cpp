@@ -30,6 +30,8 @@
 #include "app/Painel.h"
 #include "app/RotuloStatus.h"
 #include "import/Importador.h"
+
+#include <utility>
 #include "staging/Texto.h"
 
 namespace norvo::app {
@@ -452,7 +454,7 @@ void TFormImporta::status(const std::string& texto) {
 // without a box: the label and the logs keep what they say, and every question is a No.
 void TFormImporta::mostraMensagem(const std::string& texto, bool aviso) {
     if (parada_) return;
-    dialogos_->mostraMensagem(this, QString::fromLatin1(texto), aviso);
+    dialogos_->mostraMensagem(this, QString::fromLatin1(texto), aviso, std::exchange(detalhes_, QString()));
 }
 
 bool TFormImporta::confirma(const std::string& texto, Pergunta) {
@@ -475,7 +477,7 @@ void TFormImporta::abrirArquivo(const std::string& nome, const std::string& past
         std::fprintf(stderr, "%s\n", texto.toLocal8Bit().constData());
         return;
     }
-    dialogos_->mostraMensagem(this, texto, false);
+    dialogos_->mostraMensagem(this, texto, false, QString());
 }
 
 void TFormImporta::processarEventos() { QCoreApplication::processEvents(); }

@@ -68,6 +68,7 @@ public:
     void gauge(int minimo, int maximo, int progresso) override;
     void status(const std::string& texto) override;
     void mostraMensagem(const std::string& texto, bool aviso) override;
+    void detalhes(const std::string& texto) override { detalhes_ = QString::fromLatin1(texto); }
     bool confirma(const std::string& texto, Pergunta qual) override;
     void mensagem(const std::string& texto) override;
     void abrirArquivo(const std::string& nome, const std::string& pasta) override;
@@ -116,6 +117,7 @@ private:
     int parada_ = 0;
     ModoExecucao modo_;
     bool semCopia_ = false;
+    QString detalhes_; // for the next notice only
     ResultadoImportacao ultimoResultado_;
 
     Painel* PanelCabecalho = nullptr;

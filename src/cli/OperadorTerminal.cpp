@@ -153,20 +153,7 @@ std::string linhaDoResumo(const ResumoEtapa& r)
     std::snprintf(tempo, sizeof tempo, " (%.2f s)", r.segundos);
     linha += tempo;
     // What to fix: each cause once, with how many records it hit and the first of them.
-    for (const CausaDeFalha& c : r.causas) {
-        linha += "\n    " + std::to_string(c.vezes) + "x " + c.causa + textos::L1(" - registros: ");
-        for (std::size_t i = 0; i < c.registros.size(); ++i)
-            linha += (i ? ", " : "") + c.registros[i];
-        if (c.vezes > static_cast<long>(c.registros.size()))
-            linha += ", ...";
-    }
-    if (r.semCidade > 0) {
-        linha += "\n    " + std::to_string(r.semCidade) +
-                 textos::L1(" registros com cidade 0 (nome não encontrado em CIDADE): ");
-        for (std::size_t i = 0; i < r.cidadesNaoEncontradas.size(); ++i)
-            linha += (i ? ", " : "") + r.cidadesNaoEncontradas[i].first + " (" +
-                     std::to_string(r.cidadesNaoEncontradas[i].second) + ")";
-    }
+    linha += textoDasCausas(r);
     return linha;
 }
 

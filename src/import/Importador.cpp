@@ -164,6 +164,25 @@ bool ResultadoImportacao::comErros() const
     return false;
 }
 
+std::string textoDasCausas(const ResumoEtapa& r)
+{
+    std::string t;
+    for (const CausaDeFalha& c : r.causas) {
+        t += "\n    " + std::to_string(c.vezes) + "x " + c.causa + " - registros: ";
+        for (std::size_t i = 0; i < c.registros.size(); ++i)
+            t += (i ? ", " : "") + c.registros[i];
+        if (c.vezes > static_cast<long>(c.registros.size()))
+            t += ", ...";
+    }
+    if (r.semCidade > 0) {
+        t += "\n    " + std::to_string(r.semCidade) + textos::CidadesNaoEncontradas;
+        for (std::size_t i = 0; i < r.cidadesNaoEncontradas.size(); ++i)
+            t += (i ? ", " : "") + r.cidadesNaoEncontradas[i].first + " (" +
+                 std::to_string(r.cidadesNaoEncontradas[i].second) + ")";
+    }
+    return t;
+}
+
 const ResumoEtapa* ResultadoImportacao::etapa(const std::string& nome) const
 {
     for (const ResumoEtapa& r : etapas)
@@ -301,6 +320,11 @@ ResultadoImportacao importar(const OpcoesImportacao& opcoes, RecursosImportacao 
     destino.definirModo({});
 
     const std::string final = textoFinal(r);
+    std::string causas;
+    for (const ResumoEtapa& e : r.etapas)
+        if (const std::string t = textoDasCausas(e); !t.empty())
+            causas += (causas.empty() ? "" : "\n") + e.nome + ":" + t;
+    op.detalhes(causas);
     passo("MostraMensagem", [&] { op.mostraMensagem(final, true); });
     op.status(r.copia.empty() || !r.copiaFalhou.empty() ? final : textoDoDesfecho(r)); // one line: the notice names the copy
     gauge.zerar();
@@ -327,6 +351,7 @@ public:
         op_.ocupado(sim);
     }
     int paradaPedida() override { return op_.paradaPedida(); }
+    void detalhes(const std::string& texto) override { op_.detalhes(texto); }
 
 private:
     Operador& op_;

@@ -32,6 +32,9 @@ public:
     virtual void processarEventos() = 0;
     // An import run became busy (after its confirmation) or idle again.
     virtual void ocupado(bool sim) = 0;
+    // What the run's closing notice may show on request: its failed rows by cause, one stage
+    // after another (empty when none failed). Comes just before that notice.
+    virtual void detalhes(const std::string&) {}
     // Nonzero once the operator asked the run to stop (the signal's number, for a signal):
     // asked after every record, the run then finishes that record and starts no other.
     virtual int paradaPedida() { return 0; }

@@ -75,6 +75,10 @@ struct PassoFalho {
     bool relatar = true;    // not shown yet: the front end reports it as a failure
 };
 
+// A stage's failures by cause and its cities not found, one indented line each ("    3x
+// <cause> - registros: 1, 7, 9, ..."); empty when there are none.
+std::string textoDasCausas(const ResumoEtapa& r);
+
 struct ResultadoImportacao {
     enum class Inicio { NadaMarcado, SemPastaDeLogs, SemConexao, DestinoEmUso, NaoConfirmada, Iniciada };
     Inicio inicio = Inicio::NadaMarcado;

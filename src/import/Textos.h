@@ -40,6 +40,7 @@ inline const std::string DestinoEmUsoMotivo =
 inline const std::string CopiaFeita = L1("\r\nCópia de segurança do destino: ");
 inline const std::string CopiaFalhou =
     L1("Importação não realizada, nada foi alterado: não foi possível fazer a cópia de segurança do destino em ");
+inline const std::string CidadesNaoEncontradas = L1(" registros com cidade 0 (nome não encontrado em CIDADE): ");
 inline const std::string FalhaSequencial = L1("Falha na gravação do código sequencial\r\nFalha: ");
 inline const std::string ErroCidade = L1("Erro no retorno do CÓDIGO DE CIDADE Cód. IBGE  ");
 

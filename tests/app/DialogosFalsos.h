@@ -30,9 +30,11 @@ public:
     std::deque<bool> respostas;                      // confirma and confirmaExclusao
     std::deque<std::optional<QString>> arquivos;     // escolherArquivoCSV and escolherBanco
     std::vector<QString> sugeridos;                  // what the file dialogs were offered
+    std::vector<QString> detalhes;                   // each notice's details, in order
 
-    void mostraMensagem(QWidget*, const QString& texto, bool aviso) override {
+    void mostraMensagem(QWidget*, const QString& texto, bool aviso, const QString& detalhesDoAviso) override {
         mostrados.push_back({"mostraMensagem", texto, aviso});
+        detalhes.push_back(detalhesDoAviso);
     }
     bool confirma(QWidget*, const QString& texto) override {
         mostrados.push_back({"confirma", texto});

@@ -64,6 +64,10 @@ TEST_F(JanelaConexaoPerdida, ConexaoPerdidaNaImportacaoDeixaAJanelaLivre) {
     EXPECT_EQ(filho<QProgressBar>("GaugeImportando")->text(), u8("0%"));
     EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM PRODUTO"), "5");
     EXPECT_TRUE(pasta.ler("vantor.log").find("connection shutdown") != std::string::npos);
+    // Behind the notice's details: the failures by cause, so the log need not be read first.
+    ASSERT_EQ(dialogos.detalhes.size(), 1u);
+    EXPECT_TRUE(dialogos.detalhes[0].startsWith(u8("ImportaProdutos:\n    1x [335544856] connection shutdown - registros: ")))
+        << dialogos.detalhes[0].toStdString();
 
     EXPECT_FALSE(janela->importador().Importando());
     EXPECT_FALSE(janela->importador().conectado());

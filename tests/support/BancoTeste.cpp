@@ -152,15 +152,6 @@ BancoTeste::BancoTeste(const std::string& prefixo, bool embutido) : embutido_(em
     caminho_ = pastaBancos() + "/" + prefixo + "-" + std::to_string(getpid()) + "-" +
                std::to_string(contador++) + ".fdb";
     unlink(caminho_.c_str());
-    // Safety copies a run made beside it ("<name>-<date>-<time>.fbk").
-    std::error_code erro;
-    const std::filesystem::path arquivo(caminho_);
-    const std::string inicio = arquivo.stem().string() + "-";
-    for (const auto& e : std::filesystem::directory_iterator(arquivo.parent_path(), erro)) {
-        const std::string nome = e.path().filename().string();
-        if (nome.rfind(inicio, 0) == 0 && e.path().extension() == ".fbk")
-            std::filesystem::remove(e.path(), erro);
-    }
     const std::string sql = "CREATE DATABASE '" + nome() +
                             "' USER 'SYSDBA' PASSWORD '" + kSenha + "' DEFAULT CHARACTER SET ISO8859_1";
     ISC_STATUS_ARRAY st;
@@ -187,6 +178,15 @@ BancoTeste::~BancoTeste()
     } catch (...) {
     }
     unlink(caminho_.c_str());
+    // Safety copies a run made beside it ("<name>-<date>-<time>.fbk").
+    std::error_code erro;
+    const std::filesystem::path arquivo(caminho_);
+    const std::string inicio = arquivo.stem().string() + "-";
+    for (const auto& e : std::filesystem::directory_iterator(arquivo.parent_path(), erro)) {
+        const std::string nome = e.path().filename().string();
+        if (nome.rfind(inicio, 0) == 0 && e.path().extension() == ".fbk")
+            std::filesystem::remove(e.path(), erro);
+    }
 }
 
 void BancoTeste::executar(const std::string& script)

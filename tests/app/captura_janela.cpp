@@ -1,9 +1,16 @@
 // Shows the window with a few sample products and saves a picture of it, for the docs:
-//   xvfb-run -s '-screen 0 1024x768x24' captura_janela [--simular] OUT.png [CSV]
+//   xvfb-run -s '-screen 0 1024x768x24' captura_janela [--simular|--pergunta|--arquivo] OUT.png [CSV]
+// --pergunta pictures the run's confirmation question, --arquivo the file dialog, as the
+// operator sees them (in Portuguese).
 #include <cstdio>
+#include <memory>
 
 #include <QCheckBox>
 #include <QDir>
+#include <QFile>
+#include <QFileDialog>
+#include <QTemporaryDir>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QTimer>
 
@@ -28,8 +35,10 @@ int main(int argc, char** argv) {
     QStringList args = app.arguments();
     // --simular shows the window as a rehearsal shows it.
     const bool simular = args.removeAll(QStringLiteral("--simular")) > 0;
+    const bool pergunta = args.removeAll(QStringLiteral("--pergunta")) > 0;
+    const bool arquivo = args.removeAll(QStringLiteral("--arquivo")) > 0;
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: captura_janela [--simular] OUT.png [CSV]\n");
+        std::fprintf(stderr, "usage: captura_janela [--simular|--pergunta|--arquivo] OUT.png [CSV]\n");
         return 2;
     }
     DialogosCaptura dialogos;
@@ -45,9 +54,34 @@ int main(int argc, char** argv) {
     janela.BitBtnLerCSVProdutosClick();
     janela.gauge(0, 100, 40);
 
+    QWidget* alvo = &janela;
+    std::unique_ptr<QWidget> dialogo;
+    std::unique_ptr<QTemporaryDir> pasta;
+    if (pergunta) {
+        dialogo.reset(norvo::app::DialogosQt::caixaConfirma(
+            &janela, QString::fromUtf8("Atenção os registros das tabelas marcadas serão apagadas e importadas: \r\n"
+                                       "Confirma ?")));
+    } else if (arquivo) {
+        auto* d = new QFileDialog(&janela);
+        d->setOption(QFileDialog::DontUseNativeDialog);
+        // A folder holding only what a technician would have there.
+        pasta = std::make_unique<QTemporaryDir>(QDir::tempPath() + QStringLiteral("/Exportacao-XXXXXX"));
+        for (const char* nome : {"ProdutosTARVEX.csv", "clientes.csv"}) {
+            QFile f(pasta->filePath(QString::fromLatin1(nome)));
+            (void)f.open(QIODevice::WriteOnly);
+        }
+        d->setDirectory(pasta->path());
+        dialogo.reset(d);
+    }
+    if (dialogo) {
+        dialogo->show();
+        alvo = dialogo.get();
+        if (auto* d = qobject_cast<QFileDialog*>(alvo)) d->setDirectory(pasta->path());
+    }
     // Give the window system time to map and paint the window before grabbing it.
-    QTimer::singleShot(500, &janela, [&] {
-        const bool ok = janela.grab().save(args[1]);
+    // The file dialog lists its folder in the background: give it longer.
+    QTimer::singleShot(arquivo ? 2000 : 500, &janela, [&] {
+        const bool ok = alvo->grab().save(args[1]);
         app.exit(ok ? 0 : 1);
     });
     return app.exec();

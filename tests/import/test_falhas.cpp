@@ -88,6 +88,14 @@ struct Falhas : Destino {
         return i;
     }
 
+    static ModoExecucao rapidoEmLotesDe(int lote)
+    {
+        ModoExecucao m;
+        m.rapido = true;
+        m.lote = lote;
+        return m;
+    }
+
     static ResultadoImportacao importarProdutosCom(Importador& i, const ModoExecucao& modo = {})
     {
         OpcoesImportacao opcoes;
@@ -187,11 +195,7 @@ TEST_F(Falhas, RapidoNaoPerdeCaladoOLoteDaConexaoPerdida)
     OperadorQueDerruba derrubador(banco, textos::StatusProdutos, 3);
     auto nucleo = novoImportador(derrubador);
     ASSERT_EQ(lerOitoProdutos(*nucleo), 8);
-    ModoExecucao rapido;
-    rapido.rapido = true;
-    rapido.lote = 5;
-
-    const ResultadoImportacao r = importarProdutosCom(*nucleo, rapido);
+    const ResultadoImportacao r = importarProdutosCom(*nucleo, rapidoEmLotesDe(5));
     ASSERT_TRUE(derrubador.derrubou);
     esperarContasFechadas(r);
     const ResumoEtapa* produtos = r.etapa("ImportaProdutos");
@@ -273,10 +277,7 @@ TEST_F(Falhas, ConexaoPerdidaNasUnidadesENosNcmNaoContaDuasVezesNemEsqueceOQueSe
         OperadorQueDerruba derrubador(banco, textos::StatusUnidades, 3);
         auto nucleo = novoImportador(derrubador);
         lerArquivo(*nucleo, {"UN", "KG", "CX", "UN", "PC", "un"});
-        ModoExecucao rapido;
-        rapido.rapido = true;
-        rapido.lote = 5;
-        const ResultadoImportacao r = importarProdutosCom(*nucleo, rapido);
+        const ResultadoImportacao r = importarProdutosCom(*nucleo, rapidoEmLotesDe(5));
         ASSERT_TRUE(derrubador.derrubou);
         esperarContasFechadas(r);
         const ResumoEtapa* unidades = r.etapa("ImportaUnidades");

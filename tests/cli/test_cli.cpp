@@ -1,5 +1,6 @@
 // The command line end to end: usage, a run over a small file, exit codes and logs.
 #include "BancoTeste.h"
+#include "Processo.h"
 #include "OperadorTeste.h"
 #include "cli/Argumentos.h"
 #include "db/Database.h"
@@ -171,77 +172,6 @@ namespace {
 
 // The command line as a child process whose output is read as it comes, so that a test can
 // send it a signal at a chosen point of the run.
-class Filho {
-public:
-    explicit Filho(const std::vector<std::string>& args)
-    {
-        int tubo[2];
-        if (::pipe(tubo) != 0)
-            throw std::runtime_error("pipe");
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(tubo[1], 1);
-            ::dup2(tubo[1], 2);
-            ::close(tubo[0]);
-            ::close(tubo[1]);
-            std::vector<char*> argv{const_cast<char*>(NORVO_CLI)};
-            for (const std::string& a : args)
-                argv.push_back(const_cast<char*>(a.c_str()));
-            argv.push_back(nullptr);
-            ::execv(NORVO_CLI, argv.data());
-            ::_exit(127);
-        }
-        ::close(tubo[1]);
-        leitura_ = tubo[0];
-    }
-    ~Filho()
-    {
-        if (pid_ > 0 && !terminou_) {
-            ::kill(pid_, SIGKILL);
-            esperar();
-        }
-        ::close(leitura_);
-    }
-
-    // Reads until the output holds `texto`; false when the process ended or 60 s passed.
-    bool aguardar(const std::string& texto)
-    {
-        const auto limite = std::chrono::steady_clock::now() + std::chrono::seconds(60);
-        while (saida.find(texto) == std::string::npos) {
-            if (std::chrono::steady_clock::now() > limite || !ler())
-                return false;
-        }
-        return true;
-    }
-    void sinal(int s) { ::kill(pid_, s); }
-    // The exit status (or -signal), once the rest of the output is read.
-    int esperar()
-    {
-        while (ler()) {
-        }
-        int status = 0;
-        ::waitpid(pid_, &status, 0);
-        terminou_ = true;
-        return WIFEXITED(status) ? WEXITSTATUS(status) : -WTERMSIG(status);
-    }
-
-    std::string saida;
-
-private:
-    bool ler()
-    {
-        char buf[4096];
-        const ssize_t n = ::read(leitura_, buf, sizeof buf);
-        if (n <= 0)
-            return false;
-        saida.append(buf, static_cast<size_t>(n));
-        return true;
-    }
-
-    pid_t pid_ = -1;
-    int leitura_ = -1;
-    bool terminou_ = false;
-};
 
 } // namespace
 
@@ -259,14 +189,14 @@ TEST_F(LinhaDeComando, SinalParaORunDepoisDoRegistroEmCursoESaiLimpo)
     for (const int s : {SIGINT, SIGTERM}) {
         // Rows of the round before would make the wait below end before this run's DELETE.
         banco.executar("DELETE FROM ITENSLISTA; DELETE FROM PRODUTO;");
-        Filho filho(args);
-        ASSERT_TRUE(filho.aguardar("Importando Produtos")) << filho.saida;
+        Processo filho(args);
+        ASSERT_TRUE(filho.aguardar("Importando Produtos")) << filho.texto();
         // Once some products are committed, in the middle of the stage.
         for (int i = 0; i < 600 && std::stoi(banco.valor("SELECT COUNT(*) FROM PRODUTO")) < 20; ++i)
             std::this_thread::sleep_for(std::chrono::milliseconds(10));
         filho.sinal(s);
-        const int codigo = filho.esperar();
-        const std::string& out = filho.saida;
+        const int codigo = filho.terminar();
+        const std::string& out = filho.texto();
         EXPECT_EQ(codigo, 128 + s) << out;
 
         // The summary tells what was written and what was left, and nothing committed is lost.

@@ -50,6 +50,14 @@ void BancoDestino::reconectar()
         transacao_.start();
 }
 
+db::Query& BancoDestino::redefinirComando(const std::string& texto)
+{
+    comando_.close();
+    comando_.clearSQL();
+    comando_.setSQL(texto);
+    return comando_;
+}
+
 void BancoDestino::definirModo(const ModoExecucao& modo)
 {
     modo_ = modo;

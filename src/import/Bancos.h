@@ -55,6 +55,8 @@ public:
     void desfazerTudo();
 
     db::Query& comando() { return comando_; }   // the DELETE and the INSERT of a stage
+    // The command statement closed, cleared and given a new text.
+    db::Query& redefinirComando(const std::string& texto);
     db::Query& auxiliar() { return auxiliar_; } // lookups and the product's follow-up
     db::DataSet& registroSequencial() { return geraCodigo_; }
     db::Database& banco() { return banco_; }

@@ -91,7 +91,8 @@ ResumoEtapa Etapa::executar()
             perderLote(contas, Falha::de(ef));
         }
         resumo_.falhou = true;
-        resumo_.falha = textos_.falha + e.what();
+        resumo_.motivo = e.what();
+        resumo_.falha = textos_.falha + resumo_.motivo;
         ctx_.op.mensagem(resumo_.falha);
     }
     contas.encerrar();
@@ -197,12 +198,7 @@ bool Etapa::guardaLinha(const std::function<void()>& escrever)
     }
 }
 
-void Etapa::redefinir(const std::string& texto)
-{
-    comando().close();
-    comando().clearSQL();
-    comando().setSQL(texto);
-}
+void Etapa::redefinir(const std::string& texto) { ctx_.destino.redefinirComando(texto); }
 
 void Etapa::depoisDaLinha(bool total)
 {
@@ -259,16 +255,16 @@ std::string causaDe(const Falha& f)
     return r;
 }
 
-template <class Mapa, class Valor>
-std::vector<Valor> maisFrequentes(const Mapa& mapa, long (*vezes)(const Valor&), Valor (*valor)(const typename Mapa::value_type&))
+// Most frequent first (then in text order, so that the summary is the same every time),
+// ten at most.
+template <class T, class Vezes>
+void maisFrequentes(std::vector<T>& v, Vezes vezes)
 {
-    std::vector<Valor> v;
-    for (const auto& par : mapa)
-        v.push_back(valor(par));
-    std::stable_sort(v.begin(), v.end(), [&](const Valor& a, const Valor& b) { return vezes(a) > vezes(b); });
+    std::sort(v.begin(), v.end(), [&](const T& a, const T& b) {
+        return vezes(a) != vezes(b) ? vezes(a) > vezes(b) : a < b;
+    });
     if (v.size() > 10)
         v.resize(10);
-    return v;
 }
 
 } // namespace
@@ -276,9 +272,9 @@ std::vector<Valor> maisFrequentes(const Mapa& mapa, long (*vezes)(const Valor&),
 void Etapa::falhou(const std::string& registro, const std::function<void(const Falha&)>& registrar, const Falha& f)
 {
     registrar(f);
-    CausaDeFalha& c = causas_[causaDe(f)];
-    if (c.causa.empty())
-        c.causa = causaDe(f);
+    const std::string causa = causaDe(f);
+    CausaDeFalha& c = causas_[causa];
+    c.causa = causa;
     ++c.vezes;
     if (c.registros.size() < 5)
         c.registros.push_back(registro);
@@ -286,13 +282,14 @@ void Etapa::falhou(const std::string& registro, const std::function<void(const F
 
 void Etapa::resumirCausas()
 {
-    using Cidade = std::pair<std::string, long>;
-    resumo_.causas = maisFrequentes<decltype(causas_), CausaDeFalha>(
-        causas_, [](const CausaDeFalha& c) { return c.vezes; }, [](const auto& par) { return par.second; });
-    resumo_.cidadesNaoEncontradas = maisFrequentes<decltype(semCidade_), Cidade>(
-        semCidade_, [](const Cidade& c) { return c.second; }, [](const auto& par) { return Cidade(par.first, par.second); });
-    for (const auto& [nome, vezes] : semCidade_)
+    for (const auto& [causa, c] : causas_)
+        resumo_.causas.push_back(c);
+    maisFrequentes(resumo_.causas, [](const CausaDeFalha& c) { return c.vezes; });
+    for (const auto& [nome, vezes] : semCidade_) {
+        resumo_.cidadesNaoEncontradas.emplace_back(nome, vezes);
         resumo_.semCidade += vezes;
+    }
+    maisFrequentes(resumo_.cidadesNaoEncontradas, [](const std::pair<std::string, long>& c) { return c.second; });
 }
 
 void EtapaDoEstagio::primeiro()

@@ -97,11 +97,7 @@ bool esvaziarAntes(const OpcoesImportacao& opcoes, BancoDestino& destino, Result
                 continue;
             tabela = e->tabela;
             todas += (todas.empty() ? "" : ", ") + tabela;
-            db::Query& q = destino.comando();
-            q.close();
-            q.clearSQL();
-            q.setSQL("DELETE FROM " + tabela);
-            q.execute();
+            destino.redefinirComando("DELETE FROM " + tabela).execute();
         }
         tabela = todas; // a refused commit keeps them all
         destino.confirmarAgora();
@@ -305,7 +301,7 @@ ResultadoImportacao importar(const OpcoesImportacao& opcoes, RecursosImportacao 
         }
         passo(e.nome, [&] { r.etapas.push_back(e.executar(ctx)); });
         if (opcoes.modo.simular && destino.banco().perdida() && !r.etapas.empty()) {
-            r.simulacaoPerdida = r.etapas.back().falha.substr(r.etapas.back().falha.find(": \r\n") + 3);
+            r.simulacaoPerdida = r.etapas.back().motivo;
             break;
         }
     }

@@ -43,6 +43,7 @@ struct CausaDeFalha {
     std::string causa;
     long vezes = 0;
     std::vector<std::string> registros;
+    bool operator<(const CausaDeFalha& o) const { return causa < o.causa; }
 };
 
 // What one stage did. Its records always add up: registros = gravados + falhas + ignorados
@@ -59,6 +60,7 @@ struct ResumoEtapa {
     bool falhou = false;    // ended through its stage guard
     bool interrompida = false; // ended early because the operator asked the run to stop
     std::string falha;      // the stage failure text shown, when falhou
+    std::string motivo;     // that failure's own message, without the stage's text
     std::vector<CausaDeFalha> causas; // its row failures by cause, most frequent first, ten at most
     // City names the client and supplier stages did not find in CIDADE (the record got city
     // code 0), with how many records each, most frequent first, ten at most; and all such records.

@@ -172,7 +172,7 @@ TEST_F(Modos, SimulacaoNaoGravaNadaEDeixaOsMesmosLogs)
     }
 }
 
-// Files as shops write them, with duplicates and bad rows, drawn from a seed: the default run,
+// Files as shops write them, with duplicates and bad rows, drawn at random: the default run,
 // fast mode (in batches that the files cross, or not) and a rehearsal over a destination with
 // data end in the same tables and logs; the rehearsal leaves its destination as it was.
 TEST_F(Modos, PadraoRapidoESimulacaoConcordamEmArquivosSorteados)

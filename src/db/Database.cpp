@@ -3,6 +3,7 @@
 #include "db/Error.h"
 #include "db/Params.h"
 #include "db/Query.h"
+#include "db/Texto.h"
 #include "db/Transaction.h"
 
 #include <algorithm>
@@ -11,37 +12,6 @@
 #include <langinfo.h>
 
 namespace norvo::db {
-
-bool nomeUtf8ComAcentos(std::string_view s)
-{
-    bool acima = false;
-    for (size_t i = 0; i < s.size();) {
-        const auto c = static_cast<unsigned char>(s[i]);
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        acima = true;
-        size_t n;
-        if (c >= 0xC2 && c <= 0xDF)
-            n = 1;
-        else if (c >= 0xE0 && c <= 0xEF)
-            n = 2;
-        else if (c >= 0xF0 && c <= 0xF4)
-            n = 3;
-        else
-            return false;
-        for (size_t k = 1; k <= n; ++k)
-            if (i + k >= s.size() || (static_cast<unsigned char>(s[i + k]) & 0xC0) != 0x80)
-                return false;
-        const auto c1 = static_cast<unsigned char>(s[i + 1]);
-        if ((c == 0xE0 && c1 < 0xA0) || (c == 0xED && c1 > 0x9F) || (c == 0xF0 && c1 < 0x90) ||
-            (c == 0xF4 && c1 > 0x8F))
-            return false; // overlong, surrogate, beyond U+10FFFF
-        i += n + 1;
-    }
-    return acima;
-}
 
 NomesDeArquivoEmUtf8::NomesDeArquivoEmUtf8()
 {
@@ -127,8 +97,9 @@ void Database::connect()
     if (databaseName_.empty())
         throw Error("Database name is missing");
     std::string dpb = montarDpb(params_);
-    // Said outright, the name is taken as UTF-8 whatever the client's own character set.
-    if (nomeUtf8ComAcentos(databaseName_)) {
+    // Said outright, the name is taken as UTF-8 whatever the client's own character set
+    // (under a Latin-1 locale the client would read it as Latin-1 and name another file).
+    if (Utf8ComAcentos(databaseName_)) {
         dpb += static_cast<char>(isc_dpb_utf8_filename);
         dpb += '\0';
     }

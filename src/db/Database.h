@@ -64,10 +64,6 @@ private:
     std::vector<Transaction*> transactions_;
 };
 
-// True when the name has bytes above ASCII and all of it reads as UTF-8: a path with accents
-// as the file system gives it. Such a name goes with isc_dpb_utf8_filename, or under a Latin-1
-// locale the client reads it as Latin-1 and names another file.
-bool nomeUtf8ComAcentos(std::string_view nome);
 
 // The client library converts file names between "the system's character set" and UTF-8,
 // and settles that character set at the first attachment the process makes. Under the C

@@ -1,5 +1,7 @@
 #include "staging/Texto.h"
 
+#include "db/Texto.h"
+
 #include <cstddef>
 
 namespace norvo::staging {
@@ -7,37 +9,6 @@ namespace norvo::staging {
 namespace {
 
 constexpr std::string_view Bom = "\xEF\xBB\xBF";
-
-// Length of the valid UTF-8 sequence that starts at s[i], 0 when none does.
-// Overlong forms, surrogates and code points above U+10FFFF are not valid.
-std::size_t sequenciaUtf8(std::string_view s, std::size_t i, char32_t& cp) {
-    auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char c = b(i);
-    const std::size_t resta = s.size() - i;
-    if (c < 0x80) { cp = c; return 1; }
-    auto cont = [&](std::size_t k) { return (b(k) & 0xC0) == 0x80; };
-    if (c >= 0xC2 && c <= 0xDF) {
-        if (resta < 2 || !cont(i + 1)) return 0;
-        cp = (char32_t(c & 0x1F) << 6) | (b(i + 1) & 0x3F);
-        return 2;
-    }
-    if (c >= 0xE0 && c <= 0xEF) {
-        if (resta < 3 || !cont(i + 1) || !cont(i + 2)) return 0;
-        if (c == 0xE0 && b(i + 1) < 0xA0) return 0;   // overlong
-        if (c == 0xED && b(i + 1) >= 0xA0) return 0;  // surrogate
-        cp = (char32_t(c & 0x0F) << 12) | (char32_t(b(i + 1) & 0x3F) << 6) | (b(i + 2) & 0x3F);
-        return 3;
-    }
-    if (c >= 0xF0 && c <= 0xF4) {
-        if (resta < 4 || !cont(i + 1) || !cont(i + 2) || !cont(i + 3)) return 0;
-        if (c == 0xF0 && b(i + 1) < 0x90) return 0;   // overlong
-        if (c == 0xF4 && b(i + 1) >= 0x90) return 0;  // above U+10FFFF
-        cp = (char32_t(c & 0x07) << 18) | (char32_t(b(i + 1) & 0x3F) << 12) |
-             (char32_t(b(i + 2) & 0x3F) << 6) | (b(i + 3) & 0x3F);
-        return 4;
-    }
-    return 0;
-}
 
 } // namespace
 
@@ -71,19 +42,7 @@ std::string MaiusculasLatin1(std::string_view texto) {
     return r;
 }
 
-bool EhUtf8(std::string_view bytes) {
-    if (bytes.starts_with(Bom)) return true;
-    bool multibyte = false;
-    char32_t cp;
-    for (std::size_t i = 0; i < bytes.size();) {
-        if (static_cast<unsigned char>(bytes[i]) < 0x80) { ++i; continue; }
-        const std::size_t n = sequenciaUtf8(bytes, i, cp);
-        if (n == 0) return false;
-        multibyte = true;
-        i += n;
-    }
-    return multibyte;
-}
+bool EhUtf8(std::string_view bytes) { return bytes.starts_with(Bom) || db::Utf8ComAcentos(bytes); }
 
 std::string Utf8ParaLatin1(std::string_view bytes) {
     if (bytes.starts_with(Bom)) bytes.remove_prefix(Bom.size());
@@ -93,7 +52,7 @@ std::string Utf8ParaLatin1(std::string_view bytes) {
     for (std::size_t i = 0; i < bytes.size();) {
         const unsigned char c = static_cast<unsigned char>(bytes[i]);
         if (c < 0x80) { r.push_back(static_cast<char>(c)); ++i; continue; }
-        const std::size_t n = sequenciaUtf8(bytes, i, cp);
+        const std::size_t n = db::SequenciaUtf8(bytes, i, cp);
         if (n == 0) { r.push_back('?'); ++i; continue; }
         r.push_back(cp <= 0xFF ? static_cast<char>(static_cast<unsigned char>(cp)) : '?');
         i += n;

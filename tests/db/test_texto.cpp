@@ -99,22 +99,6 @@ TEST(Texto, InteirosPelaRegra)
     EXPECT_EQ(textoParaInteiro("2147483647", hex32), Lido(INT32_MAX));
     for (const char* ruim : {"$80000000", "$FFFFFFFF", "-$80000001", "2147483648", "$", "0x", "$-1", "$G", "0x 1"})
         EXPECT_FALSE(textoParaInteiro(ruim, hex32).has_value()) << ruim;
-
-    // Hexadecimal at the 64-bit edges.
-    const RegraInteiro hex64{.hexadecimal = true};
-    EXPECT_EQ(textoParaInteiro("$7FFFFFFFFFFFFFFF", hex64), Lido(INT64_MAX));
-    EXPECT_EQ(textoParaInteiro("-$8000000000000000", hex64), Lido(INT64_MIN));
-    EXPECT_FALSE(textoParaInteiro("$8000000000000000", hex64).has_value());
-    EXPECT_FALSE(textoParaInteiro("$10000000000000000", hex64).has_value());
-
-    // Narrow widths, where a single digit may already be too much.
-    EXPECT_EQ(textoParaInteiro("127", {.bits = 8}), Lido(127));
-    EXPECT_EQ(textoParaInteiro("-128", {.bits = 8}), Lido(-128));
-    EXPECT_FALSE(textoParaInteiro("128", {.bits = 8}).has_value());
-    EXPECT_FALSE(textoParaInteiro("-129", {.bits = 8}).has_value());
-    EXPECT_EQ(textoParaInteiro("-1", {.bits = 1}), Lido(-1));
-    EXPECT_FALSE(textoParaInteiro("1", {.bits = 1}).has_value());
-    EXPECT_FALSE(textoParaInteiro("9", {.bits = 2}).has_value());
 }
 
 TEST(Texto, DecimaisSemZerosNoFim)

@@ -15,6 +15,8 @@ AplicacaoImporta::AplicacaoImporta(int& argc, char** argv) : QApplication(argc, 
     // ASCII: it becomes the class part of WM_CLASS, which X11 reads as Latin-1, while Qt
     // hands it over in the locale's encoding (UTF-8). The captions keep the accents.
     setApplicationName(QLatin1String(NomeAplicacao));
+    // Ties the window to the menu entry the package installs (Wayland's app id).
+    setDesktopFileName(QStringLiteral("importa-norvo"));
     // Without the translations package the standard buttons simply stay in English.
     if (traducaoQt_.load(QLocale(QLocale::Portuguese, QLocale::Brazil), QStringLiteral("qtbase"),
                          QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))

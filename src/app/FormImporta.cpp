@@ -30,6 +30,7 @@
 #include "app/Painel.h"
 #include "app/RotuloStatus.h"
 #include "import/Importador.h"
+#include "import/Pastas.h"
 
 #include <utility>
 #include "staging/Texto.h"
@@ -139,17 +140,34 @@ private:
     Trabalho trabalho_;
 };
 
-TFormImporta::TFormImporta(const OpcoesJanela& opcoes, QWidget* pai)
-    : QMainWindow(pai),
-      pasta_(opcoes.pasta.isEmpty() ? QCoreApplication::applicationDirPath() : opcoes.pasta),
+namespace {
+
+// The folders named on the command line (tests), or the program's own, created if missing.
+Pastas pastasDaJanela(const OpcoesJanela& opcoes) {
+    if (opcoes.pasta.isEmpty()) {
+        const Pastas p = pastasDoPrograma();
+        criarPastas(p);
+        return p;
+    }
+    Pastas p;
+    p.config = p.dados = bytesDoCaminho(opcoes.pasta.endsWith(u'/') ? opcoes.pasta : opcoes.pasta + u'/');
+    return p;
+}
+
+} // namespace
+
+TFormImporta::TFormImporta(const OpcoesJanela& opcoes, QWidget* pai) : TFormImporta(opcoes, pastasDaJanela(opcoes), pai) {}
+
+TFormImporta::TFormImporta(const OpcoesJanela& opcoes, const Pastas& pastas, QWidget* pai)
+    : QMainWindow(pai), pastaConfig_(caminhoDosBytes(pastas.config)), pastaDados_(caminhoDosBytes(pastas.dados)),
       dialogos_(opcoes.dialogos ? opcoes.dialogos : dialogosDaAplicacao()),
-      importador_(std::make_unique<Importador>(*this)), modo_(opcoes.modo), semCopia_(opcoes.semCopia) {
-    if (!pasta_.endsWith(u'/')) pasta_ += u'/';
+      importador_(std::make_unique<Importador>(*this, pastas.estagio)),
+      modo_(opcoes.modo), semCopia_(opcoes.semCopia) {
     setObjectName(QStringLiteral("FormImporta"));
     setWindowTitle(textos::TituloJanela);
     setFont(fonteDaJanela());
     montar(opcoes.cadastros);
-    importador_->setPastaLogs(bytesDoCaminho(pasta_));
+    importador_->setPastaLogs(pastas.dados);
     move(PosicaoJanela);
     // The controls have fixed places in the designed area: any smaller would hide some.
     setMinimumSize(LarguraCliente, AlturaCliente);

@@ -7,6 +7,7 @@
 #include <QStringList>
 
 #include "import/Importador.h"
+#include "import/Pastas.h"
 #include "import/Operador.h"
 
 class QCheckBox;
@@ -28,8 +29,8 @@ class RotuloStatus;
 struct OpcoesJanela {
     // Shows the client and supplier options, hidden in normal use (switch --cadastros).
     bool cadastros = false;
-    // The executable's folder, ending with its separator: Config.ini and the logs live
-    // there. Empty means QCoreApplication::applicationDirPath() + "/".
+    // The folder Config.ini and the logs live in. Empty means the program's own: beside
+    // the executable, or the user's configuration and data folders when installed.
     QString pasta;
     // The dialogs; null means those of the application (real boxes unless replaced).
     Dialogos* dialogos = nullptr;
@@ -59,7 +60,7 @@ public:
     ~TFormImporta() override;
 
     Importador& importador() { return *importador_; }
-    QString caminhoConfig() const { return pasta_ + QLatin1String(NomeConfig); }
+    QString caminhoConfig() const { return pastaConfig_ + QLatin1String(NomeConfig); }
 
     // Whether closing would be refused now: an import run or a file reading is going on.
     bool ocupada() const;
@@ -99,6 +100,8 @@ private:
     enum Trabalho { Importacao = 1, Leitura = 2 };
     class GuardaTrabalho;
 
+    TFormImporta(const OpcoesJanela& opcoes, const Pastas& pastas, QWidget* pai);
+
     void FormShow();
     bool FormCloseQuery() const;
     void FormClose();
@@ -109,7 +112,8 @@ private:
     void comRelatorio(const std::function<void()>& acao);
     void relatarFalha(const QString& mensagem);
 
-    QString pasta_;
+    QString pastaConfig_; // ends with '/'
+    QString pastaDados_;  // the logs' and the staging file's; ends with '/'
     Dialogos* dialogos_;
     std::unique_ptr<Importador> importador_;
     int trabalhos_ = 0;

@@ -2,6 +2,7 @@
 #include "app/FormImporta.h"
 #include "import/Sinais.h"
 
+#include <QIcon>
 #include <QSocketNotifier>
 #include <QTimer>
 
@@ -9,6 +10,7 @@ int main(int argc, char** argv) {
     // Before any connection: SIGINT and SIGTERM then stop a run cleanly and close the window.
     norvo::sinais::instalar();
     norvo::app::AplicacaoImporta app(argc, argv);
+    app.setWindowIcon(QIcon::fromTheme(QStringLiteral("importa-norvo"), QIcon(QStringLiteral(":/importa-norvo-256.png"))));
     // --cadastros shows the client and supplier options (see docs/window.md).
     const auto opcoes = norvo::app::opcoesDaLinhaDeComando(norvo::app::AplicacaoImporta::arguments());
     norvo::app::TFormImporta FormImporta(opcoes);

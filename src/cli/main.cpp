@@ -3,29 +3,16 @@
 #include "cli/OperadorTerminal.h"
 #include "import/Copia.h"
 #include "import/Importador.h"
+#include "import/Pastas.h"
 #include "import/Sinais.h"
 #include "import/Textos.h"
 
-#include <unistd.h>
-
-#include <climits>
-#include <filesystem>
 #include <cstdio>
 #include <stdexcept>
 
 using namespace norvo;
 
 namespace {
-
-std::string pastaDoExecutavel()
-{
-    char buf[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0)
-        return "./";
-    std::string caminho(buf, static_cast<size_t>(n));
-    return caminho.substr(0, caminho.rfind('/') + 1);
-}
 
 // Remembers whether the restore was confirmed: a false from restaurarCopia after a Yes is a
 // restore that failed (exit 1), before it a refusal or a No (exit 2).
@@ -75,15 +62,15 @@ int main(int argc, char** argv)
         return restaurar(args);
 
     cli::OperadorTerminal op(args.sim, stdout, stdin);
-    Importador imp(op);
-    std::string pasta = args.pastaLogs.value_or(pastaDoExecutavel());
-    if (!pasta.empty() && pasta.back() != '/')
-        pasta += '/';
-    if (args.pastaLogs) {
-        std::error_code erro; // a folder that cannot be made shows up when the log is written
-        std::filesystem::create_directories(pasta, erro);
-    }
-    imp.setPastaLogs(pasta);
+    Pastas pastas = pastasDoPrograma();
+    if (args.pastaLogs)
+        pastas.dados = *args.pastaLogs;
+    if (!pastas.dados.empty() && pastas.dados.back() != '/')
+        pastas.dados += '/';
+    if (pastas.instalado || args.pastaLogs)
+        criarPastas(pastas);
+    Importador imp(op, pastas.estagio);
+    imp.setPastaLogs(pastas.dados);
     imp.setDestino(args.destino);
     if (args.origem)
         imp.setOrigem(*args.origem);

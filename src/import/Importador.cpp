@@ -356,7 +356,8 @@ private:
 
 } // namespace
 
-Importador::Importador(Operador& op) : op_(op) {}
+Importador::Importador(Operador& op, std::string arquivoEstagio)
+    : op_(op), produtos_(std::move(arquivoEstagio)) {}
 
 bool Importador::Connectar(bool mostrarSucesso)
 {

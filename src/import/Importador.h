@@ -37,7 +37,8 @@ Conexao Connectar(BancoDestino& destino, BancoOrigem& origem, const std::string&
 
 class Importador {
 public:
-    explicit Importador(Operador& op);
+    // `arquivoEstagio`: where the staging table writes itself when closed with changes.
+    explicit Importador(Operador& op, std::string arquivoEstagio = staging::StagingTable::NomeArquivo);
     Importador(const Importador&) = delete;
     Importador& operator=(const Importador&) = delete;
 

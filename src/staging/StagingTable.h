@@ -76,7 +76,9 @@ struct Registro {
 
 class StagingTable {
 public:
-    explicit StagingTable(std::string fileName = "ProdutosTARVEX.cds");
+    // The staging file's name; relative, so it lands in the current folder unless placed.
+    static constexpr const char* NomeArquivo = "ProdutosTARVEX.cds";
+    explicit StagingTable(std::string fileName = NomeArquivo);
     ~StagingTable();   // closes (writes the file when changed); never throws out
     StagingTable(const StagingTable&) = delete;
     StagingTable& operator=(const StagingTable&) = delete;

@@ -1,0 +1,67 @@
+#include "import/Pastas.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <climits>
+#include <cstdlib>
+#include <filesystem>
+
+namespace norvo {
+
+namespace {
+
+constexpr const char* kNome = "importa-norvo";
+
+std::string comBarra(std::string pasta) {
+    if (pasta.empty() || pasta.back() != '/') pasta += '/';
+    return pasta;
+}
+
+std::string pastaPessoal() {
+    if (const char* home = std::getenv("HOME"); home && *home) return home;
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return pw->pw_dir;
+    return "/tmp";
+}
+
+// An XDG variable counts only when it holds an absolute path; otherwise its default under
+// the home folder applies.
+std::string pastaXdg(const char* variavel, const char* padrao) {
+    const char* valor = std::getenv(variavel);
+    if (valor && valor[0] == '/') return comBarra(valor);
+    return comBarra(pastaPessoal()) + padrao;
+}
+
+} // namespace
+
+std::string pastaDoExecutavel() {
+    char buf[PATH_MAX];
+    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
+    if (n <= 0) return "./";
+    const std::string caminho(buf, static_cast<size_t>(n));
+    return caminho.substr(0, caminho.rfind('/') + 1);
+}
+
+std::string pastaDeInstalacao() { return comBarra(NORVO_PASTA_INSTALADA); }
+
+Pastas pastasDoPrograma(const std::string& pastaExecutavel) {
+    Pastas p;
+    const std::string aqui = comBarra(pastaExecutavel);
+    p.instalado = aqui == pastaDeInstalacao();
+    if (!p.instalado) {
+        p.config = p.dados = aqui;
+        return p;
+    }
+    p.config = pastaXdg("XDG_CONFIG_HOME", ".config/") + kNome + "/";
+    p.dados = pastaXdg("XDG_DATA_HOME", ".local/share/") + kNome + "/";
+    p.estagio = p.dados + p.estagio;
+    return p;
+}
+
+void criarPastas(const Pastas& pastas) {
+    std::error_code erro;
+    std::filesystem::create_directories(pastas.config, erro);
+    std::filesystem::create_directories(pastas.dados, erro);
+}
+
+} // namespace norvo

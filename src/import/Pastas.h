@@ -1,0 +1,33 @@
+#pragma once
+#include <string>
+
+#include "staging/StagingTable.h"
+
+namespace norvo {
+
+// Where the program keeps its files. Run from the folder it was built in, beside itself, as
+// it always has (a technician copies that folder around); installed, in the user's own
+// configuration and data folders (XDG rules), since /usr/bin is nobody's to write in.
+struct Pastas {
+    bool instalado = false;
+    std::string config; // Config.ini; ends with '/'
+    std::string dados;  // vantor.log and vantor2.log; ends with '/'
+    // The staging file: in the data folder when installed, else in the current folder.
+    std::string estagio = staging::StagingTable::NomeArquivo;
+};
+
+// The running executable's folder, ending with '/'.
+std::string pastaDoExecutavel();
+
+// The folder an installed executable lives in (chosen when the program was configured).
+std::string pastaDeInstalacao();
+
+// The folders for an executable living in `pastaExecutavel`, read from the environment
+// (XDG_CONFIG_HOME, XDG_DATA_HOME, HOME). Nothing is created.
+Pastas pastasDoPrograma(const std::string& pastaExecutavel = pastaDoExecutavel());
+
+// Creates both folders when missing; a failure is left to show up, with its reason, when a
+// file is written there.
+void criarPastas(const Pastas& pastas);
+
+} // namespace norvo

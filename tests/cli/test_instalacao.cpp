@@ -1,0 +1,75 @@
+// What an installed copy relies on: its folders and its manual page.
+#include "cli/Argumentos.h"
+#include "import/Pastas.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <fstream>
+#include <optional>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+
+using namespace norvo;
+
+namespace {
+
+// Sets an environment variable for one scope (nullptr: unset) and puts the old value back.
+class Variavel {
+public:
+    Variavel(const char* nome, const char* valor) : nome_(nome) {
+        if (const char* v = std::getenv(nome)) antes_ = v;
+        valor ? setenv(nome, valor, 1) : unsetenv(nome);
+    }
+    ~Variavel() { antes_ ? setenv(nome_, antes_->c_str(), 1) : unsetenv(nome_); }
+
+private:
+    const char* nome_;
+    std::optional<std::string> antes_;
+};
+
+std::set<std::string> opcoes(const std::string& texto) {
+    static const std::regex opcao("--[a-z][a-z-]*");
+    std::set<std::string> r;
+    for (auto i = std::sregex_iterator(texto.begin(), texto.end(), opcao); i != std::sregex_iterator(); ++i)
+        r.insert(i->str());
+    return r;
+}
+
+} // namespace
+
+TEST(Instalacao, ForaDaPastaDeCompilacaoOsArquivosVaoParaAsPastasDoUsuario) {
+    Variavel home("HOME", "/home/tecnico"), config("XDG_CONFIG_HOME", nullptr), dados("XDG_DATA_HOME", nullptr);
+
+    // Run from where it was built: everything beside it, the staging file where the shell is.
+    Pastas p = pastasDoPrograma("/work/importa/build/src/cli");
+    EXPECT_FALSE(p.instalado);
+    EXPECT_EQ(p.config, "/work/importa/build/src/cli/");
+    EXPECT_EQ(p.dados, "/work/importa/build/src/cli/");
+    EXPECT_EQ(p.estagio, "ProdutosTARVEX.cds");
+
+    p = pastasDoPrograma(pastaDeInstalacao());
+    EXPECT_TRUE(p.instalado);
+    EXPECT_EQ(p.config, "/home/tecnico/.config/importa-norvo/");
+    EXPECT_EQ(p.dados, "/home/tecnico/.local/share/importa-norvo/");
+    EXPECT_EQ(p.estagio, "/home/tecnico/.local/share/importa-norvo/ProdutosTARVEX.cds");
+
+    // The variables are obeyed when absolute; a relative one is ignored, as the rules say.
+    Variavel c2("XDG_CONFIG_HOME", "/srv/config/"), d2("XDG_DATA_HOME", "dados");
+    p = pastasDoPrograma(pastaDeInstalacao());
+    EXPECT_EQ(p.config, "/srv/config/importa-norvo/");
+    EXPECT_EQ(p.dados, "/home/tecnico/.local/share/importa-norvo/");
+}
+
+// The manual page is written by hand: every option --help lists must be in it, and no other.
+TEST(Instalacao, OManualTrazAsOpcoesDaAjuda) {
+    std::ifstream f(NORVO_MANUAL_CLI);
+    ASSERT_TRUE(f) << NORVO_MANUAL_CLI;
+    std::stringstream ss;
+    ss << f.rdbuf();
+    const std::string manual = std::regex_replace(ss.str(), std::regex(R"(\\-)"), "-");
+    EXPECT_EQ(opcoes(manual), opcoes(cli::kAjuda));
+    EXPECT_GE(opcoes(cli::kAjuda).size(), 13u);
+}

@@ -142,7 +142,8 @@ private:
 
 namespace {
 
-// The folders named on the command line (tests), or the program's own, created if missing.
+// The folder the caller names (tests do) for everything, or the program's own, created if
+// missing.
 Pastas pastasDaJanela(const OpcoesJanela& opcoes) {
     if (opcoes.pasta.isEmpty()) {
         const Pastas p = pastasDoPrograma();
@@ -159,7 +160,7 @@ Pastas pastasDaJanela(const OpcoesJanela& opcoes) {
 TFormImporta::TFormImporta(const OpcoesJanela& opcoes, QWidget* pai) : TFormImporta(opcoes, pastasDaJanela(opcoes), pai) {}
 
 TFormImporta::TFormImporta(const OpcoesJanela& opcoes, const Pastas& pastas, QWidget* pai)
-    : QMainWindow(pai), pastaConfig_(caminhoDosBytes(pastas.config)), pastaDados_(caminhoDosBytes(pastas.dados)),
+    : QMainWindow(pai), pastaConfig_(caminhoDosBytes(pastas.config)),
       dialogos_(opcoes.dialogos ? opcoes.dialogos : dialogosDaAplicacao()),
       importador_(std::make_unique<Importador>(*this, pastas.estagio)),
       modo_(opcoes.modo), semCopia_(opcoes.semCopia) {

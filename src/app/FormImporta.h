@@ -113,7 +113,6 @@ private:
     void relatarFalha(const QString& mensagem);
 
     QString pastaConfig_; // ends with '/'
-    QString pastaDados_;  // the logs' and the staging file's; ends with '/'
     Dialogos* dialogos_;
     std::unique_ptr<Importador> importador_;
     int trabalhos_ = 0;

@@ -41,8 +41,8 @@ const char* const kAjuda =
     "129 / 130 / 143 stopped by SIGHUP / SIGINT / SIGTERM after the record in progress\n"
     "was committed.\n"
     "With --restaurar: 0 restored, 1 the restore failed, 2 bad usage, refused (another\n"
-    "attachment, or the destination could not be checked) or not confirmed, 130 / 143\n"
-    "stopped by a signal before the destination was touched.\n";
+    "attachment, or the destination could not be checked) or not confirmed,\n"
+    "129 / 130 / 143 stopped by a signal before the destination was touched.\n";
 
 Argumentos lerArgumentos(const std::vector<std::string>& args)
 {

@@ -18,18 +18,22 @@ std::string comBarra(std::string pasta) {
     return pasta;
 }
 
+// Empty when the user has none the system knows of.
 std::string pastaPessoal() {
     if (const char* home = std::getenv("HOME"); home && *home) return home;
     if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return pw->pw_dir;
-    return "/tmp";
+    return {};
 }
 
-// An XDG variable counts only when it holds an absolute path; otherwise its default under
-// the home folder applies.
+// The folder an XDG variable names when it is absolute (a relative one does not count),
+// else its default under the home folder. With neither, the current folder: not a shared one
+// such as /tmp, where anyone could have laid a link for the logs.
 std::string pastaXdg(const char* variavel, const char* padrao) {
     const char* valor = std::getenv(variavel);
-    if (valor && valor[0] == '/') return comBarra(valor);
-    return comBarra(pastaPessoal()) + padrao;
+    if (valor && valor[0] == '/') return comBarra(valor) + kNome + "/";
+    const std::string pessoal = pastaPessoal();
+    if (pessoal.empty()) return "./";
+    return comBarra(pessoal) + padrao + kNome + "/";
 }
 
 } // namespace
@@ -47,13 +51,14 @@ std::string pastaDeInstalacao() { return comBarra(NORVO_PASTA_INSTALADA); }
 Pastas pastasDoPrograma(const std::string& pastaExecutavel) {
     Pastas p;
     const std::string aqui = comBarra(pastaExecutavel);
-    p.instalado = aqui == pastaDeInstalacao();
+    std::error_code erro; // a folder that does not exist is simply not the installed one
+    p.instalado = aqui == pastaDeInstalacao() || std::filesystem::equivalent(aqui, pastaDeInstalacao(), erro);
     if (!p.instalado) {
         p.config = p.dados = aqui;
         return p;
     }
-    p.config = pastaXdg("XDG_CONFIG_HOME", ".config/") + kNome + "/";
-    p.dados = pastaXdg("XDG_DATA_HOME", ".local/share/") + kNome + "/";
+    p.config = pastaXdg("XDG_CONFIG_HOME", ".config/");
+    p.dados = pastaXdg("XDG_DATA_HOME", ".local/share/");
     p.estagio = p.dados + p.estagio;
     return p;
 }

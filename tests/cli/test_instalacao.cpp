@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <optional>
 #include <regex>
@@ -13,6 +16,7 @@
 #include <string>
 
 using namespace norvo;
+namespace fs = std::filesystem;
 
 namespace {
 
@@ -55,6 +59,13 @@ TEST(Instalacao, ForaDaPastaDeCompilacaoOsArquivosVaoParaAsPastasDoUsuario) {
     EXPECT_EQ(p.config, "/home/tecnico/.config/importa-norvo/");
     EXPECT_EQ(p.dados, "/home/tecnico/.local/share/importa-norvo/");
     EXPECT_EQ(p.estagio, "/home/tecnico/.local/share/importa-norvo/ProdutosTARVEX.cds");
+
+    // Reached by another path to the same folder (a link), it is still the installed copy.
+    const fs::path ligacao = fs::temp_directory_path() / ("instalada-" + std::to_string(getpid()));
+    fs::create_directory_symlink(pastaDeInstalacao(), ligacao);
+    const bool instalada = pastasDoPrograma(ligacao.string()).instalado;
+    fs::remove(ligacao);
+    EXPECT_TRUE(instalada);
 
     // The variables are obeyed when absolute; a relative one is ignored, as the rules say.
     Variavel c2("XDG_CONFIG_HOME", "/srv/config/"), d2("XDG_DATA_HOME", "dados");

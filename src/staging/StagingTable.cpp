@@ -171,6 +171,17 @@ void StagingTable::exigirEditavel() const {
     if (travas_ > 0) throw Error(TabelaTravada);
 }
 
+StagingTable::Registro& StagingTable::pendenteEditavel() {
+    exigirEditavel();
+    if (!pendente_) throw Error("Dataset not in edit or insert mode");
+    return *pendente_;
+}
+
+void StagingTable::exigirDinheiro(Campo c) {
+    if (def(c).tipo != TipoCampo::Dinheiro)
+        throw Error(std::string("Field '") + nomeCampo(c) + "' is not a money field");
+}
+
 void StagingTable::lock() {
     if (aberta_) assentar();
     ++travas_;
@@ -278,8 +289,7 @@ void StagingTable::cancel() {
 }
 
 void StagingTable::post() {
-    exigirEditavel();
-    if (!pendente_) throw Error("Dataset not in edit or insert mode");
+    pendenteEditavel();
     // Inserted after the current record, so records walk in the order they were stored;
     // the grid's new row goes after the last one, where the grid shows it.
     const int pos = pendenteNoFim_ ? static_cast<int>(registros_.size()) : atual_ + 1;
@@ -364,31 +374,25 @@ void StagingTable::gravarValor(Registro& r, Campo c, std::string_view v) {
 }
 
 void StagingTable::setFieldText(Campo c, std::string_view v) {
-    exigirEditavel();
-    if (!pendente_) throw Error("Dataset not in edit or insert mode");
-    gravarValor(*pendente_, c, v);   // throws before anything changes
+    gravarValor(pendenteEditavel(), c, v);   // throws before anything changes
     pendenteAtribuido_ = true;
 }
 
 void StagingTable::setFieldMoney(Campo c, std::int64_t v) {
-    exigirEditavel();
-    if (!pendente_) throw Error("Dataset not in edit or insert mode");
-    if (def(c).tipo != TipoCampo::Dinheiro)
-        throw Error(std::string("Field '") + nomeCampo(c) + "' is not a money field");
-    pendente_->valor = static_cast<double>(v) / 10000.0;
-    pendente_->precoInvalido.reset();
-    pendente_->nulos &= static_cast<std::uint8_t>(~bit(c));
+    Registro& r = pendenteEditavel();
+    exigirDinheiro(c);
+    r.valor = static_cast<double>(v) / 10000.0;
+    r.precoInvalido.reset();
+    r.nulos &= static_cast<std::uint8_t>(~bit(c));
     pendenteAtribuido_ = true;
 }
 
 void StagingTable::setFieldInvalid(Campo c, std::string_view texto) {
-    exigirEditavel();
-    if (!pendente_) throw Error("Dataset not in edit or insert mode");
-    if (def(c).tipo != TipoCampo::Dinheiro)
-        throw Error(std::string("Field '") + nomeCampo(c) + "' is not a money field");
-    pendente_->valor = 0;
-    pendente_->precoInvalido = std::make_unique<const std::string>(texto);
-    pendente_->nulos &= static_cast<std::uint8_t>(~bit(c));
+    Registro& r = pendenteEditavel();
+    exigirDinheiro(c);
+    r.valor = 0;
+    r.precoInvalido = std::make_unique<const std::string>(texto);
+    r.nulos &= static_cast<std::uint8_t>(~bit(c));
     pendenteAtribuido_ = true;
 }
 
@@ -495,8 +499,7 @@ std::int32_t StagingTable::inteiroDe(const Registro* r, Campo c) {
 }
 
 std::int64_t StagingTable::dinheiroDe(const Registro* r, Campo c) {
-    if (def(c).tipo != TipoCampo::Dinheiro)
-        throw Error(std::string("Field '") + nomeCampo(c) + "' is not a money field");
+    exigirDinheiro(c);
     if (!r || (r->nulos & bit(c))) return 0;
     if (r->precoInvalido)
         throw Error(Utf8ParaLatin1("Preço inválido: '") + *r->precoInvalido + "'");

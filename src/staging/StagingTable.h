@@ -154,6 +154,8 @@ private:
     void exigirAberta() const;
     void exigirLinha(int row) const;
     void exigirEditavel() const;
+    Registro& pendenteEditavel();              // the record being edited or inserted
+    static void exigirDinheiro(Campo c);
     void assentar();   // stores the pending record when assigned, drops it otherwise
     const Registro* registroAtual() const;
     static std::int32_t inteiroDe(const Registro*, Campo);

@@ -151,7 +151,7 @@ Pastas pastasDaJanela(const OpcoesJanela& opcoes) {
         return p;
     }
     Pastas p;
-    p.config = p.dados = bytesDoCaminho(opcoes.pasta.endsWith(u'/') ? opcoes.pasta : opcoes.pasta + u'/');
+    p.config = p.dados = comSeparador(bytesDoCaminho(opcoes.pasta));
     return p;
 }
 

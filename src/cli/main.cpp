@@ -64,9 +64,7 @@ int main(int argc, char** argv)
     cli::OperadorTerminal op(args.sim, stdout, stdin);
     Pastas pastas = pastasDoPrograma();
     if (args.pastaLogs)
-        pastas.dados = *args.pastaLogs;
-    if (!pastas.dados.empty() && pastas.dados.back() != '/')
-        pastas.dados += '/';
+        pastas.dados = comSeparador(*args.pastaLogs);
     if (pastas.instalado || args.pastaLogs)
         criarPastas(pastas);
     Importador imp(op, pastas.estagio);

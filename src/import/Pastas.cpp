@@ -13,11 +13,6 @@ namespace {
 
 constexpr const char* kNome = "importa-norvo";
 
-std::string comBarra(std::string pasta) {
-    if (pasta.empty() || pasta.back() != '/') pasta += '/';
-    return pasta;
-}
-
 // Empty when the user has none the system knows of.
 std::string pastaPessoal() {
     if (const char* home = std::getenv("HOME"); home && *home) return home;
@@ -30,13 +25,18 @@ std::string pastaPessoal() {
 // such as /tmp, where anyone could have laid a link for the logs.
 std::string pastaXdg(const char* variavel, const char* padrao) {
     const char* valor = std::getenv(variavel);
-    if (valor && valor[0] == '/') return comBarra(valor) + kNome + "/";
+    if (valor && valor[0] == '/') return comSeparador(valor) + kNome + "/";
     const std::string pessoal = pastaPessoal();
     if (pessoal.empty()) return "./";
-    return comBarra(pessoal) + padrao + kNome + "/";
+    return comSeparador(pessoal) + padrao + kNome + "/";
 }
 
 } // namespace
+
+std::string comSeparador(std::string pasta) {
+    if (!pasta.empty() && pasta.back() != '/') pasta += '/';
+    return pasta;
+}
 
 std::string pastaDoExecutavel() {
     char buf[PATH_MAX];
@@ -46,11 +46,11 @@ std::string pastaDoExecutavel() {
     return caminho.substr(0, caminho.rfind('/') + 1);
 }
 
-std::string pastaDeInstalacao() { return comBarra(NORVO_PASTA_INSTALADA); }
+std::string pastaDeInstalacao() { return comSeparador(NORVO_PASTA_INSTALADA); }
 
 Pastas pastasDoPrograma(const std::string& pastaExecutavel) {
     Pastas p;
-    const std::string aqui = comBarra(pastaExecutavel);
+    const std::string aqui = comSeparador(pastaExecutavel);
     std::error_code erro; // a folder that does not exist is simply not the installed one
     p.instalado = aqui == pastaDeInstalacao() || std::filesystem::equivalent(aqui, pastaDeInstalacao(), erro);
     if (!p.instalado) {

@@ -16,6 +16,9 @@ struct Pastas {
     std::string estagio = staging::StagingTable::NomeArquivo;
 };
 
+// `pasta` ending with '/', as every folder here is kept; empty (the current folder) stays so.
+std::string comSeparador(std::string pasta);
+
 // The running executable's folder, ending with '/'.
 std::string pastaDoExecutavel();
 

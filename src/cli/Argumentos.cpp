@@ -1,7 +1,6 @@
 #include "cli/Argumentos.h"
 
 #include <algorithm>
-#include <iterator>
 #include <stdexcept>
 
 namespace norvo::cli {
@@ -97,10 +96,8 @@ Argumentos lerArgumentos(const std::vector<std::string>& args)
     if (a.destino.empty())
         throw std::invalid_argument("falta --destino CAMINHO");
     if (a.restaurar) {
-        static const char* const daImportacao[] = {"--csv",     "--produtos", "--clientes", "--fornecedores",
-                                                   "--simular", "--rapido",   "--sem-copia", "--origem", "--logs"};
         for (const std::string& v : vistas)
-            if (std::find(std::begin(daImportacao), std::end(daImportacao), v) != std::end(daImportacao))
+            if (v != "--restaurar" && v != "--destino" && v != "--sim")
                 throw std::invalid_argument("--restaurar não se combina com " + v);
         return a;
     }

@@ -14,29 +14,17 @@ using namespace norvo;
 
 namespace {
 
-// Remembers whether the restore was confirmed: a false from restaurarCopia after a Yes is a
-// restore that failed (exit 1), before it a refusal or a No (exit 2).
-class OperadorDaRestauracao : public cli::OperadorTerminal {
-public:
-    using OperadorTerminal::OperadorTerminal;
-    bool confirmada = false;
-    bool confirma(const std::string& texto, Pergunta qual) override
-    {
-        const bool sim = OperadorTerminal::confirma(texto, qual);
-        if (qual == Pergunta::Restaurar)
-            confirmada = sim;
-        return sim;
-    }
-};
-
+// 0 restored, 1 failed after the Yes, 2 refused or not confirmed; a signal's own code when
+// one stopped it (one during the restore over the destination lets it finish).
 int restaurar(const cli::Argumentos& args)
 {
-    OperadorDaRestauracao op(args.sim, stdout, stdin);
-    if (restaurarCopia(*args.restaurar, args.destino, op))
-        return 0; // a signal during the restore over the destination let it finish
+    cli::OperadorTerminal op(args.sim, stdout, stdin);
+    const Restauracao r = restaurarCopia(*args.restaurar, args.destino, op);
+    if (r == Restauracao::Feita)
+        return 0;
     if (const int s = sinais::codigoDeSaida())
         return s;
-    return op.confirmada ? 1 : 2;
+    return r == Restauracao::Falhou ? 1 : 2;
 }
 
 } // namespace

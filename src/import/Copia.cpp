@@ -119,7 +119,7 @@ void copiarDestino(const std::string& destino, const std::string& arquivo, Opera
     op.gauge(0, 1, 1);
 }
 
-bool restaurarCopia(const std::string& arquivo, const std::string& destino, Operador& op)
+Restauracao restaurarCopia(const std::string& arquivo, const std::string& destino, Operador& op)
 {
     try {
         if (const int outros = outrosAnexos(destino); outros > 0) {
@@ -128,20 +128,20 @@ bool restaurarCopia(const std::string& arquivo, const std::string& destino, Oper
                                   L1(" com o banco de destino ") + aspas(destino) +
                                   L1(".\r\nFeche o sistema nos outros computadores e tente de novo."),
                               false);
-            return false;
+            return Restauracao::Recusada;
         }
     } catch (const std::exception& e) {
         op.mostraMensagem(L1("Restauração não realizada: não foi possível verificar quem está conectado ao banco "
                              "de destino ") +
                               aspas(destino) + ".\r\nFalha: " + e.what(),
                           false);
-        return false;
+        return Restauracao::Recusada;
     }
     if (!op.confirma(L1("Atenção: o banco de destino ") + aspas(destino) + L1(" será substituído pela cópia ") +
                          aspas(arquivo) + L1(".\r\nTudo o que foi gravado nele depois dessa cópia será perdido.") +
                          L1("\r\nConfirma ?"),
                      Operador::Pergunta::Restaurar))
-        return false;
+        return Restauracao::Recusada;
 
     Ocupado ocupado(op);
     db::Servico servico = servicoDoDestino();
@@ -170,12 +170,12 @@ bool restaurarCopia(const std::string& arquivo, const std::string& destino, Oper
         op.mostraMensagem(L1("Restauração não realizada, o banco de destino não foi alterado: a cópia ") +
                               aspas(arquivo) + L1(" não pôde ser restaurada.\r\nFalha: ") + e.what(),
                           false);
-        return false;
+        return Restauracao::Falhou;
     }
     if (op.paradaPedida() != 0) {
         apagarProvisorio();
         op.mostraMensagem(L1("Restauração interrompida pelo operador; o banco de destino não foi alterado."), false);
-        return false;
+        return Restauracao::Falhou;
     }
 
     op.status(StatusRestaurando + arquivo + SobreODestino + destino);
@@ -190,14 +190,14 @@ bool restaurarCopia(const std::string& arquivo, const std::string& destino, Oper
                               L1(" falhou. A cópia restaurada por inteiro está em ") + aspas(provisorio) +
                               ".\r\nFalha: " + e.what(),
                           false);
-        return false;
+        return Restauracao::Falhou;
     }
     op.gauge(0, 2, 2);
     std::string aviso = L1("Banco de destino ") + aspas(destino) + L1(" restaurado a partir da cópia ") + aspas(arquivo);
     if (const std::string falha = apagarProvisorio(); !falha.empty())
         aviso += L1("\r\nO banco provisório ") + aspas(provisorio) + L1(" não pôde ser apagado: ") + falha;
     op.mostraMensagem(aviso, true);
-    return true;
+    return Restauracao::Feita;
 }
 
 } // namespace norvo

@@ -21,8 +21,13 @@ void copiarDestino(const std::string& destino, const std::string& arquivo, Opera
 // attached to the destination, asked first (Pergunta::Restaurar), and shown as a warning
 // with the server's reason when it fails. The copy is first restored into a scratch database
 // beside the destination, so that a copy the server cannot read whole never costs the
-// destination itself. True when the destination now holds the copy.
-bool restaurarCopia(const std::string& arquivo, const std::string& destino, Operador& op);
+// destination itself.
+enum class Restauracao {
+    Feita,     // the destination now holds the copy
+    Recusada,  // refused or not confirmed: nothing was attempted
+    Falhou,    // confirmed, then failed or stopped
+};
+Restauracao restaurarCopia(const std::string& arquivo, const std::string& destino, Operador& op);
 
 // The scratch database restaurarCopia restores into first: "/dados/NORVO.FDB" ->
 // "/dados/NORVO-restauracao.fdb". Kept, and named in the warning, when the restore over the

@@ -10,14 +10,8 @@ namespace norvo {
 
 using staging::Citar;
 
-std::string ChaveUnidade(std::string_view unidade)
+std::string ChaveDeBusca(std::string_view nome)
 {
-    return staging::MaiusculasLatin1(db::Aparar(unidade));
-}
-
-std::string ChaveCidade(std::string_view nome)
-{
-    // Trailing blanks never mattered (the server compares padded); leading ones do.
     return staging::MaiusculasLatin1(db::Aparar(nome));
 }
 
@@ -71,7 +65,7 @@ int buscarCodigo(db::Query& q, const std::string& linha1, const std::string& lin
 int BuscaCodigoUnidade(BancoDestino& destino, const std::string& descricao)
 {
     return buscarCodigo(destino.auxiliar(), "SELECT UNI_CODIGO FROM TIPOUNIDADE ",
-                        "WHERE UNI_DESCRICAO = " + Citar(ChaveUnidade(descricao)), "UNI_CODIGO");
+                        "WHERE UNI_DESCRICAO = " + Citar(ChaveDeBusca(descricao)), "UNI_CODIGO");
 }
 
 int BuscaCodigoNCM(BancoDestino& destino, const std::string& ncm)
@@ -88,7 +82,7 @@ int BuscaCodigoCidade(ContextoEtapa& ctx, const std::string& nome)
         q.setDatabase(&ctx.destino.banco());
         q.setTransaction(ctx.destino.banco().defaultTransaction());
         resultado = buscarCodigo(q, "SELECT CID_CODIGO FROM CIDADE",
-                                 "WHERE CID_NOME=" + Citar(ChaveCidade(nome)), "CID_CODIGO");
+                                 "WHERE CID_NOME=" + Citar(ChaveDeBusca(nome)), "CID_CODIGO");
     } catch (const db::ConnectionLost&) {
         throw; // the row's failure: the stage logs that row, reconnects and goes on
     } catch (const std::exception& e) {

@@ -315,7 +315,7 @@ int EtapaDaOrigem::codigoCidade(const std::string& nome)
 {
     // A failure other than a lost connection goes to the text-built lookup, which logs it
     // with its own entry and answers 0.
-    const int codigo = buscarCodigo(cidades_, "CIDADE", "CID_NOME", "CID_CODIGO", ChaveCidade(nome),
+    const int codigo = buscarCodigo(cidades_, "CIDADE", "CID_NOME", "CID_CODIGO", ChaveDeBusca(nome),
                                     [&] { return BuscaCodigoCidade(ctx(), nome); });
     if (codigo == 0)
         cidadeNaoEncontrada(db::Aparar(nome));

@@ -17,12 +17,10 @@
 
 namespace norvo {
 
-// A unit as the unit types hold it and the products look it up: Latin-1 upper case, without
-// the blanks at its ends, so "un", "UN " and " Un" are one unit.
-std::string ChaveUnidade(std::string_view unidade);
-// A city's name as the destination holds it (upper case, accents kept), blanks at its ends
-// left out.
-std::string ChaveCidade(std::string_view nome);
+// A unit or a city's name as the destination holds it and the stages look it up: Latin-1
+// upper case (accents kept), without the blanks at its ends, so "un", "UN " and " Un" are
+// one unit.
+std::string ChaveDeBusca(std::string_view nome);
 
 // GaugeImportando's state; every change is passed on to the operator.
 class Gauge {

@@ -114,7 +114,7 @@ protected:
             return;
         // Checked and written under the key the products look their unit up by, in the
         // column they read: "un" and "UN " are one unit, and PC is not PCT's abbreviation.
-        const std::string chave = ChaveUnidade(u);
+        const std::string chave = ChaveDeBusca(u);
         if (jaExiste(chave))
             return;
         // Columns named: a positional insert would put the unit wherever the destination's
@@ -261,7 +261,7 @@ private:
     // unit and NCM tables do not change while the products are written).
     int codigoUnidade(const std::string& descricao)
     {
-        return buscarCodigo(unidades_, "TIPOUNIDADE", "UNI_DESCRICAO", "UNI_CODIGO", ChaveUnidade(descricao),
+        return buscarCodigo(unidades_, "TIPOUNIDADE", "UNI_DESCRICAO", "UNI_CODIGO", ChaveDeBusca(descricao),
                             [&] { return BuscaCodigoUnidade(ctx().destino, descricao); });
     }
     int codigoNCM(const std::string& ncm)

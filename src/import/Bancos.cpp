@@ -8,7 +8,7 @@ const std::vector<std::string> kParametrosTransacao = {"read_committed", "rec_ve
 
 BancoDestino::BancoDestino()
 {
-    banco_.setParams({"user_name=SYSDBA", "password=kelpdrone", "lc_ctype=ISO8859_1 "});
+    banco_.setParams({std::string("user_name=") + Usuario, std::string("password=") + Senha, "lc_ctype=ISO8859_1 "});
     banco_.setDefaultTransaction(&transacao_);
     transacao_.setParams(kParametrosTransacao);
     transacao_.setDefaultDatabase(&banco_);

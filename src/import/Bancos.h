@@ -17,6 +17,9 @@ public:
     // The first text the two statements hold before any stage sets its own.
     static constexpr const char* TextoInicial = "SELECT PRO_CODIGO FROM PRODUTO WHERE 1=2";
     static constexpr const char* HostLocal = "localhost";
+    // Who the run attaches as; the safety copy and the restore act as the same user.
+    static constexpr const char* Usuario = "SYSDBA";
+    static constexpr const char* Senha = "kelpdrone";
 
     BancoDestino();
     BancoDestino(const BancoDestino&) = delete;

@@ -23,22 +23,9 @@ const std::string NoProvisorio = L1(" em um banco provisório: ");
 // Paths in dialogs go in quotes: they may hold blanks.
 std::string aspas(const std::string& s) { return "\"" + s + "\""; }
 
-// The user and password the run attaches with, so that the copy and the restore act as it does.
 db::Servico servicoDoDestino()
 {
-    BancoDestino destino;
-    std::string usuario, senha;
-    for (const std::string& linha : destino.banco().params()) {
-        const auto igual = linha.find('=');
-        if (igual == std::string::npos)
-            continue;
-        const std::string nome = linha.substr(0, igual);
-        if (nome == "user_name")
-            usuario = linha.substr(igual + 1);
-        else if (nome == "password")
-            senha = linha.substr(igual + 1);
-    }
-    return db::Servico(usuario, senha, BancoDestino::HostLocal);
+    return db::Servico(BancoDestino::Usuario, BancoDestino::Senha, BancoDestino::HostLocal);
 }
 
 // Where the file name starts, after a slash of either kind.

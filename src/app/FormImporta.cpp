@@ -442,13 +442,16 @@ void TFormImporta::comRelatorio(const std::function<void()>& acao) {
     }
 }
 
-void TFormImporta::relatarFalha(const QString& mensagem) {
+bool TFormImporta::aoTerminal(const QString& texto) const {
     // Stopping on a signal, nobody may be there to close a box: the terminal gets it.
-    if (parada_) {
-        std::fprintf(stderr, "%s\n", textoDaFalha(mensagem).toLocal8Bit().constData());
-        return;
-    }
-    dialogos_->falha(this, textoDaFalha(mensagem));
+    if (!parada_) return false;
+    std::fprintf(stderr, "%s\n", texto.toLocal8Bit().constData());
+    return true;
+}
+
+void TFormImporta::relatarFalha(const QString& mensagem) {
+    const QString texto = textoDaFalha(mensagem);
+    if (!aoTerminal(texto)) dialogos_->falha(this, texto);
 }
 
 // ---- Operador -----------------------------------------------------------------------
@@ -492,11 +495,7 @@ void TFormImporta::abrirArquivo(const std::string& nome, const std::string& past
     const QString caminho = QFileInfo(caminhoDosBytes(pasta + nome)).absoluteFilePath();
     if (QDesktopServices::openUrl(QUrl::fromLocalFile(caminho))) return;
     const QString texto = textos::LogNaoAberto + caminho;
-    if (parada_) {
-        std::fprintf(stderr, "%s\n", texto.toLocal8Bit().constData());
-        return;
-    }
-    dialogos_->mostraMensagem(this, texto, false, QString());
+    if (!aoTerminal(texto)) dialogos_->mostraMensagem(this, texto, false, QString());
 }
 
 void TFormImporta::processarEventos() { QCoreApplication::processEvents(); }

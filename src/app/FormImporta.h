@@ -111,6 +111,8 @@ private:
     // Runs a handler; what it lets through is shown as the default failure report.
     void comRelatorio(const std::function<void()>& acao);
     void relatarFalha(const QString& mensagem);
+    // Prints `texto` instead of showing it when a signal is stopping the program.
+    bool aoTerminal(const QString& texto) const;
 
     QString pastaConfig_; // ends with '/'
     Dialogos* dialogos_;

@@ -246,7 +246,8 @@ ResultadoImportacao importar(const OpcoesImportacao& opcoes, RecursosImportacao 
     }
 
     // The grid may still move the table's current record, but nothing may change the
-    // records from the moment the run is busy until it is idle again.
+    // records from the moment the run is busy until it is idle again; the lock is also how
+    // Importador::Importando() knows a run is going on.
     struct Trava {
         staging::StagingTable& t;
         explicit Trava(staging::StagingTable& tabela) : t(tabela) { t.lock(); }
@@ -328,34 +329,6 @@ ResultadoImportacao importar(const OpcoesImportacao& opcoes, RecursosImportacao 
     return r;
 }
 
-namespace {
-
-// Passes everything on, and knows whether the run it serves is busy.
-class OperadorDoImportador : public Operador {
-public:
-    OperadorDoImportador(Operador& op, bool& ocupado) : op_(op), ocupado_(ocupado) {}
-    void gauge(int minimo, int maximo, int progresso) override { op_.gauge(minimo, maximo, progresso); }
-    void status(const std::string& texto) override { op_.status(texto); }
-    void mostraMensagem(const std::string& texto, bool aviso) override { op_.mostraMensagem(texto, aviso); }
-    bool confirma(const std::string& texto, Pergunta qual) override { return op_.confirma(texto, qual); }
-    void mensagem(const std::string& texto) override { op_.mensagem(texto); }
-    void abrirArquivo(const std::string& nome, const std::string& pasta) override { op_.abrirArquivo(nome, pasta); }
-    void processarEventos() override { op_.processarEventos(); }
-    void ocupado(bool sim) override
-    {
-        ocupado_ = sim;
-        op_.ocupado(sim);
-    }
-    int paradaPedida() override { return op_.paradaPedida(); }
-    void detalhes(const std::string& texto) override { op_.detalhes(texto); }
-
-private:
-    Operador& op_;
-    bool& ocupado_;
-};
-
-} // namespace
-
 Importador::Importador(Operador& op, std::string arquivoEstagio)
     : op_(op), produtos_(std::move(arquivoEstagio)) {}
 
@@ -371,8 +344,7 @@ int Importador::LerArquivoCSV(const std::string& caminho)
 
 ResultadoImportacao Importador::importar(const OpcoesImportacao& opcoes)
 {
-    OperadorDoImportador op(op_, importando_);
-    return norvo::importar(opcoes, {bancoDestino_, origem_, produtos_, destino_, pastaLogs_, relogio_}, op);
+    return norvo::importar(opcoes, {bancoDestino_, origem_, produtos_, destino_, pastaLogs_, relogio_}, op_);
 }
 
 } // namespace norvo

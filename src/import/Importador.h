@@ -61,7 +61,8 @@ public:
     int LerArquivoCSV(const std::string& caminho);
     ResultadoImportacao importar(const OpcoesImportacao& opcoes);
 
-    bool Importando() const { return importando_; }
+    // A run holds the staging table locked exactly while it is busy (see importar).
+    bool Importando() const { return produtos_.locked(); }
     bool conectado() const { return bancoDestino_.conectado(); }
     // The source stays attached after a run, until the next Connectar.
     bool origemConectada() const { return origem_.conectado(); }
@@ -76,7 +77,6 @@ private:
     std::string destino_;
     std::string pastaLogs_;
     std::function<db::DateTime()> relogio_;
-    bool importando_ = false;
 };
 
 } // namespace norvo

@@ -51,20 +51,12 @@ db::DateTime hojeLocal()
     return db::DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, 0, 0, 0};
 }
 
-std::string textoDoDesfecho(const ResultadoImportacao& r);
-
-// The closing notice: what happened, and for a rehearsal that nothing was written and what
-// the real run would have done; the safety copy's file when one was made.
-std::string textoFinal(const ResultadoImportacao& r)
+// What happened, and for a rehearsal that nothing was written and what the real run would
+// have done: the status line, and the closing notice before the safety copy's file.
+std::string textoDoDesfecho(const ResultadoImportacao& r)
 {
     if (!r.copiaFalhou.empty())
         return textos::CopiaFalhou + staging::ParaLatin1(r.copia) + "\r\nFalha: " + r.copiaFalhou;
-    const std::string copia = r.copia.empty() ? std::string() : textos::CopiaFeita + staging::ParaLatin1(r.copia);
-    return textoDoDesfecho(r) + copia;
-}
-
-std::string textoDoDesfecho(const ResultadoImportacao& r)
-{
     if (!r.simulacaoPerdida.empty())
         return textos::SimulacaoPerdida + r.simulacaoPerdida;
     if (!r.tabelaNaoEsvaziada.empty())
@@ -316,14 +308,16 @@ ResultadoImportacao importar(const OpcoesImportacao& opcoes, RecursosImportacao 
     passo("Desconectar", [&] { destino.desconectar(); });
     destino.definirModo({});
 
-    const std::string final = textoFinal(r);
+    const std::string desfecho = textoDoDesfecho(r);
+    const bool copiaFeita = !r.copia.empty() && r.copiaFalhou.empty();
+    const std::string final = copiaFeita ? desfecho + textos::CopiaFeita + staging::ParaLatin1(r.copia) : desfecho;
     std::string causas;
     for (const ResumoEtapa& e : r.etapas)
         if (const std::string t = textoDasCausas(e); !t.empty())
             causas += (causas.empty() ? "" : "\n") + e.nome + ":" + t;
     op.detalhes(causas);
     passo("MostraMensagem", [&] { op.mostraMensagem(final, true); });
-    op.status(r.copia.empty() || !r.copiaFalhou.empty() ? final : textoDoDesfecho(r)); // one line: the notice names the copy
+    op.status(desfecho); // one line: the notice names the copy
     gauge.zerar();
     op.ocupado(false);
     return r;

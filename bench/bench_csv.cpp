@@ -65,7 +65,7 @@ int main(int argc, char** argv) {
         int chamadas = 0;
         for (int r = 0; r < rodadas; ++r) {
             const auto ini = std::chrono::steady_clock::now();
-            const int total = carregarProdutos(tabela, csv.string(), [&] { ++chamadas; });
+            const int total = carregarProdutos(tabela, csv.string(), [&] { ++chamadas; }).registros;
             const double s = std::chrono::duration<double>(std::chrono::steady_clock::now() - ini).count();
             if (total != linhas) {
                 std::fprintf(stderr, "read %d records, expected %d\n", total, linhas);

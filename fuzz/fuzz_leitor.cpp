@@ -9,6 +9,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <utility>
 #include <vector>
 
 #include "staging/LeitorCSV.h"
@@ -104,9 +105,9 @@ std::vector<std::string> pecas(const std::string& linha) {
     return r;
 }
 
-// Field k (from 1): counts only when a ";" closes it.
+// Field k (from 1), empty when the line does not have it.
 std::string campo(const std::vector<std::string>& partes, std::size_t k) {
-    return k < partes.size() ? partes[k - 1] : std::string();
+    return k <= partes.size() ? partes[k - 1] : std::string();
 }
 
 std::string parte(const std::string& f, std::size_t ini, std::size_t n) {
@@ -116,20 +117,23 @@ std::string parte(const std::string& f, std::size_t ini, std::size_t n) {
 bool iguais(const PrecoLido& a, const PrecoLido& b) { return a.estado == b.estado && a.valor == b.valor; }
 
 bool iguais(const CamposLinha& a, const CamposLinha& b) {
-    return a.codigo == b.codigo && a.descricao == b.descricao && a.unidade == b.unidade &&
+    return std::min<std::size_t>(a.campos, 9) == std::min<std::size_t>(b.campos, 9) && a.codigo == b.codigo &&
+           a.codigoLido == b.codigoLido && a.descricao == b.descricao && a.unidade == b.unidade &&
            a.icms == b.icms && a.pis == b.pis && a.cofins == b.cofins && a.ncm == b.ncm &&
-           a.precoTexto == b.precoTexto && iguais(a.preco, b.preco);
+           a.temPreco == b.temPreco && a.precoTexto == b.precoTexto && iguais(a.preco, b.preco);
 }
 
-// The storage rule of a text field: NUL ends it, a dotted NCM code becomes its digits, the
-// size cuts it, trailing blanks go.
+// The storage rule of a text field: NUL ends it, an NCM code in groups (digits and ". -"
+// marks, both present) becomes its digits, the size cuts it, trailing blanks go.
 std::string guardado(std::string v, std::size_t tamanho, bool ncm = false) {
     const auto nul = v.find('\0');
     if (nul != std::string::npos) v.resize(nul);
     if (ncm) {
         const std::string a = Aparar(v);
-        auto digitoOuPonto = [](char ch) { return ch == '.' || (ch >= '0' && ch <= '9'); };
-        if (a.find('.') != std::string::npos && std::all_of(a.begin(), a.end(), digitoOuPonto))
+        auto marca = [](char ch) { return ch == '.' || ch == ' ' || ch == '-'; };
+        auto digito = [](char ch) { return ch >= '0' && ch <= '9'; };
+        if (std::any_of(a.begin(), a.end(), marca) && std::any_of(a.begin(), a.end(), digito) &&
+            std::all_of(a.begin(), a.end(), [&](char ch) { return marca(ch) || digito(ch); }))
             v = SoNumeros(a);
     }
     if (v.size() > tamanho) v.resize(tamanho);
@@ -140,7 +144,9 @@ std::string guardado(std::string v, std::size_t tamanho, bool ncm = false) {
 void conferirLinha(const std::string& linha) {
     const CamposLinha c = lerLinha(linha);
     const std::vector<std::string> partes = pecas(linha);
-    // partes.size() - 1 separators; the price sits after the 8th (or the last) one.
+    // partes.size() - 1 separators; the price is field 9, when there is one.
+    EXIGIR(c.campos == std::min<std::size_t>(partes.size(), 9) || (partes.size() > 9 && c.campos == partes.size()));
+    EXIGIR(c.codigoLido == campo(partes, 1));
     EXIGIR(c.codigo == SoNumeros(campo(partes, 1)));
     EXIGIR(c.descricao == campo(partes, 2));
     EXIGIR(c.unidade == campo(partes, 3));
@@ -148,7 +154,8 @@ void conferirLinha(const std::string& linha) {
     EXIGIR(c.pis == parte(campo(partes, 6), 3, 2));
     EXIGIR(c.cofins == parte(campo(partes, 7), 3, 2));
     EXIGIR(c.ncm == campo(partes, 8));
-    const std::string& preco = partes[std::min<std::size_t>(8, partes.size() - 1)];
+    const std::string preco = campo(partes, 9);
+    EXIGIR(c.temPreco == (partes.size() >= 9));
     EXIGIR(c.precoTexto == Aparar(preco));
     EXIGIR(iguais(c.preco, lerPreco(preco)));
     EXIGIR(c.icms.size() <= 3 && c.pis.size() <= 2 && c.cofins.size() <= 2);
@@ -272,29 +279,46 @@ void conferirIdaEVolta(std::uint64_t bruto) {
     EXIGIR(vale(agrupado, marcas == 1 ? reais * 10 : reais * 10000));
 }
 
-void conferirTabela(std::string_view bytes, const std::vector<std::string>& linhas) {
+// The table a whole reading fills: one record per line that is neither blank nor the
+// header, each knowing its line, each field as the line reader and the storage rules say.
+void conferirTabela(std::string_view bytes) {
     StagingTable t{""};   // no file name: closing writes nothing
     t.createDataSet();
     int chamadas = 0;
     bool falhou = false;
+    ResultadoLeitura r;
     try {
-        preencherTabela(t, bytes, [&] { ++chamadas; });
+        r = preencherTabela(t, bytes, [&] { ++chamadas; });
     } catch (const Error&) {
         falhou = true;
     }
+    const bool utf8 = EhUtf8(bytes);
+    std::string_view texto = bytes;
+    if (utf8 && texto.starts_with("\xEF\xBB\xBF")) texto.remove_prefix(3);
+    const std::vector<std::string> linhas = dividirLinhas(texto);
+    std::size_t esperados = 0;
+    bool primeira = true;
+    for (const std::string& l : linhas) {
+        if (EhBranco(l)) continue;
+        if (std::exchange(primeira, false) && lerLinha(l, utf8).codigo.empty()) continue;
+        ++esperados;
+    }
     const int n = t.recordCount();
-    EXIGIR(n >= 0 && static_cast<std::size_t>(n) <= linhas.size());
     if (falhou) {
         // Earlier lines are stored, the failing one is pending.
-        EXIGIR(static_cast<std::size_t>(n) < linhas.size());
-        EXIGIR(t.pending());
+        EXIGIR(static_cast<std::size_t>(n) < esperados && t.pending());
     } else {
-        EXIGIR(static_cast<std::size_t>(n) == linhas.size());
+        EXIGIR(static_cast<std::size_t>(n) == esperados && r.registros == n);
+        EXIGIR(r.totalNotas() == static_cast<long>(r.notas.size()) + r.naoGuardadas);
     }
 
     const std::string precoInvalido = Utf8ParaLatin1("Preço inválido: '");
+    int anterior = 0;
     for (int row = 0; row < n; ++row) {
-        const CamposLinha c = lerLinha(linhas[static_cast<std::size_t>(row)]);
+        const int numero = t.cellLinha(row);
+        EXIGIR(numero > anterior && static_cast<std::size_t>(numero) <= linhas.size());
+        anterior = numero;
+        const CamposLinha c = lerLinha(linhas[static_cast<std::size_t>(numero - 1)], utf8);
         const std::string descricao = t.cellText(row, DESCRICAO);
         const std::string unidade = t.cellText(row, UNIDADE);
         const std::string icms = t.cellText(row, ICMS);
@@ -305,19 +329,36 @@ void conferirTabela(std::string_view bytes, const std::vector<std::string>& linh
         EXIGIR(unidade == guardado(c.unidade, 3));
         EXIGIR(icms == guardado(c.icms, 3));
         EXIGIR(ncm == guardado(c.ncm, 8, true));
+        // What the size cut is marked.
+        EXIGIR(!guardarTexto(DESCRICAO, c.descricao).cortado || t.cellMarcada(row, DESCRICAO));
+        EXIGIR(!guardarTexto(UNIDADE, c.unidade).cortado || t.cellMarcada(row, UNIDADE));
         // The grid stores by the same rule. (Not idempotent: "1234567./9" is cut to the
         // dotted "1234567.", which a second store makes "1234567".)
         t.setCellText(row, NCM, c.ncm);
-        EXIGIR(t.cellText(row, NCM) == ncm);
+        EXIGIR(t.cellText(row, NCM) == ncm && !t.cellMarcada(row, NCM));
 
         const std::string codigo = t.cellText(row, COD_PRODUTO);
         if (c.codigo.empty()) {
-            EXIGIR(codigo.empty());
+            EXIGIR(codigo.empty() && t.cellMarcada(row, COD_PRODUTO));
         } else {
             const auto esperado = lerInteiro(c.codigo);
             EXIGIR(esperado && codigo == std::to_string(*esperado));
         }
 
+        auto falhaDoPreco = [&] {
+            std::string falha;
+            try {
+                t.cellMoney(row, VALORVENDA);
+            } catch (const Error& e) {
+                falha = e.what();
+            }
+            return falha;
+        };
+        if (!c.temPreco) {
+            EXIGIR(t.cellText(row, VALORVENDA).empty());
+            EXIGIR(falhaDoPreco().starts_with(Utf8ParaLatin1("Preço ausente")) && t.cellMarcada(row, VALORVENDA));
+            continue;
+        }
         EXIGIR(!t.cellText(row, VALORVENDA).empty());   // never null
         switch (c.preco.estado) {
         case PrecoLido::Estado::Vazio:
@@ -332,13 +373,7 @@ void conferirTabela(std::string_view bytes, const std::vector<std::string>& linh
             break;
         case PrecoLido::Estado::Invalido: {
             EXIGIR(t.cellText(row, VALORVENDA) == c.precoTexto);
-            std::string falha;
-            try {
-                t.cellMoney(row, VALORVENDA);
-            } catch (const Error& e) {
-                falha = e.what();
-            }
-            EXIGIR(falha == precoInvalido + c.precoTexto + "'");
+            EXIGIR(falhaDoPreco() == precoInvalido + c.precoTexto + "'");
             // The grid refuses the same text and keeps it; a readable price replaces it.
             bool recusado = false;
             try {
@@ -384,6 +419,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
         conferirIdaEVolta(bruto);
     }
 
-    conferirTabela(bytes, linhas);
+    conferirTabela(bytes);
     return 0;
 }

@@ -47,6 +47,9 @@ constexpr QPoint PosicaoJanela(77, 120);
 // The status strip at the bottom left; the status line takes its width less its margins.
 constexpr int LarguraCorpo = 273;
 
+// The notes behind the reading's box: all of them, up to the most a reading keeps.
+constexpr std::size_t ResultadoLeituraTodas = staging::ResultadoLeitura::MaxNotas;
+
 const QColor Roxo(128, 0, 128);
 const QColor Marinho(0, 0, 128);
 
@@ -378,7 +381,8 @@ void TFormImporta::lerArquivoCSV(const QString& arquivo) {
         ultimoCSV_ = arquivo;
         GuardaTrabalho guarda(*this, Leitura, true);
         MemoCSV->clear();
-        const int total = importador_->LerArquivoCSV(bytesDoCaminho(arquivo));
+        ultimaLeitura_ = importador_->LerArquivoCSV(bytesDoCaminho(arquivo));
+        const int total = ultimaLeitura_.registros;
 
         QFile f(arquivo);
         if (f.open(QIODevice::ReadOnly)) {
@@ -389,6 +393,10 @@ void TFormImporta::lerArquivoCSV(const QString& arquivo) {
         }
         LabelTotalProdutos->setText(QStringLiteral("Total do Contador: %1").arg(total));
         LabelTotalProdutos->adjustSize();
+        // What the reading skipped, cut or could not read, before anyone imports it.
+        if (ultimaLeitura_.totalNotas() > 0 && !parada_)
+            dialogos_->mostraMensagem(this, textos::LeituraComNotas.arg(ultimaLeitura_.totalNotas()), false,
+                                      QString::fromLatin1(ultimaLeitura_.resumo(ResultadoLeituraTodas)));
     });
     if (parada_ && !ocupada()) close();
 }

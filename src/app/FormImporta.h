@@ -77,8 +77,9 @@ public:
     void ocupado(bool sim) override;
     int paradaPedida() override { return parada_; }
 
-    // The outcome of the last import run started from the window.
+    // The outcome of the last import run started from the window, and of the last reading.
     const ResultadoImportacao& ultimoResultado() const { return ultimoResultado_; }
+    const staging::ResultadoLeitura& ultimaLeitura() const { return ultimaLeitura_; }
 
     // SIGINT or SIGTERM: a run in progress stops after the record it is writing, then the
     // window closes as a normal close does. No dialog waits for anyone from then on.
@@ -124,6 +125,7 @@ private:
     bool semCopia_ = false;
     QString detalhes_; // for the next notice only
     ResultadoImportacao ultimoResultado_;
+    staging::ResultadoLeitura ultimaLeitura_;
 
     Painel* PanelCabecalho = nullptr;
     QTabWidget* PageControl = nullptr;

@@ -63,8 +63,10 @@ int main(int argc, char** argv)
 
     if (args.produtos) {
         try {
-            const int n = imp.LerArquivoCSV(args.csv);
-            op.imprimir("Total do Contador: " + std::to_string(n));
+            const staging::ResultadoLeitura leitura = imp.LerArquivoCSV(args.csv);
+            op.imprimir("Total do Contador: " + std::to_string(leitura.registros));
+            if (const std::string notas = leitura.resumo(); !notas.empty())
+                op.imprimir(notas);
         } catch (const std::exception& e) {
             op.imprimir(e.what());
             return 2;

@@ -132,11 +132,20 @@ void Servico::executar(const std::string& pedido, const std::function<void(const
     std::string erros, ultima;
     bool fechou = false;
     char resposta[16384];
+    auto naoTerminou = [&](const std::string& motivo) {
+        return std::string(trabalho) + " did not finish: " + motivo + "; its last line was \"" + ultima + "\"";
+    };
     for (bool fim = false; !fim;) {
-        chamar(nullptr, [&](ISC_STATUS* st) {
-            isc_service_query(st, servico.ptr(), nullptr, 0, nullptr, sizeof itens, itens, sizeof resposta,
-                              resposta);
-        });
+        try {
+            chamar(nullptr, [&](ISC_STATUS* st) {
+                isc_service_query(st, servico.ptr(), nullptr, 0, nullptr, sizeof itens, itens, sizeof resposta,
+                                  resposta);
+            });
+        } catch (const ConnectionLost& e) {
+            // The server may drop the service's line when the work ends badly (a copy cut
+            // short, at times): the work did not finish all the same.
+            throw ConnectionLost(naoTerminou(e.what()), e.codes(), e.sqlcode());
+        }
         const char* p = resposta;
         const char* const limite = resposta + sizeof resposta;
         while (p < limite && *p != isc_info_end) {
@@ -166,9 +175,7 @@ void Servico::executar(const std::string& pedido, const std::function<void(const
     if (!erros.empty())
         throw ServerError(erros, {}, 0);
     if (!fechou)
-        throw ServerError(std::string(trabalho) + " did not finish: the server ended it without \"" + fecho +
-                              "\"; its last line was \"" + ultima + "\"",
-                          {}, 0);
+        throw ServerError(naoTerminou(std::string("the server ended it without \"") + fecho + "\""), {}, 0);
 }
 
 } // namespace norvo::db

@@ -10,11 +10,6 @@ namespace norvo {
 
 using staging::Citar;
 
-std::string ChaveDeBusca(std::string_view nome)
-{
-    return staging::MaiusculasLatin1(db::Aparar(nome));
-}
-
 void GravaCodigoSequencial(ContextoEtapa& ctx, const std::string& tabela, int valor)
 {
     db::DataSet& ds = ctx.destino.registroSequencial();

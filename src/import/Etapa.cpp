@@ -147,7 +147,7 @@ void Etapa::percorrer(Contas& contas)
                 lote_.pop_back(); // this record's own entry, logged below
             perderLote(contas, falha);
             if (linha_ != Linha::Falhou)
-                falhou(identificacao(), falhaDoRegistro(), falha);
+                falhou(citacao(), falhaDoRegistro(), falha);
             linha_ = Linha::Falhou;
             esquecer();
             perdida = true;
@@ -178,7 +178,7 @@ bool Etapa::guardaLinha(const std::function<void()>& escrever)
     // this row along; on a failure it is the last entry and comes off again.
     const bool rastrear = rastrearLote();
     if (rastrear)
-        lote_.push_back({identificacao(), falhaDoRegistro()});
+        lote_.push_back({citacao(), falhaDoRegistro()});
     auto retirar = [&] {
         if (rastrear && !lote_.empty())
             lote_.pop_back();
@@ -193,7 +193,7 @@ bool Etapa::guardaLinha(const std::function<void()>& escrever)
     } catch (const std::exception& e) {
         retirar();
         linha_ = Linha::Falhou;
-        falhou(identificacao(), falhaDoRegistro(), Falha::de(e));
+        falhou(citacao(), falhaDoRegistro(), Falha::de(e));
         return false;
     }
 }
@@ -269,7 +269,7 @@ void maisFrequentes(std::vector<T>& v, Vezes vezes)
 
 } // namespace
 
-void Etapa::falhou(const std::string& registro, const std::function<void(const Falha&)>& registrar, const Falha& f)
+void Etapa::falhou(const RegistroCitado& registro, const std::function<void(const Falha&)>& registrar, const Falha& f)
 {
     registrar(f);
     const std::string causa = causaDe(f);

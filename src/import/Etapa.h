@@ -4,6 +4,7 @@
 #include "import/Operador.h"
 #include "import/Resultado.h"
 #include "staging/StagingTable.h"
+#include "staging/Texto.h"
 
 #include <cstdint>
 #include <exception>
@@ -17,10 +18,7 @@
 
 namespace norvo {
 
-// A unit or a city's name as the destination holds it and the stages look it up: Latin-1
-// upper case (accents kept), without the blanks at its ends, so "un", "UN " and " Un" are
-// one unit.
-std::string ChaveDeBusca(std::string_view nome);
+using staging::ChaveDeBusca;
 
 // GaugeImportando's state; every change is passed on to the operator.
 class Gauge {
@@ -169,8 +167,12 @@ protected:
     virtual void depois() {}
     // What the stage remembers of the destination is no longer sure (a lost connection).
     virtual void esquecer() {}
-    // How the summary names the current record (its code, unit, description...).
+    // How the summary names the current record (its code, unit, description...), and where
+    // a staged record came from.
     virtual std::string identificacao() = 0;
+    virtual int linhaNoArquivo() const { return 0; }
+    virtual int posicao() const { return -1; }
+    RegistroCitado citacao() { return {identificacao(), linhaNoArquivo(), posicao()}; }
     // A record given city code 0 for a name CIDADE does not hold, for the summary.
     void cidadeNaoEncontrada(const std::string& nome) { ++semCidade_[nome]; }
 
@@ -218,7 +220,7 @@ private:
     // The batch's rows did not reach the server: each becomes a row failure.
     void perderLote(Contas& contas, const Falha& falha);
     // A row failure: its entry in the log, and its cause counted for the summary.
-    void falhou(const std::string& registro, const std::function<void(const Falha&)>& registrar, const Falha& f);
+    void falhou(const RegistroCitado& registro, const std::function<void(const Falha&)>& registrar, const Falha& f);
     void resumirCausas();
     bool rastrearLote() const { return modo().rapido && !modo().simular; }
 
@@ -228,7 +230,7 @@ private:
     Linha linha_ = Linha::SemLinha;
     // The rows written since the last commit, in fast mode: how each is named and logged.
     struct Pendente {
-        std::string registro;
+        RegistroCitado registro;
         std::function<void(const Falha&)> registrar;
     };
     std::vector<Pendente> lote_;
@@ -254,6 +256,8 @@ protected:
         return [this, linha = linha_](const Falha& f) { registrarFalha(linha, f); };
     }
     std::string identificacao() override { return texto(staging::COD_PRODUTO); }
+    int linhaNoArquivo() const override { return estagio().cellLinha(linha_); }
+    int posicao() const override { return linha_; }
 
     // Fields of the record being walked, or of another by its position.
     std::string texto(staging::Campo c) const { return texto(linha_, c); }

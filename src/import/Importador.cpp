@@ -157,8 +157,12 @@ std::string textoDasCausas(const ResumoEtapa& r)
     std::string t;
     for (const CausaDeFalha& c : r.causas) {
         t += "\n    " + std::to_string(c.vezes) + "x " + c.causa + " - registros: ";
-        for (std::size_t i = 0; i < c.registros.size(); ++i)
-            t += (i ? ", " : "") + c.registros[i];
+        for (std::size_t i = 0; i < c.registros.size(); ++i) {
+            const RegistroCitado& reg = c.registros[i];
+            t += (i ? ", " : "") + reg.nome;
+            if (reg.linha > 0)
+                t += " (linha " + std::to_string(reg.linha) + ")";
+        }
         if (c.vezes > static_cast<long>(c.registros.size()))
             t += ", ...";
     }
@@ -331,7 +335,7 @@ bool Importador::Connectar(bool mostrarSucesso)
     return norvo::Connectar(bancoDestino_, origem_, destino_, op_, mostrarSucesso) == Conexao::Conectado;
 }
 
-int Importador::LerArquivoCSV(const std::string& caminho)
+staging::ResultadoLeitura Importador::LerArquivoCSV(const std::string& caminho)
 {
     return staging::carregarProdutos(produtos_, caminho, [this] { op_.processarEventos(); });
 }

@@ -5,6 +5,7 @@
 #include "import/Bancos.h"
 #include "import/Operador.h"
 #include "import/Resultado.h"
+#include "staging/LeitorCSV.h"
 #include "staging/StagingTable.h"
 
 #include <functional>
@@ -57,8 +58,8 @@ public:
 
     // The connection test ("Testar conexão").
     bool Connectar(bool mostrarSucesso);
-    // Reads a product file into the staging table; returns the record count.
-    int LerArquivoCSV(const std::string& caminho);
+    // Reads a product file into the staging table: its record count and notes.
+    staging::ResultadoLeitura LerArquivoCSV(const std::string& caminho);
     ResultadoImportacao importar(const OpcoesImportacao& opcoes);
 
     // A run holds the staging table locked exactly while it is busy (see importar).

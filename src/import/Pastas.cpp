@@ -67,6 +67,9 @@ void criarPastas(const Pastas& pastas) {
     std::error_code erro;
     std::filesystem::create_directories(pastas.config, erro);
     std::filesystem::create_directories(pastas.dados, erro);
+    // The staging file's own folder: the data folder, unless the logs were sent elsewhere.
+    const std::filesystem::path estagio = std::filesystem::path(pastas.estagio).parent_path();
+    if (!estagio.empty()) std::filesystem::create_directories(estagio, erro);
 }
 
 } // namespace norvo

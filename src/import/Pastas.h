@@ -29,8 +29,8 @@ std::string pastaDeInstalacao();
 // (XDG_CONFIG_HOME, XDG_DATA_HOME, HOME). Nothing is created.
 Pastas pastasDoPrograma(const std::string& pastaExecutavel = pastaDoExecutavel());
 
-// Creates both folders when missing; a failure is left to show up, with its reason, when a
-// file is written there.
+// Creates both folders, and the staging file's, when missing; a failure is left to show up,
+// with its reason, when a file is written there.
 void criarPastas(const Pastas& pastas);
 
 } // namespace norvo

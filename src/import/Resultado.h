@@ -37,12 +37,20 @@ struct OpcoesImportacao {
     }
 };
 
+// A record a failure names: as the summary names it (its code, unit, description...) and,
+// for a staged record, where it came from and where it is.
+struct RegistroCitado {
+    std::string nome;
+    int linha = 0;     // its line in the product file; 0 for a source row or one typed in the grid
+    int posicao = -1;  // its position in the staging table during the run; -1 for a source row
+};
+
 // One cause of a stage's row failures: the server's code and message with the values that
 // vary (quoted texts, numbers) left out, how many records it hit and the first few of them.
 struct CausaDeFalha {
     std::string causa;
     long vezes = 0;
-    std::vector<std::string> registros;
+    std::vector<RegistroCitado> registros;
     bool operator<(const CausaDeFalha& o) const { return causa < o.causa; }
 };
 
@@ -78,7 +86,7 @@ struct PassoFalho {
 };
 
 // A stage's failures by cause and its cities not found, one indented line each ("    3x
-// <cause> - registros: 1, 7, 9, ..."); empty when there are none.
+// <cause> - registros: 1 (linha 2), 7 (linha 8), ..."); empty when there are none.
 std::string textoDasCausas(const ResumoEtapa& r);
 
 struct ResultadoImportacao {

@@ -2,10 +2,12 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdio>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <iterator>
+#include <unordered_map>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -41,10 +43,10 @@ public:
     Campos(const Campos&) = delete;
     Campos& operator=(const Campos&) = delete;
 
-    // Field k (from 1); it counts only when a ";" closes it.
-    std::string_view campo(std::size_t k) const { return k < n_ ? f_[k - 1] : std::string_view(); }
-    // After the 8th ";" or, with fewer, after the last one.
-    std::string_view preco() const { return f_[std::min(n_, CamposUsados) - 1]; }
+    // Field k (from 1), empty when the line does not have it.
+    std::string_view campo(std::size_t k) const { return k <= n_ ? f_[k - 1] : std::string_view(); }
+    bool tem(std::size_t k) const { return k <= n_; }
+    std::size_t quantos() const { return n_; }
 
 private:
     void guardar(std::string_view f) {
@@ -105,44 +107,28 @@ private:
 
 } // namespace
 
-std::vector<std::string> dividirLinhas(std::string_view texto) {
-    std::string semNul;
-    if (texto.find('\0') != std::string_view::npos) {
-        semNul.reserve(texto.size());
-        for (char c : texto)
-            if (c != '\0') semNul.push_back(c);
-        texto = semNul;
-    }
-    std::vector<std::string> linhas;
-    linhas.reserve(static_cast<std::size_t>(std::count(texto.begin(), texto.end(), '\n')) + 1);
-    std::size_t ini = 0;
-    while (ini < texto.size()) {
-        const std::size_t fim = texto.find_first_of("\r\n", ini);
-        if (fim == std::string_view::npos) {
-            linhas.emplace_back(texto.substr(ini));
-            break;
-        }
-        linhas.emplace_back(texto.substr(ini, fim - ini));
-        ini = fim + 1;
-        if (texto[fim] == '\r' && ini < texto.size() && texto[ini] == '\n') ++ini;
-    }
-    return linhas;
-}
-
-CamposLinha lerLinha(std::string_view linha) {
+CamposLinha lerLinha(std::string_view linha, bool utf8) {
     const Campos f(linha);
-    auto parte = [](std::string_view c, std::size_t ini, std::size_t n) {
-        return c.size() > ini ? std::string(c.substr(ini, n)) : std::string();
-    };
     CamposLinha c;
-    c.codigo = SoNumeros(f.campo(1));
-    c.descricao = f.campo(2);
-    c.unidade = f.campo(3);
-    c.icms = parte(f.campo(4), 2, 3);
-    c.pis = parte(f.campo(6), 3, 2);
-    c.cofins = parte(f.campo(7), 3, 2);
-    c.ncm = f.campo(8);
-    c.precoTexto = Aparar(f.preco());
+    c.campos = f.quantos();
+    auto campo = [&](std::size_t k, Campo destino) {
+        const std::string_view v = f.campo(k);
+        if (!utf8) return std::string(v);
+        return Utf8ParaLatin1(v, &c.semForma[destino]);
+    };
+    auto parte = [](const std::string& v, std::size_t ini, std::size_t n) {
+        return v.size() > ini ? v.substr(ini, n) : std::string();
+    };
+    c.codigoLido = campo(1, COD_PRODUTO);
+    c.codigo = SoNumeros(c.codigoLido);
+    c.descricao = campo(2, DESCRICAO);
+    c.unidade = campo(3, UNIDADE);
+    c.icms = parte(campo(4, ICMS), 2, 3);
+    c.pis = parte(campo(6, PIS), 3, 2);
+    c.cofins = parte(campo(7, COFINS), 3, 2);
+    c.ncm = campo(8, NCM);
+    c.temPreco = f.tem(9);
+    c.precoTexto = Aparar(campo(9, VALORVENDA));
     c.preco = lerPreco(c.precoTexto);
     return c;
 }
@@ -194,52 +180,275 @@ std::string lerArquivo(const std::string& caminho) {
     return bytes;
 }
 
-int preencherTabela(StagingTable& t, std::string_view bytes,
-                    const std::function<void()>& processarEventos) {
+namespace {
+
+using Tipo = NotaLeitura::Tipo;
+
+// The text of a line as notes and failures quote it: Latin-1, cut to a readable length.
+std::string conteudoDaLinha(std::string_view linha, bool utf8) {
+    constexpr std::size_t Max = 100;
+    std::string t = utf8 ? Utf8ParaLatin1(linha) : std::string(linha);
+    if (t.size() > Max) t = t.substr(0, Max) + "...";
+    return t;
+}
+
+std::string listaDeCaracteres(const std::u32string& cps) {
+    std::string r;
+    for (char32_t cp : cps) {
+        char buf[16];
+        std::snprintf(buf, sizeof buf, "U+%04X", static_cast<unsigned>(cp));
+        r += (r.empty() ? "" : ", ") + std::string(buf);
+    }
+    return r;
+}
+
+// One reading: the table, its notes, and what it has seen of the values it cut.
+class Leitor {
+public:
+    Leitor(StagingTable& t, bool utf8) : t_(t), utf8_(utf8) {}
+
+    void linha(std::string_view texto, int numero) {
+        linha_ = texto;
+        numero_ = numero;
+        if (EhBranco(texto)) {
+            anotar(nota(Tipo::LinhaEmBranco));
+            return;
+        }
+        const CamposLinha c = lerLinha(texto, utf8_);
+        // A first line whose code holds no digit could never be imported: the columns' names.
+        if (!primeiraLida_) {
+            primeiraLida_ = true;
+            if (c.codigo.empty()) {
+                NotaLeitura n = nota(Tipo::Cabecalho);
+                n.conteudo = conteudo();
+                anotar(std::move(n));
+                return;
+            }
+        }
+        try {
+            gravar(c);
+        } catch (const Error& e) {
+            throw Error(std::string(e.what()) + " (linha " + std::to_string(numero) + ": " + conteudo() + ")");
+        }
+    }
+
+    ResultadoLeitura& resultado() { return r_; }
+
+private:
+    // Values of a field that were cut: a note for each one the first time, its lines counted
+    // after; and, by what each became, the different values that became one.
+    struct Cortes {
+        std::unordered_map<std::string, std::size_t> nota; // value -> its note, npos when not kept
+        struct Origem {
+            std::string chave, lido;
+            int linha;
+        };
+        std::unordered_map<std::string, std::vector<Origem>> origens; // by what was stored
+    };
+
+    void gravar(const CamposLinha& c) {
+        t_.insert();
+        t_.setLinha(numero_);
+        for (int k = 0; k < NumCampos; ++k)
+            if (!c.semForma[k].empty())
+                anotarCampo(Tipo::SemLatin1, Campo(k), listaDeCaracteres(c.semForma[k]));
+        if (c.codigo.empty()) anotarCampo(Tipo::CodigoSemDigitos, COD_PRODUTO, c.codigoLido);
+        t_.setFieldText(COD_PRODUTO, c.codigo);
+        texto(DESCRICAO, c.descricao);
+        texto(UNIDADE, c.unidade);
+        t_.setFieldText(ICMS, c.icms);
+        t_.setFieldText(PIS, c.pis);
+        t_.setFieldText(COFINS, c.cofins);
+        texto(NCM, c.ncm);
+        if (!c.temPreco) {
+            NotaLeitura n = nota(Tipo::PrecoAusente, VALORVENDA);
+            n.campos = static_cast<int>(c.campos);
+            n.conteudo = conteudo();
+            anotar(std::move(n));
+            t_.setFieldInvalid(VALORVENDA, "");
+            t_.marcar(VALORVENDA);
+        } else {
+            switch (c.preco.estado) {
+            case PrecoLido::Estado::Invalido:
+                anotarCampo(Tipo::PrecoIlegivel, VALORVENDA, c.precoTexto);
+                t_.setFieldInvalid(VALORVENDA, c.precoTexto);
+                break;
+            case PrecoLido::Estado::Valido: t_.setFieldMoney(VALORVENDA, c.preco.valor); break;
+            case PrecoLido::Estado::Vazio: t_.setFieldMoney(VALORVENDA, 0); break;
+            }
+        }
+        t_.post();
+    }
+
+    // A text field: stored by the table's rule, and what that rule cut is told.
+    void texto(Campo campo, const std::string& v) {
+        t_.setFieldText(campo, v);
+        if (v.empty()) return;
+        const TextoGuardado g = guardarTexto(campo, v);
+        if (campo == DESCRICAO) {
+            if (g.cortado) anotarCampo(Tipo::TextoCortado, campo, v, g.texto);
+            return;
+        }
+        // Units and NCM codes repeat: each value once, and the ones that became the same.
+        Cortes& cortes = campo == UNIDADE ? unidades_ : ncms_;
+        auto chave = [&](const std::string& s) { return campo == UNIDADE ? ChaveDeBusca(s) : Aparar(s); };
+        const std::string guardada = chave(g.texto);
+        const std::string lida = g.cortado ? chave(v) : guardada;
+        if (g.cortado) {
+            t_.marcar(campo);
+            auto [it, nova] = cortes.nota.try_emplace(lida, std::string::npos);
+            if (nova) {
+                if (anotarCampo(Tipo::TextoCortado, campo, v, g.texto, false)) it->second = r_.notas.size() - 1;
+            } else if (it->second != std::string::npos) {
+                ++r_.notas[it->second].linhas;
+            }
+        }
+        std::vector<Cortes::Origem>& origens = cortes.origens[guardada];
+        for (const Cortes::Origem& o : origens)
+            if (o.chave == lida) return;
+        if (!origens.empty()) {
+            NotaLeitura n = nota(Tipo::ValoresIguais, campo);
+            n.lido = v;
+            n.gravado = g.texto;
+            n.outro = origens.front().lido;
+            n.outraLinha = origens.front().linha;
+            anotar(std::move(n));
+            t_.marcar(campo);
+        }
+        origens.push_back({lida, v, numero_});
+    }
+
+    bool anotarCampo(Tipo tipo, Campo campo, std::string lido, std::string gravado = {}, bool comLinha = true) {
+        t_.marcar(campo);
+        NotaLeitura n = nota(tipo, campo);
+        n.lido = std::move(lido);
+        n.gravado = std::move(gravado);
+        if (comLinha) n.conteudo = conteudo();
+        return anotar(std::move(n));
+    }
+
+    NotaLeitura nota(Tipo tipo, Campo campo = NumCampos) const {
+        NotaLeitura n;
+        n.tipo = tipo;
+        n.linha = numero_;
+        n.campo = campo;
+        return n;
+    }
+
+    // False when the note was only counted.
+    bool anotar(NotaLeitura n) {
+        ++r_.porTipo[static_cast<std::size_t>(n.tipo)];
+        if (r_.notas.size() >= ResultadoLeitura::MaxNotas) {
+            ++r_.naoGuardadas;
+            return false;
+        }
+        r_.notas.push_back(std::move(n));
+        return true;
+    }
+
+    std::string conteudo() const { return conteudoDaLinha(linha_, utf8_); }
+
+    StagingTable& t_;
+    const bool utf8_;
+    ResultadoLeitura r_;
+    bool primeiraLida_ = false;
+    std::string_view linha_;
+    int numero_ = 0;
+    Cortes unidades_, ncms_;
+};
+
+// Calls f(line, number) for each line of a text without NULs, as dividirLinhas splits it.
+template <class F>
+void paraCadaLinha(std::string_view texto, F f) {
+    std::size_t ini = 0;
+    int numero = 0;
+    while (ini < texto.size()) {
+        const std::size_t fim = texto.find_first_of("\r\n", ini);
+        if (fim == std::string_view::npos) {
+            f(texto.substr(ini), ++numero);
+            return;
+        }
+        f(texto.substr(ini, fim - ini), ++numero);
+        ini = fim + 1;
+        if (texto[fim] == '\r' && ini < texto.size() && texto[ini] == '\n') ++ini;
+    }
+}
+
+} // namespace
+
+std::vector<std::string> dividirLinhas(std::string_view texto) {
+    std::string semNul;
+    if (texto.find('\0') != std::string_view::npos) {
+        std::remove_copy(texto.begin(), texto.end(), std::back_inserter(semNul), '\0');
+        texto = semNul;
+    }
+    std::vector<std::string> linhas;
+    paraCadaLinha(texto, [&](std::string_view l, int) { linhas.emplace_back(l); });
+    return linhas;
+}
+
+long ResultadoLeitura::totalNotas() const {
+    long n = 0;
+    for (long v : porTipo) n += v;
+    return n;
+}
+
+std::string ResultadoLeitura::resumo(std::size_t limite) const {
+    const long total = totalNotas();
+    if (total == 0) return {};
+    std::string t = Utf8ParaLatin1("Notas da leitura (") + std::to_string(total) + "):";
+    const bool todas = static_cast<std::size_t>(total) <= limite && naoGuardadas == 0;
+    const std::size_t mostrar = todas ? notas.size() : std::min(notas.size(), limite / 2);
+    for (std::size_t i = 0; i < mostrar; ++i) t += "\n  " + notas[i].texto();
+    if (todas) return t;
+    t += "\n  ... " + Utf8ParaLatin1("e mais ") + std::to_string(total - static_cast<long>(mostrar)) + ". Por tipo:";
+    for (std::size_t k = 0; k < NotaLeitura::NumTipos; ++k)
+        if (porTipo[k] > 0)
+            t += "\n    " + std::to_string(porTipo[k]) + " " + NotaLeitura::nomeDoTipo(NotaLeitura::Tipo(k));
+    return t;
+}
+
+ResultadoLeitura preencherTabela(StagingTable& t, std::string_view bytes,
+                                 const std::function<void()>& processarEventos) {
     struct Lote {
         StagingTable& t;
         explicit Lote(StagingTable& tab) : t(tab) { t.beginBulk(); }
         ~Lote() { t.endBulk(); }
     } lote(t);
 
-    const std::vector<std::string> linhas = dividirLinhas(ParaLatin1(bytes));
+    const bool utf8 = EhUtf8(bytes);
+    if (utf8 && bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+    std::string semNul;
+    if (bytes.find('\0') != std::string_view::npos) {
+        semNul.reserve(bytes.size());
+        std::remove_copy(bytes.begin(), bytes.end(), std::back_inserter(semNul), '\0');
+        bytes = semNul;
+    }
 
     using Relogio = std::chrono::steady_clock;
     constexpr auto Intervalo = std::chrono::milliseconds(30);
     auto ultimo = Relogio::now();
 
-    const std::size_t total = linhas.size();
-    for (std::size_t i = 0; i < total; ++i) {
-        const CamposLinha c = lerLinha(linhas[i]);
-        t.insert();
-        t.setFieldText(COD_PRODUTO, c.codigo);
-        t.setFieldText(DESCRICAO, c.descricao);
-        t.setFieldText(UNIDADE, c.unidade);
-        t.setFieldText(ICMS, c.icms);
-        t.setFieldText(PIS, c.pis);
-        t.setFieldText(COFINS, c.cofins);
-        t.setFieldText(NCM, c.ncm);
-        switch (c.preco.estado) {
-        case PrecoLido::Estado::Invalido: t.setFieldInvalid(VALORVENDA, c.precoTexto); break;
-        case PrecoLido::Estado::Valido: t.setFieldMoney(VALORVENDA, c.preco.valor); break;
-        case PrecoLido::Estado::Vazio: t.setFieldMoney(VALORVENDA, 0); break;
-        }
-        t.post();
+    Leitor leitor(t, utf8);
+    paraCadaLinha(bytes, [&](std::string_view linha, int numero) {
+        leitor.linha(linha, numero);
         // The clock is looked at only every 256 lines: per line it would cost about as
         // much as the line itself.
-        if (processarEventos && (i & 255) == 255) {
+        if (processarEventos && (numero & 255) == 0) {
             const auto agora = Relogio::now();
             if (agora - ultimo >= Intervalo) {
                 processarEventos();
                 ultimo = Relogio::now();
             }
         }
-    }
-    return t.recordCount();
+    });
+    ResultadoLeitura r = std::move(leitor.resultado());
+    r.registros = t.recordCount();
+    return r;
 }
 
-int carregarProdutos(StagingTable& t, const std::string& caminho,
-                     const std::function<void()>& processarEventos) {
+ResultadoLeitura carregarProdutos(StagingTable& t, const std::string& caminho,
+                                  const std::function<void()>& processarEventos) {
     t.close();
     t.createDataSet();
     t.emptyDataSet();

@@ -304,45 +304,60 @@ void StagingTable::post() {
     avisarAtual();
 }
 
-void StagingTable::gravarTexto(Registro& r, Campo c, std::string_view v) {
-    // Storage rule of text fields: a NUL ends the text, then the field's size cuts it,
-    // then trailing blanks go. Blank means a code 0..32, as everywhere in this program,
-    // so a trailing tab or CR is dropped just like a space.
+namespace {
+
+// "3402.20.00", "3402 20 00", "3402-20-00": digits and group marks only, with both.
+bool ncmEmGrupos(std::string_view s) {
+    return s.find_first_of(".- ") != std::string_view::npos &&
+           s.find_first_of("0123456789") != std::string_view::npos &&
+           s.find_first_not_of("0123456789.- ") == std::string_view::npos;
+}
+
+} // namespace
+
+TextoGuardado guardarTexto(Campo c, std::string_view v) {
+    // Blank means a code 0..32, as everywhere in this program, so a trailing tab or CR is
+    // dropped just like a space.
     const std::size_t nul = v.find('\0');
     if (nul != std::string_view::npos) v = v.substr(0, nul);
-    // Exports and invoices print NCM codes dotted ("3402.20.00"): the same code as its
-    // digits, which the field's 8 characters would otherwise cut.
-    std::string ncm;
+    // Exports and invoices print NCM codes in groups: the same code as its digits, which the
+    // field's 8 characters would otherwise cut.
+    std::string digitos;
     if (c == NCM) {
         const std::string aparado = Aparar(v);
-        if (aparado.find('.') != std::string::npos &&
-            aparado.find_first_not_of("0123456789.") == std::string::npos)
-            v = ncm = SoNumeros(aparado);
+        if (ncmEmGrupos(aparado)) v = digitos = SoNumeros(aparado);
     }
-    v = v.substr(0, static_cast<std::size_t>(def(c).tamanho));
     while (!v.empty() && EhBranco(v.back())) v.remove_suffix(1);
-    auto fixo = [&](auto& f) {
-        std::memcpy(f.c, v.data(), v.size());
-        f.n = static_cast<std::uint8_t>(v.size());
-    };
-    switch (c) {
-    case DESCRICAO: r.descricao.assign(v); break;
-    case UNIDADE: fixo(r.unidade); break;
-    case ICMS: fixo(r.icms); break;
-    case NCM: fixo(r.ncm); break;
-    default: break;
-    }
-    if (v.empty())
-        r.nulos |= bit(c);
-    else
-        r.nulos &= static_cast<std::uint8_t>(~bit(c));
+    const std::size_t tamanho = static_cast<std::size_t>(def(c).tamanho);
+    TextoGuardado r;
+    r.cortado = v.size() > tamanho;
+    v = v.substr(0, tamanho);
+    while (!v.empty() && EhBranco(v.back())) v.remove_suffix(1);
+    r.texto.assign(v);
+    return r;
 }
 
 void StagingTable::gravarValor(Registro& r, Campo c, std::string_view v) {
     switch (def(c).tipo) {
-    case TipoCampo::Texto:
-        gravarTexto(r, c, v);
+    case TipoCampo::Texto: {
+        const std::string t = guardarTexto(c, v).texto;
+        auto fixo = [&](auto& f) {
+            std::memcpy(f.c, t.data(), t.size());
+            f.n = static_cast<std::uint8_t>(t.size());
+        };
+        switch (c) {
+        case DESCRICAO: r.descricao = t; break;
+        case UNIDADE: fixo(r.unidade); break;
+        case ICMS: fixo(r.icms); break;
+        case NCM: fixo(r.ncm); break;
+        default: break;
+        }
+        if (t.empty())
+            r.nulos |= bit(c);
+        else
+            r.nulos &= static_cast<std::uint8_t>(~bit(c));
         return;
+    }
     case TipoCampo::Inteiro: {
         if (v.empty()) {
             r.nulos |= bit(c);
@@ -394,6 +409,13 @@ void StagingTable::setFieldInvalid(Campo c, std::string_view texto) {
     r.precoInvalido = std::make_unique<const std::string>(texto);
     r.nulos &= static_cast<std::uint8_t>(~bit(c));
     pendenteAtribuido_ = true;
+}
+
+void StagingTable::setLinha(int linha) { pendenteEditavel().linha = linha; }
+
+void StagingTable::marcar(Campo c) {
+    def(c);
+    pendenteEditavel().marcas |= bit(c);
 }
 
 void StagingTable::first() {
@@ -486,6 +508,17 @@ std::int64_t StagingTable::cellMoney(int row, Campo c) const {
     return dinheiroDe(&registros_[static_cast<std::size_t>(row)], c);
 }
 
+int StagingTable::cellLinha(int row) const {
+    exigirLinha(row);
+    return registros_[static_cast<std::size_t>(row)].linha;
+}
+
+bool StagingTable::cellMarcada(int row, Campo c) const {
+    def(c);
+    exigirLinha(row);
+    return registros_[static_cast<std::size_t>(row)].marcas & bit(c);
+}
+
 std::int32_t StagingTable::inteiroDe(const Registro* r, Campo c) {
     const TipoCampo tipo = def(c).tipo;
     if (tipo == TipoCampo::Inteiro)
@@ -501,6 +534,8 @@ std::int32_t StagingTable::inteiroDe(const Registro* r, Campo c) {
 std::int64_t StagingTable::dinheiroDe(const Registro* r, Campo c) {
     exigirDinheiro(c);
     if (!r || (r->nulos & bit(c))) return 0;
+    if (r->precoInvalido && r->precoInvalido->empty())
+        throw Error(Utf8ParaLatin1("Preço ausente: a linha do arquivo não tem o campo do preço"));
     if (r->precoInvalido)
         throw Error(Utf8ParaLatin1("Preço inválido: '") + *r->precoInvalido + "'");
     return decimosMilesimos(r->valor);
@@ -537,7 +572,9 @@ void StagingTable::setCellText(int row, Campo c, std::string_view v) {
         return;
     }
     exigirLinha(row);
-    gravarValor(registros_[static_cast<std::size_t>(row)], c, v);   // throws before changing
+    Registro& r = registros_[static_cast<std::size_t>(row)];
+    gravarValor(r, c, v);   // throws before changing
+    r.marcas &= static_cast<std::uint8_t>(~bit(c));   // what the operator typed stands
     alterada_ = true;
 }
 

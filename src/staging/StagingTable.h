@@ -46,6 +46,15 @@ struct PrecoLido {
 };
 PrecoLido lerPreco(std::string_view texto);
 
+// What a text field keeps of a text, its storage rule: a NUL ends it; an NCM code written in
+// groups of digits ("3402.20.00", "3402 20 00", "3402-20-00") is its digits; the field's size
+// cuts it; trailing blanks go. `cortado` when the size took characters that were not blanks.
+struct TextoGuardado {
+    std::string texto;
+    bool cortado = false;
+};
+TextoGuardado guardarTexto(Campo, std::string_view);
+
 // Money is held in ten-thousandths: db::decimal(valor, EscalaDinheiro) is its text, with
 // no trailing zeros and no decimal point for whole amounts ("12.5", "-0.0001", "7").
 constexpr int EscalaDinheiro = -4;
@@ -66,10 +75,12 @@ struct Registro {
     // every readable price, so it costs one pointer.
     std::unique_ptr<const std::string> precoInvalido;
     std::int32_t inteiro[3] = {0, 0, 0};   // COD_PRODUTO, PIS, COFINS
+    std::int32_t linha = 0;                // in the product file; 0 for a record typed in the grid
     TextoFixo<3> unidade;
     TextoFixo<3> icms;
     TextoFixo<8> ncm;
     std::uint8_t nulos = 0xFF;             // bit per field, set while null
+    std::uint8_t marcas = 0;               // bit per field the reading changed or could not read
 };
 
 } // namespace detalhe
@@ -96,8 +107,13 @@ public:
     void setFieldText(Campo, std::string_view);
     void setFieldMoney(Campo, std::int64_t tenThousandths);
     // A price that could not be read: not null, its text is what asText gives, and reading
-    // it as money fails with "Preço inválido: '<texto>'". Money fields only.
+    // it as money fails with "Preço inválido: '<texto>'", or for the empty text (a line
+    // without the price's field) "Preço ausente: ...". Money fields only.
     void setFieldInvalid(Campo, std::string_view texto);
+    // The pending record's line in the product file, and a field the reading changed or
+    // could not read (the grid shows it marked until it is edited).
+    void setLinha(int linha);
+    void marcar(Campo);
     void post();                           // store pending; it becomes current
     void cancel();                         // drop pending
 
@@ -121,6 +137,8 @@ public:
     std::string cellText(int row, Campo) const;
     std::int32_t cellInteger(int row, Campo) const;
     std::int64_t cellMoney(int row, Campo) const;
+    int cellLinha(int row) const;          // 0 when the record was not read from a file
+    bool cellMarcada(int row, Campo) const;
 
     // For the grid. Its rows are the stored records plus, after "new record", one pending
     // row at the end: that row is stored by the first value assigned to it, and dropped
@@ -161,7 +179,6 @@ private:
     static std::int32_t inteiroDe(const Registro*, Campo);
     static std::int64_t dinheiroDe(const Registro*, Campo);
     static std::string_view texto(const Registro&, Campo);
-    static void gravarTexto(Registro&, Campo, std::string_view);
     static void gravarValor(Registro&, Campo, std::string_view); // storage rules, may throw
     static std::string textoCampo(const Registro&, Campo);
     void gravarArquivo() const;

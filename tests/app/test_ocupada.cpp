@@ -114,9 +114,10 @@ TEST_F(Janela, LeituraQueFalhaMostraAFalhaELiberaOsControles) {
     janela->BitBtnLerCSVProdutosClick();
     EXPECT_TRUE(espia.bloqueados);
     ASSERT_EQ(dialogos.textosDe("falha").size(), 1u);
-    // The message ends in a quote, which sorts below '.', so no full stop is added.
+    // The message names the line and what it held; ")" sorts below '.', so no full stop.
     EXPECT_EQ(dialogos.textosDe("falha")[0],
-              u8("'12345678901' is not a valid integer value for field 'COD_PRODUTO'"));
+              u8("'12345678901' is not a valid integer value for field 'COD_PRODUTO' "
+                 "(linha 2: 12345678901;FEIJAO;KG;xx007;x;xxx01;xxx01;200;8,00)"));
     EXPECT_TRUE(controlesLivres());
     EXPECT_EQ(rotulo("LabelTotalProdutos")->text(), u8("Total produtos"));
     EXPECT_TRUE(janela->close());

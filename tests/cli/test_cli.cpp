@@ -143,10 +143,10 @@ TEST_F(LinhaDeComando, FalhasDeLinhaDaoCodigoUmELog)
     EXPECT_NE(s.texto.find("Log: " + (pasta / "vantor.log").string()), std::string::npos) << s.texto;
     EXPECT_NE(s.texto.find("ImportaProdutos: 1 gravados, 3 falhas"), std::string::npos) << s.texto;
     EXPECT_NE(s.texto.find("\n    3x [335544665] violation of PRIMARY or UNIQUE KEY constraint \"PK_PRODUTO\" on "
-                           "table \"PRODUTO\" - registros: 1, 1, 1\n"),
+                           "table \"PRODUTO\" - registros: 1 (linha 2), 1 (linha 3), 1 (linha 4)\n"),
               std::string::npos)
         << s.texto;
-    EXPECT_NE(s.texto.find("\n    1x Preço inválido: '...' - registros: D"), std::string::npos) << s.texto;
+    EXPECT_NE(s.texto.find("\n    1x Preço inválido: '...' - registros: D (linha 4)"), std::string::npos) << s.texto;
     EXPECT_EQ(ler(pasta / "vantor.log").rfind(textos::L1("Erro na importação de PRODUTO no Registro 1\r\n"), 0), 0u);
 }
 

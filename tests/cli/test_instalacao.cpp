@@ -72,6 +72,17 @@ TEST(Instalacao, ForaDaPastaDeCompilacaoOsArquivosVaoParaAsPastasDoUsuario) {
     p = pastasDoPrograma(pastaDeInstalacao());
     EXPECT_EQ(p.config, "/srv/config/importa-norvo/");
     EXPECT_EQ(p.dados, "/home/tecnico/.local/share/importa-norvo/");
+
+    // Logs sent elsewhere (--logs) by a user who never ran it: the staging file's folder is
+    // made all the same.
+    const fs::path casa = fs::temp_directory_path() / ("casa-" + std::to_string(getpid()));
+    Variavel h2("HOME", casa.c_str()), d3("XDG_DATA_HOME", nullptr);
+    p = pastasDoPrograma(pastaDeInstalacao());
+    p.dados = (casa / "logs/").string();
+    criarPastas(p);
+    EXPECT_TRUE(fs::is_directory(casa / ".local/share/importa-norvo")) << p.estagio;
+    EXPECT_TRUE(fs::is_directory(casa / "logs"));
+    fs::remove_all(casa);
 }
 
 // The manual page is written by hand: every option --help lists must be in it, and no other.

@@ -75,7 +75,7 @@ struct Destino : ::testing::Test {
         for (const std::string& l : linhas)
             f << l << "\r\n";
         f.close();
-        return imp->LerArquivoCSV(arquivo.string());
+        return imp->LerArquivoCSV(arquivo.string()).registros;
     }
 
     // What a stage run on its own needs: a connected destination, the staged records and

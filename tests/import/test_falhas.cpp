@@ -113,7 +113,7 @@ struct Falhas : Destino {
         for (int c = 1; c <= 8; ++c)
             f << linha(std::to_string(c), "PRODUTO " + std::to_string(c), "UN", "1006", "1.50") << "\r\n";
         f.close();
-        return i.LerArquivoCSV(arquivoCsv.string());
+        return i.LerArquivoCSV(arquivoCsv.string()).registros;
     }
 };
 
@@ -244,7 +244,7 @@ TEST_F(Falhas, ConexaoPerdidaNasUnidadesENosNcmNaoContaDuasVezesNemEsqueceOQueSe
         for (std::size_t c = 0; c < unidades.size(); ++c)
             f << linha(std::to_string(c + 1), "P", unidades[c], "N" + std::to_string(c + 1), "1") << "\r\n";
         f.close();
-        return i.LerArquivoCSV(caminho.string());
+        return i.LerArquivoCSV(caminho.string()).registros;
     };
 
     // Default mode: the third NCM code's commit meets the loss. That code is one row failure,

@@ -230,3 +230,58 @@ TEST_F(Modos, PadraoRapidoESimulacaoConcordamEmArquivosSorteados)
         }
     }
 }
+
+// A file as people edit it, in UTF-8: a header row, a blank line, units longer than their
+// field, NCM codes in groups, curly quotes and dashes, a line without its price. Both modes
+// end in the same tables and log; every product is imported, the price it lacks is logged
+// and named with its line.
+TEST_F(Modos, ArquivoEditadoAMaoChegaComoDizNosDoisModos)
+{
+    const std::vector<std::string> linhas = {
+        "CODIGO;DESCRICAO;UN;ICMS;X;PIS;COFINS;NCM;PRECO",
+        linha("10", "ARROZ", "UN", "1006.30.21", "12,50"),
+        "",
+        linha("11", "CAMISA \xE2\x80\x9CPOLO\xE2\x80\x9D", "CAIXA", "3402 20 00", "1,00"),
+        linha("12", "CANETA", "CAIXA12", "3402-20-00", "2"),
+        "13;SEM PRECO;UN;xx018;x;xxx01;xxx07;34022000",
+        linha("14", "LIMPA \xE2\x80\x93 TUDO", "UN", "34022000", "3"),
+    };
+    std::ofstream(pasta / "editado.csv", std::ios::binary) << [&] {
+        std::string t;
+        for (const std::string& l : linhas)
+            t += l + "\r\n";
+        return t;
+    }();
+    const staging::ResultadoLeitura leitura = imp->LerArquivoCSV((pasta / "editado.csv").string());
+    EXPECT_EQ(leitura.registros, 5);
+    using T = staging::NotaLeitura::Tipo;
+    for (const auto [tipo, vezes] : {std::pair{T::Cabecalho, 1}, {T::LinhaEmBranco, 1}, {T::TextoCortado, 2},
+                                     {T::ValoresIguais, 1}, {T::PrecoAusente, 1}})
+        EXPECT_EQ(leitura.porTipo[std::size_t(tipo)], vezes) << int(tipo);
+
+    BancoTeste outro("rapido");
+    outro.executar(esquemaDestino());
+    const ResultadoImportacao padrao = importar(*imp, {});
+    const Retrato esperado = retratar(banco, *this);
+    EXPECT_EQ(esperado.tabelas.at("TIPOUNIDADE ORDER BY UNI_CODIGO"), (Linhas{{"1", "UN", "UN"}, {"2", "CAI", "CA"}}));
+    EXPECT_EQ(banco.consultar("SELECT PRO_CODIGO, PRO_NOME, NCM_CODIGO FROM PRODUTO ORDER BY 1"),
+              (Linhas{{"10", "ARROZ", "1"}, {"11", "CAMISA \"POLO\"", "2"}, {"12", "CANETA", "2"},
+                      {"13", "SEM PRECO", "2"}, {"14", "LIMPA - TUDO", "2"}}));
+    EXPECT_EQ(banco.consultar("SELECT PRO_CODIGO FROM ITENSLISTA ORDER BY 1"),
+              (Linhas{{"10"}, {"11"}, {"12"}, {"14"}}));
+    EXPECT_EQ(esperado.log, L1("Erro na importação dos ITENS DA LISTA DE PREÇO no Registro SEM PRECO\r\n"
+                               "Preço ausente: a linha do arquivo não tem o campo do preço\r\n"));
+    const ResumoEtapa* precos = padrao.etapa("ImportaPrecos");
+    ASSERT_TRUE(precos && precos->causas.size() == 1u);
+    EXPECT_EQ(precos->causas[0].registros[0].linha, 6);
+    EXPECT_EQ(precos->causas[0].registros[0].posicao, 3);
+    EXPECT_NE(textoDasCausas(*precos).find("registros: SEM PRECO (linha 6)"), std::string::npos);
+
+    std::filesystem::remove(pasta / "vantor.log");
+    imp->setDestino(outro.caminho());
+    ModoExecucao rapido;
+    rapido.rapido = true;
+    rapido.lote = 2;
+    importar(*imp, rapido);
+    EXPECT_EQ(retratar(outro, *this), esperado);
+}

@@ -30,7 +30,7 @@ struct Leitura {
     explicit Leitura(const std::string& bytes) {
         t.createDataSet();
         t.emptyDataSet();
-        total = preencherTabela(t, bytes, semEventos);
+        total = preencherTabela(t, bytes, semEventos).registros;
         t.first();
     }
 };
@@ -59,15 +59,19 @@ TEST(LeitorCSV, PosicoesDosCampos) {
     EXPECT_EQ(q.ncm, "");
     EXPECT_EQ(q.preco.valor, 30000);
 
-    // Three separators: fields 1..3, nothing later, price from field 4.
+    // Fewer fields: each one is what its position says, and the price is missing, never
+    // another field.
     const CamposLinha tres = lerLinha("7;DESC;UN;9,90");
+    EXPECT_EQ(tres.campos, 4u);
     EXPECT_EQ(tres.unidade, "UN");
-    EXPECT_EQ(tres.icms, "");
-    EXPECT_EQ(tres.ncm, "");
-    EXPECT_EQ(tres.preco.valor, 99000);
-    EXPECT_EQ(lerLinha("42").codigo, "");     // not followed by ";"
-    EXPECT_EQ(lerLinha("42").preco.valor, 420000);  // the whole line is the price
-    EXPECT_EQ(lerLinha("").preco.estado, PrecoLido::Estado::Vazio);
+    EXPECT_EQ(tres.icms, "90");
+    EXPECT_FALSE(tres.temPreco);
+    const CamposLinha oito = lerLinha("2;SEM PRECO;UN;xx018;0;xxx01;xxx01;34022000");
+    EXPECT_EQ(oito.ncm, "34022000");
+    EXPECT_FALSE(oito.temPreco);
+    EXPECT_EQ(lerLinha("42").codigo, "42");
+    EXPECT_TRUE(lerLinha("1;a;b;c;d;e;f;g;").temPreco);   // present and empty: 0
+    EXPECT_EQ(lerLinha("1;a;b;c;d;e;f;g;").preco.estado, PrecoLido::Estado::Vazio);
 
     // More than eight: the price is field 9 alone.
     EXPECT_EQ(lerLinha("1;a;b;c;d;e;f;g;12.50;").preco.valor, 125000);
@@ -149,7 +153,7 @@ TEST(LeitorCSV, LinhasDeUmaLojaEPrecoIlegivel) {
         "13;DETERGENTE;CX;T0018;;PIS01;COF01;3402.20.00;12.5.0\r\n";
     StagingTable t;
     t.createDataSet();
-    ASSERT_EQ(preencherTabela(t, bytes, semEventos), 4);
+    ASSERT_EQ(preencherTabela(t, bytes, semEventos).registros, 4);
 
     EXPECT_EQ(t.cellText(0, DESCRICAO), "SAB\xc3O; EM P\xd3 \"ECO\"");
     EXPECT_EQ(t.cellText(0, UNIDADE), "un");
@@ -197,7 +201,7 @@ TEST(LeitorCSV, CodigosEFalhaDeInteiro) {
                               "2;B;UN;xx018;;xxxP1;xxx02;2;2\n"
                               "3;C;UN;xx018;;xxx03;xxx03;3;3\n";
     EXPECT_EQ(mensagem([&] { preencherTabela(t, bytes, semEventos); }),
-              "'P1' is not a valid integer value for field 'PIS'");
+              "'P1' is not a valid integer value for field 'PIS' (linha 2: 2;B;UN;xx018;;xxxP1;xxx02;2;2)");
     EXPECT_EQ(t.recordCount(), 1);
     EXPECT_TRUE(t.pending());
     EXPECT_EQ(t.asText(COD_PRODUTO), "2");   // assigned before the failure
@@ -208,8 +212,9 @@ TEST(LeitorCSV, CodigosEFalhaDeInteiro) {
 
     StagingTable longo("");
     longo.createDataSet();
-    EXPECT_EQ(mensagem([&] { preencherTabela(longo, "12345678901;X", semEventos); }),
-              "'12345678901' is not a valid integer value for field 'COD_PRODUTO'");
+    EXPECT_EQ(mensagem([&] { preencherTabela(longo, "\n12345678901;" + std::string(120, 'X'), semEventos); }),
+              "'12345678901' is not a valid integer value for field 'COD_PRODUTO' (linha 2: 12345678901;" +
+                  std::string(88, 'X') + "...)");
     EXPECT_EQ(longo.recordCount(), 0);
 }
 
@@ -222,13 +227,6 @@ TEST(LeitorCSV, QuebrasDeLinha) {
     // NUL bytes are dropped wherever they stand; what follows is read.
     EXPECT_EQ(dividirLinhas(std::string("a\0b\r\0\nc\0", 9)), (std::vector<std::string>{"ab", "c"}));
     EXPECT_TRUE(dividirLinhas(std::string("\0\0", 2)).empty());
-
-    Leitura l("1;X\n\n");
-    EXPECT_EQ(l.total, 2);
-    l.t.next();
-    for (int c = 0; c < VALORVENDA; ++c) EXPECT_TRUE(l.t.isNull(Campo(c))) << c;
-    EXPECT_FALSE(l.t.isNull(VALORVENDA));   // the price is always set, here to 0
-    EXPECT_EQ(l.t.asMoney(VALORVENDA), 0);
 
     const std::string longa = "9;" + std::string(4998, 'L');
     ASSERT_EQ(longa.size(), 5000u);
@@ -246,6 +244,9 @@ TEST(LeitorCSV, Codificacoes) {
 
     Leitura semBom("1;P\xC3\xA3o \xE2\x82\xAC;UN;\n");
     EXPECT_EQ(semBom.t.asText(DESCRICAO), "P\xE3o ?");
+    // A quoted field opening with the mark: the mark is no part of its text.
+    Leitura aspas("\xEF\xBB\xBF\"1;2\";\xC3\xA7;UN\n");
+    EXPECT_EQ(aspas.t.asInteger(COD_PRODUTO), 12);
 
     // Latin-1 kept byte for byte, including bytes that would start UTF-8 sequences.
     Leitura latin("1;P\xE3o \xC3\xA7\xE7\xFF;UN;\n");
@@ -265,11 +266,11 @@ TEST(LeitorCSV, CarregaArquivoEGravaOAnterior) {
 
     StagingTable t;
     int eventos = 0;
-    EXPECT_EQ(carregarProdutos(t, primeiro, [&] { ++eventos; }), 2);
+    EXPECT_EQ(carregarProdutos(t, primeiro, [&] { ++eventos; }).registros, 2);
     EXPECT_EQ(t.recNo(), 1);   // the last record stored
     EXPECT_FALSE(std::filesystem::exists(cds));   // nothing was read before
 
-    EXPECT_EQ(carregarProdutos(t, segundo, semEventos), 1);
+    EXPECT_EQ(carregarProdutos(t, segundo, semEventos).registros, 1);
     std::string conteudo = lerTudo(cds.string());
     EXPECT_NE(conteudo.find("RECORDS\t2\n1\tUM\t"), std::string::npos);
     EXPECT_NE(conteudo.find("\n2\tDOIS\t"), std::string::npos);
@@ -296,7 +297,7 @@ TEST(LeitorCSV, CarregaArquivoEGravaOAnterior) {
     EXPECT_EQ(t.recordCount(), 0);
 
     // The empty file gives an open, empty table.
-    EXPECT_EQ(carregarProdutos(t, pasta.escrever("vazio.csv", ""), semEventos), 0);
+    EXPECT_EQ(carregarProdutos(t, pasta.escrever("vazio.csv", ""), semEventos).registros, 0);
     EXPECT_TRUE(t.active());
     EXPECT_EQ(eventos, 0);   // two short lines never reach the event interval
 }
@@ -321,4 +322,104 @@ TEST(LeitorCSV, LimiteDeCapacidadeEStagingBloqueado) {
               std::string::npos);
     EXPECT_EQ(t.recordCount(), 0);
     std::filesystem::remove(pasta.caminho() / "ProdutosTARVEX.cds");
+}
+
+// A file as people edit it: a header row, blank lines, a line without its price, units and
+// NCM codes longer than their fields, NCM codes in groups, UTF-8 punctuation, a character
+// Latin-1 lacks. Every line comes out as it says, or a note names it with its line.
+TEST(LeitorCSV, FormasQueAsPessoasEditamSaoLidasOuNomeadas) {
+    using T = NotaLeitura::Tipo;
+    const std::string longa(150, 'D');
+    const std::string bytes =
+        "CODIGO;DESCRICAO;UN;ICMS;X;PIS;COFINS;NCM;PRECO\r\n"                            // 1
+        "10;ARROZ;UN;xx018;0;xxx01;xxx01;1006.30.21;12,50\r\n"                           // 2
+        "\r\n"                                                                           // 3
+        " \t\r\n"                                                                        // 4
+        "11;CAMISA \xE2\x80\x9CPOLO\xE2\x80\x9D \xE2\x80\x93 AZUL\xE2\x80\xA6;CAIXA;xx018;0;xxx01;xxx01;3402 20 00;1,00\r\n"
+        "12;CANETA;CAIXA12;xx018;0;xxx01;xxx01;3402-20-00;2\r\n"                         // 6
+        "13;SEM PRECO;caixa;xx018;0;xxx01;xxx01;34022000\r\n"                            // 7
+        "14;MARCA\xE2\x84\xA2;CAI;xx018;0;xxx01;xxx01;AB.12;3\r\n"                       // 8
+        "15;" + longa + ";UN;xx018;0;xxx01;xxx01;1006.30.21;12.5.0\r\n"                  // 9
+        "sem;X;UN\r\n"                                                                   // 10
+        "16;NCM LONGO;UN;xx018;0;xxx01;xxx01;3402200099;1\r\n";                          // 11
+    StagingTable t("");
+    t.createDataSet();
+    const ResultadoLeitura r = preencherTabela(t, bytes, semEventos);
+    ASSERT_EQ(r.registros, 8);
+
+    const struct {
+        int linha;
+        T tipo;
+        Campo campo;
+    } esperadas[] = {
+        {1, T::Cabecalho, NumCampos},         {3, T::LinhaEmBranco, NumCampos},
+        {4, T::LinhaEmBranco, NumCampos},     {5, T::TextoCortado, UNIDADE},
+        {6, T::TextoCortado, UNIDADE},        {6, T::ValoresIguais, UNIDADE},
+        {7, T::PrecoAusente, VALORVENDA},     {8, T::SemLatin1, DESCRICAO},
+        {8, T::ValoresIguais, UNIDADE},       {9, T::TextoCortado, DESCRICAO},
+        {9, T::PrecoIlegivel, VALORVENDA},    {10, T::CodigoSemDigitos, COD_PRODUTO},
+        {10, T::PrecoAusente, VALORVENDA},    {11, T::TextoCortado, NCM},
+        {11, T::ValoresIguais, NCM},
+    };
+    ASSERT_EQ(r.notas.size(), std::size(esperadas));
+    for (std::size_t i = 0; i < r.notas.size(); ++i) {
+        EXPECT_EQ(r.notas[i].linha, esperadas[i].linha) << i;
+        EXPECT_EQ(r.notas[i].tipo, esperadas[i].tipo) << i;
+        EXPECT_EQ(r.notas[i].campo, esperadas[i].campo) << i;
+    }
+    EXPECT_EQ(r.porTipo[std::size_t(T::LinhaEmBranco)], 2);
+    EXPECT_EQ(r.notas[3].texto(), "linha 5, UNIDADE: 'CAIXA' gravada como 'CAI' (5 caracteres, o campo tem 3), em 2 linhas");
+    EXPECT_EQ(r.notas[5].texto(), "linha 6, UNIDADE: 'CAIXA12' e 'CAIXA' (linha 5) ficaram iguais, 'CAI': ser\xE3o uma s\xF3 unidade");
+    EXPECT_EQ(r.notas[6].texto(), "linha 7, VALORVENDA: a linha tem 8 campos, falta o 9\xBA (pre\xE7o): o item de pre\xE7o "
+                                  "n\xE3o ser\xE1 gravado [13;SEM PRECO;caixa;xx018;0;xxx01;xxx01;34022000]");
+    EXPECT_NE(r.notas[7].texto().find("U+2122 [14;MARCA?;"), std::string::npos) << r.notas[7].texto();
+
+    // Rows by record: line, what was stored, which cells are marked.
+    const struct {
+        int linha;
+        const char* descricao;
+        const char* unidade;
+        const char* ncm;
+        bool unidadeMarcada;
+    } linhas[] = {
+        {2, "ARROZ", "UN", "10063021", false},
+        {5, "CAMISA \"POLO\" - AZUL...", "CAI", "34022000", true},
+        {6, "CANETA", "CAI", "34022000", true},
+        {7, "SEM PRECO", "cai", "34022000", true},
+        {8, "MARCA?", "CAI", "AB.12", true},
+        {9, nullptr, "UN", "10063021", false},
+        {10, "X", "UN", "", false},
+        {11, "NCM LONGO", "UN", "34022000", false},
+    };
+    for (int row = 0; row < 8; ++row) {
+        const auto& e = linhas[row];
+        EXPECT_EQ(t.cellLinha(row), e.linha);
+        if (e.descricao) EXPECT_EQ(t.cellText(row, DESCRICAO), e.descricao) << e.linha;
+        EXPECT_EQ(t.cellText(row, UNIDADE), e.unidade) << e.linha;
+        EXPECT_EQ(t.cellText(row, NCM), e.ncm) << e.linha;
+        EXPECT_EQ(t.cellMarcada(row, UNIDADE), e.unidadeMarcada) << e.linha;
+    }
+    EXPECT_EQ(t.cellText(5, DESCRICAO), longa.substr(0, 100));
+    EXPECT_TRUE(t.cellMarcada(5, DESCRICAO));
+    EXPECT_FALSE(t.cellMarcada(0, VALORVENDA));
+    EXPECT_TRUE(t.cellText(6, COD_PRODUTO).empty());
+
+    // A missing price is no amount: its price item fails, with a message of its own; typed
+    // in the grid, it stands and its mark goes.
+    EXPECT_EQ(t.cellText(3, VALORVENDA), "");
+    EXPECT_EQ(mensagem([&] { t.cellMoney(3, VALORVENDA); }),
+              "Pre\xE7o ausente: a linha do arquivo n\xE3o tem o campo do pre\xE7o");
+    EXPECT_TRUE(t.cellMarcada(3, VALORVENDA));
+    t.setCellText(3, VALORVENDA, "4,50");
+    EXPECT_EQ(t.cellMoney(3, VALORVENDA), 45000);
+    EXPECT_FALSE(t.cellMarcada(3, VALORVENDA));
+
+    // Short lists print whole; long ones their first notes and a count by kind.
+    EXPECT_EQ(r.resumo(100).find("Notas da leitura (15):\n  linha 1: "), 0u) << r.resumo(100);
+    const std::string curto = r.resumo(4);
+    EXPECT_NE(curto.find("linha 3: em branco"), std::string::npos) << curto;
+    EXPECT_EQ(curto.find("linha 4:"), std::string::npos) << curto;
+    EXPECT_NE(curto.find("e mais 13. Por tipo:\n    2 linhas em branco ignoradas\n    1 cabe\xE7" "alho ignorado\n"),
+              std::string::npos)
+        << curto;
 }

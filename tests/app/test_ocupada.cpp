@@ -89,12 +89,16 @@ void espiarLeitura(Janela& t, NoMeioDaLeitura& espia) {
 TEST_F(Janela, DuranteALeituraNaoFechaEOsControlesFicamDesabilitados) {
     abrir();
     dialogos.arquivos.push_back(QString::fromStdString(
-        csv("p.csv", "1;ARROZ;UN;xx018;x;xxx01;xxx01;100;12.50\r\n"
-                     "2;FEIJAO;KG;xx007;x;xxx01;xxx01;200;8,00\r\n")));
+        csv("p.csv", "1;ARROZ;UN;xx018;x;xxx01;xxx01;100;12.50\r\n\r\n"
+                     "2;FEIJAO;KG;xx007;x;xxx01;xxx01;200\r\n")));
     NoMeioDaLeitura espia;
     espiarLeitura(*this, espia);
     janela->BitBtnLerCSVProdutosClick();
     ASSERT_GT(espia.vezes, 0) << "the grid never heard of the reading";
+    // The reading's notes come in a box of their own, the list behind its details.
+    ASSERT_EQ(dialogos.textosDe("mostraMensagem").size(), 1u);
+    EXPECT_TRUE(dialogos.textosDe("mostraMensagem")[0].contains(u8("2 linha(s) ou campo(s) pedem atenção")));
+    EXPECT_TRUE(dialogos.detalhes[0].contains(u8("\n  linha 3, VALORVENDA: a linha tem 8 campos")));
     EXPECT_FALSE(espia.fechou);
     EXPECT_TRUE(espia.bloqueados);
     EXPECT_TRUE(janela->isVisible());

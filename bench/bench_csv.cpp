@@ -14,7 +14,8 @@
 namespace fs = std::filesystem;
 using namespace norvo::staging;
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     const int linhas = argc > 1 ? std::atoi(argv[1]) : 100000;
     const int rodadas = argc > 2 ? std::atoi(argv[2]) : 5;
 
@@ -27,8 +28,19 @@ int main(int argc, char** argv) {
 
     // Descriptions of varied length with Latin-1 accents, a few quoted fields, prices in
     // both decimal forms, Windows line ends: what a Tarvex export looks like.
-    static const char* palavras[] = {"ARROZ", "FEIJ\xC3O", "A\xC7\xDA" "CAR", "CAF\xC9", "LEITE", "TIPO 1",
-                                     "INTEGRAL", "PACOTE", "500G", "1KG", "CX 12", "P\xC3O DE FORMA"};
+    static const char* palavras[] = {"ARROZ",
+                                     "FEIJ\xC3O",
+                                     "A\xC7\xDA"
+                                     "CAR",
+                                     "CAF\xC9",
+                                     "LEITE",
+                                     "TIPO 1",
+                                     "INTEGRAL",
+                                     "PACOTE",
+                                     "500G",
+                                     "1KG",
+                                     "CX 12",
+                                     "P\xC3O DE FORMA"};
     static const char* unidades[] = {"UN", "KG", "CX", "PCT", "LT", "FD"};
     std::mt19937 rng(12345);
     std::string texto;
@@ -37,13 +49,16 @@ int main(int argc, char** argv) {
     for (int i = 0; i < linhas; ++i) {
         texto += std::to_string(100000 + i);
         texto += ';';
-        if (i % 10 == 0) texto += '"';
+        if (i % 10 == 0)
+            texto += '"';
         const int n = 2 + static_cast<int>(rng() % 6);
         for (int k = 0; k < n; ++k) {
-            if (k) texto += ' ';
+            if (k)
+                texto += ' ';
             texto += palavras[rng() % std::size(palavras)];
         }
-        if (i % 10 == 0) texto += '"';
+        if (i % 10 == 0)
+            texto += '"';
         texto += ';';
         texto += unidades[rng() % std::size(unidades)];
         std::snprintf(buf, sizeof buf, ";00%03u;0;xxx%02u;xxx%02u;%08u;", static_cast<unsigned>(rng() % 30),

@@ -23,19 +23,25 @@ using norvo::db::EhBranco;
 
 namespace {
 
-#define EXIGIR(cond)                     \
-    do {                                 \
-        if (!(cond)) __builtin_trap();   \
+#define EXIGIR(cond)                                                                                                   \
+    do {                                                                                                               \
+        if (!(cond))                                                                                                   \
+            __builtin_trap();                                                                                          \
     } while (0)
 
-bool branco(char c) { return static_cast<unsigned char>(c) <= 32; }
+bool branco(char c)
+{
+    return static_cast<unsigned char>(c) <= 32;
+}
 
 // The splitter's result worked out the slow way: the pieces between line breaks (CR LF
 // as one), NULs left out, no piece after a break that ends the text.
-std::vector<std::string> linhasEsperadas(std::string_view texto) {
+std::vector<std::string> linhasEsperadas(std::string_view texto)
+{
     std::string t;
     for (char c : texto)
-        if (c != '\0') t.push_back(c);
+        if (c != '\0')
+            t.push_back(c);
     std::vector<std::string> r;
     std::string atual;
     bool aberta = false;
@@ -44,13 +50,15 @@ std::vector<std::string> linhasEsperadas(std::string_view texto) {
             r.push_back(atual);
             atual.clear();
             aberta = false;
-            if (t[i] == '\r' && i + 1 < t.size() && t[i + 1] == '\n') ++i;
+            if (t[i] == '\r' && i + 1 < t.size() && t[i + 1] == '\n')
+                ++i;
         } else {
             atual.push_back(t[i]);
             aberta = true;
         }
     }
-    if (aberta) r.push_back(atual);
+    if (aberta)
+        r.push_back(atual);
     return r;
 }
 
@@ -58,14 +66,16 @@ std::vector<std::string> linhasEsperadas(std::string_view texto) {
 // last, the text after the last ";". A field opening with a quote stays quoted until a
 // quote that is not doubled; outside quotes every quote is dropped. Nothing when a quoted
 // field is never closed.
-std::optional<std::vector<std::string>> pecasComAspas(const std::string& linha) {
+std::optional<std::vector<std::string>> pecasComAspas(const std::string& linha)
+{
     enum { Inicio, Dentro, Fora } estado = Inicio;
     std::vector<std::string> r(1);
     for (std::size_t i = 0; i < linha.size(); ++i) {
         const char ch = linha[i];
         if (estado == Inicio) {
             estado = ch == '"' ? Dentro : Fora;
-            if (ch == '"') continue;
+            if (ch == '"')
+                continue;
         }
         if (estado == Dentro) {
             if (ch != '"') {
@@ -83,51 +93,64 @@ std::optional<std::vector<std::string>> pecasComAspas(const std::string& linha) 
             r.back() += ch;
         }
     }
-    if (estado == Dentro) return std::nullopt;
+    if (estado == Dentro)
+        return std::nullopt;
     return r;
 }
 
 // The same line's pieces as the reader must take them: an unclosed quote makes the whole
 // line read with every quote dropped and every ";" separating.
-std::vector<std::string> pecas(const std::string& linha) {
-    if (auto r = pecasComAspas(linha)) return *r;
+std::vector<std::string> pecas(const std::string& linha)
+{
+    if (auto r = pecasComAspas(linha))
+        return *r;
     std::string semAspas;
     for (char ch : linha)
-        if (ch != '"') semAspas.push_back(ch);
+        if (ch != '"')
+            semAspas.push_back(ch);
     std::vector<std::string> r;
     std::size_t ini = 0;
     for (;;) {
         const auto p = semAspas.find(';', ini);
         r.push_back(semAspas.substr(ini, p == std::string::npos ? std::string::npos : p - ini));
-        if (p == std::string::npos) break;
+        if (p == std::string::npos)
+            break;
         ini = p + 1;
     }
     return r;
 }
 
 // Field k (from 1), empty when the line does not have it.
-std::string campo(const std::vector<std::string>& partes, std::size_t k) {
+std::string campo(const std::vector<std::string>& partes, std::size_t k)
+{
     return k <= partes.size() ? partes[k - 1] : std::string();
 }
 
-std::string parte(const std::string& f, std::size_t ini, std::size_t n) {
+std::string parte(const std::string& f, std::size_t ini, std::size_t n)
+{
     return f.size() > ini ? f.substr(ini, n) : std::string();
 }
 
-bool iguais(const PrecoLido& a, const PrecoLido& b) { return a.estado == b.estado && a.valor == b.valor; }
+bool iguais(const PrecoLido& a, const PrecoLido& b)
+{
+    return a.estado == b.estado && a.valor == b.valor;
+}
 
-bool iguais(const CamposLinha& a, const CamposLinha& b) {
+bool iguais(const CamposLinha& a, const CamposLinha& b)
+{
     return std::min<std::size_t>(a.campos, 9) == std::min<std::size_t>(b.campos, 9) && a.codigo == b.codigo &&
-           a.codigoLido == b.codigoLido && a.descricao == b.descricao && a.unidade == b.unidade &&
-           a.icms == b.icms && a.pis == b.pis && a.cofins == b.cofins && a.ncm == b.ncm &&
-           a.temPreco == b.temPreco && a.precoTexto == b.precoTexto && iguais(a.preco, b.preco);
+           a.codigoLido == b.codigoLido && a.descricao == b.descricao && a.unidade == b.unidade && a.icms == b.icms &&
+           a.pis == b.pis && a.cofins == b.cofins && a.ncm == b.ncm && a.temPreco == b.temPreco &&
+           a.precoTexto == b.precoTexto && iguais(a.preco, b.preco);
 }
 
 // The storage rule of a text field: NUL ends it, an NCM code in groups (digits and ". -"
 // marks, both present) becomes its digits, the size cuts it, trailing blanks go.
-std::string guardado(std::string v, std::size_t tamanho, bool ncm = false) {
+std::string guardado(std::string v, std::size_t tamanho, bool ncm = false)
+{
     const auto nul = v.find('\0');
-    if (nul != std::string::npos) v.resize(nul);
+    if (nul != std::string::npos)
+        v.resize(nul);
     if (ncm) {
         const std::string a = Aparar(v);
         auto marca = [](char ch) { return ch == '.' || ch == ' ' || ch == '-'; };
@@ -136,12 +159,15 @@ std::string guardado(std::string v, std::size_t tamanho, bool ncm = false) {
             std::all_of(a.begin(), a.end(), [&](char ch) { return marca(ch) || digito(ch); }))
             v = SoNumeros(a);
     }
-    if (v.size() > tamanho) v.resize(tamanho);
-    while (!v.empty() && branco(v.back())) v.pop_back();
+    if (v.size() > tamanho)
+        v.resize(tamanho);
+    while (!v.empty() && branco(v.back()))
+        v.pop_back();
     return v;
 }
 
-void conferirLinha(const std::string& linha) {
+void conferirLinha(const std::string& linha)
+{
     const CamposLinha c = lerLinha(linha);
     const std::vector<std::string> partes = pecas(linha);
     // partes.size() - 1 separators; the price is field 9, when there is one.
@@ -166,10 +192,12 @@ void conferirLinha(const std::string& linha) {
     // The first nine pieces written back as a spreadsheet quotes them read the same.
     std::string citada;
     for (std::size_t k = 0; k < std::min<std::size_t>(9, partes.size()); ++k) {
-        if (k) citada += ';';
+        if (k)
+            citada += ';';
         citada += '"';
         for (char ch : partes[k]) {
-            if (ch == '"') citada += '"';
+            if (ch == '"')
+                citada += '"';
             citada += ch;
         }
         citada += '"';
@@ -178,7 +206,8 @@ void conferirLinha(const std::string& linha) {
 }
 
 // Properties of the price reader that hold for any text.
-void conferirPreco(std::string_view texto) {
+void conferirPreco(std::string_view texto)
+{
     using Estado = PrecoLido::Estado;
     const PrecoLido p = lerPreco(texto);
     EXIGIR((p.estado == Estado::Vazio) == EhBranco(texto));
@@ -192,11 +221,13 @@ void conferirPreco(std::string_view texto) {
 
     // "." and "," play the same roles: swapping them all changes nothing.
     std::string trocado(texto);
-    for (char& ch : trocado) ch = ch == '.' ? ',' : ch == ',' ? '.' : ch;
+    for (char& ch : trocado)
+        ch = ch == '.' ? ',' : ch == ',' ? '.' : ch;
     EXIGIR(iguais(lerPreco(trocado), p));
 
     const std::string t = Aparar(texto);
-    if (t.empty()) return;
+    if (t.empty())
+        return;
     // No sign is ever accepted.
     EXIGIR(lerPreco("-" + t).estado == Estado::Invalido);
     EXIGIR(lerPreco("+" + t).estado == Estado::Invalido);
@@ -209,28 +240,36 @@ void conferirPreco(std::string_view texto) {
 
 // "digits[,digits]" (or "." for ",") worked out in 128 bits: ten-thousandths, the fifth
 // decimal rounding half up, invalid beyond the 64-bit range.
-void conferirDecimalSimples(std::string_view texto) {
+void conferirDecimalSimples(std::string_view texto)
+{
     const std::string t = Aparar(texto);
     std::size_t i = 0;
     unsigned __int128 m = 0;
     int digitos = 0;
-    for (; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i, ++digitos) m = m * 10 + unsigned(t[i] - '0');
+    for (; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i, ++digitos)
+        m = m * 10 + unsigned(t[i] - '0');
     if (i < t.size() && (t[i] == ',' || t[i] == '.')) {
         // A single mark only: grouped thousands are left to the other checks.
-        if (t.find_first_of(",.", i + 1) != std::string::npos) return;
+        if (t.find_first_of(",.", i + 1) != std::string::npos)
+            return;
         int casas = 0;
         bool cima = false;
         for (++i; i < t.size() && t[i] >= '0' && t[i] <= '9'; ++i, ++digitos) {
-            if (casas < 4) m = m * 10 + unsigned(t[i] - '0');
-            else if (casas == 4) cima = t[i] >= '5';
+            if (casas < 4)
+                m = m * 10 + unsigned(t[i] - '0');
+            else if (casas == 4)
+                cima = t[i] >= '5';
             ++casas;
         }
-        for (; casas < 4; ++casas) m *= 10;
-        if (cima) ++m;
+        for (; casas < 4; ++casas)
+            m *= 10;
+        if (cima)
+            ++m;
     } else {
         m *= 10000;
     }
-    if (i != t.size() || digitos == 0 || digitos > 30) return;
+    if (i != t.size() || digitos == 0 || digitos > 30)
+        return;
     const PrecoLido p = lerPreco(texto);
     if (m <= static_cast<unsigned __int128>(std::numeric_limits<std::int64_t>::max()))
         EXIGIR(p.estado == PrecoLido::Estado::Valido && p.valor == static_cast<std::int64_t>(m));
@@ -240,7 +279,8 @@ void conferirDecimalSimples(std::string_view texto) {
 
 // Any amount written by the money formatter reads back unchanged (a negative one is
 // refused), and so does the same amount written with grouped thousands either way.
-void conferirIdaEVolta(std::uint64_t bruto) {
+void conferirIdaEVolta(std::uint64_t bruto)
+{
     using Estado = PrecoLido::Estado;
     const auto v = static_cast<std::int64_t>(bruto);
     const PrecoLido lido = lerPreco(norvo::db::decimal(v, EscalaDinheiro));
@@ -254,7 +294,8 @@ void conferirIdaEVolta(std::uint64_t bruto) {
     const std::string inteiro = std::to_string(m / 10000);
     std::string agrupado;
     for (std::size_t i = 0; i < inteiro.size(); ++i) {
-        if (i && (inteiro.size() - i) % 3 == 0) agrupado += '.';
+        if (i && (inteiro.size() - i) % 3 == 0)
+            agrupado += '.';
         agrupado += inteiro[i];
     }
     std::string casas = std::to_string(m % 10000);
@@ -281,8 +322,9 @@ void conferirIdaEVolta(std::uint64_t bruto) {
 
 // The table a whole reading fills: one record per line that is neither blank nor the
 // header, each knowing its line, each field as the line reader and the storage rules say.
-void conferirTabela(std::string_view bytes) {
-    StagingTable t{""};   // no file name: closing writes nothing
+void conferirTabela(std::string_view bytes)
+{
+    StagingTable t{""}; // no file name: closing writes nothing
     t.createDataSet();
     int chamadas = 0;
     bool falhou = false;
@@ -294,13 +336,16 @@ void conferirTabela(std::string_view bytes) {
     }
     const bool utf8 = EhUtf8(bytes);
     std::string_view texto = bytes;
-    if (utf8 && texto.starts_with("\xEF\xBB\xBF")) texto.remove_prefix(3);
+    if (utf8 && texto.starts_with("\xEF\xBB\xBF"))
+        texto.remove_prefix(3);
     const std::vector<std::string> linhas = dividirLinhas(texto);
     std::size_t esperados = 0;
     bool primeira = true;
     for (const std::string& l : linhas) {
-        if (EhBranco(l)) continue;
-        if (std::exchange(primeira, false) && lerLinha(l, utf8).codigo.empty()) continue;
+        if (EhBranco(l))
+            continue;
+        if (std::exchange(primeira, false) && lerLinha(l, utf8).codigo.empty())
+            continue;
         ++esperados;
     }
     const int n = t.recordCount();
@@ -359,7 +404,7 @@ void conferirTabela(std::string_view bytes) {
             EXIGIR(falhaDoPreco().starts_with(Utf8ParaLatin1("Preço ausente")) && t.cellMarcada(row, VALORVENDA));
             continue;
         }
-        EXIGIR(!t.cellText(row, VALORVENDA).empty());   // never null
+        EXIGIR(!t.cellText(row, VALORVENDA).empty()); // never null
         switch (c.preco.estado) {
         case PrecoLido::Estado::Vazio:
             EXIGIR(t.cellMoney(row, VALORVENDA) == 0 && t.cellText(row, VALORVENDA) == "0");
@@ -392,21 +437,24 @@ void conferirTabela(std::string_view bytes) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tamanho) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tamanho)
+{
     const std::string_view bytes(reinterpret_cast<const char*>(dados), tamanho);
 
     const std::string latin1 = ParaLatin1(bytes);
     // One character per sequence or per stray byte: the text never grows, and bytes that
     // are not taken as UTF-8 pass unchanged.
     EXIGIR(latin1.size() <= bytes.size());
-    if (!EhUtf8(bytes)) EXIGIR(latin1 == bytes);
+    if (!EhUtf8(bytes))
+        EXIGIR(latin1 == bytes);
 
     const std::vector<std::string> linhas = dividirLinhas(latin1);
     EXIGIR(linhas == linhasEsperadas(latin1));
     for (const std::string& l : linhas) {
         EXIGIR(l.find_first_of(std::string_view("\r\n\0", 3)) == std::string::npos);
         conferirLinha(l);
-        if (l.size() <= 64) conferirDecimalSimples(l);
+        if (l.size() <= 64)
+            conferirDecimalSimples(l);
     }
 
     if (bytes.size() <= 256) {
@@ -415,7 +463,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
     }
     if (tamanho >= 8) {
         std::uint64_t bruto = 0;
-        for (int i = 0; i < 8; ++i) bruto = (bruto << 8) | dados[i];
+        for (int i = 0; i < 8; ++i)
+            bruto = (bruto << 8) | dados[i];
         conferirIdaEVolta(bruto);
     }
 

@@ -19,20 +19,28 @@ using namespace norvo::db;
 
 namespace {
 
-#define EXIGIR(cond)                     \
-    do {                                 \
-        if (!(cond)) __builtin_trap();   \
+#define EXIGIR(cond)                                                                                                   \
+    do {                                                                                                               \
+        if (!(cond))                                                                                                   \
+            __builtin_trap();                                                                                          \
     } while (0)
 
-bool branco(char c) { return static_cast<unsigned char>(c) <= 32; }
+bool branco(char c)
+{
+    return static_cast<unsigned char>(c) <= 32;
+}
 
-std::string_view aparado(std::string_view s) {
-    while (!s.empty() && branco(s.front())) s.remove_prefix(1);
-    while (!s.empty() && branco(s.back())) s.remove_suffix(1);
+std::string_view aparado(std::string_view s)
+{
+    while (!s.empty() && branco(s.front()))
+        s.remove_prefix(1);
+    while (!s.empty() && branco(s.back()))
+        s.remove_suffix(1);
     return s;
 }
 
-void conferirParametros(std::string_view sql) {
+void conferirParametros(std::string_view sql)
+{
     const TextoParametrizado r = analisarParametros(sql);
     const auto doisPontos = static_cast<std::size_t>(std::count(sql.begin(), sql.end(), ':'));
 
@@ -56,17 +64,17 @@ void conferirParametros(std::string_view sql) {
     EXIGIR(encolheu >= somaNomes);
     EXIGIR(2 * (encolheu - somaNomes) + r.nomes.size() <= doisPontos);
 
-    const auto q = [](std::string_view s) {
-        return static_cast<std::size_t>(std::count(s.begin(), s.end(), '?'));
-    };
+    const auto q = [](std::string_view s) { return static_cast<std::size_t>(std::count(s.begin(), s.end(), '?')); };
     EXIGIR(q(r.texto) == q(sql) - interrogacoesNosNomes + r.nomes.size());
 
-    if (doisPontos == 0) EXIGIR(r.texto == sql && r.nomes.empty());
+    if (doisPontos == 0)
+        EXIGIR(r.texto == sql && r.nomes.empty());
 }
 
 // A statement of known shape around pieces of the input: a quoted literal holding any
 // bytes but its quote passes unchanged, markers become "?", "::" outside quotes becomes ":".
-void conferirMontado(std::string_view entrada) {
+void conferirMontado(std::string_view entrada)
+{
     const char aspa = "'\"`"[entrada.size() % 3];
     std::string nome;
     std::string literal;
@@ -74,27 +82,32 @@ void conferirMontado(std::string_view entrada) {
         if (((c >= 'A' && c <= 'Z') || (c >= 'a' && c <= 'z') || (c >= '0' && c <= '9') || c == '_') &&
             nome.size() < 31)
             nome += c;
-        if (c != aspa) literal += c;
+        if (c != aspa)
+            literal += c;
     }
-    if (nome.empty()) nome = "P";
+    if (nome.empty())
+        nome = "P";
     const std::string citado = aspa + literal + aspa;
-    const std::string sql = "SELECT " + citado + ", a::b, :" + nome + " FROM T WHERE C = :" + nome +
-                            ")\nAND D=:" + nome + "\r";
+    const std::string sql =
+        "SELECT " + citado + ", a::b, :" + nome + " FROM T WHERE C = :" + nome + ")\nAND D=:" + nome + "\r";
     const TextoParametrizado r = analisarParametros(sql);
     EXIGIR(r.texto == "SELECT " + citado + ", a:b, ? FROM T WHERE C = ?)\nAND D=?\r");
     EXIGIR(r.nomes == std::vector<std::string>(3, nome));
 }
 
 // Settings lines built from the input that are all valid: the blocks are known byte by byte.
-void conferirBlocosMontados(std::string_view entrada) {
+void conferirBlocosMontados(std::string_view entrada)
+{
     std::string valor1, valor2;
     for (std::size_t i = 0; i < entrada.size(); ++i) {
-        if (entrada[i] == '\n') continue;
+        if (entrada[i] == '\n')
+            continue;
         std::string& v = i % 2 ? valor2 : valor1;
-        if (v.size() < 255) v += entrada[i];
+        if (v.size() < 255)
+            v += entrada[i];
     }
-    const std::vector<std::string> dpbLinhas = {"user_name=" + valor1, "  ISC_DPB_Password =" + valor2,
-                                                "sem igual", "lc_ctype=WIN1252"};
+    const std::vector<std::string> dpbLinhas = {"user_name=" + valor1, "  ISC_DPB_Password =" + valor2, "sem igual",
+                                                "lc_ctype=WIN1252"};
     std::string dpb = montarDpb(dpbLinhas);
     std::string esperado(1, char(isc_dpb_version1));
     esperado += char(isc_dpb_user_name);
@@ -113,11 +126,18 @@ void conferirBlocosMontados(std::string_view entrada) {
         int codigo;
     };
     static const Palavra palavras[] = {
-        {"consistency", isc_tpb_consistency}, {"concurrency", isc_tpb_concurrency},
-        {"shared", isc_tpb_shared}, {"protected", isc_tpb_protected}, {"exclusive", isc_tpb_exclusive},
-        {"wait", isc_tpb_wait}, {"nowait", isc_tpb_nowait}, {"read", isc_tpb_read},
-        {"write", isc_tpb_write}, {"read_committed", isc_tpb_read_committed},
-        {"rec_version", isc_tpb_rec_version}, {"no_rec_version", isc_tpb_no_rec_version},
+        {"consistency", isc_tpb_consistency},
+        {"concurrency", isc_tpb_concurrency},
+        {"shared", isc_tpb_shared},
+        {"protected", isc_tpb_protected},
+        {"exclusive", isc_tpb_exclusive},
+        {"wait", isc_tpb_wait},
+        {"nowait", isc_tpb_nowait},
+        {"read", isc_tpb_read},
+        {"write", isc_tpb_write},
+        {"read_committed", isc_tpb_read_committed},
+        {"rec_version", isc_tpb_rec_version},
+        {"no_rec_version", isc_tpb_no_rec_version},
     };
     constexpr std::size_t N = sizeof palavras / sizeof palavras[0];
     std::vector<std::string> tpbLinhas;
@@ -131,15 +151,18 @@ void conferirBlocosMontados(std::string_view entrada) {
         const Palavra& p = palavras[b % (N + 1)];
         std::string linha = std::string(b & 0x20 ? "isc_tpb_" : "") + p.nome;
         if (b & 0x40)
-            for (char& c : linha) c = char(c >= 'a' && c <= 'z' ? c - 32 : c);
-        if (b & 0x80) linha = "  " + linha + "\t";
+            for (char& c : linha)
+                c = char(c >= 'a' && c <= 'z' ? c - 32 : c);
+        if (b & 0x80)
+            linha = "  " + linha + "\t";
         tpbLinhas.push_back(linha);
         tpbEsperado += char(p.codigo);
     }
     EXIGIR(montarTpb(tpbLinhas) == (tpbLinhas.empty() ? std::string() : tpbEsperado));
 }
 
-void conferirDpb(const std::vector<std::string>& linhas) {
+void conferirDpb(const std::vector<std::string>& linhas)
+{
     std::string dpb;
     try {
         dpb = montarDpb(linhas);
@@ -168,7 +191,8 @@ void conferirDpb(const std::vector<std::string>& linhas) {
     EXIGIR(pos == dpb.size());
 }
 
-void conferirTpb(const std::vector<std::string>& linhas) {
+void conferirTpb(const std::vector<std::string>& linhas)
+{
     std::string tpb;
     try {
         tpb = montarTpb(linhas);
@@ -181,8 +205,8 @@ void conferirTpb(const std::vector<std::string>& linhas) {
     }
     // The version byte, then per non-blank line a single-byte keyword, or a table
     // reservation: lock_read / lock_write, the name's length and the name.
-    const auto naoBrancas = static_cast<std::size_t>(std::count_if(
-        linhas.begin(), linhas.end(), [](const std::string& l) { return !aparado(l).empty(); }));
+    const auto naoBrancas = static_cast<std::size_t>(
+        std::count_if(linhas.begin(), linhas.end(), [](const std::string& l) { return !aparado(l).empty(); }));
     EXIGIR(!tpb.empty() && tpb[0] == static_cast<char>(isc_tpb_version3));
     std::size_t itens = 0;
     for (std::size_t i = 1; i < tpb.size(); ++i, ++itens) {
@@ -200,7 +224,8 @@ void conferirTpb(const std::vector<std::string>& linhas) {
 
 } // namespace
 
-extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tamanho) {
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tamanho)
+{
     const std::string_view texto(reinterpret_cast<const char*>(dados), tamanho);
 
     conferirParametros(texto);
@@ -217,7 +242,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* dados, std::size_t tam
     while (ini < texto.size()) {
         const auto fim = texto.find('\n', ini);
         linhas.emplace_back(texto.substr(ini, fim == std::string_view::npos ? fim : fim - ini));
-        if (fim == std::string_view::npos) break;
+        if (fim == std::string_view::npos)
+            break;
         ini = fim + 1;
     }
     conferirDpb(linhas);

@@ -9,7 +9,8 @@
 
 namespace norvo::app {
 
-AplicacaoImporta::AplicacaoImporta(int& argc, char** argv) : QApplication(argc, argv) {
+AplicacaoImporta::AplicacaoImporta(int& argc, char** argv) : QApplication(argc, argv)
+{
     // Name only, no display name: Qt appends an explicitly set display name to every
     // caption it hands to the window system, and the captions must read exactly as set.
     // ASCII: it becomes the class part of WM_CLASS, which X11 reads as Latin-1, while Qt
@@ -18,12 +19,13 @@ AplicacaoImporta::AplicacaoImporta(int& argc, char** argv) : QApplication(argc, 
     // Ties the window to the menu entry the package installs (Wayland's app id).
     setDesktopFileName(QStringLiteral("importa-norvo"));
     // Without the translations package the standard buttons simply stay in English.
-    if (traducaoQt_.load(QLocale(QLocale::Portuguese, QLocale::Brazil), QStringLiteral("qtbase"),
-                         QStringLiteral("_"), QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+    if (traducaoQt_.load(QLocale(QLocale::Portuguese, QLocale::Brazil), QStringLiteral("qtbase"), QStringLiteral("_"),
+                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
         installTranslator(&traducaoQt_);
 }
 
-bool AplicacaoImporta::notify(QObject* receptor, QEvent* evento) {
+bool AplicacaoImporta::notify(QObject* receptor, QEvent* evento)
+{
     try {
         return QApplication::notify(receptor, evento);
     } catch (const std::exception& e) {
@@ -34,13 +36,18 @@ bool AplicacaoImporta::notify(QObject* receptor, QEvent* evento) {
     return false;
 }
 
-void AplicacaoImporta::setDialogos(Dialogos* dialogos) { dialogos_ = dialogos; }
+void AplicacaoImporta::setDialogos(Dialogos* dialogos)
+{
+    dialogos_ = dialogos;
+}
 
-Dialogos& AplicacaoImporta::dialogos() const {
+Dialogos& AplicacaoImporta::dialogos() const
+{
     return dialogos_ ? *dialogos_ : DialogosQt::padrao();
 }
 
-void AplicacaoImporta::relatarFalha(const QString& mensagem) {
+void AplicacaoImporta::relatarFalha(const QString& mensagem)
+{
     dialogos().falha(activeWindow(), textoDaFalha(mensagem));
 }
 

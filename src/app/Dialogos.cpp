@@ -9,24 +9,28 @@
 namespace norvo::app {
 
 namespace {
-int executar(QMessageBox* caixa) {
+int executar(QMessageBox* caixa)
+{
     std::unique_ptr<QMessageBox> dono(caixa);
     return dono->exec();
 }
 } // namespace
 
-QString textoDaFalha(const QString& mensagem) {
-    if (!mensagem.isEmpty() && mensagem.back().unicode() > u'.') return mensagem + u'.';
+QString textoDaFalha(const QString& mensagem)
+{
+    if (!mensagem.isEmpty() && mensagem.back().unicode() > u'.')
+        return mensagem + u'.';
     return mensagem;
 }
 
-QMessageBox* DialogosQt::caixaMensagem(QWidget* dono, const QString& texto, bool aviso) {
+QMessageBox* DialogosQt::caixaMensagem(QWidget* dono, const QString& texto, bool aviso)
+{
     return new QMessageBox(aviso ? QMessageBox::Information : QMessageBox::Warning,
-                           aviso ? textos::TituloAviso : textos::TituloAtencao, texto,
-                           QMessageBox::Ok, dono);
+                           aviso ? textos::TituloAviso : textos::TituloAtencao, texto, QMessageBox::Ok, dono);
 }
 
-QMessageBox* DialogosQt::caixaConfirma(QWidget* dono, const QString& texto) {
+QMessageBox* DialogosQt::caixaConfirma(QWidget* dono, const QString& texto)
+{
     auto* caixa = new QMessageBox(QMessageBox::Question, textos::TituloConfirmacao, texto,
                                   QMessageBox::Yes | QMessageBox::No, dono);
     // Application-modal: no window of the program takes input while the question is open.
@@ -34,57 +38,72 @@ QMessageBox* DialogosQt::caixaConfirma(QWidget* dono, const QString& texto) {
     return caixa;
 }
 
-QMessageBox* DialogosQt::caixaSimples(const QString& texto) {
+QMessageBox* DialogosQt::caixaSimples(const QString& texto)
+{
     // No owner, so the window manager centres it on the screen.
     return new QMessageBox(QMessageBox::NoIcon, textos::TituloAplicacao, texto, QMessageBox::Ok);
 }
 
-QMessageBox* DialogosQt::caixaFalha(QWidget* dono, const QString& texto) {
-    return new QMessageBox(QMessageBox::Critical, textos::TituloAplicacao, texto,
-                           QMessageBox::Ok, dono);
+QMessageBox* DialogosQt::caixaFalha(QWidget* dono, const QString& texto)
+{
+    return new QMessageBox(QMessageBox::Critical, textos::TituloAplicacao, texto, QMessageBox::Ok, dono);
 }
 
-QMessageBox* DialogosQt::caixaExclusao(QWidget* dono) {
-    auto* caixa = new QMessageBox(QMessageBox::Question, textos::TituloExcluir,
-                                  textos::PerguntaExcluir, QMessageBox::Ok | QMessageBox::Cancel,
-                                  dono);
+QMessageBox* DialogosQt::caixaExclusao(QWidget* dono)
+{
+    auto* caixa = new QMessageBox(QMessageBox::Question, textos::TituloExcluir, textos::PerguntaExcluir,
+                                  QMessageBox::Ok | QMessageBox::Cancel, dono);
     caixa->setDefaultButton(QMessageBox::Ok);
     return caixa;
 }
 
-void DialogosQt::mostraMensagem(QWidget* dono, const QString& texto, bool aviso, const QString& detalhes) {
+void DialogosQt::mostraMensagem(QWidget* dono, const QString& texto, bool aviso, const QString& detalhes)
+{
     QMessageBox* caixa = caixaMensagem(dono, texto, aviso);
-    if (!detalhes.isEmpty()) caixa->setDetailedText(detalhes);
+    if (!detalhes.isEmpty())
+        caixa->setDetailedText(detalhes);
     executar(caixa);
 }
 
-bool DialogosQt::confirma(QWidget* dono, const QString& texto) {
+bool DialogosQt::confirma(QWidget* dono, const QString& texto)
+{
     return executar(caixaConfirma(dono, texto)) == QMessageBox::Yes;
 }
 
-void DialogosQt::mensagem(QWidget*, const QString& texto) { executar(caixaSimples(texto)); }
+void DialogosQt::mensagem(QWidget*, const QString& texto)
+{
+    executar(caixaSimples(texto));
+}
 
-void DialogosQt::falha(QWidget* dono, const QString& texto) { executar(caixaFalha(dono, texto)); }
+void DialogosQt::falha(QWidget* dono, const QString& texto)
+{
+    executar(caixaFalha(dono, texto));
+}
 
-bool DialogosQt::confirmaExclusao(QWidget* dono) {
+bool DialogosQt::confirmaExclusao(QWidget* dono)
+{
     return executar(caixaExclusao(dono)) == QMessageBox::Ok;
 }
 
-std::optional<QString> DialogosQt::escolherArquivoCSV(QWidget* dono, const QString& ultimo) {
+std::optional<QString> DialogosQt::escolherArquivoCSV(QWidget* dono, const QString& ultimo)
+{
     const QString nome = QFileDialog::getOpenFileName(dono, QString(), ultimo);
-    if (nome.isEmpty()) return std::nullopt;
+    if (nome.isEmpty())
+        return std::nullopt;
     return nome;
 }
 
-std::optional<QString> DialogosQt::escolherBanco(QWidget* dono, const QString& atual) {
+std::optional<QString> DialogosQt::escolherBanco(QWidget* dono, const QString& atual)
+{
     const QString pasta = atual.isEmpty() ? QString() : QFileInfo(atual).absolutePath();
-    const QString nome =
-        QFileDialog::getOpenFileName(dono, textos::TituloProcurar, pasta, textos::FiltroBancos);
-    if (nome.isEmpty()) return std::nullopt;
+    const QString nome = QFileDialog::getOpenFileName(dono, textos::TituloProcurar, pasta, textos::FiltroBancos);
+    if (nome.isEmpty())
+        return std::nullopt;
     return nome;
 }
 
-Dialogos& DialogosQt::padrao() {
+Dialogos& DialogosQt::padrao()
+{
     static DialogosQt instancia;
     return instancia;
 }

@@ -21,9 +21,9 @@ inline const QString PerguntaExcluir = QStringLiteral("Delete record?");
 inline const QString TituloExcluir = QStringLiteral("Confirm");
 inline const QString AvisoSimulacao = QStringLiteral("Simulação: nada será gravado no banco de destino");
 // %1: how many notes the reading left; the notes go behind the details button.
-inline const QString LeituraComNotas = QStringLiteral(
-    "O arquivo foi lido, mas %1 linha(s) ou campo(s) pedem atenção: linhas ignoradas, textos cortados, "
-    "preços que faltam ou não se leem. Veja os detalhes antes de importar.");
+inline const QString LeituraComNotas =
+    QStringLiteral("O arquivo foi lido, mas %1 linha(s) ou campo(s) pedem atenção: linhas ignoradas, textos cortados, "
+                   "preços que faltam ou não se leem. Veja os detalhes antes de importar.");
 // Followed by the log's full path.
 inline const QString LogNaoAberto = QStringLiteral("Não foi possível abrir o log. Ele está em:\n");
 } // namespace textos

@@ -55,12 +55,17 @@ const QColor Marinho(0, 0, 128);
 
 // File names travel to the core and the settings as the bytes the file system uses;
 // message texts are Latin-1 (see QString::fromLatin1 at the report).
-std::string bytesDoCaminho(const QString& caminho) { return QFile::encodeName(caminho).toStdString(); }
-QString caminhoDosBytes(const std::string& bytes) {
+std::string bytesDoCaminho(const QString& caminho)
+{
+    return QFile::encodeName(caminho).toStdString();
+}
+QString caminhoDosBytes(const std::string& bytes)
+{
     return QFile::decodeName(QByteArray::fromStdString(bytes));
 }
 
-Dialogos* dialogosDaAplicacao() {
+Dialogos* dialogosDaAplicacao()
+{
     if (auto* app = qobject_cast<AplicacaoImporta*>(QCoreApplication::instance()))
         return &app->dialogos();
     return &DialogosQt::padrao();
@@ -68,23 +73,26 @@ Dialogos* dialogosDaAplicacao() {
 
 // The window was laid out for MS Sans Serif 8; where it is missing, narrow look-alikes keep
 // the captions inside their designed widths.
-QFont fonteDaJanela() {
+QFont fonteDaJanela()
+{
     QFont f(QStringLiteral("MS Sans Serif"), 8);
-    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"),
-                   QStringLiteral("Arial"), QStringLiteral("Liberation Sans"),
-                   QStringLiteral("DejaVu Sans Condensed")});
+    f.setFamilies({QStringLiteral("MS Sans Serif"), QStringLiteral("Microsoft Sans Serif"), QStringLiteral("Arial"),
+                   QStringLiteral("Liberation Sans"), QStringLiteral("DejaVu Sans Condensed")});
     return f;
 }
 
-QFont fonteDe(const QFont& base, int pontos, bool negrito) {
+QFont fonteDe(const QFont& base, int pontos, bool negrito)
+{
     QFont f = base;
-    if (pontos > 0) f.setPointSize(pontos);
+    if (pontos > 0)
+        f.setPointSize(pontos);
     f.setBold(negrito);
     return f;
 }
 
 // The import button's glyph: a green arrow into a database drum.
-QIcon iconeImportar() {
+QIcon iconeImportar()
+{
     QPixmap px(16, 16);
     px.fill(Qt::transparent);
     QPainter p(&px);
@@ -113,7 +121,8 @@ QIcon iconeImportar() {
 
 } // namespace
 
-OpcoesJanela opcoesDaLinhaDeComando(const QStringList& argumentos) {
+OpcoesJanela opcoesDaLinhaDeComando(const QStringList& argumentos)
+{
     OpcoesJanela o;
     const QStringList chaves = argumentos.mid(1);
     o.cadastros = chaves.contains(QLatin1String(TFormImporta::SwitchCadastros));
@@ -121,7 +130,8 @@ OpcoesJanela opcoesDaLinhaDeComando(const QStringList& argumentos) {
     o.modo.simular = chaves.contains(QStringLiteral("--simular"));
     o.semCopia = chaves.contains(QStringLiteral("--sem-copia"));
     const qsizetype csv = argumentos.indexOf(QStringLiteral("--csv"));
-    if (csv > 0 && csv + 1 < argumentos.size()) o.csv = argumentos[csv + 1];
+    if (csv > 0 && csv + 1 < argumentos.size())
+        o.csv = argumentos[csv + 1];
     return o;
 }
 
@@ -130,9 +140,10 @@ OpcoesJanela opcoesDaLinhaDeComando(const QStringList& argumentos) {
 // busy itself, after its confirmation.
 class TFormImporta::GuardaTrabalho {
 public:
-    GuardaTrabalho(TFormImporta& janela, Trabalho trabalho, bool marcarJa)
-        : janela_(janela), trabalho_(trabalho) {
-        if (marcarJa) janela_.marcarTrabalho(trabalho_, true);
+    GuardaTrabalho(TFormImporta& janela, Trabalho trabalho, bool marcarJa) : janela_(janela), trabalho_(trabalho)
+    {
+        if (marcarJa)
+            janela_.marcarTrabalho(trabalho_, true);
     }
     ~GuardaTrabalho() { janela_.marcarTrabalho(trabalho_, false); }
     GuardaTrabalho(const GuardaTrabalho&) = delete;
@@ -147,7 +158,8 @@ namespace {
 
 // The folder the caller names (tests do) for everything, or the program's own, created if
 // missing.
-Pastas pastasDaJanela(const OpcoesJanela& opcoes) {
+Pastas pastasDaJanela(const OpcoesJanela& opcoes)
+{
     if (opcoes.pasta.isEmpty()) {
         const Pastas p = pastasDoPrograma();
         criarPastas(p);
@@ -160,13 +172,14 @@ Pastas pastasDaJanela(const OpcoesJanela& opcoes) {
 
 } // namespace
 
-TFormImporta::TFormImporta(const OpcoesJanela& opcoes, QWidget* pai) : TFormImporta(opcoes, pastasDaJanela(opcoes), pai) {}
+TFormImporta::TFormImporta(const OpcoesJanela& opcoes, QWidget* pai) : TFormImporta(opcoes, pastasDaJanela(opcoes), pai)
+{}
 
 TFormImporta::TFormImporta(const OpcoesJanela& opcoes, const Pastas& pastas, QWidget* pai)
     : QMainWindow(pai), pastaConfig_(caminhoDosBytes(pastas.config)),
       dialogos_(opcoes.dialogos ? opcoes.dialogos : dialogosDaAplicacao()),
-      importador_(std::make_unique<Importador>(*this, pastas.estagio)),
-      modo_(opcoes.modo), semCopia_(opcoes.semCopia) {
+      importador_(std::make_unique<Importador>(*this, pastas.estagio)), modo_(opcoes.modo), semCopia_(opcoes.semCopia)
+{
     setObjectName(QStringLiteral("FormImporta"));
     setWindowTitle(textos::TituloJanela);
     setFont(fonteDaJanela());
@@ -178,13 +191,15 @@ TFormImporta::TFormImporta(const OpcoesJanela& opcoes, const Pastas& pastas, QWi
     resize(LarguraCliente, AlturaCliente);
 }
 
-TFormImporta::~TFormImporta() {
+TFormImporta::~TFormImporta()
+{
     // The grid must stop listening before the table goes (closing it notifies).
     DtsCDsProdutos->desligar();
     importador_.reset();
 }
 
-void TFormImporta::montar(bool cadastros) {
+void TFormImporta::montar(bool cadastros)
+{
     auto* fundo = new Painel(this, Painel::Chanfro::Nenhum);
     setCentralWidget(fundo);
 
@@ -226,8 +241,7 @@ void TFormImporta::montar(bool cadastros) {
     BitBtnLerCSVProdutos = new QPushButton(QStringLiteral("Ler Arquivo CSV de produtos"), Panel1);
     BitBtnLerCSVProdutos->setObjectName(QStringLiteral("BitBtnLerCSVProdutos"));
     BitBtnLerCSVProdutos->setGeometry(456, 3, 177, 25);
-    connect(BitBtnLerCSVProdutos, &QPushButton::clicked, this,
-            &TFormImporta::BitBtnLerCSVProdutosClick);
+    connect(BitBtnLerCSVProdutos, &QPushButton::clicked, this, &TFormImporta::BitBtnLerCSVProdutosClick);
 
     Label1 = new QLabel(QStringLiteral("Base de Dados Destino"), Panel1);
     Label1->setObjectName(QStringLiteral("Label1"));
@@ -246,10 +260,8 @@ void TFormImporta::montar(bool cadastros) {
     FilenameEditDestino->setObjectName(QStringLiteral("FilenameEditDestino"));
     FilenameEditDestino->setFont(fonteDe(font(), 12, true));
     FilenameEditDestino->setGeometry(117, 79, 521, 27);
-    FilenameEditDestino->setEscolher(
-        [this](const QString& atual) { return dialogos_->escolherBanco(this, atual); });
-    connect(FilenameEditDestino, &FilenameEdit::textChanged, this,
-            &TFormImporta::FilenameEditDestinoChange);
+    FilenameEditDestino->setEscolher([this](const QString& atual) { return dialogos_->escolherBanco(this, atual); });
+    connect(FilenameEditDestino, &FilenameEdit::textChanged, this, &TFormImporta::FilenameEditDestinoChange);
 
     Button1 = new QPushButton(QStringLiteral("Testar Conexão"), Panel1);
     Button1->setObjectName(QStringLiteral("Button1"));
@@ -306,29 +318,41 @@ void TFormImporta::montar(bool cadastros) {
 
 // ---- window events -----------------------------------------------------------------
 
-void TFormImporta::showEvent(QShowEvent* e) {
+void TFormImporta::showEvent(QShowEvent* e)
+{
     QMainWindow::showEvent(e);
-    if (!e->spontaneous()) comRelatorio([this] { FormShow(); });
+    if (!e->spontaneous())
+        comRelatorio([this] { FormShow(); });
 }
 
-void TFormImporta::FormShow() {
+void TFormImporta::FormShow()
+{
     LabelObs->mostrar(modo_.simular ? textos::AvisoSimulacao : QStringLiteral("Status da importação"));
     const IniFile config(bytesDoCaminho(caminhoConfig()));
     FilenameEditDestino->setText(caminhoDosBytes(config.ler(SecaoConfig, ChaveDestino)));
     const std::string origem = config.ler(SecaoConfig, ChaveOrigem);
-    if (!origem.empty()) importador_->setOrigem(origem);
+    if (!origem.empty())
+        importador_->setOrigem(origem);
 }
 
-bool TFormImporta::ocupada() const { return trabalhos_ != 0 || importador_->Importando(); }
+bool TFormImporta::ocupada() const
+{
+    return trabalhos_ != 0 || importador_->Importando();
+}
 
-bool TFormImporta::FormCloseQuery() const { return !ocupada(); }
+bool TFormImporta::FormCloseQuery() const
+{
+    return !ocupada();
+}
 
-void TFormImporta::FormClose() {
+void TFormImporta::FormClose()
+{
     IniFile config(bytesDoCaminho(caminhoConfig()));
     config.gravar(SecaoConfig, ChaveDestino, bytesDoCaminho(FilenameEditDestino->text()));
 }
 
-void TFormImporta::closeEvent(QCloseEvent* e) {
+void TFormImporta::closeEvent(QCloseEvent* e)
+{
     if (!FormCloseQuery()) {
         e->ignore();
         return;
@@ -342,19 +366,24 @@ void TFormImporta::closeEvent(QCloseEvent* e) {
     e->accept();
 }
 
-void TFormImporta::pararPorSinal(int sinal) {
-    if (parada_ == 0) parada_ = sinal;
+void TFormImporta::pararPorSinal(int sinal)
+{
+    if (parada_ == 0)
+        parada_ = sinal;
     // A box or file dialog left open would hold everything up: it is answered No/Cancel.
     for (int i = 0; i < 8; ++i) {
         auto* caixa = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-        if (!caixa) break;
+        if (!caixa)
+            break;
         caixa->reject();
     }
     // During a run or a reading the work ends first; its handler closes after it.
-    if (!ocupada()) close();
+    if (!ocupada())
+        close();
 }
 
-void TFormImporta::FilenameEditDestinoChange() {
+void TFormImporta::FilenameEditDestinoChange()
+{
     const QString texto = FilenameEditDestino->text();
     if (texto.contains(u'"')) {
         // Runs this handler again with the clean text, which then reaches the core.
@@ -366,18 +395,23 @@ void TFormImporta::FilenameEditDestinoChange() {
 
 // ---- buttons --------------------------------------------------------------------------
 
-void TFormImporta::BitBtnLerCSVProdutosClick() {
+void TFormImporta::BitBtnLerCSVProdutosClick()
+{
     comRelatorio([this] {
-        if (ocupada()) return;
+        if (ocupada())
+            return;
         const auto arquivo = dialogos_->escolherArquivoCSV(this, ultimoCSV_);
-        if (!arquivo) return;
+        if (!arquivo)
+            return;
         lerArquivoCSV(*arquivo);
     });
 }
 
-void TFormImporta::lerArquivoCSV(const QString& arquivo) {
+void TFormImporta::lerArquivoCSV(const QString& arquivo)
+{
     comRelatorio([&] {
-        if (ocupada()) return;
+        if (ocupada())
+            return;
         ultimoCSV_ = arquivo;
         GuardaTrabalho guarda(*this, Leitura, true);
         MemoCSV->clear();
@@ -388,8 +422,8 @@ void TFormImporta::lerArquivoCSV(const QString& arquivo) {
         if (f.open(QIODevice::ReadOnly)) {
             QByteArray dados = f.readAll();
             dados.removeIf([](char c) { return c == '\0'; }); // the reader drops NULs too
-            MemoCSV->setPlainText(QString::fromLatin1(
-                staging::ParaLatin1(std::string_view(dados.constData(), dados.size()))));
+            MemoCSV->setPlainText(
+                QString::fromLatin1(staging::ParaLatin1(std::string_view(dados.constData(), dados.size()))));
         }
         LabelTotalProdutos->setText(QStringLiteral("Total do Contador: %1").arg(total));
         LabelTotalProdutos->adjustSize();
@@ -398,19 +432,24 @@ void TFormImporta::lerArquivoCSV(const QString& arquivo) {
             dialogos_->mostraMensagem(this, textos::LeituraComNotas.arg(ultimaLeitura_.totalNotas()), false,
                                       QString::fromLatin1(ultimaLeitura_.resumo(ResultadoLeituraTodas)));
     });
-    if (parada_ && !ocupada()) close();
+    if (parada_ && !ocupada())
+        close();
 }
 
-void TFormImporta::Button1Click() {
+void TFormImporta::Button1Click()
+{
     comRelatorio([this] {
-        if (ocupada()) return;
+        if (ocupada())
+            return;
         importador_->Connectar(true);
     });
 }
 
-void TFormImporta::BitBtnImportarClick() {
+void TFormImporta::BitBtnImportarClick()
+{
     comRelatorio([this] {
-        if (ocupada()) return;
+        if (ocupada())
+            return;
         {
             GuardaTrabalho guarda(*this, Importacao, false);
             OpcoesImportacao opcoes;
@@ -424,25 +463,28 @@ void TFormImporta::BitBtnImportarClick() {
         // Steps of the run that failed without being shown (a log or the final disconnect)
         // get the default failure report, as any failure nobody caught.
         for (const PassoFalho& p : ultimoResultado_.passosFalhos)
-            if (p.relatar) relatarFalha(QString::fromLatin1(p.mensagem));
+            if (p.relatar)
+                relatarFalha(QString::fromLatin1(p.mensagem));
     });
-    if (parada_ && !ocupada()) close();
+    if (parada_ && !ocupada())
+        close();
 }
 
 // ---- busy state ---------------------------------------------------------------------
 
-void TFormImporta::marcarTrabalho(Trabalho t, bool ativo) {
+void TFormImporta::marcarTrabalho(Trabalho t, bool ativo)
+{
     trabalhos_ = ativo ? (trabalhos_ | t) : (trabalhos_ & ~t);
     // While a run or a reading goes on, nothing may start another one or change the
     // destination under it; closing is refused separately (FormCloseQuery).
     const bool livre = trabalhos_ == 0;
     for (QWidget* w : {static_cast<QWidget*>(BitBtnImportar), static_cast<QWidget*>(Button1),
-                       static_cast<QWidget*>(BitBtnLerCSVProdutos),
-                       static_cast<QWidget*>(FilenameEditDestino)})
+                       static_cast<QWidget*>(BitBtnLerCSVProdutos), static_cast<QWidget*>(FilenameEditDestino)})
         w->setEnabled(livre);
 }
 
-void TFormImporta::comRelatorio(const std::function<void()>& acao) {
+void TFormImporta::comRelatorio(const std::function<void()>& acao)
+{
     try {
         acao();
     } catch (const std::exception& e) {
@@ -450,21 +492,26 @@ void TFormImporta::comRelatorio(const std::function<void()>& acao) {
     }
 }
 
-bool TFormImporta::aoTerminal(const QString& texto) const {
+bool TFormImporta::aoTerminal(const QString& texto) const
+{
     // Stopping on a signal, nobody may be there to close a box: the terminal gets it.
-    if (!parada_) return false;
+    if (!parada_)
+        return false;
     std::fprintf(stderr, "%s\n", texto.toLocal8Bit().constData());
     return true;
 }
 
-void TFormImporta::relatarFalha(const QString& mensagem) {
+void TFormImporta::relatarFalha(const QString& mensagem)
+{
     const QString texto = textoDaFalha(mensagem);
-    if (!aoTerminal(texto)) dialogos_->falha(this, texto);
+    if (!aoTerminal(texto))
+        dialogos_->falha(this, texto);
 }
 
 // ---- Operador -----------------------------------------------------------------------
 
-void TFormImporta::gauge(int minimo, int maximo, int progresso) {
+void TFormImporta::gauge(int minimo, int maximo, int progresso)
+{
     if (maximo <= minimo) {
         // An empty range shows 0 %, not the busy animation Qt uses for it.
         GaugeImportando->setRange(minimo, minimo + 1);
@@ -476,38 +523,54 @@ void TFormImporta::gauge(int minimo, int maximo, int progresso) {
     GaugeImportando->update();
 }
 
-void TFormImporta::status(const std::string& texto) {
+void TFormImporta::status(const std::string& texto)
+{
     LabelObs->mostrar(QString::fromLatin1(texto));
 }
 
 // Once a signal asked the program to stop, the run's remaining notices and questions go by
 // without a box: the label and the logs keep what they say, and every question is a No.
-void TFormImporta::mostraMensagem(const std::string& texto, bool aviso) {
-    if (parada_) return;
+void TFormImporta::mostraMensagem(const std::string& texto, bool aviso)
+{
+    if (parada_)
+        return;
     dialogos_->mostraMensagem(this, QString::fromLatin1(texto), aviso, std::exchange(detalhes_, QString()));
 }
 
-bool TFormImporta::confirma(const std::string& texto, Pergunta) {
-    if (parada_) return false;
+bool TFormImporta::confirma(const std::string& texto, Pergunta)
+{
+    if (parada_)
+        return false;
     return dialogos_->confirma(this, QString::fromLatin1(texto));
 }
 
-void TFormImporta::mensagem(const std::string& texto) {
-    if (parada_) return;
+void TFormImporta::mensagem(const std::string& texto)
+{
+    if (parada_)
+        return;
     dialogos_->mensagem(this, QString::fromLatin1(texto));
 }
 
-void TFormImporta::abrirArquivo(const std::string& nome, const std::string& pasta) {
+void TFormImporta::abrirArquivo(const std::string& nome, const std::string& pasta)
+{
     // Handed to the desktop; the viewer's fate is not our concern. With no desktop to take
     // it, the operator still needs to know where the log is.
     const QString caminho = QFileInfo(caminhoDosBytes(pasta + nome)).absoluteFilePath();
-    if (QDesktopServices::openUrl(QUrl::fromLocalFile(caminho))) return;
+    if (QDesktopServices::openUrl(QUrl::fromLocalFile(caminho)))
+        return;
     const QString texto = textos::LogNaoAberto + caminho;
-    if (!aoTerminal(texto)) dialogos_->mostraMensagem(this, texto, false, QString());
+    if (!aoTerminal(texto))
+        dialogos_->mostraMensagem(this, texto, false, QString());
 }
 
-void TFormImporta::processarEventos() { QCoreApplication::processEvents(); }
+void TFormImporta::processarEventos()
+{
+    QCoreApplication::processEvents();
+}
 
-void TFormImporta::ocupado(bool sim) { marcarTrabalho(Importacao, sim); }
+void TFormImporta::ocupado(bool sim)
+{
+    marcarTrabalho(Importacao, sim);
+}
 
 } // namespace norvo::app

@@ -10,8 +10,8 @@
 
 namespace norvo::app {
 
-GradeProdutos::GradeProdutos(Dialogos& dialogos, QWidget* pai)
-    : QTableView(pai), dialogos_(dialogos) {
+GradeProdutos::GradeProdutos(Dialogos& dialogos, QWidget* pai) : QTableView(pai), dialogos_(dialogos)
+{
     setSelectionBehavior(QAbstractItemView::SelectItems);
     setSelectionMode(QAbstractItemView::SingleSelection);
     verticalHeader()->setDefaultSectionSize(18);
@@ -22,46 +22,60 @@ GradeProdutos::GradeProdutos(Dialogos& dialogos, QWidget* pai)
 
 // Widths after the fields' sizes, as a data grid sizes its columns; the grid rebuilds its
 // columns whenever the table is recreated, so they are set again then.
-void GradeProdutos::larguras() {
-    if (!modelo_) return;
+void GradeProdutos::larguras()
+{
+    if (!modelo_)
+        return;
     const int larguraDescricao = 200;
     const int larguraCodigo = 90;
     setColumnWidth(0, larguraCodigo);
-    if (modelo_->columnCount() > 1) setColumnWidth(1, larguraDescricao);
+    if (modelo_->columnCount() > 1)
+        setColumnWidth(1, larguraDescricao);
 }
 
-void GradeProdutos::setModel(QAbstractItemModel* modelo) {
+void GradeProdutos::setModel(QAbstractItemModel* modelo)
+{
     QTableView::setModel(modelo);
     modelo_ = qobject_cast<ModeloProdutos*>(modelo);
-    if (!modelo_) return;
+    if (!modelo_)
+        return;
     connect(modelo_, &ModeloProdutos::registroAtual, this, &GradeProdutos::irPara);
     connect(modelo_, &QAbstractItemModel::modelReset, this, &GradeProdutos::larguras);
     larguras();
-    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this,
-            [this](const QModelIndex& atual) {
-                if (atual.isValid()) modelo_->tornarAtual(atual.row());
-            });
+    connect(selectionModel(), &QItemSelectionModel::currentRowChanged, this, [this](const QModelIndex& atual) {
+        if (atual.isValid())
+            modelo_->tornarAtual(atual.row());
+    });
 }
 
-void GradeProdutos::irPara(int linha) {
-    if (!modelo_ || linha < 0 || linha >= modelo_->rowCount()) return;
+void GradeProdutos::irPara(int linha)
+{
+    if (!modelo_ || linha < 0 || linha >= modelo_->rowCount())
+        return;
     const int coluna = currentIndex().isValid() ? currentIndex().column() : 0;
     const QModelIndex alvo = modelo_->index(linha, coluna);
-    if (alvo != currentIndex()) setCurrentIndex(alvo);
+    if (alvo != currentIndex())
+        setCurrentIndex(alvo);
     scrollTo(alvo);
 }
 
-void GradeProdutos::acrescentarRegistro() {
-    if (modelo_ && modelo_->acrescentar()) irPara(modelo_->rowCount() - 1);
+void GradeProdutos::acrescentarRegistro()
+{
+    if (modelo_ && modelo_->acrescentar())
+        irPara(modelo_->rowCount() - 1);
 }
 
-void GradeProdutos::excluirRegistroAtual() {
-    if (!modelo_ || !currentIndex().isValid() || !modelo_->editavel()) return;
+void GradeProdutos::excluirRegistroAtual()
+{
+    if (!modelo_ || !currentIndex().isValid() || !modelo_->editavel())
+        return;
     const int linha = currentIndex().row();
-    if (dialogos_.confirmaExclusao(window())) modelo_->excluir(linha);
+    if (dialogos_.confirmaExclusao(window()))
+        modelo_->excluir(linha);
 }
 
-void GradeProdutos::keyPressEvent(QKeyEvent* e) {
+void GradeProdutos::keyPressEvent(QKeyEvent* e)
+{
     if (state() != QAbstractItemView::EditingState) {
         if (e->key() == Qt::Key_Insert && e->modifiers() == Qt::NoModifier) {
             acrescentarRegistro();
@@ -75,16 +89,20 @@ void GradeProdutos::keyPressEvent(QKeyEvent* e) {
     QTableView::keyPressEvent(e);
 }
 
-void GradeProdutos::contextMenuEvent(QContextMenuEvent* e) {
-    if (!modelo_) return;
+void GradeProdutos::contextMenuEvent(QContextMenuEvent* e)
+{
+    if (!modelo_)
+        return;
     QMenu menu(this);
     QAction* novo = menu.addAction(QStringLiteral("Novo registro\tInsert"));
     QAction* excluir = menu.addAction(QStringLiteral("Excluir registro\tCtrl+Delete"));
     novo->setEnabled(modelo_->editavel() && isEnabled());
     excluir->setEnabled(modelo_->editavel() && currentIndex().isValid());
     QAction* escolhida = menu.exec(e->globalPos());
-    if (escolhida == novo) acrescentarRegistro();
-    else if (escolhida == excluir) excluirRegistroAtual();
+    if (escolhida == novo)
+        acrescentarRegistro();
+    else if (escolhida == excluir)
+        excluirRegistroAtual();
 }
 
 } // namespace norvo::app

@@ -24,28 +24,35 @@ using db::mesmoNome; // Windows compares profile names without regard to case; o
 
 // Names and values are trimmed of the blanks C's isspace knows; any other control
 // character belongs to the value.
-std::string aparar(std::string_view s) { return db::Aparar(s, db::Brancos::IsSpace); }
+std::string aparar(std::string_view s)
+{
+    return db::Aparar(s, db::Brancos::IsSpace);
+}
 
 // One line of the file as it stands on disk, and what it means.
 struct Linha {
-    std::string bruta;      // the line's bytes, its line break included (none on a last line)
+    std::string bruta; // the line's bytes, its line break included (none on a last line)
     enum Tipo { Outra, Secao, Chave } tipo = Outra;
-    std::string nome;       // section or key name, trimmed
-    std::string valor;      // key value, trimmed
+    std::string nome;  // section or key name, trimmed
+    std::string valor; // key value, trimmed
     std::size_t posIgual = 0;
 
     bool terminada() const { return !bruta.empty() && bruta.back() == '\n'; }
 };
 
-std::optional<std::string> lerBytes(const std::string& caminho) {
+std::optional<std::string> lerBytes(const std::string& caminho)
+{
     std::ifstream in(caminho, std::ios::binary);
-    if (!in) return std::nullopt;
+    if (!in)
+        return std::nullopt;
     std::string dados((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) return std::nullopt;
+    if (in.bad())
+        return std::nullopt;
     return dados;
 }
 
-std::vector<Linha> analisar(const std::string& dados) {
+std::vector<Linha> analisar(const std::string& dados)
+{
     std::vector<Linha> linhas;
     std::size_t pos = 0;
     while (pos < dados.size()) {
@@ -54,17 +61,18 @@ std::vector<Linha> analisar(const std::string& dados) {
         Linha l;
         l.bruta = dados.substr(pos, fim - pos);
         std::string texto = l.bruta;
-        while (!texto.empty() && (texto.back() == '\n' || texto.back() == '\r')) texto.pop_back();
+        while (!texto.empty() && (texto.back() == '\n' || texto.back() == '\r'))
+            texto.pop_back();
         // A UTF-8 mark left by an editor must not hide the first section's name.
-        if (pos == 0 && texto.rfind("\xEF\xBB\xBF", 0) == 0) texto.erase(0, 3);
+        if (pos == 0 && texto.rfind("\xEF\xBB\xBF", 0) == 0)
+            texto.erase(0, 3);
         pos = fim;
 
         const std::string aparado = aparar(texto);
         if (!aparado.empty() && aparado.front() == '[') {
             l.tipo = Linha::Secao;
             const auto fecha = aparado.find(']');
-            l.nome = aparar(aparado.substr(1, fecha == std::string::npos ? std::string::npos
-                                                                         : fecha - 1));
+            l.nome = aparar(aparado.substr(1, fecha == std::string::npos ? std::string::npos : fecha - 1));
         } else if (!aparado.empty() && aparado.front() != ';' && aparado.front() != '#') {
             const auto igual = texto.find('=');
             if (igual != std::string::npos) {
@@ -80,17 +88,21 @@ std::vector<Linha> analisar(const std::string& dados) {
 }
 
 // The line break the file already uses; a new file gets the one the Windows writer uses.
-std::string quebraDoArquivo(const std::string& dados) {
+std::string quebraDoArquivo(const std::string& dados)
+{
     const auto lf = dados.find('\n');
-    if (lf == std::string::npos) return "\r\n";
+    if (lf == std::string::npos)
+        return "\r\n";
     return lf > 0 && dados[lf - 1] == '\r' ? "\r\n" : "\n";
 }
 
-[[noreturn]] void falhaGravar(const std::string& caminhoCompleto) {
+[[noreturn]] void falhaGravar(const std::string& caminhoCompleto)
+{
     throw std::runtime_error("Unable to write to " + caminhoCompleto);
 }
 
-std::string caminhoCompleto(const std::string& caminho) {
+std::string caminhoCompleto(const std::string& caminho)
+{
     std::error_code ec;
     const auto abs = fs::absolute(caminho, ec);
     return ec ? caminho : abs.string();
@@ -98,8 +110,8 @@ std::string caminhoCompleto(const std::string& caminho) {
 
 // Writes dados over destino through a temporary file in the same folder and a rename,
 // so that a crash or a full disk never leaves a half-written settings file behind.
-void substituirArquivo(const std::string& destino, const std::string& dados,
-                       const std::string& nomeNaMensagem) {
+void substituirArquivo(const std::string& destino, const std::string& dados, const std::string& nomeNaMensagem)
+{
     const fs::path alvo(destino);
     const fs::path pasta = alvo.has_parent_path() ? alvo.parent_path() : fs::path(".");
     std::string modelo = (pasta / ("." + alvo.filename().string() + ".XXXXXX")).string();
@@ -110,15 +122,19 @@ void substituirArquivo(const std::string& destino, const std::string& dados,
         falhaGravar(nomeNaMensagem);
 
     const int fd = ::mkstemp(modelo.data());
-    if (fd < 0) falhaGravar(nomeNaMensagem);
+    if (fd < 0)
+        falhaGravar(nomeNaMensagem);
 
     bool ok = true;
     std::size_t escrito = 0;
     while (ok && escrito < dados.size()) {
         const auto n = ::write(fd, dados.data() + escrito, dados.size() - escrito);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) ok = false;
-        else escrito += static_cast<std::size_t>(n);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            ok = false;
+        else
+            escrito += static_cast<std::size_t>(n);
     }
     if (ok) {
         mode_t modo;
@@ -131,8 +147,10 @@ void substituirArquivo(const std::string& destino, const std::string& dados,
         }
         ok = ::fchmod(fd, modo) == 0 && ::fsync(fd) == 0;
     }
-    if (::close(fd) != 0) ok = false;
-    if (ok) ok = ::rename(modelo.c_str(), destino.c_str()) == 0;
+    if (::close(fd) != 0)
+        ok = false;
+    if (ok)
+        ok = ::rename(modelo.c_str(), destino.c_str()) == 0;
     if (!ok) {
         ::unlink(modelo.c_str());
         falhaGravar(nomeNaMensagem);
@@ -143,10 +161,11 @@ void substituirArquivo(const std::string& destino, const std::string& dados,
 
 IniFile::IniFile(std::string caminho) : caminho_(std::move(caminho)) {}
 
-std::string IniFile::ler(const std::string& secao, const std::string& chave,
-                         const std::string& padrao) const {
+std::string IniFile::ler(const std::string& secao, const std::string& chave, const std::string& padrao) const
+{
     const auto dados = lerBytes(caminho_);
-    if (!dados) return padrao;
+    if (!dados)
+        return padrao;
 
     bool naSecao = false;
     for (const Linha& l : analisar(*dados)) {
@@ -156,15 +175,16 @@ std::string IniFile::ler(const std::string& secao, const std::string& chave,
             std::string v = l.valor;
             if (v.size() >= 2 && (v.front() == '"' || v.front() == '\'') && v.back() == v.front())
                 v = v.substr(1, v.size() - 2);
-            if (v.size() > MaxValor) v.resize(MaxValor);
+            if (v.size() > MaxValor)
+                v.resize(MaxValor);
             return v;
         }
     }
     return padrao;
 }
 
-void IniFile::gravar(const std::string& secao, const std::string& chave,
-                     const std::string& valor) {
+void IniFile::gravar(const std::string& secao, const std::string& chave, const std::string& valor)
+{
     const std::string completo = caminhoCompleto(caminho_);
 
     // Follow a link so that the file it points to is updated and the link itself stays.
@@ -172,13 +192,15 @@ void IniFile::gravar(const std::string& secao, const std::string& chave,
     std::error_code ec;
     if (fs::is_symlink(destino, ec)) {
         const auto real = fs::weakly_canonical(destino, ec);
-        if (!ec) destino = real.string();
+        if (!ec)
+            destino = real.string();
     }
 
     std::string dados;
     if (fs::exists(destino, ec)) {
         auto lidos = lerBytes(destino);
-        if (!lidos) falhaGravar(completo);
+        if (!lidos)
+            falhaGravar(completo);
         dados = std::move(*lidos);
     }
     const std::string quebra = quebraDoArquivo(dados);
@@ -192,11 +214,14 @@ void IniFile::gravar(const std::string& secao, const std::string& chave,
         const Linha& l = linhas[i];
         if (l.tipo == Linha::Secao) {
             naSecao = mesmoNome(l.nome, secao);
-            if (naSecao && !ultimaDaSecao) ultimaDaSecao = i;
-            else if (naSecao) naSecao = false; // only the first section of that name is extended
+            if (naSecao && !ultimaDaSecao)
+                ultimaDaSecao = i;
+            else if (naSecao)
+                naSecao = false; // only the first section of that name is extended
             continue;
         }
-        if (!naSecao) continue;
+        if (!naSecao)
+            continue;
         if (l.tipo == Linha::Chave && mesmoNome(l.nome, chave)) {
             linhaChave = i;
         } else if (!db::EhBranco(l.bruta, db::Brancos::IsSpace)) {
@@ -212,7 +237,8 @@ void IniFile::gravar(const std::string& secao, const std::string& chave,
         Linha nova;
         nova.bruta = chave + "=" + valor + quebra;
         if (!ultimaDaSecao) {
-            if (!linhas.empty() && !linhas.back().terminada()) linhas.back().bruta += quebra;
+            if (!linhas.empty() && !linhas.back().terminada())
+                linhas.back().bruta += quebra;
             Linha cabecalho;
             cabecalho.bruta = "[" + secao + "]" + quebra;
             linhas.push_back(cabecalho);
@@ -220,12 +246,14 @@ void IniFile::gravar(const std::string& secao, const std::string& chave,
         }
         const std::size_t onde = *ultimaDaSecao + 1;
         // The line the key follows may be the file's last one, without a line break yet.
-        if (!linhas[onde - 1].terminada()) linhas[onde - 1].bruta += quebra;
+        if (!linhas[onde - 1].terminada())
+            linhas[onde - 1].bruta += quebra;
         linhas.insert(linhas.begin() + static_cast<std::ptrdiff_t>(onde), nova);
     }
 
     std::string saida;
-    for (const Linha& l : linhas) saida += l.bruta;
+    for (const Linha& l : linhas)
+        saida += l.bruta;
     substituirArquivo(destino, saida, completo);
 }
 

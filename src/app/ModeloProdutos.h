@@ -24,11 +24,9 @@ public:
     int rowCount(const QModelIndex& pai = QModelIndex()) const override;
     int columnCount(const QModelIndex& pai = QModelIndex()) const override;
     QVariant data(const QModelIndex& indice, int papel = Qt::DisplayRole) const override;
-    QVariant headerData(int secao, Qt::Orientation orientacao,
-                        int papel = Qt::DisplayRole) const override;
+    QVariant headerData(int secao, Qt::Orientation orientacao, int papel = Qt::DisplayRole) const override;
     Qt::ItemFlags flags(const QModelIndex& indice) const override;
-    bool setData(const QModelIndex& indice, const QVariant& valor,
-                 int papel = Qt::EditRole) override;
+    bool setData(const QModelIndex& indice, const QVariant& valor, int papel = Qt::EditRole) override;
 
     // A new row below the last one, stored once a value is typed into it; false when the
     // table is closed, in use by a run, or refuses.

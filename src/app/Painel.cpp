@@ -6,31 +6,36 @@
 
 namespace norvo::app {
 
-Painel::Painel(QWidget* pai, Chanfro externo, Chanfro interno)
-    : QWidget(pai), externo_(externo), interno_(interno) {
+Painel::Painel(QWidget* pai, Chanfro externo, Chanfro interno) : QWidget(pai), externo_(externo), interno_(interno)
+{
     setAutoFillBackground(true);
 }
 
-void Painel::alinhar(QWidget* filho, Borda borda, int tamanho) {
+void Painel::alinhar(QWidget* filho, Borda borda, int tamanho)
+{
     alinhados_.push_back({filho, borda, tamanho});
     posicionar();
 }
 
-int Painel::espessura() const {
+int Painel::espessura() const
+{
     return (externo_ != Chanfro::Nenhum ? 1 : 0) + (interno_ != Chanfro::Nenhum ? 1 : 0);
 }
 
-void Painel::resizeEvent(QResizeEvent* e) {
+void Painel::resizeEvent(QResizeEvent* e)
+{
     QWidget::resizeEvent(e);
     posicionar();
 }
 
-void Painel::posicionar() {
+void Painel::posicionar()
+{
     const int b = espessura();
     int esquerda = b, topo = b, direita = width() - b, base = height() - b;
     for (Borda vez : {Borda::Topo, Borda::Base, Borda::Esquerda, Borda::Direita}) {
         for (const Alinhado& a : alinhados_) {
-            if (a.borda != vez) continue;
+            if (a.borda != vez)
+                continue;
             const int largura = qMax(0, direita - esquerda);
             const int altura = qMax(0, base - topo);
             switch (a.borda) {
@@ -55,12 +60,15 @@ void Painel::posicionar() {
     }
 }
 
-void Painel::paintEvent(QPaintEvent*) {
-    if (externo_ == Chanfro::Nenhum && interno_ == Chanfro::Nenhum) return;
+void Painel::paintEvent(QPaintEvent*)
+{
+    if (externo_ == Chanfro::Nenhum && interno_ == Chanfro::Nenhum)
+        return;
     QPainter p(this);
     QRect r = rect();
     for (Chanfro c : {externo_, interno_}) {
-        if (c == Chanfro::Nenhum) continue;
+        if (c == Chanfro::Nenhum)
+            continue;
         qDrawShadePanel(&p, r, palette(), c == Chanfro::Baixo, 1);
         r.adjust(1, 1, -1, -1);
     }

@@ -14,8 +14,7 @@ public:
     enum class Borda { Topo, Base, Esquerda, Direita };
     enum class Chanfro { Nenhum, Alto, Baixo };
 
-    explicit Painel(QWidget* pai = nullptr, Chanfro externo = Chanfro::Alto,
-                    Chanfro interno = Chanfro::Nenhum);
+    explicit Painel(QWidget* pai = nullptr, Chanfro externo = Chanfro::Alto, Chanfro interno = Chanfro::Nenhum);
 
     void alinhar(QWidget* filho, Borda borda, int tamanho);
 

@@ -6,11 +6,13 @@
 #include <QSocketNotifier>
 #include <QTimer>
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     // Before any connection: SIGINT and SIGTERM then stop a run cleanly and close the window.
     norvo::sinais::instalar();
     norvo::app::AplicacaoImporta app(argc, argv);
-    app.setWindowIcon(QIcon::fromTheme(QStringLiteral("importa-norvo"), QIcon(QStringLiteral(":/importa-norvo-256.png"))));
+    app.setWindowIcon(
+        QIcon::fromTheme(QStringLiteral("importa-norvo"), QIcon(QStringLiteral(":/importa-norvo-256.png"))));
     // --cadastros shows the client and supplier options (see docs/window.md).
     const auto opcoes = norvo::app::opcoesDaLinhaDeComando(norvo::app::AplicacaoImporta::arguments());
     norvo::app::TFormImporta FormImporta(opcoes);

@@ -13,7 +13,7 @@ struct Argumentos {
     bool produtos = false, clientes = false, fornecedores = false;
     bool sim = false;
     bool rapido = false, simular = false;
-    bool semCopia = false;               // the run makes no safety copy of the destination
+    bool semCopia = false;                // the run makes no safety copy of the destination
     std::optional<std::string> restaurar; // puts this copy back over the destination instead of a run
     bool ajuda = false;
 };

@@ -27,8 +27,7 @@ std::string paraUtf8(const std::string& latin1)
 
 OperadorTerminal::OperadorTerminal(bool sim, std::FILE* saida, std::FILE* entrada)
     : sim_(sim), saida_(saida), entrada_(entrada), terminal_(isatty(fileno(saida)) != 0)
-{
-}
+{}
 
 void OperadorTerminal::imprimir(const std::string& latin1)
 {
@@ -100,8 +99,7 @@ bool OperadorTerminal::confirma(const std::string& texto, Pergunta qual)
     // Ctrl+C at the question, or the terminal closing under it (SIGHUP), is a No: wait for the
     // answer or for a signal, whichever comes.
     pollfd espera[2] = {{fileno(entrada_), POLLIN, 0}, {sinais::descritor(), POLLIN, 0}};
-    while (::poll(espera, sinais::descritor() >= 0 ? 2 : 1, -1) < 0 && errno == EINTR) {
-    }
+    while (::poll(espera, sinais::descritor() >= 0 ? 2 : 1, -1) < 0 && errno == EINTR) {}
     if (paradaPedida() != 0) {
         terminarBarra();
         std::fputc('\n', saida_);
@@ -130,14 +128,17 @@ void OperadorTerminal::ocupado(bool sim)
     terminarBarra();
 }
 
-int OperadorTerminal::paradaPedida() { return sinais::recebido(); }
+int OperadorTerminal::paradaPedida()
+{
+    return sinais::recebido();
+}
 
 std::string linhaDoResumo(const ResumoEtapa& r)
 {
     std::string linha = r.nome + ": ";
     if (!r.iniciada)
-        return linha + (r.interrompida ? textos::L1("não iniciada, interrompida pelo operador")
-                                       : textos::L1("não iniciada"));
+        return linha +
+               (r.interrompida ? textos::L1("não iniciada, interrompida pelo operador") : textos::L1("não iniciada"));
     linha += std::to_string(r.gravados) + " gravados, " + std::to_string(r.falhas) + " falhas";
     if (r.ignorados > 0)
         linha += ", " + std::to_string(r.ignorados) + textos::L1(" já existentes ou vazios");

@@ -79,8 +79,7 @@ void DataSet::setFieldAsString(std::string_view campo, std::string valor)
     size_t i = 0;
     std::vector<Valor>& linha = campoEditavel(campo, i);
     const Coluna& c = colunas()[i];
-    if ((c.tipo == SQL_TEXT || c.tipo == SQL_VARYING) && c.tamanho > 0 &&
-        valor.size() > static_cast<size_t>(c.tamanho))
+    if ((c.tipo == SQL_TEXT || c.tipo == SQL_VARYING) && c.tamanho > 0 && valor.size() > static_cast<size_t>(c.tamanho))
         valor.resize(static_cast<size_t>(c.tamanho));
     linha[i] = Valor{};
     linha[i].tipo = Valor::Tipo::Texto;
@@ -114,16 +113,24 @@ void DataSet::vincularLinha(Query& q)
         }
         const Valor& v = (*fonte)[static_cast<size_t>(i)];
         switch (v.tipo) {
-        case Valor::Tipo::Nulo: p.clear(); break;
-        case Valor::Tipo::Texto: p.setAsString(v.texto); break;
+        case Valor::Tipo::Nulo:
+            p.clear();
+            break;
+        case Valor::Tipo::Texto:
+            p.setAsString(v.texto);
+            break;
         case Valor::Tipo::Inteiro:
             if (v.escala == 0 && v.inteiro >= INT32_MIN && v.inteiro <= INT32_MAX)
                 p.setAsInteger(static_cast<std::int32_t>(v.inteiro));
             else
                 p.setAsString(v.asString());
             break;
-        case Valor::Tipo::Real: p.setAsFloat(v.real); break;
-        case Valor::Tipo::DataHora: p.setAsDateTime(v.dataHora); break;
+        case Valor::Tipo::Real:
+            p.setAsFloat(v.real);
+            break;
+        case Valor::Tipo::DataHora:
+            p.setAsDateTime(v.dataHora);
+            break;
         }
     }
 }

@@ -107,8 +107,7 @@ void Database::connect()
     Status st;
     {
         const NomesDeArquivoEmUtf8 nomesEmUtf8;
-        isc_attach_database(st.v, 0, databaseName_.c_str(), nova.ptr(), static_cast<short>(dpb.size()),
-                            dpb.data());
+        isc_attach_database(st.v, 0, databaseName_.c_str(), nova.ptr(), static_cast<short>(dpb.size()), dpb.data());
     }
     if (st.failed())
         falhar(st, nullptr);

@@ -64,7 +64,6 @@ private:
     std::vector<Transaction*> transactions_;
 };
 
-
 // The client library converts file names between "the system's character set" and UTF-8,
 // and settles that character set at the first attachment the process makes. Under the C
 // locale (the command line never calls setlocale) it is ASCII and an accented name fails with

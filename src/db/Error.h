@@ -15,7 +15,8 @@ public:
 class ServerError : public Error {
 public:
     ServerError(const std::string& message, std::vector<long> codes, int sqlcode)
-        : Error(message), codes_(std::move(codes)), sqlcode_(sqlcode) {}
+        : Error(message), codes_(std::move(codes)), sqlcode_(sqlcode)
+    {}
     const std::vector<long>& codes() const { return codes_; }
     bool has(long code) const;
     int sqlcode() const { return sqlcode_; }
@@ -32,7 +33,8 @@ public:
     TextoLongo(std::size_t comprimento, int capacidade)
         : Error("Trying to store a string of length " + std::to_string(comprimento) +
                 " into a field that can only contain " + std::to_string(capacidade)),
-          capacidade_(capacidade) {}
+          capacidade_(capacidade)
+    {}
     int capacidade() const { return capacidade_; }
 
 private:

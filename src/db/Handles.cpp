@@ -44,11 +44,10 @@ std::vector<long> codigos(const ISC_STATUS* sv)
 
 bool conexaoPerdida(const std::vector<long>& codes)
 {
-    static const long lost[] = {isc_network_error, isc_net_read_err, isc_net_write_err,
+    static const long lost[] = {isc_network_error,      isc_net_read_err, isc_net_write_err,
                                 isc_lost_db_connection, isc_att_shutdown, isc_shutdown};
-    return std::any_of(codes.begin(), codes.end(), [](long c) {
-        return std::find(std::begin(lost), std::end(lost), c) != std::end(lost);
-    });
+    return std::any_of(codes.begin(), codes.end(),
+                       [](long c) { return std::find(std::begin(lost), std::end(lost), c) != std::end(lost); });
 }
 
 void falhar(const Status& st, Database* db)

@@ -73,7 +73,7 @@ private:
 void soltarAnexo(FB_API_HANDLE& h) noexcept;
 void soltarTransacao(FB_API_HANDLE& h) noexcept; // rolls back what is left
 void soltarComando(FB_API_HANDLE& h) noexcept;
-void soltarBlob(FB_API_HANDLE& h) noexcept;     // cancels an unfinished blob
+void soltarBlob(FB_API_HANDLE& h) noexcept; // cancels an unfinished blob
 
 using AttachmentHandle = Handle<soltarAnexo>;
 using TransactionHandle = Handle<soltarTransacao>;

@@ -13,7 +13,10 @@ namespace norvo::db {
 
 namespace {
 
-XSQLDA* sqlda(std::vector<char>& buf) { return reinterpret_cast<XSQLDA*>(buf.data()); }
+XSQLDA* sqlda(std::vector<char>& buf)
+{
+    return reinterpret_cast<XSQLDA*>(buf.data());
+}
 
 void alocarSqlda(std::vector<char>& buf, int n)
 {
@@ -62,7 +65,10 @@ struct Query::BufferEntrada {
     ISC_QUAD blob{};
 };
 
-const std::string& Field::name() const { return q_->colunas_[index_].nome; }
+const std::string& Field::name() const
+{
+    return q_->colunas_[index_].nome;
+}
 
 const Valor& Field::valor() const
 {
@@ -240,8 +246,8 @@ void Query::garantirPreparada()
         v.sqldata = buffersSaida_[i].data();
         v.sqlind = &indSaida_[i];
         v.sqltype = static_cast<short>(base | 1);
-        colunas_.push_back(Coluna{std::string(v.aliasname, static_cast<size_t>(v.aliasname_length)), base,
-                                  v.sqlscale, v.sqllen, v.sqlsubtype});
+        colunas_.push_back(Coluna{std::string(v.aliasname, static_cast<size_t>(v.aliasname_length)), base, v.sqlscale,
+                                  v.sqllen, v.sqlsubtype});
     }
     XSQLDA* in = sqlda(entrada);
     buffersEntrada_.clear();
@@ -292,7 +298,9 @@ void Query::vincular()
             continue;
         }
         switch (p->tipo()) {
-        case Param::Tipo::Unassigned: nulo(); break;
+        case Param::Tipo::Unassigned:
+            nulo();
+            break;
         case Param::Tipo::Text: {
             const std::string& s = p->texto();
             if (b.tipo == SQL_TEXT || b.tipo == SQL_VARYING) {
@@ -346,7 +354,9 @@ void Query::vincular()
             v.sqllen = sizeof x;
             break;
         }
-        case Param::Tipo::DateTime: comoDataHora(p->dataHora()); break;
+        case Param::Tipo::DateTime:
+            comoDataHora(p->dataHora());
+            break;
         }
     }
 }
@@ -366,9 +376,8 @@ void Query::execute()
     if (tipoComando_ == isc_info_sql_stmt_select || tipoComando_ == isc_info_sql_stmt_select_for_upd)
         throw Error("use Open for a Select Statement");
     XSQLDA* in = sqlda(entrada_)->sqld > 0 ? sqlda(entrada_) : nullptr;
-    chamar(database_, [&](ISC_STATUS* st) {
-        isc_dsql_execute(st, transaction_->handle(), stmt_.ptr(), SQLDA_VERSION1, in);
-    });
+    chamar(database_,
+           [&](ISC_STATUS* st) { isc_dsql_execute(st, transaction_->handle(), stmt_.ptr(), SQLDA_VERSION1, in); });
 }
 
 void Query::open()
@@ -386,9 +395,8 @@ void Query::open()
     if (tipoComando_ != isc_info_sql_stmt_select && tipoComando_ != isc_info_sql_stmt_select_for_upd)
         throw Error(prefixo(objectName_) + "Cannot open a statement that returns no rows");
     XSQLDA* in = sqlda(entrada_)->sqld > 0 ? sqlda(entrada_) : nullptr;
-    chamar(database_, [&](ISC_STATUS* st) {
-        isc_dsql_execute(st, transaction_->handle(), stmt_.ptr(), SQLDA_VERSION1, in);
-    });
+    chamar(database_,
+           [&](ISC_STATUS* st) { isc_dsql_execute(st, transaction_->handle(), stmt_.ptr(), SQLDA_VERSION1, in); });
     cursorAberto_ = true;
     aberta_ = true;
     linhasLidas_.clear();
@@ -504,7 +512,8 @@ Valor Query::decodificar(size_t i)
         lerBlob(id, r.texto);
         break;
     }
-    default: break; // arrays and the like are never read by this program
+    default:
+        break; // arrays and the like are never read by this program
     }
     return r;
 }

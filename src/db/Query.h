@@ -23,12 +23,32 @@ public:
     Tipo tipo() const { return tipo_; }
     bool isNull() const { return tipo_ == Tipo::Unassigned; }
 
-    void setAsString(std::string v) { tipo_ = Tipo::Text; texto_ = std::move(v); }
-    void setAsInteger(std::int32_t v) { tipo_ = Tipo::Integer; inteiro_ = v; }
+    void setAsString(std::string v)
+    {
+        tipo_ = Tipo::Text;
+        texto_ = std::move(v);
+    }
+    void setAsInteger(std::int32_t v)
+    {
+        tipo_ = Tipo::Integer;
+        inteiro_ = v;
+    }
     // Ten-thousandths: 12.3456 is 123456.
-    void setAsCurrency(std::int64_t v) { tipo_ = Tipo::Currency; inteiro_ = v; }
-    void setAsFloat(double v) { tipo_ = Tipo::Float; real_ = v; }
-    void setAsDateTime(const DateTime& v) { tipo_ = Tipo::DateTime; dataHora_ = v; }
+    void setAsCurrency(std::int64_t v)
+    {
+        tipo_ = Tipo::Currency;
+        inteiro_ = v;
+    }
+    void setAsFloat(double v)
+    {
+        tipo_ = Tipo::Float;
+        real_ = v;
+    }
+    void setAsDateTime(const DateTime& v)
+    {
+        tipo_ = Tipo::DateTime;
+        dataHora_ = v;
+    }
     void clear() { tipo_ = Tipo::Unassigned; }
     // Takes over another parameter's type and value, keeping this one's name.
     void copiarValor(const Param& o)

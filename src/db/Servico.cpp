@@ -62,8 +62,7 @@ const char* const kFimDaRestauracao = "finishing, closing, and going home";
 
 Servico::Servico(std::string usuario, std::string senha, std::string servidor)
     : usuario_(std::move(usuario)), senha_(std::move(senha)), servidor_(std::move(servidor))
-{
-}
+{}
 
 void Servico::copiar(const std::string& banco, const std::string& arquivo,
                      const std::function<void(const std::string&)>& linha)

@@ -31,8 +31,8 @@ public:
 
 private:
     // Runs one service to its end; `fecho` is the line gbak writes when `trabalho` went through.
-    void executar(const std::string& pedido, const std::function<void(const std::string&)>& linha,
-                  const char* trabalho, const char* fecho);
+    void executar(const std::string& pedido, const std::function<void(const std::string&)>& linha, const char* trabalho,
+                  const char* fecho);
 
     std::string usuario_;
     std::string senha_;

@@ -20,9 +20,12 @@ int valorDigito(char c)
 bool EhBranco(char c, Brancos brancos)
 {
     switch (brancos) {
-    case Brancos::Ate32: return static_cast<unsigned char>(c) <= 32;
-    case Brancos::IsSpace: return c == ' ' || (c >= '\t' && c <= '\r');
-    case Brancos::Espaco: return c == ' ';
+    case Brancos::Ate32:
+        return static_cast<unsigned char>(c) <= 32;
+    case Brancos::IsSpace:
+        return c == ' ' || (c >= '\t' && c <= '\r');
+    case Brancos::Espaco:
+        return c == ' ';
     }
     return false;
 }
@@ -131,35 +134,45 @@ std::string decimal(std::int64_t valor, int escala)
     return r;
 }
 
-std::size_t SequenciaUtf8(std::string_view s, std::size_t i, char32_t& cp) {
+std::size_t SequenciaUtf8(std::string_view s, std::size_t i, char32_t& cp)
+{
     auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
     const unsigned char c = b(i);
     const std::size_t resta = s.size() - i;
-    if (c < 0x80) { cp = c; return 1; }
+    if (c < 0x80) {
+        cp = c;
+        return 1;
+    }
     auto cont = [&](std::size_t k) { return (b(k) & 0xC0) == 0x80; };
     if (c >= 0xC2 && c <= 0xDF) {
-        if (resta < 2 || !cont(i + 1)) return 0;
+        if (resta < 2 || !cont(i + 1))
+            return 0;
         cp = (char32_t(c & 0x1F) << 6) | (b(i + 1) & 0x3F);
         return 2;
     }
     if (c >= 0xE0 && c <= 0xEF) {
-        if (resta < 3 || !cont(i + 1) || !cont(i + 2)) return 0;
-        if (c == 0xE0 && b(i + 1) < 0xA0) return 0;   // overlong
-        if (c == 0xED && b(i + 1) >= 0xA0) return 0;  // surrogate
+        if (resta < 3 || !cont(i + 1) || !cont(i + 2))
+            return 0;
+        if (c == 0xE0 && b(i + 1) < 0xA0)
+            return 0; // overlong
+        if (c == 0xED && b(i + 1) >= 0xA0)
+            return 0; // surrogate
         cp = (char32_t(c & 0x0F) << 12) | (char32_t(b(i + 1) & 0x3F) << 6) | (b(i + 2) & 0x3F);
         return 3;
     }
     if (c >= 0xF0 && c <= 0xF4) {
-        if (resta < 4 || !cont(i + 1) || !cont(i + 2) || !cont(i + 3)) return 0;
-        if (c == 0xF0 && b(i + 1) < 0x90) return 0;   // overlong
-        if (c == 0xF4 && b(i + 1) >= 0x90) return 0;  // above U+10FFFF
-        cp = (char32_t(c & 0x07) << 18) | (char32_t(b(i + 1) & 0x3F) << 12) |
-             (char32_t(b(i + 2) & 0x3F) << 6) | (b(i + 3) & 0x3F);
+        if (resta < 4 || !cont(i + 1) || !cont(i + 2) || !cont(i + 3))
+            return 0;
+        if (c == 0xF0 && b(i + 1) < 0x90)
+            return 0; // overlong
+        if (c == 0xF4 && b(i + 1) >= 0x90)
+            return 0; // above U+10FFFF
+        cp = (char32_t(c & 0x07) << 18) | (char32_t(b(i + 1) & 0x3F) << 12) | (char32_t(b(i + 2) & 0x3F) << 6) |
+             (b(i + 3) & 0x3F);
         return 4;
     }
     return 0;
 }
-
 
 bool Utf8ComAcentos(std::string_view texto)
 {

@@ -12,9 +12,9 @@ namespace norvo::db {
 
 // Which characters count as blanks.
 enum class Brancos {
-    Ate32,    // every code 0..32: this program's blank, for data from files and the server
-    IsSpace,  // " \t\v\f\r\n", C's isspace: what settings files are trimmed of
-    Espaco,   // ' ' alone: the server's integer texts
+    Ate32,   // every code 0..32: this program's blank, for data from files and the server
+    IsSpace, // " \t\v\f\r\n", C's isspace: what settings files are trimmed of
+    Espaco,  // ' ' alone: the server's integer texts
 };
 
 bool EhBranco(char c, Brancos brancos = Brancos::Ate32);

@@ -67,9 +67,8 @@ void Transaction::start()
         teb[i].tpb_len = static_cast<long>(tpb.size());
         teb[i].tpb_ptr = tpb.empty() ? nullptr : tpb.data();
     }
-    chamar(databases_.front(), [&](ISC_STATUS* st) {
-        isc_start_multiple(st, handle_.ptr(), static_cast<short>(teb.size()), teb.data());
-    });
+    chamar(databases_.front(),
+           [&](ISC_STATUS* st) { isc_start_multiple(st, handle_.ptr(), static_cast<short>(teb.size()), teb.data()); });
 }
 
 void Transaction::exigirAtiva() const

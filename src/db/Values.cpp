@@ -81,23 +81,27 @@ bool parseDateTime(const std::string& text, DateTime& out)
 std::string formatDateTime(const DateTime& dt)
 {
     char buf[40];
-    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", dt.year, dt.month, dt.day,
-                  dt.hour, dt.minute, dt.second);
+    std::snprintf(buf, sizeof buf, "%04d-%02d-%02d %02d:%02d:%02d", dt.year, dt.month, dt.day, dt.hour, dt.minute,
+                  dt.second);
     return buf;
 }
 
 std::string Valor::asString() const
 {
     switch (tipo) {
-    case Tipo::Nulo: return {};
-    case Tipo::Texto: return texto;
-    case Tipo::Inteiro: return decimal(inteiro, escala);
+    case Tipo::Nulo:
+        return {};
+    case Tipo::Texto:
+        return texto;
+    case Tipo::Inteiro:
+        return decimal(inteiro, escala);
     case Tipo::Real: {
         char buf[64];
         std::snprintf(buf, sizeof buf, "%.15g", real);
         return buf;
     }
-    case Tipo::DataHora: return formatDateTime(dataHora);
+    case Tipo::DataHora:
+        return formatDateTime(dataHora);
     }
     return {};
 }
@@ -106,7 +110,8 @@ std::int32_t Valor::asInteger() const
 {
     std::int64_t v = 0;
     switch (tipo) {
-    case Tipo::Nulo: return 0;
+    case Tipo::Nulo:
+        return 0;
     case Tipo::Inteiro: {
         v = inteiro;
         for (int e = escala; e < 0; ++e)
@@ -115,7 +120,9 @@ std::int32_t Valor::asInteger() const
             v *= 10;
         break;
     }
-    case Tipo::Real: v = static_cast<std::int64_t>(std::llround(real)); break;
+    case Tipo::Real:
+        v = static_cast<std::int64_t>(std::llround(real));
+        break;
     case Tipo::Texto: {
         // A text column read as an integer: spaces may lead, nothing may follow, decimal only.
         const auto lido = textoParaInteiro(texto, {.brancos = Brancos::Espaco});
@@ -124,7 +131,8 @@ std::int32_t Valor::asInteger() const
         v = *lido;
         break;
     }
-    case Tipo::DataHora: throw Error("Invalid type conversion to integer");
+    case Tipo::DataHora:
+        throw Error("Invalid type conversion to integer");
     }
     if (v < std::numeric_limits<std::int32_t>::min() || v > std::numeric_limits<std::int32_t>::max())
         throw Error("Integer overflow: " + std::to_string(v));
@@ -134,15 +142,18 @@ std::int32_t Valor::asInteger() const
 DateTime Valor::asDateTime() const
 {
     switch (tipo) {
-    case Tipo::Nulo: return {};
-    case Tipo::DataHora: return dataHora;
+    case Tipo::Nulo:
+        return {};
+    case Tipo::DataHora:
+        return dataHora;
     case Tipo::Texto: {
         DateTime d;
         if (!parseDateTime(texto, d))
             throw Error("'" + texto + "' is not a valid date and time");
         return d;
     }
-    default: throw Error("Invalid type conversion to date and time");
+    default:
+        throw Error("Invalid type conversion to date and time");
     }
 }
 

@@ -17,10 +17,10 @@ BancoDestino::BancoDestino()
         q->setTransaction(&transacao_);
     }
     comando_.setSQL(TextoInicial);
-    geraCodigo_.setInsertSQL({"insert into GERACODIGO", "  (GER_TABELA, GER_VALOR)", "values",
-                              "  (:GER_TABELA, :GER_VALOR)"});
-    geraCodigo_.setModifySQL({"update GERACODIGO", "set", "  GER_TABELA = :GER_TABELA,",
-                              "  GER_VALOR = :GER_VALOR", "where", "  GER_TABELA = :OLD_GER_TABELA"});
+    geraCodigo_.setInsertSQL(
+        {"insert into GERACODIGO", "  (GER_TABELA, GER_VALOR)", "values", "  (:GER_TABELA, :GER_VALOR)"});
+    geraCodigo_.setModifySQL({"update GERACODIGO", "set", "  GER_TABELA = :GER_TABELA,", "  GER_VALOR = :GER_VALOR",
+                              "where", "  GER_TABELA = :OLD_GER_TABELA"});
 }
 
 void BancoDestino::conectar(const std::string& caminho, const std::vector<std::string>& reservadas)
@@ -40,7 +40,10 @@ void BancoDestino::conectar(const std::string& caminho, const std::vector<std::s
     transacao_.start();
 }
 
-void BancoDestino::desconectar() { banco_.disconnect(); }
+void BancoDestino::desconectar()
+{
+    banco_.disconnect();
+}
 
 void BancoDestino::reconectar()
 {

@@ -57,7 +57,7 @@ public:
     // A rehearsal's end: undo its one transaction.
     void desfazerTudo();
 
-    db::Query& comando() { return comando_; }   // the DELETE and the INSERT of a stage
+    db::Query& comando() { return comando_; } // the DELETE and the INSERT of a stage
     // The command statement closed, cleared and given a new text.
     db::Query& redefinirComando(const std::string& texto);
     db::Query& auxiliar() { return auxiliar_; } // lookups and the product's follow-up
@@ -74,8 +74,8 @@ private:
     db::Query auxiliar_{"IBQueryAuxFB"};
     db::DataSet geraCodigo_{"IBDataSetGeraCodFB"};
     ModoExecucao modo_;
-    int noLote_ = 0;          // rows written since the last commit
-    bool loteTotal_ = false;  // the batch ends with a full commit
+    int noLote_ = 0;         // rows written since the last commit
+    bool loteTotal_ = false; // the batch ends with a full commit
 };
 
 // The Tarvex database the client and supplier stages read, opened by its path through the

@@ -76,8 +76,8 @@ int BuscaCodigoCidade(ContextoEtapa& ctx, const std::string& nome)
         db::Query q;
         q.setDatabase(&ctx.destino.banco());
         q.setTransaction(ctx.destino.banco().defaultTransaction());
-        resultado = buscarCodigo(q, "SELECT CID_CODIGO FROM CIDADE",
-                                 "WHERE CID_NOME=" + Citar(ChaveDeBusca(nome)), "CID_CODIGO");
+        resultado = buscarCodigo(q, "SELECT CID_CODIGO FROM CIDADE", "WHERE CID_NOME=" + Citar(ChaveDeBusca(nome)),
+                                 "CID_CODIGO");
     } catch (const db::ConnectionLost&) {
         throw; // the row's failure: the stage logs that row, reconnects and goes on
     } catch (const std::exception& e) {

@@ -21,7 +21,10 @@ const std::string SobreODestino = L1(" sobre o banco de destino ");
 const std::string NoProvisorio = L1(" em um banco provisório: ");
 
 // Paths in dialogs go in quotes: they may hold blanks.
-std::string aspas(const std::string& s) { return "\"" + s + "\""; }
+std::string aspas(const std::string& s)
+{
+    return "\"" + s + "\"";
+}
 
 db::Servico servicoDoDestino()
 {
@@ -84,7 +87,10 @@ std::string nomeDaCopia(const std::string& destino, std::time_t quando)
     return semExtensao(destino) + carimbo;
 }
 
-std::string nomeDoProvisorio(const std::string& destino) { return semExtensao(destino) + "-restauracao.fdb"; }
+std::string nomeDoProvisorio(const std::string& destino)
+{
+    return semExtensao(destino) + "-restauracao.fdb";
+}
 
 void copiarDestino(const std::string& destino, const std::string& arquivo, Operador& op)
 {
@@ -180,7 +186,8 @@ Restauracao restaurarCopia(const std::string& arquivo, const std::string& destin
         return Restauracao::Falhou;
     }
     op.gauge(0, 2, 2);
-    std::string aviso = L1("Banco de destino ") + aspas(destino) + L1(" restaurado a partir da cópia ") + aspas(arquivo);
+    std::string aviso =
+        L1("Banco de destino ") + aspas(destino) + L1(" restaurado a partir da cópia ") + aspas(arquivo);
     if (const std::string falha = apagarProvisorio(); !falha.empty())
         aviso += L1("\r\nO banco provisório ") + aspas(provisorio) + L1(" não pôde ser apagado: ") + falha;
     op.mostraMensagem(aviso, true);

@@ -23,9 +23,9 @@ void copiarDestino(const std::string& destino, const std::string& arquivo, Opera
 // beside the destination, so that a copy the server cannot read whole never costs the
 // destination itself.
 enum class Restauracao {
-    Feita,     // the destination now holds the copy
-    Recusada,  // refused or not confirmed: nothing was attempted
-    Falhou,    // confirmed, then failed or stopped
+    Feita,    // the destination now holds the copy
+    Recusada, // refused or not confirmed: nothing was attempted
+    Falhou,   // confirmed, then failed or stopped
 };
 Restauracao restaurarCopia(const std::string& arquivo, const std::string& destino, Operador& op);
 

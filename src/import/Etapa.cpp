@@ -40,7 +40,10 @@ Falha Falha::de(const std::exception& e)
     return f;
 }
 
-bool Falha::tem(long codigo) const { return std::find(codigos.begin(), codigos.end(), codigo) != codigos.end(); }
+bool Falha::tem(long codigo) const
+{
+    return std::find(codigos.begin(), codigos.end(), codigo) != codigos.end();
+}
 
 void Contas::encerrar()
 {
@@ -153,9 +156,15 @@ void Etapa::percorrer(Contas& contas)
             perdida = true;
         }
         switch (linha_) {
-        case Linha::Gravada: contas.gravada(); break;
-        case Linha::Falhou: contas.falhou(); break;
-        case Linha::SemLinha: contas.ignorada(); break;
+        case Linha::Gravada:
+            contas.gravada();
+            break;
+        case Linha::Falhou:
+            contas.falhou();
+            break;
+        case Linha::SemLinha:
+            contas.ignorada();
+            break;
         }
         if (perdida) {
             ctx_.destino.reconectar(); // when the server cannot be reached, the stage guard ends the stage
@@ -198,7 +207,10 @@ bool Etapa::guardaLinha(const std::function<void()>& escrever)
     }
 }
 
-void Etapa::redefinir(const std::string& texto) { ctx_.destino.redefinirComando(texto); }
+void Etapa::redefinir(const std::string& texto)
+{
+    ctx_.destino.redefinirComando(texto);
+}
 
 void Etapa::depoisDaLinha(bool total)
 {
@@ -260,9 +272,8 @@ std::string causaDe(const Falha& f)
 template <class T, class Vezes>
 void maisFrequentes(std::vector<T>& v, Vezes vezes)
 {
-    std::sort(v.begin(), v.end(), [&](const T& a, const T& b) {
-        return vezes(a) != vezes(b) ? vezes(a) > vezes(b) : a < b;
-    });
+    std::sort(v.begin(), v.end(),
+              [&](const T& a, const T& b) { return vezes(a) != vezes(b) ? vezes(a) > vezes(b) : a < b; });
     if (v.size() > 10)
         v.resize(10);
 }

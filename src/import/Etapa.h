@@ -47,7 +47,7 @@ struct ContextoEtapa {
     int& parada;                           // what paradaPedida() said, once a stage stopped for it
     Operador& op;
     Gauge& gauge;
-    std::function<db::DateTime()> hoje;    // the local date at 00:00
+    std::function<db::DateTime()> hoje; // the local date at 00:00
 };
 
 // Why a row failed, as the layer or the server said it: the message the log keeps, the
@@ -191,7 +191,7 @@ protected:
     const ModoExecucao& modo() const { return ctx_.destino.modo(); }
     db::Query& comando() { return ctx_.destino.comando(); } // the DELETE and the INSERT
     db::Query& auxiliar() { return ctx_.destino.auxiliar(); }
-    db::Query& origem() { return ctx_.origem.consulta(); }  // the source rows walked
+    db::Query& origem() { return ctx_.origem.consulta(); } // the source rows walked
     const staging::StagingTable& estagio() const { return ctx_.registros; }
     void gaugeAvancar() { ctx_.gauge.avancar(); }
     // The staging table's current record, which the grid follows: first (settling a
@@ -200,8 +200,8 @@ protected:
     void mostrar(int linha) { ctx_.registros.setCurrent(linha); }
     // A code lookup: the text-built routine `textual`, or in fast mode the prepared one kept
     // in `busca` (made on first use) for `valor` as the text-built one would compare it.
-    int buscarCodigo(std::unique_ptr<BuscaPreparada>& busca, const char* tabela, const char* coluna,
-                     const char* codigo, const std::string& valor, const std::function<int()>& textual);
+    int buscarCodigo(std::unique_ptr<BuscaPreparada>& busca, const char* tabela, const char* coluna, const char* codigo,
+                     const std::string& valor, const std::function<int()>& textual);
     // Close, clear and set a new text on the command query.
     void redefinir(const std::string& texto);
     void eventos() { ctx_.op.processarEventos(); }

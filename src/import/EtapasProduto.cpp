@@ -47,8 +47,7 @@ class EtapaDeCodigos : public EtapaDoEstagio {
 public:
     EtapaDeCodigos(ContextoEtapa& ctx, Textos textos, const char* tabela, const char* coluna, const char* codigo)
         : EtapaDoEstagio(ctx, std::move(textos)), tabela_(tabela), coluna_(coluna), codigo_(codigo)
-    {
-    }
+    {}
 
 protected:
     void primeiro() override
@@ -100,11 +99,10 @@ private:
 class Unidades : public EtapaDeCodigos {
 public:
     explicit Unidades(ContextoEtapa& ctx)
-        : EtapaDeCodigos(ctx, {"ImportaUnidades", textos::StatusUnidades, " DELETE FROM TIPOUNIDADE ",
-                               textos::FalhaUnidades},
-                         "TIPOUNIDADE", "UNI_DESCRICAO", "UNI_CODIGO")
-    {
-    }
+        : EtapaDeCodigos(
+              ctx, {"ImportaUnidades", textos::StatusUnidades, " DELETE FROM TIPOUNIDADE ", textos::FalhaUnidades},
+              "TIPOUNIDADE", "UNI_DESCRICAO", "UNI_CODIGO")
+    {}
 
 protected:
     void registro() override
@@ -144,8 +142,7 @@ public:
     explicit NCM(ContextoEtapa& ctx)
         : EtapaDeCodigos(ctx, {"ImportaNCM", textos::StatusNCM, " DELETE FROM CODIGONCM ", textos::FalhaNCM},
                          "CODIGONCM", "NCM_CODIGOSTRING", "NCM_CODIGO")
-    {
-    }
+    {}
 
 protected:
     void registro() override
@@ -198,10 +195,9 @@ const char* const kInsertProduto =
 class Produtos : public EtapaDoEstagio {
 public:
     explicit Produtos(ContextoEtapa& ctx)
-        : EtapaDoEstagio(ctx, {"ImportaProdutos", textos::StatusProdutos, " DELETE FROM PRODUTO ",
-                               textos::FalhaProdutos})
-    {
-    }
+        : EtapaDoEstagio(ctx,
+                         {"ImportaProdutos", textos::StatusProdutos, " DELETE FROM PRODUTO ", textos::FalhaProdutos})
+    {}
 
 protected:
     void prepararInsercao() override { redefinir(kInsertProduto); }
@@ -278,8 +274,7 @@ class Precos : public EtapaDoEstagio {
 public:
     explicit Precos(ContextoEtapa& ctx)
         : EtapaDoEstagio(ctx, {"ImportaPrecos", textos::StatusPrecos, "DELETE FROM ITENSLISTA ", textos::FalhaPrecos})
-    {
-    }
+    {}
 
 protected:
     bool statusAposRemover() const override { return true; }
@@ -326,9 +321,21 @@ protected:
 
 } // namespace
 
-ResumoEtapa ImportaUnidades(ContextoEtapa& ctx) { return Unidades(ctx).executar(); }
-ResumoEtapa ImportaNCM(ContextoEtapa& ctx) { return NCM(ctx).executar(); }
-ResumoEtapa ImportaProdutos(ContextoEtapa& ctx) { return Produtos(ctx).executar(); }
-ResumoEtapa ImportaPrecos(ContextoEtapa& ctx) { return Precos(ctx).executar(); }
+ResumoEtapa ImportaUnidades(ContextoEtapa& ctx)
+{
+    return Unidades(ctx).executar();
+}
+ResumoEtapa ImportaNCM(ContextoEtapa& ctx)
+{
+    return NCM(ctx).executar();
+}
+ResumoEtapa ImportaProdutos(ContextoEtapa& ctx)
+{
+    return Produtos(ctx).executar();
+}
+ResumoEtapa ImportaPrecos(ContextoEtapa& ctx)
+{
+    return Precos(ctx).executar();
+}
 
 } // namespace norvo

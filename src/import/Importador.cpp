@@ -74,8 +74,8 @@ std::string textoDoDesfecho(const ResultadoImportacao& r)
     const std::string& inicio = r.interrompida() ? textos::SimulacaoInterrompida
                                 : r.comErros()   ? textos::SimulacaoErros
                                                  : textos::SimulacaoSucesso;
-    return inicio + textos::NadaGravado + std::to_string(gravados) + textos::SeriamGravados +
-           std::to_string(falhas) + textos::Falhariam;
+    return inicio + textos::NadaGravado + std::to_string(gravados) + textos::SeriamGravados + std::to_string(falhas) +
+           textos::Falhariam;
 }
 
 // Empties the marked stages' tables that must be empty before any stage, in one step that
@@ -201,8 +201,8 @@ Conexao Connectar(BancoDestino& destino, BancoOrigem& origem, const std::string&
         const auto* s = dynamic_cast<const db::ServerError*>(&e);
         if (s && s->has(isc_lock_conflict)) {
             destino.desconectar();
-            op.mostraMensagem(textos::DestinoEmUso + staging::ParaLatin1(caminho) + textos::DestinoEmUsoMotivo + e.what(),
-                              false);
+            op.mostraMensagem(
+                textos::DestinoEmUso + staging::ParaLatin1(caminho) + textos::DestinoEmUsoMotivo + e.what(), false);
             return Conexao::EmUso;
         }
         op.mostraMensagem(textos::FalhaConnectar + e.what(), false);
@@ -231,9 +231,14 @@ ResultadoImportacao importar(const OpcoesImportacao& opcoes, RecursosImportacao 
         if (opcoes.marcada(e.opcao))
             reservadas.push_back(e.tabela);
     switch (Connectar(destino, rec.origem, rec.caminhoDestino, op, false, reservadas)) {
-    case Conexao::Conectado: break;
-    case Conexao::EmUso: r.inicio = ResultadoImportacao::Inicio::DestinoEmUso; return r;
-    case Conexao::Falhou: r.inicio = ResultadoImportacao::Inicio::SemConexao; return r;
+    case Conexao::Conectado:
+        break;
+    case Conexao::EmUso:
+        r.inicio = ResultadoImportacao::Inicio::DestinoEmUso;
+        return r;
+    case Conexao::Falhou:
+        r.inicio = ResultadoImportacao::Inicio::SemConexao;
+        return r;
     }
     // A rehearsal deletes nothing, so there is nothing to confirm.
     if (!opcoes.modo.simular && !op.confirma(textos::ConfirmaImportacao, Operador::Pergunta::ApagarEImportar)) {
@@ -255,8 +260,8 @@ ResultadoImportacao importar(const OpcoesImportacao& opcoes, RecursosImportacao 
     op.ocupado(true);
     Gauge gauge(op);
     gauge.zerar();
-    ContextoEtapa ctx{destino, rec.origem, rec.produtos, r.erros, r.duplicados, r.passosFalhos,
-                      r.parada, op, gauge, rec.hoje ? rec.hoje : hojeLocal};
+    ContextoEtapa ctx{destino,        rec.origem, rec.produtos, r.erros, r.duplicados,
+                      r.passosFalhos, r.parada,   op,           gauge,   rec.hoje ? rec.hoje : hojeLocal};
 
     // Stages never let a failure out; a step that does is recorded, and the run goes on,
     // so that it always comes back to idle.
@@ -281,8 +286,7 @@ ResultadoImportacao importar(const OpcoesImportacao& opcoes, RecursosImportacao 
         }
     }
     // A closed staging table leaves the product stages to fail on it, each with its message.
-    const bool esvaziado =
-        copiado && (!opcoes.produtos || !rec.produtos.active() || esvaziarAntes(opcoes, destino, r));
+    const bool esvaziado = copiado && (!opcoes.produtos || !rec.produtos.active() || esvaziarAntes(opcoes, destino, r));
     for (const EntradaEtapa& e : kEtapas) {
         if (!esvaziado || !opcoes.marcada(e.opcao))
             continue;
@@ -327,8 +331,7 @@ ResultadoImportacao importar(const OpcoesImportacao& opcoes, RecursosImportacao 
     return r;
 }
 
-Importador::Importador(Operador& op, std::string arquivoEstagio)
-    : op_(op), produtos_(std::move(arquivoEstagio)) {}
+Importador::Importador(Operador& op, std::string arquivoEstagio) : op_(op), produtos_(std::move(arquivoEstagio)) {}
 
 bool Importador::Connectar(bool mostrarSucesso)
 {

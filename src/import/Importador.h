@@ -18,8 +18,8 @@ struct RecursosImportacao {
     BancoDestino& destino;
     BancoOrigem& origem;
     staging::StagingTable& produtos;
-    std::string caminhoDestino;   // the destination file, as the operator gave it
-    std::string pastaLogs;        // where vantor.log and vantor2.log go, ending with its separator
+    std::string caminhoDestino; // the destination file, as the operator gave it
+    std::string pastaLogs;      // where vantor.log and vantor2.log go, ending with its separator
     std::function<db::DateTime()> hoje;
 };
 

@@ -18,9 +18,9 @@ public:
     virtual void mostraMensagem(const std::string& texto, bool aviso) = 0;
     // Which question Confirma asks, so an operator that answers by itself needs no text.
     enum class Pergunta {
-        ApagarEImportar,  // the run's confirmation: the marked tables are emptied
-        VerErros,         // a log was written: open it?
-        Restaurar,        // a safety copy is put back over the destination, losing what it holds
+        ApagarEImportar, // the run's confirmation: the marked tables are emptied
+        VerErros,        // a log was written: open it?
+        Restaurar,       // a safety copy is put back over the destination, losing what it holds
     };
     // Confirma: Yes/No question, true for Yes.
     virtual bool confirma(const std::string& texto, Pergunta qual) = 0;

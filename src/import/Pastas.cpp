@@ -14,41 +14,55 @@ namespace {
 constexpr const char* kNome = "importa-norvo";
 
 // Empty when the user has none the system knows of.
-std::string pastaPessoal() {
-    if (const char* home = std::getenv("HOME"); home && *home) return home;
-    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir) return pw->pw_dir;
+std::string pastaPessoal()
+{
+    if (const char* home = std::getenv("HOME"); home && *home)
+        return home;
+    if (const passwd* pw = getpwuid(getuid()); pw && pw->pw_dir)
+        return pw->pw_dir;
     return {};
 }
 
 // The folder an XDG variable names when it is absolute (a relative one does not count),
 // else its default under the home folder. With neither, the current folder: not a shared one
 // such as /tmp, where anyone could have laid a link for the logs.
-std::string pastaXdg(const char* variavel, const char* padrao) {
+std::string pastaXdg(const char* variavel, const char* padrao)
+{
     const char* valor = std::getenv(variavel);
-    if (valor && valor[0] == '/') return comSeparador(valor) + kNome + "/";
+    if (valor && valor[0] == '/')
+        return comSeparador(valor) + kNome + "/";
     const std::string pessoal = pastaPessoal();
-    if (pessoal.empty()) return "./";
+    if (pessoal.empty())
+        return "./";
     return comSeparador(pessoal) + padrao + kNome + "/";
 }
 
 } // namespace
 
-std::string comSeparador(std::string pasta) {
-    if (!pasta.empty() && pasta.back() != '/') pasta += '/';
+std::string comSeparador(std::string pasta)
+{
+    if (!pasta.empty() && pasta.back() != '/')
+        pasta += '/';
     return pasta;
 }
 
-std::string pastaDoExecutavel() {
+std::string pastaDoExecutavel()
+{
     char buf[PATH_MAX];
     const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0) return "./";
+    if (n <= 0)
+        return "./";
     const std::string caminho(buf, static_cast<size_t>(n));
     return caminho.substr(0, caminho.rfind('/') + 1);
 }
 
-std::string pastaDeInstalacao() { return comSeparador(NORVO_PASTA_INSTALADA); }
+std::string pastaDeInstalacao()
+{
+    return comSeparador(NORVO_PASTA_INSTALADA);
+}
 
-Pastas pastasDoPrograma(const std::string& pastaExecutavel) {
+Pastas pastasDoPrograma(const std::string& pastaExecutavel)
+{
     Pastas p;
     const std::string aqui = comSeparador(pastaExecutavel);
     std::error_code erro; // a folder that does not exist is simply not the installed one
@@ -63,13 +77,15 @@ Pastas pastasDoPrograma(const std::string& pastaExecutavel) {
     return p;
 }
 
-void criarPastas(const Pastas& pastas) {
+void criarPastas(const Pastas& pastas)
+{
     std::error_code erro;
     std::filesystem::create_directories(pastas.config, erro);
     std::filesystem::create_directories(pastas.dados, erro);
     // The staging file's own folder: the data folder, unless the logs were sent elsewhere.
     const std::filesystem::path estagio = std::filesystem::path(pastas.estagio).parent_path();
-    if (!estagio.empty()) std::filesystem::create_directories(estagio, erro);
+    if (!estagio.empty())
+        std::filesystem::create_directories(estagio, erro);
 }
 
 } // namespace norvo

@@ -41,8 +41,8 @@ struct OpcoesImportacao {
 // for a staged record, where it came from and where it is.
 struct RegistroCitado {
     std::string nome;
-    int linha = 0;     // its line in the product file; 0 for a source row or one typed in the grid
-    int posicao = -1;  // its position in the staging table during the run; -1 for a source row
+    int linha = 0;    // its line in the product file; 0 for a source row or one typed in the grid
+    int posicao = -1; // its position in the staging table during the run; -1 for a source row
 };
 
 // One cause of a stage's row failures: the server's code and message with the values that
@@ -57,24 +57,24 @@ struct CausaDeFalha {
 // What one stage did. Its records always add up: registros = gravados + falhas + ignorados
 // + naoTentados.
 struct ResumoEtapa {
-    std::string nome;       // "ImportaProdutos", ...
-    bool iniciada = true;   // false: the run was stopped before it
-    long registros = 0;     // records it had to walk (its gauge's maximum)
-    long gravados = 0;      // rows written and committed
-    long falhas = 0;        // rows that failed, each with its log entry
-    long ignorados = 0;     // records that needed no row (a blank unit, a code already written)
-    long naoTentados = 0;   // records never reached because the stage ended early
-    int reconexoes = 0;     // lost connections it came back from
-    bool falhou = false;    // ended through its stage guard
-    bool interrompida = false; // ended early because the operator asked the run to stop
-    std::string falha;      // the stage failure text shown, when falhou
-    std::string motivo;     // that failure's own message, without the stage's text
+    std::string nome;                 // "ImportaProdutos", ...
+    bool iniciada = true;             // false: the run was stopped before it
+    long registros = 0;               // records it had to walk (its gauge's maximum)
+    long gravados = 0;                // rows written and committed
+    long falhas = 0;                  // rows that failed, each with its log entry
+    long ignorados = 0;               // records that needed no row (a blank unit, a code already written)
+    long naoTentados = 0;             // records never reached because the stage ended early
+    int reconexoes = 0;               // lost connections it came back from
+    bool falhou = false;              // ended through its stage guard
+    bool interrompida = false;        // ended early because the operator asked the run to stop
+    std::string falha;                // the stage failure text shown, when falhou
+    std::string motivo;               // that failure's own message, without the stage's text
     std::vector<CausaDeFalha> causas; // its row failures by cause, most frequent first, ten at most
     // City names the client and supplier stages did not find in CIDADE (the record got city
     // code 0), with how many records each, most frequent first, ten at most; and all such records.
     std::vector<std::pair<std::string, long>> cidadesNaoEncontradas;
     long semCidade = 0;
-    double segundos = 0;    // wall-clock time the stage took
+    double segundos = 0; // wall-clock time the stage took
 };
 
 // A step of the run outside the stages' rows that failed: the sequence register, a log
@@ -82,7 +82,7 @@ struct ResumoEtapa {
 struct PassoFalho {
     std::string passo;
     std::string mensagem;
-    bool relatar = true;    // not shown yet: the front end reports it as a failure
+    bool relatar = true; // not shown yet: the front end reports it as a failure
 };
 
 // A stage's failures by cause and its cities not found, one indented line each ("    3x
@@ -94,11 +94,11 @@ struct ResultadoImportacao {
     Inicio inicio = Inicio::NadaMarcado;
     std::vector<ResumoEtapa> etapas;
     std::vector<PassoFalho> passosFalhos;
-    std::vector<std::string> logs;   // the log files written, full paths
-    std::vector<std::string> erros;       // the entries of vantor.log, in order
-    std::vector<std::string> duplicados;  // the entries of vantor2.log
-    int parada = 0;                  // what paradaPedida() said when the run stopped early
-    bool simulada = false;           // a rehearsal: nothing was written
+    std::vector<std::string> logs;       // the log files written, full paths
+    std::vector<std::string> erros;      // the entries of vantor.log, in order
+    std::vector<std::string> duplicados; // the entries of vantor2.log
+    int parada = 0;                      // what paradaPedida() said when the run stopped early
+    bool simulada = false;               // a rehearsal: nothing was written
     // The table the run could not empty before its stages, and the server's reason: it
     // stopped there, having changed nothing.
     std::string tabelaNaoEsvaziada, motivoNaoEsvaziada;

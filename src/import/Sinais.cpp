@@ -55,17 +55,25 @@ void instalar()
     sigaction(SIGPIPE, &semSaida, nullptr);
 }
 
-int recebido() { return g_recebido; }
+int recebido()
+{
+    return g_recebido;
+}
 
-int descritor() { return g_tubo[0]; }
+int descritor()
+{
+    return g_tubo[0];
+}
 
 void consumir()
 {
     char lixo[16];
-    while (g_tubo[0] >= 0 && ::read(g_tubo[0], lixo, sizeof lixo) > 0) {
-    }
+    while (g_tubo[0] >= 0 && ::read(g_tubo[0], lixo, sizeof lixo) > 0) {}
 }
 
-int codigoDeSaida() { return g_recebido ? 128 + g_recebido : 0; }
+int codigoDeSaida()
+{
+    return g_recebido ? 128 + g_recebido : 0;
+}
 
 } // namespace norvo::sinais

@@ -7,7 +7,10 @@
 
 namespace norvo::textos {
 
-inline std::string L1(const char* utf8) { return staging::Utf8ParaLatin1(utf8); }
+inline std::string L1(const char* utf8)
+{
+    return staging::Utf8ParaLatin1(utf8);
+}
 
 inline const std::string SelecioneDestino = L1("Selecione o banco de dados de destino!");
 inline const std::string ConectadoSucesso = L1("Base de dados Destino conectado com sucesso");
@@ -25,7 +28,8 @@ inline const std::string SimulacaoInterrompida = L1("Simulação interrompida pe
 inline const std::string NadaGravado = L1(" (nada foi gravado no banco de destino): ");
 inline const std::string SeriamGravados = L1(" registros seriam gravados, ");
 inline const std::string Falhariam = L1(" falhariam");
-inline const std::string NaoRealizada = L1("Importação não realizada, nada foi alterado: não foi possível esvaziar a tabela ");
+inline const std::string NaoRealizada =
+    L1("Importação não realizada, nada foi alterado: não foi possível esvaziar a tabela ");
 inline const std::string SimulacaoNaoRealizada = L1("Simulação não realizada: não foi possível esvaziar a tabela ");
 inline const std::string NaoEsvaziada = L1("Não foi possível esvaziar a tabela ");
 inline const std::string SimulacaoPerdida =

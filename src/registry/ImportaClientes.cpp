@@ -16,10 +16,9 @@ namespace {
 class Clientes : public EtapaDaOrigem {
 public:
     explicit Clientes(ContextoEtapa& ctx)
-        : EtapaDaOrigem(ctx, {"ImportaClientes", textos::StatusClientes, " DELETE FROM CLIENTE ",
-                              textos::FalhaClientes})
-    {
-    }
+        : EtapaDaOrigem(ctx,
+                        {"ImportaClientes", textos::StatusClientes, " DELETE FROM CLIENTE ", textos::FalhaClientes})
+    {}
 
 protected:
     std::vector<std::string> textoContagem() const override { return {"SELECT COUNT(CODIGO) AS QTD FROM CLIENTE"}; }
@@ -82,10 +81,8 @@ protected:
 
     std::function<void(const Falha&)> falhaDoRegistro() override
     {
-        return [this, fantasia = texto("FANTASIA"),
-                cod = std::to_string(origem().fieldByName("CODIGO").asInteger())](const Falha& f) {
-            registrarFalha(cod, fantasia, f);
-        };
+        return [this, fantasia = texto("FANTASIA"), cod = std::to_string(origem().fieldByName("CODIGO").asInteger())](
+                   const Falha& f) { registrarFalha(cod, fantasia, f); };
     }
 
     void registrarFalha(const std::string& cod, const std::string& fantasia, const Falha& f)
@@ -111,6 +108,9 @@ protected:
 
 } // namespace
 
-ResumoEtapa ImportaClientes(ContextoEtapa& ctx) { return Clientes(ctx).executar(); }
+ResumoEtapa ImportaClientes(ContextoEtapa& ctx)
+{
+    return Clientes(ctx).executar();
+}
 
 } // namespace norvo

@@ -16,8 +16,7 @@ public:
     explicit Fornecedores(ContextoEtapa& ctx)
         : EtapaDaOrigem(ctx, {"ImportaFornecedores", textos::StatusFornecedores, " DELETE FROM FORNECEDOR ",
                               textos::FalhaFornecedores})
-    {
-    }
+    {}
 
 protected:
     std::vector<std::string> textoContagem() const override
@@ -77,6 +76,9 @@ protected:
 
 } // namespace
 
-ResumoEtapa ImportaFornecedores(ContextoEtapa& ctx) { return Fornecedores(ctx).executar(); }
+ResumoEtapa ImportaFornecedores(ContextoEtapa& ctx)
+{
+    return Fornecedores(ctx).executar();
+}
 
 } // namespace norvo

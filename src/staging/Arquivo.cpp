@@ -8,16 +8,17 @@
 
 namespace norvo::staging {
 
-void salvarArquivo(const std::string& caminho, std::string_view bytes) {
-    auto falha = [&](int erro) {
-        return Error("Cannot create file \"" + caminho + "\". " + std::strerror(erro));
-    };
+void salvarArquivo(const std::string& caminho, std::string_view bytes)
+{
+    auto falha = [&](int erro) { return Error("Cannot create file \"" + caminho + "\". " + std::strerror(erro)); };
     std::FILE* f = std::fopen(caminho.c_str(), "wb");
-    if (!f) throw falha(errno);
+    if (!f)
+        throw falha(errno);
     const bool escrito = std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size();
     // fclose may change errno: the write's own reason is the one to report.
     const int erroEscrita = errno;
-    if (std::fclose(f) != 0 || !escrito) throw falha(escrito ? errno : erroEscrita);
+    if (std::fclose(f) != 0 || !escrito)
+        throw falha(escrito ? errno : erroEscrita);
 }
 
 } // namespace norvo::staging

@@ -29,7 +29,8 @@ constexpr std::size_t CamposUsados = 9;
 
 class Campos {
 public:
-    explicit Campos(std::string_view linha) {
+    explicit Campos(std::string_view linha)
+    {
         if (linha.find('"') == std::string_view::npos) {
             dividir(linha);
         } else if (!dividirComAspas(linha)) {
@@ -49,23 +50,28 @@ public:
     std::size_t quantos() const { return n_; }
 
 private:
-    void guardar(std::string_view f) {
-        if (n_ < CamposUsados) f_[n_] = f;
+    void guardar(std::string_view f)
+    {
+        if (n_ < CamposUsados)
+            f_[n_] = f;
         ++n_;
     }
 
-    void dividir(std::string_view s) {
+    void dividir(std::string_view s)
+    {
         n_ = 0;
         for (;;) {
             const std::size_t p = s.find(';');
             guardar(s.substr(0, p));
-            if (p == std::string_view::npos || n_ >= CamposUsados) return;
+            if (p == std::string_view::npos || n_ >= CamposUsados)
+                return;
             s.remove_prefix(p + 1);
         }
     }
 
     // False when a quoted field is not closed.
-    bool dividirComAspas(std::string_view linha) {
+    bool dividirComAspas(std::string_view linha)
+    {
         dono_.clear();
         dono_.reserve(linha.size());
         // Offsets into dono_, which grows meanwhile; the views are taken at the end.
@@ -76,22 +82,26 @@ private:
             if (i < linha.size() && linha[i] == '"') {
                 for (++i;;) {
                     const std::size_t q = linha.find('"', i);
-                    if (q == std::string_view::npos) return false;
+                    if (q == std::string_view::npos)
+                        return false;
                     dono_.append(linha.substr(i, q - i));
                     i = q + 1;
-                    if (i == linha.size() || linha[i] != '"') break;
+                    if (i == linha.size() || linha[i] != '"')
+                        break;
                     dono_ += '"';
                     ++i;
                 }
             }
             for (; i < linha.size() && linha[i] != ';'; ++i)
-                if (linha[i] != '"') dono_ += linha[i];
+                if (linha[i] != '"')
+                    dono_ += linha[i];
             if (n < CamposUsados) {
                 ini[n] = comeco;
                 fim[n] = dono_.size();
             }
             ++n;
-            if (i == linha.size()) break;
+            if (i == linha.size())
+                break;
             ++i;
         }
         n_ = n;
@@ -101,19 +111,21 @@ private:
     }
 
     std::string_view f_[CamposUsados];
-    std::size_t n_ = 0;   // fields seen, closed or not; counted past CamposUsados
+    std::size_t n_ = 0; // fields seen, closed or not; counted past CamposUsados
     std::string dono_;
 };
 
 } // namespace
 
-CamposLinha lerLinha(std::string_view linha, bool utf8) {
+CamposLinha lerLinha(std::string_view linha, bool utf8)
+{
     const Campos f(linha);
     CamposLinha c;
     c.campos = f.quantos();
     auto campo = [&](std::size_t k, Campo destino) {
         const std::string_view v = f.campo(k);
-        if (!utf8) return std::string(v);
+        if (!utf8)
+            return std::string(v);
         return Utf8ParaLatin1(v, &c.semForma[destino]);
     };
     auto parte = [](const std::string& v, std::size_t ini, std::size_t n) {
@@ -133,12 +145,12 @@ CamposLinha lerLinha(std::string_view linha, bool utf8) {
     return c;
 }
 
-std::string lerArquivo(const std::string& caminho) {
+std::string lerArquivo(const std::string& caminho)
+{
     std::string completo = caminho;
     try {
         completo = std::filesystem::absolute(caminho).string();
-    } catch (const std::exception&) {
-    }
+    } catch (const std::exception&) {}
     // The message is Latin-1 text for the operator; the path comes as the file system's bytes.
     auto falha = [&](const std::string& motivo) {
         return Error("Cannot open file \"" + ParaLatin1(completo) + "\". " + motivo);
@@ -149,19 +161,25 @@ std::string lerArquivo(const std::string& caminho) {
     // Without O_NONBLOCK a named pipe with no writer, or a device, blocks the open for good,
     // beyond the reach of a stop request; such a file is refused below in any case.
     const int fd = ::open(caminho.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0) throw falhaDoSistema(errno);
+    if (fd < 0)
+        throw falhaDoSistema(errno);
     struct Fechar {
         int fd;
         ~Fechar() { ::close(fd); }
     } fechar{fd};
 
     struct stat st {};
-    if (::fstat(fd, &st) != 0) throw falhaDoSistema(errno);
-    if (S_ISDIR(st.st_mode)) throw falhaDoSistema(EISDIR);
-    if (!S_ISREG(st.st_mode)) throw falha("N\xE3o \xE9 um arquivo comum"); // Latin-1: "Não é"
-    if (static_cast<std::uint64_t>(st.st_size) > CapacidadeTexto) throw excesso();
+    if (::fstat(fd, &st) != 0)
+        throw falhaDoSistema(errno);
+    if (S_ISDIR(st.st_mode))
+        throw falhaDoSistema(EISDIR);
+    if (!S_ISREG(st.st_mode))
+        throw falha("N\xE3o \xE9 um arquivo comum"); // Latin-1: "Não é"
+    if (static_cast<std::uint64_t>(st.st_size) > CapacidadeTexto)
+        throw excesso();
     const int modo = ::fcntl(fd, F_GETFL);
-    if (modo >= 0) ::fcntl(fd, F_SETFL, modo & ~O_NONBLOCK);
+    if (modo >= 0)
+        ::fcntl(fd, F_SETFL, modo & ~O_NONBLOCK);
 
     std::string bytes;
     bytes.reserve(static_cast<std::size_t>(st.st_size));
@@ -169,12 +187,15 @@ std::string lerArquivo(const std::string& caminho) {
     for (;;) {
         const ssize_t n = ::read(fd, bloco, sizeof bloco);
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             throw falhaDoSistema(errno);
         }
-        if (n == 0) break;
+        if (n == 0)
+            break;
         // The file may grow while it is read.
-        if (bytes.size() + static_cast<std::size_t>(n) > CapacidadeTexto) throw excesso();
+        if (bytes.size() + static_cast<std::size_t>(n) > CapacidadeTexto)
+            throw excesso();
         bytes.append(bloco, static_cast<std::size_t>(n));
     }
     return bytes;
@@ -185,14 +206,17 @@ namespace {
 using Tipo = NotaLeitura::Tipo;
 
 // The text of a line as notes and failures quote it: Latin-1, cut to a readable length.
-std::string conteudoDaLinha(std::string_view linha, bool utf8) {
+std::string conteudoDaLinha(std::string_view linha, bool utf8)
+{
     constexpr std::size_t Max = 100;
     std::string t = utf8 ? Utf8ParaLatin1(linha) : std::string(linha);
-    if (t.size() > Max) t = t.substr(0, Max) + "...";
+    if (t.size() > Max)
+        t = t.substr(0, Max) + "...";
     return t;
 }
 
-std::string listaDeCaracteres(const std::u32string& cps) {
+std::string listaDeCaracteres(const std::u32string& cps)
+{
     std::string r;
     for (char32_t cp : cps) {
         char buf[16];
@@ -207,7 +231,8 @@ class Leitor {
 public:
     Leitor(StagingTable& t, bool utf8) : t_(t), utf8_(utf8) {}
 
-    void linha(std::string_view texto, int numero) {
+    void linha(std::string_view texto, int numero)
+    {
         linha_ = texto;
         numero_ = numero;
         if (EhBranco(texto)) {
@@ -246,13 +271,15 @@ private:
         std::unordered_map<std::string, std::vector<Origem>> origens; // by what was stored
     };
 
-    void gravar(const CamposLinha& c) {
+    void gravar(const CamposLinha& c)
+    {
         t_.insert();
         t_.setLinha(numero_);
         for (int k = 0; k < NumCampos; ++k)
             if (!c.semForma[k].empty())
                 anotarCampo(Tipo::SemLatin1, Campo(k), listaDeCaracteres(c.semForma[k]));
-        if (c.codigo.empty()) anotarCampo(Tipo::CodigoSemDigitos, COD_PRODUTO, c.codigoLido);
+        if (c.codigo.empty())
+            anotarCampo(Tipo::CodigoSemDigitos, COD_PRODUTO, c.codigoLido);
         t_.setFieldText(COD_PRODUTO, c.codigo);
         texto(DESCRICAO, c.descricao);
         texto(UNIDADE, c.unidade);
@@ -273,20 +300,27 @@ private:
                 anotarCampo(Tipo::PrecoIlegivel, VALORVENDA, c.precoTexto);
                 t_.setFieldInvalid(VALORVENDA, c.precoTexto);
                 break;
-            case PrecoLido::Estado::Valido: t_.setFieldMoney(VALORVENDA, c.preco.valor); break;
-            case PrecoLido::Estado::Vazio: t_.setFieldMoney(VALORVENDA, 0); break;
+            case PrecoLido::Estado::Valido:
+                t_.setFieldMoney(VALORVENDA, c.preco.valor);
+                break;
+            case PrecoLido::Estado::Vazio:
+                t_.setFieldMoney(VALORVENDA, 0);
+                break;
             }
         }
         t_.post();
     }
 
     // A text field: stored by the table's rule, and what that rule cut is told.
-    void texto(Campo campo, const std::string& v) {
+    void texto(Campo campo, const std::string& v)
+    {
         t_.setFieldText(campo, v);
-        if (v.empty()) return;
+        if (v.empty())
+            return;
         const TextoGuardado g = guardarTexto(campo, v);
         if (campo == DESCRICAO) {
-            if (g.cortado) anotarCampo(Tipo::TextoCortado, campo, v, g.texto);
+            if (g.cortado)
+                anotarCampo(Tipo::TextoCortado, campo, v, g.texto);
             return;
         }
         // Units and NCM codes repeat: each value once, and the ones that became the same.
@@ -298,14 +332,16 @@ private:
             t_.marcar(campo);
             auto [it, nova] = cortes.nota.try_emplace(lida, std::string::npos);
             if (nova) {
-                if (anotarCampo(Tipo::TextoCortado, campo, v, g.texto, false)) it->second = r_.notas.size() - 1;
+                if (anotarCampo(Tipo::TextoCortado, campo, v, g.texto, false))
+                    it->second = r_.notas.size() - 1;
             } else if (it->second != std::string::npos) {
                 ++r_.notas[it->second].linhas;
             }
         }
         std::vector<Cortes::Origem>& origens = cortes.origens[guardada];
         for (const Cortes::Origem& o : origens)
-            if (o.chave == lida) return;
+            if (o.chave == lida)
+                return;
         if (!origens.empty()) {
             NotaLeitura n = nota(Tipo::ValoresIguais, campo);
             n.lido = v;
@@ -318,16 +354,19 @@ private:
         origens.push_back({lida, v, numero_});
     }
 
-    bool anotarCampo(Tipo tipo, Campo campo, std::string lido, std::string gravado = {}, bool comLinha = true) {
+    bool anotarCampo(Tipo tipo, Campo campo, std::string lido, std::string gravado = {}, bool comLinha = true)
+    {
         t_.marcar(campo);
         NotaLeitura n = nota(tipo, campo);
         n.lido = std::move(lido);
         n.gravado = std::move(gravado);
-        if (comLinha) n.conteudo = conteudo();
+        if (comLinha)
+            n.conteudo = conteudo();
         return anotar(std::move(n));
     }
 
-    NotaLeitura nota(Tipo tipo, Campo campo = NumCampos) const {
+    NotaLeitura nota(Tipo tipo, Campo campo = NumCampos) const
+    {
         NotaLeitura n;
         n.tipo = tipo;
         n.linha = numero_;
@@ -336,7 +375,8 @@ private:
     }
 
     // False when the note was only counted.
-    bool anotar(NotaLeitura n) {
+    bool anotar(NotaLeitura n)
+    {
         ++r_.porTipo[static_cast<std::size_t>(n.tipo)];
         if (r_.notas.size() >= ResultadoLeitura::MaxNotas) {
             ++r_.naoGuardadas;
@@ -359,7 +399,8 @@ private:
 
 // Calls f(line, number) for each line of a text without NULs, as dividirLinhas splits it.
 template <class F>
-void paraCadaLinha(std::string_view texto, F f) {
+void paraCadaLinha(std::string_view texto, F f)
+{
     std::size_t ini = 0;
     int numero = 0;
     while (ini < texto.size()) {
@@ -370,13 +411,15 @@ void paraCadaLinha(std::string_view texto, F f) {
         }
         f(texto.substr(ini, fim - ini), ++numero);
         ini = fim + 1;
-        if (texto[fim] == '\r' && ini < texto.size() && texto[ini] == '\n') ++ini;
+        if (texto[fim] == '\r' && ini < texto.size() && texto[ini] == '\n')
+            ++ini;
     }
 }
 
 } // namespace
 
-std::vector<std::string> dividirLinhas(std::string_view texto) {
+std::vector<std::string> dividirLinhas(std::string_view texto)
+{
     std::string semNul;
     if (texto.find('\0') != std::string_view::npos) {
         std::remove_copy(texto.begin(), texto.end(), std::back_inserter(semNul), '\0');
@@ -387,20 +430,26 @@ std::vector<std::string> dividirLinhas(std::string_view texto) {
     return linhas;
 }
 
-long ResultadoLeitura::totalNotas() const {
+long ResultadoLeitura::totalNotas() const
+{
     long n = 0;
-    for (long v : porTipo) n += v;
+    for (long v : porTipo)
+        n += v;
     return n;
 }
 
-std::string ResultadoLeitura::resumo(std::size_t limite) const {
+std::string ResultadoLeitura::resumo(std::size_t limite) const
+{
     const long total = totalNotas();
-    if (total == 0) return {};
+    if (total == 0)
+        return {};
     std::string t = Utf8ParaLatin1("Notas da leitura (") + std::to_string(total) + "):";
     const bool todas = static_cast<std::size_t>(total) <= limite && naoGuardadas == 0;
     const std::size_t mostrar = todas ? notas.size() : std::min(notas.size(), limite / 2);
-    for (std::size_t i = 0; i < mostrar; ++i) t += "\n  " + notas[i].texto();
-    if (todas) return t;
+    for (std::size_t i = 0; i < mostrar; ++i)
+        t += "\n  " + notas[i].texto();
+    if (todas)
+        return t;
     t += "\n  ... " + Utf8ParaLatin1("e mais ") + std::to_string(total - static_cast<long>(mostrar)) + ". Por tipo:";
     for (std::size_t k = 0; k < NotaLeitura::NumTipos; ++k)
         if (porTipo[k] > 0)
@@ -408,8 +457,8 @@ std::string ResultadoLeitura::resumo(std::size_t limite) const {
     return t;
 }
 
-ResultadoLeitura preencherTabela(StagingTable& t, std::string_view bytes,
-                                 const std::function<void()>& processarEventos) {
+ResultadoLeitura preencherTabela(StagingTable& t, std::string_view bytes, const std::function<void()>& processarEventos)
+{
     struct Lote {
         StagingTable& t;
         explicit Lote(StagingTable& tab) : t(tab) { t.beginBulk(); }
@@ -417,7 +466,8 @@ ResultadoLeitura preencherTabela(StagingTable& t, std::string_view bytes,
     } lote(t);
 
     const bool utf8 = EhUtf8(bytes);
-    if (utf8 && bytes.starts_with("\xEF\xBB\xBF")) bytes.remove_prefix(3);
+    if (utf8 && bytes.starts_with("\xEF\xBB\xBF"))
+        bytes.remove_prefix(3);
     std::string semNul;
     if (bytes.find('\0') != std::string_view::npos) {
         semNul.reserve(bytes.size());
@@ -448,7 +498,8 @@ ResultadoLeitura preencherTabela(StagingTable& t, std::string_view bytes,
 }
 
 ResultadoLeitura carregarProdutos(StagingTable& t, const std::string& caminho,
-                                  const std::function<void()>& processarEventos) {
+                                  const std::function<void()>& processarEventos)
+{
     t.close();
     t.createDataSet();
     t.emptyDataSet();

@@ -23,18 +23,18 @@ std::vector<std::string> dividirLinhas(std::string_view texto);
 // What one line gives for each staging field, before the table's storage rules. Fields
 // are taken by position: a field the line does not have is empty, and so is the price.
 struct CamposLinha {
-    std::size_t campos = 0;  // how many fields the line has: its separators plus one
-    std::string codigo;      // the digits of field 1
-    std::string descricao;   // field 2
-    std::string unidade;     // field 3
-    std::string icms;        // 3 characters from the 3rd of field 4
-    std::string pis;         // 2 characters from the 4th of field 6
-    std::string cofins;      // 2 characters from the 4th of field 7
-    std::string ncm;         // field 8
-    bool temPreco = false;   // the line has a field 9
-    std::string precoTexto;  // field 9, blanks at both ends trimmed
-    PrecoLido preco;         // field 9 read by lerPreco
-    std::string codigoLido;  // field 1 as written
+    std::size_t campos = 0; // how many fields the line has: its separators plus one
+    std::string codigo;     // the digits of field 1
+    std::string descricao;  // field 2
+    std::string unidade;    // field 3
+    std::string icms;       // 3 characters from the 3rd of field 4
+    std::string pis;        // 2 characters from the 4th of field 6
+    std::string cofins;     // 2 characters from the 4th of field 7
+    std::string ncm;        // field 8
+    bool temPreco = false;  // the line has a field 9
+    std::string precoTexto; // field 9, blanks at both ends trimmed
+    PrecoLido preco;        // field 9 read by lerPreco
+    std::string codigoLido; // field 1 as written
     // For a UTF-8 line: the characters of each field that Latin-1 has no form for.
     std::array<std::u32string, NumCampos> semForma;
 };

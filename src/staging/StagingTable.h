@@ -16,9 +16,9 @@ enum Campo { COD_PRODUTO = 0, DESCRICAO, UNIDADE, ICMS, PIS, COFINS, NCM, VALORV
 
 enum class TipoCampo { Inteiro, Texto, Dinheiro };
 
-const char* nomeCampo(Campo);     // "COD_PRODUTO", ...
+const char* nomeCampo(Campo); // "COD_PRODUTO", ...
 TipoCampo tipoCampo(Campo);
-int tamanhoCampo(Campo);          // characters of a text field, 0 for the others
+int tamanhoCampo(Campo); // characters of a text field, 0 for the others
 
 class Error : public std::runtime_error {
 public:
@@ -42,7 +42,7 @@ std::optional<std::int32_t> lerInteiro(std::string_view texto);
 struct PrecoLido {
     enum class Estado { Vazio, Valido, Invalido };
     Estado estado = Estado::Vazio;
-    std::int64_t valor = 0;   // ten-thousandths; 0 unless Valido
+    std::int64_t valor = 0; // ten-thousandths; 0 unless Valido
 };
 PrecoLido lerPreco(std::string_view texto);
 
@@ -74,13 +74,13 @@ struct Registro {
     // The text of a price that could not be read, kept to be shown and fixed; null for
     // every readable price, so it costs one pointer.
     std::unique_ptr<const std::string> precoInvalido;
-    std::int32_t inteiro[3] = {0, 0, 0};   // COD_PRODUTO, PIS, COFINS
-    std::int32_t linha = 0;                // in the product file; 0 for a record typed in the grid
+    std::int32_t inteiro[3] = {0, 0, 0}; // COD_PRODUTO, PIS, COFINS
+    std::int32_t linha = 0;              // in the product file; 0 for a record typed in the grid
     TextoFixo<3> unidade;
     TextoFixo<3> icms;
     TextoFixo<8> ncm;
-    std::uint8_t nulos = 0xFF;             // bit per field, set while null
-    std::uint8_t marcas = 0;               // bit per field the reading changed or could not read
+    std::uint8_t nulos = 0xFF; // bit per field, set while null
+    std::uint8_t marcas = 0;   // bit per field the reading changed or could not read
 };
 
 } // namespace detalhe
@@ -90,7 +90,7 @@ public:
     // The staging file's name; relative, so it lands in the current folder unless placed.
     static constexpr const char* NomeArquivo = "ProdutosTARVEX.cds";
     explicit StagingTable(std::string fileName = NomeArquivo);
-    ~StagingTable();   // closes (writes the file when changed); never throws out
+    ~StagingTable(); // closes (writes the file when changed); never throws out
     StagingTable(const StagingTable&) = delete;
     StagingTable& operator=(const StagingTable&) = delete;
 
@@ -101,9 +101,9 @@ public:
     // closes. When the file cannot be written the table stays open as it was (minus the
     // pending record), so nothing staged is lost.
     void close();
-    void createDataSet();                  // closed -> open, 8 fields, no records
-    void emptyDataSet();                   // remove all; marks changed
-    void insert();                         // settles a pending record, starts a new one
+    void createDataSet(); // closed -> open, 8 fields, no records
+    void emptyDataSet();  // remove all; marks changed
+    void insert();        // settles a pending record, starts a new one
     void setFieldText(Campo, std::string_view);
     void setFieldMoney(Campo, std::int64_t tenThousandths);
     // A price that could not be read: not null, its text is what asText gives, and reading
@@ -114,15 +114,15 @@ public:
     // could not read (the grid shows it marked until it is edited).
     void setLinha(int linha);
     void marcar(Campo);
-    void post();                           // store pending; it becomes current
-    void cancel();                         // drop pending
+    void post();   // store pending; it becomes current
+    void cancel(); // drop pending
 
     void first();
     void next();
     bool eof() const;
 
     int recordCount() const;
-    int recNo() const;                     // index of the current record, -1 when none
+    int recNo() const; // index of the current record, -1 when none
     bool pending() const;
 
     // Fields of the current record, or of the pending record while there is one.
@@ -130,14 +130,14 @@ public:
     std::int32_t asInteger(Campo) const;
     std::int64_t asMoney(Campo) const;
     bool isNull(Campo) const;
-    bool changed() const;                  // false while closed
+    bool changed() const; // false while closed
 
     // Fields of a stored record by its index in walk order, whatever the current record
     // is: an import walks its own position, so moving the grid cannot steer it.
     std::string cellText(int row, Campo) const;
     std::int32_t cellInteger(int row, Campo) const;
     std::int64_t cellMoney(int row, Campo) const;
-    int cellLinha(int row) const;          // 0 when the record was not read from a file
+    int cellLinha(int row) const; // 0 when the record was not read from a file
     bool cellMarcada(int row, Campo) const;
 
     // For the grid. Its rows are the stored records plus, after "new record", one pending
@@ -158,8 +158,8 @@ public:
     // Observer so a Qt model can follow without Qt in this library.
     struct Listener {
         virtual ~Listener() = default;
-        virtual void tableReset() = 0;             // rows added, removed, table opened or closed
-        virtual void currentChanged(int row) = 0;  // -1 when there is no current record
+        virtual void tableReset() = 0;            // rows added, removed, table opened or closed
+        virtual void currentChanged(int row) = 0; // -1 when there is no current record
     };
     void setListener(Listener*);
     // While bulk (nestable): no per-record notifications; tableReset at begin and at end.
@@ -172,9 +172,9 @@ private:
     void exigirAberta() const;
     void exigirLinha(int row) const;
     void exigirEditavel() const;
-    Registro& pendenteEditavel();              // the record being edited or inserted
+    Registro& pendenteEditavel(); // the record being edited or inserted
     static void exigirDinheiro(Campo c);
-    void assentar();   // stores the pending record when assigned, drops it otherwise
+    void assentar(); // stores the pending record when assigned, drops it otherwise
     const Registro* registroAtual() const;
     static std::int32_t inteiroDe(const Registro*, Campo);
     static std::int64_t dinheiroDe(const Registro*, Campo);
@@ -193,7 +193,7 @@ private:
     std::vector<Registro> registros_;
     std::optional<Registro> pendente_;
     bool pendenteAtribuido_ = false;
-    bool pendenteNoFim_ = false;   // the grid's new row, not the reader's insert
+    bool pendenteNoFim_ = false; // the grid's new row, not the reader's insert
     int travas_ = 0;
     Listener* ouvinte_ = nullptr;
     int emLote_ = 0;

@@ -12,7 +12,8 @@
 #include "app/Dialogos.h"
 
 // Readable texts in the failure messages of the tests.
-inline void PrintTo(const QString& texto, std::ostream* saida) {
+inline void PrintTo(const QString& texto, std::ostream* saida)
+{
     *saida << '"' << texto.toStdString() << '"';
 }
 
@@ -27,54 +28,63 @@ struct Dialogo {
 class DialogosFalsos : public Dialogos {
 public:
     std::vector<Dialogo> mostrados;
-    std::deque<bool> respostas;                      // confirma and confirmaExclusao
-    std::deque<std::optional<QString>> arquivos;     // escolherArquivoCSV and escolherBanco
-    std::vector<QString> sugeridos;                  // what the file dialogs were offered
-    std::vector<QString> detalhes;                   // each notice's details, in order
+    std::deque<bool> respostas;                  // confirma and confirmaExclusao
+    std::deque<std::optional<QString>> arquivos; // escolherArquivoCSV and escolherBanco
+    std::vector<QString> sugeridos;              // what the file dialogs were offered
+    std::vector<QString> detalhes;               // each notice's details, in order
 
-    void mostraMensagem(QWidget*, const QString& texto, bool aviso, const QString& detalhesDoAviso) override {
+    void mostraMensagem(QWidget*, const QString& texto, bool aviso, const QString& detalhesDoAviso) override
+    {
         mostrados.push_back({"mostraMensagem", texto, aviso});
         detalhes.push_back(detalhesDoAviso);
     }
-    bool confirma(QWidget*, const QString& texto) override {
+    bool confirma(QWidget*, const QString& texto) override
+    {
         mostrados.push_back({"confirma", texto});
         return proximaResposta();
     }
-    void mensagem(QWidget*, const QString& texto) override {
-        mostrados.push_back({"mensagem", texto});
-    }
+    void mensagem(QWidget*, const QString& texto) override { mostrados.push_back({"mensagem", texto}); }
     void falha(QWidget*, const QString& texto) override { mostrados.push_back({"falha", texto}); }
-    bool confirmaExclusao(QWidget*) override {
+    bool confirmaExclusao(QWidget*) override
+    {
         mostrados.push_back({"exclusao", textos::PerguntaExcluir});
         return proximaResposta();
     }
-    std::optional<QString> escolherArquivoCSV(QWidget*, const QString& ultimo) override {
+    std::optional<QString> escolherArquivoCSV(QWidget*, const QString& ultimo) override
+    {
         mostrados.push_back({"csv", ultimo});
         sugeridos.push_back(ultimo);
         return proximoArquivo();
     }
-    std::optional<QString> escolherBanco(QWidget*, const QString& atual) override {
+    std::optional<QString> escolherBanco(QWidget*, const QString& atual) override
+    {
         mostrados.push_back({"banco", atual});
         sugeridos.push_back(atual);
         return proximoArquivo();
     }
 
-    std::vector<QString> textosDe(const std::string& tipo) const {
+    std::vector<QString> textosDe(const std::string& tipo) const
+    {
         std::vector<QString> r;
         for (const auto& d : mostrados)
-            if (d.tipo == tipo) r.push_back(d.texto);
+            if (d.tipo == tipo)
+                r.push_back(d.texto);
         return r;
     }
 
 private:
-    bool proximaResposta() {
-        if (respostas.empty()) return false;
+    bool proximaResposta()
+    {
+        if (respostas.empty())
+            return false;
         const bool r = respostas.front();
         respostas.pop_front();
         return r;
     }
-    std::optional<QString> proximoArquivo() {
-        if (arquivos.empty()) return std::nullopt;
+    std::optional<QString> proximoArquivo()
+    {
+        if (arquivos.empty())
+            return std::nullopt;
         auto r = arquivos.front();
         arquivos.pop_front();
         return r;

@@ -13,7 +13,8 @@
 
 namespace norvo::app::teste {
 
-inline int executarTestes(int argc, char** argv, const std::string& prefixoPasta) {
+inline int executarTestes(int argc, char** argv, const std::string& prefixoPasta)
+{
     ::testing::InitGoogleTest(&argc, argv);
     const auto pasta = std::filesystem::temp_directory_path() / (prefixoPasta + std::to_string(::getpid()));
     std::filesystem::create_directories(pasta);

@@ -25,13 +25,17 @@ public:
     std::function<void(const std::string&, bool)> aoMostrarMensagem;
     std::function<void()> aoMedir;
 
-    void gauge(int minimo, int maximo, int progresso) override {
+    void gauge(int minimo, int maximo, int progresso) override
+    {
         TFormImporta::gauge(minimo, maximo, progresso);
-        if (aoMedir) aoMedir();
+        if (aoMedir)
+            aoMedir();
     }
 
-    void mostraMensagem(const std::string& texto, bool aviso) override {
-        if (aoMostrarMensagem) aoMostrarMensagem(texto, aviso);
+    void mostraMensagem(const std::string& texto, bool aviso) override
+    {
+        if (aoMostrarMensagem)
+            aoMostrarMensagem(texto, aviso);
         TFormImporta::mostraMensagem(texto, aviso);
     }
 };
@@ -44,8 +48,10 @@ struct Janela : ::testing::Test {
     // The hooks capture the test body's locals by reference, and the window lives on after
     // the body (its destruction runs the core's teardown): once the body is over nobody
     // may call them.
-    void TearDown() override {
-        if (!janela) return;
+    void TearDown() override
+    {
+        if (!janela)
+            return;
         janela->aoMedir = nullptr;
         janela->aoMostrarMensagem = nullptr;
     }
@@ -55,7 +61,8 @@ struct Janela : ::testing::Test {
     // How "Importar" runs (--rapido, --simular).
     ModoExecucao modo;
 
-    void abrir(bool cadastros = false, QString pastaJanela = QString()) {
+    void abrir(bool cadastros = false, QString pastaJanela = QString())
+    {
         OpcoesJanela o;
         o.cadastros = cadastros;
         o.pasta = pastaJanela.isEmpty() ? QString::fromStdString(pasta.pasta()) : pastaJanela;
@@ -66,9 +73,12 @@ struct Janela : ::testing::Test {
         janela->show();
     }
 
-    template <class T> T* filho(const char* nome) const {
+    template <class T>
+    T* filho(const char* nome) const
+    {
         T* w = janela->findChild<T*>(QLatin1String(nome));
-        if (!w) ADD_FAILURE() << "no control " << nome;
+        if (!w)
+            ADD_FAILURE() << "no control " << nome;
         return w;
     }
     QPushButton* botao(const char* nome) const { return filho<QPushButton>(nome); }
@@ -77,19 +87,21 @@ struct Janela : ::testing::Test {
     FilenameEdit* destino() const { return filho<FilenameEdit>("FilenameEditDestino"); }
 
     // The controls that must not be used while a run or a reading goes on.
-    bool controlesLivres() const {
+    bool controlesLivres() const
+    {
         return botao("BitBtnImportar")->isEnabled() && botao("Button1")->isEnabled() &&
-               botao("BitBtnLerCSVProdutos")->isEnabled() && destino()->isEnabled() &&
-               destino()->botao()->isEnabled();
+               botao("BitBtnLerCSVProdutos")->isEnabled() && destino()->isEnabled() && destino()->botao()->isEnabled();
     }
-    bool controlesBloqueados() const {
+    bool controlesBloqueados() const
+    {
         return !botao("BitBtnImportar")->isEnabled() && !botao("Button1")->isEnabled() &&
                !botao("BitBtnLerCSVProdutos")->isEnabled() && !destino()->isEnabled() &&
                !destino()->botao()->isEnabled();
     }
 
     std::string config() const { return pasta.ler("Config.ini"); }
-    std::string csv(const std::string& nome, const std::string& bytes) const {
+    std::string csv(const std::string& nome, const std::string& bytes) const
+    {
         pasta.escrever(nome, bytes);
         return pasta.arquivo(nome);
     }

@@ -10,13 +10,15 @@ namespace norvo::app::teste {
 // A fresh folder for one test, removed with everything in it at the end.
 class PastaTemporaria {
 public:
-    PastaTemporaria() {
+    PastaTemporaria()
+    {
         std::random_device rd;
-        caminho_ = std::filesystem::temp_directory_path() /
-                   ("norvo_app_" + std::to_string(rd()) + std::to_string(rd()));
+        caminho_ =
+            std::filesystem::temp_directory_path() / ("norvo_app_" + std::to_string(rd()) + std::to_string(rd()));
         std::filesystem::create_directories(caminho_);
     }
-    ~PastaTemporaria() {
+    ~PastaTemporaria()
+    {
         std::error_code ec;
         std::filesystem::remove_all(caminho_, ec);
     }
@@ -27,17 +29,20 @@ public:
     // The folder with its separator, as the window takes it.
     std::string pasta() const { return caminho_.string() + "/"; }
 
-    void escrever(const std::string& nome, const std::string& bytes) const {
+    void escrever(const std::string& nome, const std::string& bytes) const
+    {
         std::ofstream(arquivo(nome), std::ios::binary) << bytes;
     }
-    std::string ler(const std::string& nome) const {
+    std::string ler(const std::string& nome) const
+    {
         std::ifstream in(arquivo(nome), std::ios::binary);
         return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
     }
     bool existe(const std::string& nome) const { return std::filesystem::exists(arquivo(nome)); }
-    std::size_t quantosArquivos() const {
-        return static_cast<std::size_t>(std::distance(std::filesystem::directory_iterator(caminho_),
-                                                      std::filesystem::directory_iterator()));
+    std::size_t quantosArquivos() const
+    {
+        return static_cast<std::size_t>(
+            std::distance(std::filesystem::directory_iterator(caminho_), std::filesystem::directory_iterator()));
     }
 
 private:

@@ -23,14 +23,17 @@ namespace {
 class DialogosCaptura : public norvo::app::DialogosQt {
 public:
     QString csv;
-    std::optional<QString> escolherArquivoCSV(QWidget*, const QString&) override {
-        if (csv.isEmpty()) return std::nullopt;
+    std::optional<QString> escolherArquivoCSV(QWidget*, const QString&) override
+    {
+        if (csv.isEmpty())
+            return std::nullopt;
         return csv;
     }
 };
 } // namespace
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     norvo::app::AplicacaoImporta app(argc, argv);
     QStringList args = app.arguments();
     // --simular shows the window as a rehearsal shows it.
@@ -42,7 +45,8 @@ int main(int argc, char** argv) {
         return 2;
     }
     DialogosCaptura dialogos;
-    if (args.size() > 2) dialogos.csv = args[2];
+    if (args.size() > 2)
+        dialogos.csv = args[2];
 
     norvo::app::OpcoesJanela opcoes;
     opcoes.dialogos = &dialogos;
@@ -76,7 +80,8 @@ int main(int argc, char** argv) {
     if (dialogo) {
         dialogo->show();
         alvo = dialogo.get();
-        if (auto* d = qobject_cast<QFileDialog*>(alvo)) d->setDirectory(pasta->path());
+        if (auto* d = qobject_cast<QFileDialog*>(alvo))
+            d->setDirectory(pasta->path());
     }
     // Give the window system time to map and paint the window before grabbing it.
     // The file dialog lists its folder in the background: give it longer.

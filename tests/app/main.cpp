@@ -3,7 +3,8 @@
 
 #include "ExecutarTestes.h"
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     setenv("QT_QPA_PLATFORM", "offscreen", 0);
     return norvo::app::teste::executarTestes(argc, argv, "test_app_");
 }

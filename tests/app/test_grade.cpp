@@ -12,7 +12,10 @@
 namespace norvo::app::teste {
 namespace {
 
-QString u8(const char* texto) { return QString::fromUtf8(texto); }
+QString u8(const char* texto)
+{
+    return QString::fromUtf8(texto);
+}
 
 constexpr int ColCodigo = 0;
 constexpr int ColDescricao = 1;
@@ -21,25 +24,28 @@ struct Grade : Janela {
     QTableView* grade = nullptr;
     QAbstractItemModel* modelo = nullptr;
 
-    void SetUp() override {
+    void SetUp() override
+    {
         abrir();
         grade = filho<QTableView>("DBGrid1");
         modelo = grade->model();
     }
-    void ler(const std::string& conteudo) {
+    void ler(const std::string& conteudo)
+    {
         dialogos.arquivos.push_back(QString::fromStdString(csv("p.csv", conteudo)));
         janela->BitBtnLerCSVProdutosClick();
     }
-    void tecla(int codigo, Qt::KeyboardModifiers mods = Qt::NoModifier) {
+    void tecla(int codigo, Qt::KeyboardModifiers mods = Qt::NoModifier)
+    {
         QKeyEvent e(QEvent::KeyPress, codigo, mods);
         QCoreApplication::sendEvent(grade, &e);
     }
-    QString celula(int linha, int coluna) const {
-        return modelo->data(modelo->index(linha, coluna)).toString();
-    }
-    std::set<QString> descricoes() const {
+    QString celula(int linha, int coluna) const { return modelo->data(modelo->index(linha, coluna)).toString(); }
+    std::set<QString> descricoes() const
+    {
         std::set<QString> r;
-        for (int i = 0; i < modelo->rowCount(); ++i) r.insert(celula(i, ColDescricao));
+        for (int i = 0; i < modelo->rowCount(); ++i)
+            r.insert(celula(i, ColDescricao));
         return r;
     }
 };
@@ -47,15 +53,16 @@ struct Grade : Janela {
 const char* const DuasLinhas = "1;ARROZ;UN;xx018;x;xxx01;xxx01;100;12.50\r\n"
                                "2;FEIJAO;KG;xx007;x;xxx01;xxx01;200;8,00\r\n";
 
-TEST_F(Grade, UmaColunaPorCampoComONomeDoCampo) {
-    const char* nomes[] = {"COD_PRODUTO", "DESCRICAO", "UNIDADE", "ICMS",
-                           "PIS",         "COFINS",    "NCM",     "VALORVENDA"};
+TEST_F(Grade, UmaColunaPorCampoComONomeDoCampo)
+{
+    const char* nomes[] = {"COD_PRODUTO", "DESCRICAO", "UNIDADE", "ICMS", "PIS", "COFINS", "NCM", "VALORVENDA"};
     ASSERT_EQ(modelo->columnCount(), 8);
     for (int c = 0; c < 8; ++c)
         EXPECT_EQ(modelo->headerData(c, Qt::Horizontal).toString(), u8(nomes[c]));
 }
 
-TEST_F(Grade, AntesDeLerAGradeEstaVaziaENaoAceitaRegistro) {
+TEST_F(Grade, AntesDeLerAGradeEstaVaziaENaoAceitaRegistro)
+{
     EXPECT_EQ(modelo->rowCount(), 0);
     grade->setFocus();
     tecla(Qt::Key_Insert);
@@ -63,13 +70,15 @@ TEST_F(Grade, AntesDeLerAGradeEstaVaziaENaoAceitaRegistro) {
     EXPECT_TRUE(dialogos.textosDe("falha").empty());
 }
 
-TEST_F(Grade, MostraOsRegistrosLidos) {
+TEST_F(Grade, MostraOsRegistrosLidos)
+{
     ler(DuasLinhas);
     ASSERT_EQ(modelo->rowCount(), 2);
     EXPECT_EQ(descricoes(), (std::set<QString>{u8("ARROZ"), u8("FEIJAO")}));
 }
 
-TEST_F(Grade, NovaLeituraSubstituiAsLinhasEIndiceAntigoFicaVazio) {
+TEST_F(Grade, NovaLeituraSubstituiAsLinhasEIndiceAntigoFicaVazio)
+{
     ler(DuasLinhas);
     const QPersistentModelIndex antigo = modelo->index(1, ColDescricao);
     const QModelIndex cru = modelo->index(1, ColDescricao);
@@ -80,15 +89,16 @@ TEST_F(Grade, NovaLeituraSubstituiAsLinhasEIndiceAntigoFicaVazio) {
     EXPECT_FALSE(modelo->data(cru).isValid());
 }
 
-TEST_F(Grade, EditarUmaCelulaGuardaNaTabela) {
+TEST_F(Grade, EditarUmaCelulaGuardaNaTabela)
+{
     ler(DuasLinhas);
     ASSERT_TRUE(modelo->setData(modelo->index(0, ColDescricao), u8("MILHO VERDE")));
     EXPECT_EQ(celula(0, ColDescricao), u8("MILHO VERDE"));
-    EXPECT_EQ(janela->importador().CdsProdutos().cellText(0, staging::DESCRICAO),
-              "MILHO VERDE");
+    EXPECT_EQ(janela->importador().CdsProdutos().cellText(0, staging::DESCRICAO), "MILHO VERDE");
 }
 
-TEST_F(Grade, ValorRecusadoMostraAFalhaEMantemOAntigo) {
+TEST_F(Grade, ValorRecusadoMostraAFalhaEMantemOAntigo)
+{
     ler(DuasLinhas);
     const QString antes = celula(0, ColCodigo);
     EXPECT_FALSE(modelo->setData(modelo->index(0, ColCodigo), u8("P1")));
@@ -97,7 +107,8 @@ TEST_F(Grade, ValorRecusadoMostraAFalhaEMantemOAntigo) {
               std::vector<QString>{u8("'P1' is not a valid integer value for field 'COD_PRODUTO'")});
 }
 
-TEST_F(Grade, InsertAbreUmaLinhaQueSoGuardaComValor) {
+TEST_F(Grade, InsertAbreUmaLinhaQueSoGuardaComValor)
+{
     ler(DuasLinhas);
     auto& tabela = janela->importador().CdsProdutos();
     grade->setFocus();
@@ -122,7 +133,8 @@ TEST_F(Grade, InsertAbreUmaLinhaQueSoGuardaComValor) {
     EXPECT_EQ(tabela.recordCount(), 3);
 }
 
-TEST_F(Grade, ExcluirPerguntaAntes) {
+TEST_F(Grade, ExcluirPerguntaAntes)
+{
     ler(DuasLinhas);
     grade->setCurrentIndex(modelo->index(0, 0));
     dialogos.respostas = {false};
@@ -138,7 +150,8 @@ TEST_F(Grade, ExcluirPerguntaAntes) {
     EXPECT_EQ(janela->importador().CdsProdutos().recordCount(), 1);
 }
 
-TEST_F(Grade, SegueORegistroAtualDaTabela) {
+TEST_F(Grade, SegueORegistroAtualDaTabela)
+{
     ler(DuasLinhas);
     janela->importador().CdsProdutos().setCurrent(0);
     EXPECT_EQ(grade->currentIndex().row(), 0);

@@ -18,33 +18,39 @@ struct IniLeitura : ::testing::Test {
     void arquivo(const std::string& bytes) { pasta.escrever("Config.ini", bytes); }
 };
 
-TEST_F(IniLeitura, ArquivoAusenteDaOValorPadrao) {
+TEST_F(IniLeitura, ArquivoAusenteDaOValorPadrao)
+{
     EXPECT_EQ(ini.ler("Bancos", "Destino"), "");
     EXPECT_EQ(ini.ler("Bancos", "Destino", "nada"), "nada");
 }
 
-TEST_F(IniLeitura, SecaoOuChaveAusenteDaOValorPadrao) {
+TEST_F(IniLeitura, SecaoOuChaveAusenteDaOValorPadrao)
+{
     arquivo("[Outra]\r\nDestino=/x.fdb\r\n[Bancos]\r\nOrigem=/y.fdb\r\n");
     EXPECT_EQ(ini.ler("Bancos", "Destino"), "");
     EXPECT_EQ(ini.ler("Nenhuma", "Destino"), "");
 }
 
-TEST_F(IniLeitura, ChaveDaSecaoCertaMesmoComAMesmaChaveEmOutra) {
+TEST_F(IniLeitura, ChaveDaSecaoCertaMesmoComAMesmaChaveEmOutra)
+{
     arquivo("[Outra]\nDestino=/errado.fdb\n[Bancos]\nDestino=/certo.fdb\n[Depois]\nDestino=/x\n");
     EXPECT_EQ(ini.ler("Bancos", "Destino"), "/certo.fdb");
 }
 
-TEST_F(IniLeitura, NomesSemDiferencaDeMaiusculas) {
+TEST_F(IniLeitura, NomesSemDiferencaDeMaiusculas)
+{
     arquivo("[bancos]\r\nDESTINO=/dados/loja.fdb\r\n");
     EXPECT_EQ(ini.ler("Bancos", "Destino"), "/dados/loja.fdb");
 }
 
-TEST_F(IniLeitura, BrancosEmVoltaDaChaveEDoValorSaoIgnorados) {
+TEST_F(IniLeitura, BrancosEmVoltaDaChaveEDoValorSaoIgnorados)
+{
     arquivo("  [ Bancos ]  \r\n\t Destino \t=  /dados/minha loja.fdb \t\r\n");
     EXPECT_EQ(ini.ler("Bancos", "Destino"), "/dados/minha loja.fdb");
 }
 
-TEST_F(IniLeitura, AspasEmVoltaSaoRetiradas) {
+TEST_F(IniLeitura, AspasEmVoltaSaoRetiradas)
+{
     arquivo("[Bancos]\nDestino=\"/dados/minha loja.fdb\"\nOrigem='/a b.fdb'\nOutro=\"meio'\n"
             "Dentro=a\"b\"c\n");
     EXPECT_EQ(ini.ler("Bancos", "Destino"), "/dados/minha loja.fdb");
@@ -54,24 +60,28 @@ TEST_F(IniLeitura, AspasEmVoltaSaoRetiradas) {
     EXPECT_EQ(ini.ler("Bancos", "Dentro"), "a\"b\"c");
 }
 
-TEST_F(IniLeitura, ComentariosNaoSaoChaves) {
+TEST_F(IniLeitura, ComentariosNaoSaoChaves)
+{
     arquivo("[Bancos]\n;Destino=/comentado.fdb\n#Destino=/tambem.fdb\nDestino=/vale.fdb\n");
     EXPECT_EQ(ini.ler("Bancos", "Destino"), "/vale.fdb");
 }
 
-TEST_F(IniLeitura, ValorLidoAte2047Caracteres) {
+TEST_F(IniLeitura, ValorLidoAte2047Caracteres)
+{
     const std::string longo(3000, 'a');
     arquivo("[Bancos]\nDestino=" + longo + "\nCurto=" + std::string(2047, 'b') + "\n");
     EXPECT_EQ(ini.ler("Bancos", "Destino"), std::string(2047, 'a'));
     EXPECT_EQ(ini.ler("Bancos", "Curto"), std::string(2047, 'b'));
 }
 
-TEST_F(IniLeitura, BytesLatin1PassamComoEstao) {
+TEST_F(IniLeitura, BytesLatin1PassamComoEstao)
+{
     arquivo("[Bancos]\nDestino=/dados/Jo\xE3o.fdb\n");
     EXPECT_EQ(ini.ler("Bancos", "Destino"), "/dados/Jo\xE3o.fdb");
 }
 
-TEST_F(IniLeitura, ValorVazioELinhaSemFimNoFinal) {
+TEST_F(IniLeitura, ValorVazioELinhaSemFimNoFinal)
+{
     arquivo("[Bancos]\r\nOrigem=\r\nDestino=/ultimo.fdb");
     EXPECT_EQ(ini.ler("Bancos", "Origem", "padrao"), "");
     EXPECT_EQ(ini.ler("Bancos", "Destino"), "/ultimo.fdb");
@@ -82,18 +92,21 @@ struct IniGravacao : IniLeitura {
     std::string conteudo() const { return pasta.ler("Config.ini"); }
 };
 
-TEST_F(IniGravacao, CriaOArquivoQuandoNaoExiste) {
+TEST_F(IniGravacao, CriaOArquivoQuandoNaoExiste)
+{
     gravar("/dados/loja.fdb");
     EXPECT_EQ(conteudo(), "[Bancos]\r\nDestino=/dados/loja.fdb\r\n");
     EXPECT_EQ(ini.ler("Bancos", "Destino"), "/dados/loja.fdb");
 }
 
-TEST_F(IniGravacao, ValorVazioTambemEGravado) {
+TEST_F(IniGravacao, ValorVazioTambemEGravado)
+{
     gravar("");
     EXPECT_EQ(conteudo(), "[Bancos]\r\nDestino=\r\n");
 }
 
-TEST_F(IniGravacao, TrocaSoALinhaDoValorEGuardaORestoByteAByte) {
+TEST_F(IniGravacao, TrocaSoALinhaDoValorEGuardaORestoByteAByte)
+{
     const std::string antes = "; configuracao da loja\r\n"
                               "[Geral]\r\n"
                               "Nome = Loja  Um \r\n"
@@ -108,43 +121,48 @@ TEST_F(IniGravacao, TrocaSoALinhaDoValorEGuardaORestoByteAByte) {
     gravar("/novo/minha loja.fdb");
     std::string esperado = antes;
     esperado.replace(esperado.find("  destino  =  \"/velho/caminho.fdb\""),
-                     std::string("  destino  =  \"/velho/caminho.fdb\"").size(),
-                     "destino=/novo/minha loja.fdb");
+                     std::string("  destino  =  \"/velho/caminho.fdb\"").size(), "destino=/novo/minha loja.fdb");
     EXPECT_EQ(conteudo(), esperado);
     EXPECT_EQ(ini.ler("Bancos", "Destino"), "/novo/minha loja.fdb");
 }
 
-TEST_F(IniGravacao, ArquivoComFimDeLinhaLFContinuaLF) {
+TEST_F(IniGravacao, ArquivoComFimDeLinhaLFContinuaLF)
+{
     arquivo("[Bancos]\nOrigem=/o.fdb\n\n[Outra]\nk=v\n");
     gravar("/d.fdb");
     EXPECT_EQ(conteudo(), "[Bancos]\nOrigem=/o.fdb\nDestino=/d.fdb\n\n[Outra]\nk=v\n");
 }
 
-TEST_F(IniGravacao, AcrescentaASecaoNoFimQuandoFalta) {
+TEST_F(IniGravacao, AcrescentaASecaoNoFimQuandoFalta)
+{
     arquivo("[Outra]\r\nk=v");
     gravar("/d.fdb");
     EXPECT_EQ(conteudo(), "[Outra]\r\nk=v\r\n[Bancos]\r\nDestino=/d.fdb\r\n");
 }
 
-TEST_F(IniGravacao, AcrescentaAChaveNaSecaoQueJaExiste) {
+TEST_F(IniGravacao, AcrescentaAChaveNaSecaoQueJaExiste)
+{
     arquivo("[Bancos]\r\nOrigem=/o.fdb");
     gravar("/d.fdb");
     EXPECT_EQ(conteudo(), "[Bancos]\r\nOrigem=/o.fdb\r\nDestino=/d.fdb\r\n");
 }
 
-TEST_F(IniGravacao, SegundaGravacaoSubstituiAPrimeira) {
+TEST_F(IniGravacao, SegundaGravacaoSubstituiAPrimeira)
+{
     gravar("/um.fdb");
     gravar("/dois.fdb");
     EXPECT_EQ(conteudo(), "[Bancos]\r\nDestino=/dois.fdb\r\n");
 }
 
-TEST_F(IniGravacao, NaoDeixaArquivoTemporarioParaTras) {
+TEST_F(IniGravacao, NaoDeixaArquivoTemporarioParaTras)
+{
     arquivo("[Bancos]\r\nDestino=/a.fdb\r\n");
     gravar("/b.fdb");
     EXPECT_EQ(pasta.quantosArquivos(), 1u);
 }
 
-TEST_F(IniGravacao, GuardaAsPermissoesDoArquivo) {
+TEST_F(IniGravacao, GuardaAsPermissoesDoArquivo)
+{
     arquivo("[Bancos]\r\nDestino=/a.fdb\r\n");
     ASSERT_EQ(::chmod(pasta.arquivo("Config.ini").c_str(), 0640), 0);
     gravar("/b.fdb");
@@ -153,7 +171,8 @@ TEST_F(IniGravacao, GuardaAsPermissoesDoArquivo) {
     EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
 
-TEST(IniFalha, PastaInexistenteFalhaComOCaminhoCompleto) {
+TEST(IniFalha, PastaInexistenteFalhaComOCaminhoCompleto)
+{
     PastaTemporaria pasta;
     const std::string caminho = pasta.arquivo("nao/existe/Config.ini");
     IniFile ini(caminho);
@@ -165,7 +184,8 @@ TEST(IniFalha, PastaInexistenteFalhaComOCaminhoCompleto) {
     }
 }
 
-TEST(IniFalha, UmaPastaNoLugarDoArquivoFalhaENaoEApagada) {
+TEST(IniFalha, UmaPastaNoLugarDoArquivoFalhaENaoEApagada)
+{
     PastaTemporaria pasta;
     std::filesystem::create_directory(pasta.arquivo("Config.ini"));
     IniFile ini(pasta.arquivo("Config.ini"));

@@ -18,11 +18,15 @@
 namespace norvo::app::teste {
 namespace {
 
-QString u8(const char* texto) { return QString::fromUtf8(texto); }
+QString u8(const char* texto)
+{
+    return QString::fromUtf8(texto);
+}
 
 // ---- captions, places and looks ----
 
-TEST_F(Janela, LegendaTerminaComUmBranco) {
+TEST_F(Janela, LegendaTerminaComUmBranco)
+{
     abrir();
     EXPECT_EQ(janela->objectName(), u8("FormImporta"));
     EXPECT_EQ(janela->windowTitle(), u8("Importação de Firebird [TARVEX]->[NORVO] "));
@@ -31,30 +35,33 @@ TEST_F(Janela, LegendaTerminaComUmBranco) {
 }
 
 // The name is the class part of WM_CLASS, which the window system reads as Latin-1.
-TEST_F(Janela, NomeDaAplicacaoSemAcentos) {
+TEST_F(Janela, NomeDaAplicacaoSemAcentos)
+{
     const QString nome = QCoreApplication::applicationName();
     EXPECT_EQ(nome, u8("Importacao do Pelbra para NORVO"));
-    for (QChar c : nome) EXPECT_LT(c.unicode(), 0x80) << nome.toStdString();
+    for (QChar c : nome)
+        EXPECT_LT(c.unicode(), 0x80) << nome.toStdString();
 }
 
-TEST_F(Janela, AbreNoLugarEComOTamanhoDoProjeto) {
+TEST_F(Janela, AbreNoLugarEComOTamanhoDoProjeto)
+{
     abrir();
     EXPECT_EQ(janela->pos(), QPoint(77, 120));
     // 694 x 377 with the designed frame; the client area the controls were laid out in.
     EXPECT_EQ(janela->size(), QSize(686, 350));
 }
 
-TEST_F(Janela, NaoFicaMenorQueOProjetoETodosOsControlesAparecem) {
+TEST_F(Janela, NaoFicaMenorQueOProjetoETodosOsControlesAparecem)
+{
     abrir(true);
     janela->resize(300, 200);
     EXPECT_EQ(janela->size(), QSize(686, 350));
     janela->resize(686, 100);
     EXPECT_EQ(janela->size(), QSize(686, 350));
     const QRect area = janela->rect();
-    for (const char* nome : {"CheckBoxProdutos", "CheckBoxClientes", "CheckBoxFornec", "DBGrid1",
-                             "BitBtnLerCSVProdutos", "Label1", "BitBtnImportar",
-                             "FilenameEditDestino", "Button1", "LabelObs", "LabelTotalProdutos",
-                             "GaugeImportando"}) {
+    for (const char* nome :
+         {"CheckBoxProdutos", "CheckBoxClientes", "CheckBoxFornec", "DBGrid1", "BitBtnLerCSVProdutos", "Label1",
+          "BitBtnImportar", "FilenameEditDestino", "Button1", "LabelObs", "LabelTotalProdutos", "GaugeImportando"}) {
         QWidget* w = filho<QWidget>(nome);
         ASSERT_NE(w, nullptr);
         EXPECT_TRUE(w->isVisible()) << nome;
@@ -63,7 +70,8 @@ TEST_F(Janela, NaoFicaMenorQueOProjetoETodosOsControlesAparecem) {
     }
 }
 
-TEST_F(Janela, PaineisAlinhadosComoProjetados) {
+TEST_F(Janela, PaineisAlinhadosComoProjetados)
+{
     abrir();
     EXPECT_EQ(filho<QWidget>("PanelCabecalho")->geometry(), QRect(0, 0, 686, 297));
     EXPECT_EQ(filho<QWidget>("PageControl")->geometry(), QRect(1, 1, 684, 193));
@@ -73,7 +81,8 @@ TEST_F(Janela, PaineisAlinhadosComoProjetados) {
     EXPECT_EQ(filho<QWidget>("GaugeImportando")->geometry(), QRect(284, 297, 402, 53));
 }
 
-TEST_F(Janela, AoRedimensionarOsPaineisAcompanhamAsBordas) {
+TEST_F(Janela, AoRedimensionarOsPaineisAcompanhamAsBordas)
+{
     abrir();
     janela->resize(900, 500);
     EXPECT_EQ(filho<QWidget>("PanelCabecalho")->geometry(), QRect(0, 0, 900, 297));
@@ -82,7 +91,8 @@ TEST_F(Janela, AoRedimensionarOsPaineisAcompanhamAsBordas) {
     EXPECT_EQ(filho<QWidget>("Panel1")->geometry(), QRect(1, 152, 898, 144));
 }
 
-TEST_F(Janela, UmaSoPaginaNorvoAtiva) {
+TEST_F(Janela, UmaSoPaginaNorvoAtiva)
+{
     abrir();
     auto* paginas = filho<QTabWidget>("PageControl");
     ASSERT_EQ(paginas->count(), 1);
@@ -91,7 +101,8 @@ TEST_F(Janela, UmaSoPaginaNorvoAtiva) {
     EXPECT_EQ(paginas->currentIndex(), 0);
 }
 
-TEST_F(Janela, BotoesComLegendaELugar) {
+TEST_F(Janela, BotoesComLegendaELugar)
+{
     abrir();
     auto* ler = botao("BitBtnLerCSVProdutos");
     EXPECT_EQ(ler->text(), u8("Ler Arquivo CSV de produtos"));
@@ -108,7 +119,8 @@ TEST_F(Janela, BotoesComLegendaELugar) {
     EXPECT_EQ(ler->parentWidget()->objectName(), u8("Panel1"));
 }
 
-TEST_F(Janela, RotulosComTextoEFonte) {
+TEST_F(Janela, RotulosComTextoEFonte)
+{
     abrir();
     auto* base = rotulo("Label1");
     EXPECT_EQ(base->text(), u8("Base de Dados Destino"));
@@ -128,13 +140,15 @@ TEST_F(Janela, RotulosComTextoEFonte) {
     EXPECT_EQ(total->parentWidget()->objectName(), u8("PanelCorpo"));
 }
 
-TEST_F(Janela, FonteDaJanela) {
+TEST_F(Janela, FonteDaJanela)
+{
     abrir();
     EXPECT_EQ(janela->font().family(), u8("MS Sans Serif"));
     EXPECT_EQ(janela->font().pointSize(), 8);
 }
 
-TEST_F(Janela, CaixaDoDestinoSoLeituraComBotaoDe30) {
+TEST_F(Janela, CaixaDoDestinoSoLeituraComBotaoDe30)
+{
     abrir();
     auto* caixa = destino();
     EXPECT_EQ(caixa->geometry(), QRect(117, 79, 521, 27));
@@ -146,7 +160,8 @@ TEST_F(Janela, CaixaDoDestinoSoLeituraComBotaoDe30) {
     EXPECT_TRUE(caixa->acceptDrops());
 }
 
-TEST_F(Janela, GradeMemoEMedidor) {
+TEST_F(Janela, GradeMemoEMedidor)
+{
     abrir();
     auto* grade = filho<QTableView>("DBGrid1");
     EXPECT_EQ(grade->geometry(), QRect(128, 8, 537, 120));
@@ -165,7 +180,8 @@ TEST_F(Janela, GradeMemoEMedidor) {
 
 // ---- the status line and the rehearsal ----
 
-TEST_F(Janela, StatusLongoCabeNaFaixaEApareceInteiroNaDica) {
+TEST_F(Janela, StatusLongoCabeNaFaixaEApareceInteiroNaDica)
+{
     abrir();
     auto* obs = rotulo("LabelObs");
     const QRect faixa = filho<QWidget>("PanelCorpo")->rect();
@@ -181,7 +197,8 @@ TEST_F(Janela, StatusLongoCabeNaFaixaEApareceInteiroNaDica) {
     EXPECT_TRUE(faixa.contains(obs->geometry()));
 }
 
-TEST_F(Janela, EnsaioAvisaQueNadaSeraGravadoAntesEDuranteAExecucao) {
+TEST_F(Janela, EnsaioAvisaQueNadaSeraGravadoAntesEDuranteAExecucao)
+{
     modo.simular = true;
     abrir();
     const QString aviso = u8("Simulação: nada será gravado no banco de destino");
@@ -195,7 +212,8 @@ TEST_F(Janela, EnsaioAvisaQueNadaSeraGravadoAntesEDuranteAExecucao) {
     EXPECT_TRUE(marca->isVisible());
 }
 
-TEST_F(Janela, SemEnsaioNaoHaAvisoDeEnsaio) {
+TEST_F(Janela, SemEnsaioNaoHaAvisoDeEnsaio)
+{
     abrir();
     EXPECT_TRUE(rotulo("LabelSimulacao")->isHidden());
     EXPECT_EQ(rotulo("LabelObs")->text(), u8("Status da importação"));
@@ -203,7 +221,8 @@ TEST_F(Janela, SemEnsaioNaoHaAvisoDeEnsaio) {
 
 // ---- the three options ----
 
-TEST_F(Janela, SoProdutosAparece) {
+TEST_F(Janela, SoProdutosAparece)
+{
     abrir();
     EXPECT_TRUE(caixa("CheckBoxProdutos")->isVisible());
     EXPECT_TRUE(caixa("CheckBoxClientes")->isHidden());
@@ -217,7 +236,8 @@ TEST_F(Janela, SoProdutosAparece) {
     EXPECT_EQ(caixa("CheckBoxFornec")->geometry(), QRect(8, 54, 96, 17));
 }
 
-TEST_F(Janela, ComCadastrosAsTresAparecem) {
+TEST_F(Janela, ComCadastrosAsTresAparecem)
+{
     abrir(true);
     EXPECT_TRUE(caixa("CheckBoxProdutos")->isVisible());
     EXPECT_TRUE(caixa("CheckBoxClientes")->isVisible());
@@ -225,7 +245,8 @@ TEST_F(Janela, ComCadastrosAsTresAparecem) {
     EXPECT_FALSE(caixa("CheckBoxClientes")->isChecked());
 }
 
-TEST(LinhaDeComando, ChaveCadastros) {
+TEST(LinhaDeComando, ChaveCadastros)
+{
     EXPECT_FALSE(opcoesDaLinhaDeComando({u8("importa-norvo")}).cadastros);
     EXPECT_TRUE(opcoesDaLinhaDeComando({u8("importa-norvo"), u8("--cadastros")}).cadastros);
     EXPECT_FALSE(opcoesDaLinhaDeComando({u8("importa-norvo"), u8("--cadastro")}).cadastros);
@@ -237,7 +258,8 @@ TEST(LinhaDeComando, ChaveCadastros) {
 
 // ---- Config.ini at start and at the end ----
 
-TEST_F(Janela, AoAbrirMostraOStatusEAindaNaoImporta) {
+TEST_F(Janela, AoAbrirMostraOStatusEAindaNaoImporta)
+{
     abrir();
     EXPECT_EQ(rotulo("LabelObs")->text(), u8("Status da importação"));
     EXPECT_FALSE(janela->importador().Importando());
@@ -245,28 +267,32 @@ TEST_F(Janela, AoAbrirMostraOStatusEAindaNaoImporta) {
     EXPECT_TRUE(dialogos.mostrados.empty());
 }
 
-TEST_F(Janela, SemConfigACaixaComecaVaziaEFechandoOArquivoECriado) {
+TEST_F(Janela, SemConfigACaixaComecaVaziaEFechandoOArquivoECriado)
+{
     abrir();
     EXPECT_EQ(destino()->text(), QString());
     EXPECT_TRUE(janela->close());
     EXPECT_EQ(config(), "[Bancos]\r\nDestino=\r\n");
 }
 
-TEST_F(Janela, DestinoLidoDoConfigSemAspas) {
+TEST_F(Janela, DestinoLidoDoConfigSemAspas)
+{
     pasta.escrever("Config.ini", "[Bancos]\r\nDestino=\"/dados/minha loja.fdb\"\r\n");
     abrir();
     EXPECT_EQ(destino()->text(), u8("/dados/minha loja.fdb"));
     EXPECT_EQ(janela->importador().destino(), "/dados/minha loja.fdb");
 }
 
-TEST_F(Janela, AspasNoMeioDoDestinoTambemSaem) {
+TEST_F(Janela, AspasNoMeioDoDestinoTambemSaem)
+{
     pasta.escrever("Config.ini", "[Bancos]\nDestino=/da\"dos\"/loja.fdb\n");
     abrir();
     EXPECT_EQ(destino()->text(), u8("/dados/loja.fdb"));
     EXPECT_EQ(janela->importador().destino(), "/dados/loja.fdb");
 }
 
-TEST_F(Janela, OrigemDoConfigVaiParaOBancoDeOrigem) {
+TEST_F(Janela, OrigemDoConfigVaiParaOBancoDeOrigem)
+{
     pasta.escrever("Config.ini", "[Bancos]\nOrigem=/dados/origem.fdb\nDestino=/d.fdb\n");
     abrir();
     EXPECT_EQ(janela->importador().origem(), "/dados/origem.fdb");
@@ -275,7 +301,8 @@ TEST_F(Janela, OrigemDoConfigVaiParaOBancoDeOrigem) {
     EXPECT_EQ(config(), "[Bancos]\nOrigem=/dados/origem.fdb\nDestino=/d.fdb\n");
 }
 
-TEST_F(Janela, AoFecharGravaODestinoEGuardaAsOutrasLinhas) {
+TEST_F(Janela, AoFecharGravaODestinoEGuardaAsOutrasLinhas)
+{
     const std::string antes = "; loja 1\r\n[Geral]\r\nx = 1\r\n\r\n[Bancos]\r\n"
                               "Destino=/velho.fdb\r\nOrigem=/o.fdb\r\n";
     pasta.escrever("Config.ini", antes);
@@ -287,19 +314,20 @@ TEST_F(Janela, AoFecharGravaODestinoEGuardaAsOutrasLinhas) {
                         "Destino=/dados/nova loja.fdb\r\nOrigem=/o.fdb\r\n");
 }
 
-TEST_F(Janela, ConfigQueNaoPodeSerGravadoEMostradoEAJanelaFechaMesmoAssim) {
+TEST_F(Janela, ConfigQueNaoPodeSerGravadoEMostradoEAJanelaFechaMesmoAssim)
+{
     const QString semPasta = QString::fromStdString(pasta.pasta()) + u8("nao-existe/");
     abrir(false, semPasta);
     EXPECT_TRUE(janela->close());
     EXPECT_FALSE(janela->isVisible());
     ASSERT_EQ(dialogos.textosDe("falha").size(), 1u);
-    EXPECT_EQ(dialogos.textosDe("falha")[0],
-              u8("Unable to write to ") + semPasta + u8("Config.ini."));
+    EXPECT_EQ(dialogos.textosDe("falha")[0], u8("Unable to write to ") + semPasta + u8("Config.ini."));
 }
 
 // ---- the destination box ----
 
-TEST_F(Janela, ProcurarComBrancoFicaSemAspas) {
+TEST_F(Janela, ProcurarComBrancoFicaSemAspas)
+{
     abrir();
     dialogos.arquivos.push_back(u8("/dados/minha loja.fdb"));
     destino()->botao()->click();
@@ -308,7 +336,8 @@ TEST_F(Janela, ProcurarComBrancoFicaSemAspas) {
     ASSERT_EQ(dialogos.textosDe("banco").size(), 1u);
 }
 
-TEST_F(Janela, ProcurarCanceladoNaoMudaNada) {
+TEST_F(Janela, ProcurarCanceladoNaoMudaNada)
+{
     pasta.escrever("Config.ini", "[Bancos]\nDestino=/atual.fdb\n");
     abrir();
     dialogos.arquivos.push_back(std::nullopt);
@@ -318,13 +347,15 @@ TEST_F(Janela, ProcurarCanceladoNaoMudaNada) {
     EXPECT_EQ(dialogos.sugeridos[0], u8("/atual.fdb"));
 }
 
-TEST(CaixaDeArquivo, CaminhoComBrancoVemEntreAspas) {
+TEST(CaixaDeArquivo, CaminhoComBrancoVemEntreAspas)
+{
     EXPECT_EQ(FilenameEdit::textoDoCaminho(u8("/a b/c.fdb")), u8("\"/a b/c.fdb\""));
     EXPECT_EQ(FilenameEdit::textoDoCaminho(u8("/ab/c.fdb")), u8("/ab/c.fdb"));
 }
 
 // The box says it takes a drag of files, and takes the drop.
-bool soltar(FilenameEdit* alvo, const QList<QUrl>& urls) {
+bool soltar(FilenameEdit* alvo, const QList<QUrl>& urls)
+{
     QMimeData dados;
     dados.setUrls(urls);
     QDragEnterEvent entrada(QPoint(5, 5), Qt::CopyAction, &dados, Qt::LeftButton, Qt::NoModifier);
@@ -334,21 +365,24 @@ bool soltar(FilenameEdit* alvo, const QList<QUrl>& urls) {
     return soltou;
 }
 
-TEST_F(Janela, SoltarVariosArquivosFicaComOPrimeiroDeQualquerTipo) {
+TEST_F(Janela, SoltarVariosArquivosFicaComOPrimeiroDeQualquerTipo)
+{
     abrir();
-    EXPECT_TRUE(soltar(destino(), {QUrl::fromLocalFile(u8("/planilhas/minha base.txt")),
-                                   QUrl::fromLocalFile(u8("/outra.fdb"))}));
+    EXPECT_TRUE(soltar(destino(),
+                       {QUrl::fromLocalFile(u8("/planilhas/minha base.txt")), QUrl::fromLocalFile(u8("/outra.fdb"))}));
     EXPECT_EQ(destino()->text(), u8("/planilhas/minha base.txt"));
     EXPECT_EQ(janela->importador().destino(), "/planilhas/minha base.txt");
 }
 
-TEST_F(Janela, SoltarAlgoQueNaoEArquivoNaoMudaNada) {
+TEST_F(Janela, SoltarAlgoQueNaoEArquivoNaoMudaNada)
+{
     abrir();
     EXPECT_FALSE(soltar(destino(), {QUrl(u8("https://example.com/x.fdb"))}));
     EXPECT_EQ(destino()->text(), QString());
 }
 
-TEST_F(Janela, TextoPostoPeloProgramaPerdeAsAspas) {
+TEST_F(Janela, TextoPostoPeloProgramaPerdeAsAspas)
+{
     abrir();
     destino()->setText(u8("\"/x y/\"z\".fdb\""));
     EXPECT_EQ(destino()->text(), u8("/x y/z.fdb"));

@@ -11,7 +11,10 @@
 namespace norvo::app::teste {
 namespace {
 
-QString u8(const char* texto) { return QString::fromUtf8(texto); }
+QString u8(const char* texto)
+{
+    return QString::fromUtf8(texto);
+}
 
 struct JanelaComBanco : Janela {
     norvo::teste::BancoTeste banco{"janela"};
@@ -19,13 +22,15 @@ struct JanelaComBanco : Janela {
     // The window disconnects before the scratch database is dropped.
     ~JanelaComBanco() override { janela.reset(); }
 
-    void abrirComDestino(const std::string& caminho) {
+    void abrirComDestino(const std::string& caminho)
+    {
         pasta.escrever("Config.ini", "[Bancos]\r\nDestino=" + caminho + "\r\n");
         abrir();
     }
 };
 
-TEST_F(JanelaComBanco, TestarConexaoComSucessoDeixaConectado) {
+TEST_F(JanelaComBanco, TestarConexaoComSucessoDeixaConectado)
+{
     abrirComDestino(banco.caminho());
     botao("Button1")->click();
     ASSERT_EQ(dialogos.mostrados.size(), 1u);
@@ -36,7 +41,8 @@ TEST_F(JanelaComBanco, TestarConexaoComSucessoDeixaConectado) {
     EXPECT_EQ(janela->importador().destino(), banco.caminho());
 }
 
-TEST_F(JanelaComBanco, TestarConexaoComCaminhoErradoAvisaAFalha) {
+TEST_F(JanelaComBanco, TestarConexaoComCaminhoErradoAvisaAFalha)
+{
     abrirComDestino(norvo::teste::pastaBancos() + "/nao-existe.fdb");
     botao("Button1")->click();
     ASSERT_EQ(dialogos.mostrados.size(), 1u);
@@ -46,13 +52,14 @@ TEST_F(JanelaComBanco, TestarConexaoComCaminhoErradoAvisaAFalha) {
     EXPECT_TRUE(controlesLivres());
 }
 
-TEST_F(JanelaComBanco, ImportacaoPelaJanelaBloqueiaDuranteELiberaNoFim) {
+TEST_F(JanelaComBanco, ImportacaoPelaJanelaBloqueiaDuranteELiberaNoFim)
+{
     banco.executar(norvo::teste::esquemaDestino());
     semCopia = false;
     abrirComDestino(banco.caminho());
-    dialogos.arquivos.push_back(QString::fromStdString(
-        csv("p.csv", "1;ARROZ;UN;xx018;x;xxx01;xxx01;10063011;12.50\r\n"
-                     "2;FEIJAO;KG;xx007;x;xxx01;xxx01;07133319;8,00\r\n")));
+    dialogos.arquivos.push_back(
+        QString::fromStdString(csv("p.csv", "1;ARROZ;UN;xx018;x;xxx01;xxx01;10063011;12.50\r\n"
+                                            "2;FEIJAO;KG;xx007;x;xxx01;xxx01;07133319;8,00\r\n")));
     botao("BitBtnLerCSVProdutos")->click();
     ASSERT_EQ(rotulo("LabelTotalProdutos")->text(), u8("Total do Contador: 2"));
 
@@ -60,10 +67,13 @@ TEST_F(JanelaComBanco, ImportacaoPelaJanelaBloqueiaDuranteELiberaNoFim) {
     dialogos.respostas = {true};
     int medidas = 0, bloqueadas = 0, fechou = 0;
     janela->aoMedir = [&] {
-        if (!janela->importador().Importando()) return;
+        if (!janela->importador().Importando())
+            return;
         ++medidas;
-        if (controlesBloqueados()) ++bloqueadas;
-        if (janela->close()) ++fechou;
+        if (controlesBloqueados())
+            ++bloqueadas;
+        if (janela->close())
+            ++fechou;
     };
     botao("BitBtnImportar")->click();
 

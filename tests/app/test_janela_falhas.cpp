@@ -17,7 +17,10 @@
 namespace norvo::app::teste {
 namespace {
 
-QString u8(const char* texto) { return QString::fromUtf8(texto); }
+QString u8(const char* texto)
+{
+    return QString::fromUtf8(texto);
+}
 
 struct JanelaConexaoPerdida : Janela {
     norvo::teste::BancoTeste banco{"janela-falha"};
@@ -25,7 +28,8 @@ struct JanelaConexaoPerdida : Janela {
     ~JanelaConexaoPerdida() override { janela.reset(); }
 
     // The window open on the scratch destination, with products 1..n read into the grid.
-    void abrirComProdutos(int n) {
+    void abrirComProdutos(int n)
+    {
         banco.executar(norvo::teste::esquemaDestino());
         pasta.escrever("Config.ini", "[Bancos]\r\nDestino=" + banco.caminho() + "\r\n");
         abrir();
@@ -37,7 +41,8 @@ struct JanelaConexaoPerdida : Janela {
     }
 };
 
-TEST_F(JanelaConexaoPerdida, ConexaoPerdidaNaImportacaoDeixaAJanelaLivre) {
+TEST_F(JanelaConexaoPerdida, ConexaoPerdidaNaImportacaoDeixaAJanelaLivre)
+{
     abrirComProdutos(6);
     ASSERT_EQ(rotulo("LabelTotalProdutos")->text(), u8("Total do Contador: 6"));
 
@@ -46,7 +51,8 @@ TEST_F(JanelaConexaoPerdida, ConexaoPerdidaNaImportacaoDeixaAJanelaLivre) {
     bool derrubou = false;
     janela->aoMedir = [&] {
         // The gauge moves after each product is written; end the attachment after the second.
-        if (derrubou || rotulo("LabelObs")->text() != u8("Importando Produtos")) return;
+        if (derrubou || rotulo("LabelObs")->text() != u8("Importando Produtos"))
+            return;
         if (filho<QProgressBar>("GaugeImportando")->value() == 2) {
             banco.derrubarOutrasConexoes();
             derrubou = true;
@@ -66,7 +72,8 @@ TEST_F(JanelaConexaoPerdida, ConexaoPerdidaNaImportacaoDeixaAJanelaLivre) {
     EXPECT_TRUE(pasta.ler("vantor.log").find("connection shutdown") != std::string::npos);
     // Behind the notice's details: the failures by cause, so the log need not be read first.
     ASSERT_EQ(dialogos.detalhes.size(), 1u);
-    EXPECT_TRUE(dialogos.detalhes[0].startsWith(u8("ImportaProdutos:\n    1x [335544856] connection shutdown - registros: ")))
+    EXPECT_TRUE(
+        dialogos.detalhes[0].startsWith(u8("ImportaProdutos:\n    1x [335544856] connection shutdown - registros: ")))
         << dialogos.detalhes[0].toStdString();
 
     EXPECT_FALSE(janela->importador().Importando());
@@ -82,14 +89,16 @@ struct Retrato {
     bool operator==(const Retrato&) const = default;
 };
 
-Retrato retratar(norvo::teste::BancoTeste& banco, const PastaTemporaria& pasta) {
+Retrato retratar(norvo::teste::BancoTeste& banco, const PastaTemporaria& pasta)
+{
     return {banco.consultar("SELECT * FROM PRODUTO ORDER BY PRO_CODIGO"),
             banco.consultar("SELECT * FROM ITENSLISTA ORDER BY PRO_CODIGO"),
             banco.consultar("SELECT * FROM TIPOUNIDADE ORDER BY UNI_CODIGO"),
             banco.consultar("SELECT * FROM CODIGONCM ORDER BY NCM_CODIGO"), pasta.ler("vantor.log")};
 }
 
-TEST_F(JanelaConexaoPerdida, GradeNaoMexeNaImportacao) {
+TEST_F(JanelaConexaoPerdida, GradeNaoMexeNaImportacao)
+{
     norvo::teste::BancoTeste sossegado{"janela-sossegado"};
     banco.executar(norvo::teste::esquemaDestino());
     sossegado.executar(norvo::teste::esquemaDestino());
@@ -98,9 +107,8 @@ TEST_F(JanelaConexaoPerdida, GradeNaoMexeNaImportacao) {
     // Forty products, with a duplicate code and a bad ICMS so that the log has entries.
     std::string linhas;
     for (int c = 1; c <= 40; ++c)
-        linhas += std::to_string(c == 20 ? 7 : c) + ";PRODUTO " + std::to_string(c) + ";U" +
-                  std::to_string(c % 3) + ";xx" + (c == 30 ? "x" : "018") + ";x;xxx01;xxx01;1006" +
-                  std::to_string(c % 4) + ";1.50\r\n";
+        linhas += std::to_string(c == 20 ? 7 : c) + ";PRODUTO " + std::to_string(c) + ";U" + std::to_string(c % 3) +
+                  ";xx" + (c == 30 ? "x" : "018") + ";x;xxx01;xxx01;1006" + std::to_string(c % 4) + ";1.50\r\n";
     dialogos.arquivos.push_back(QString::fromStdString(csv("p.csv", linhas)));
     botao("BitBtnLerCSVProdutos")->click();
     caixa("CheckBoxProdutos")->setChecked(true);
@@ -119,10 +127,12 @@ TEST_F(JanelaConexaoPerdida, GradeNaoMexeNaImportacao) {
     dialogos.respostas = {true, false};
     int mexidas = 0, aceitas = 0;
     janela->aoMedir = [&] {
-        if (!janela->importador().Importando()) return;
+        if (!janela->importador().Importando())
+            return;
         const int linha = (mexidas * 7) % modelo->rowCount(); // back and forth over the rows
         grade->setCurrentIndex(modelo->index(linha, 1));
-        if (modelo->setData(modelo->index(linha, 1), u8("MEXIDO"))) ++aceitas;
+        if (modelo->setData(modelo->index(linha, 1), u8("MEXIDO")))
+            ++aceitas;
         for (int tecla : {int(Qt::Key_Insert), int(Qt::Key_Delete)}) {
             QKeyEvent e(QEvent::KeyPress, tecla, tecla == Qt::Key_Delete ? Qt::ControlModifier : Qt::NoModifier);
             QCoreApplication::sendEvent(grade, &e);
@@ -141,12 +151,14 @@ TEST_F(JanelaConexaoPerdida, GradeNaoMexeNaImportacao) {
     EXPECT_TRUE(modelo->setData(modelo->index(0, 1), u8("EDITADO")));
 }
 
-TEST_F(JanelaConexaoPerdida, SinalParaARodadaEFechaComoUmFechamentoNormal) {
+TEST_F(JanelaConexaoPerdida, SinalParaARodadaEFechaComoUmFechamentoNormal)
+{
     abrirComProdutos(30);
     caixa("CheckBoxProdutos")->setChecked(true);
     dialogos.respostas = {true};
     janela->aoMedir = [&] {
-        if (rotulo("LabelObs")->text() == u8("Importando Produtos") && filho<QProgressBar>("GaugeImportando")->value() == 10)
+        if (rotulo("LabelObs")->text() == u8("Importando Produtos") &&
+            filho<QProgressBar>("GaugeImportando")->value() == 10)
             janela->pararPorSinal(SIGTERM);
     };
     const std::filesystem::path estagio = std::filesystem::current_path() / "ProdutosTARVEX.cds";
@@ -165,7 +177,8 @@ TEST_F(JanelaConexaoPerdida, SinalParaARodadaEFechaComoUmFechamentoNormal) {
     std::filesystem::remove(estagio);
 }
 
-TEST_F(JanelaConexaoPerdida, ArquivoDeEstagioQueNaoGravaEhRelatadoAoFechar) {
+TEST_F(JanelaConexaoPerdida, ArquivoDeEstagioQueNaoGravaEhRelatadoAoFechar)
+{
     abrir();
     dialogos.arquivos.push_back(QString::fromStdString(csv("p.csv", "1;A;UN;xx018;x;xxx01;xxx01;1006;1.50\r\n")));
     botao("BitBtnLerCSVProdutos")->click();

@@ -16,9 +16,13 @@
 namespace norvo::app::teste {
 namespace {
 
-QString u8(const char* texto) { return QString::fromUtf8(texto); }
+QString u8(const char* texto)
+{
+    return QString::fromUtf8(texto);
+}
 
-TEST_F(Janela, DuranteUmaImportacaoNaoFechaENaoMostraNada) {
+TEST_F(Janela, DuranteUmaImportacaoNaoFechaENaoMostraNada)
+{
     abrir();
     janela->ocupado(true);
     EXPECT_FALSE(janela->close());
@@ -31,7 +35,8 @@ TEST_F(Janela, DuranteUmaImportacaoNaoFechaENaoMostraNada) {
     EXPECT_TRUE(pasta.existe("Config.ini"));
 }
 
-TEST_F(Janela, DuranteUmaImportacaoOsControlesFicamDesabilitados) {
+TEST_F(Janela, DuranteUmaImportacaoOsControlesFicamDesabilitados)
+{
     abrir();
     ASSERT_TRUE(controlesLivres());
     janela->ocupado(true);
@@ -42,7 +47,8 @@ TEST_F(Janela, DuranteUmaImportacaoOsControlesFicamDesabilitados) {
     EXPECT_TRUE(controlesLivres());
 }
 
-TEST_F(Janela, BotoesClicadosDuranteUmaImportacaoNaoFazemNada) {
+TEST_F(Janela, BotoesClicadosDuranteUmaImportacaoNaoFazemNada)
+{
     abrir();
     janela->ocupado(true);
     janela->BitBtnLerCSVProdutosClick();
@@ -52,7 +58,8 @@ TEST_F(Janela, BotoesClicadosDuranteUmaImportacaoNaoFazemNada) {
     janela->ocupado(false);
 }
 
-TEST_F(Janela, SoltarArquivoDuranteUmaImportacaoNaoMudaODestino) {
+TEST_F(Janela, SoltarArquivoDuranteUmaImportacaoNaoMudaODestino)
+{
     pasta.escrever("Config.ini", "[Bancos]\nDestino=/atual.fdb\n");
     abrir();
     janela->ocupado(true);
@@ -77,20 +84,22 @@ struct NoMeioDaLeitura {
     QObject contexto;
 };
 
-void espiarLeitura(Janela& t, NoMeioDaLeitura& espia) {
+void espiarLeitura(Janela& t, NoMeioDaLeitura& espia)
+{
     auto* modelo = t.filho<QTableView>("DBGrid1")->model();
     QObject::connect(modelo, &QAbstractItemModel::modelReset, &espia.contexto, [&t, &espia] {
-        if (espia.vezes++ > 0) return;
+        if (espia.vezes++ > 0)
+            return;
         espia.fechou = t.janela->close();
         espia.bloqueados = t.controlesBloqueados();
     });
 }
 
-TEST_F(Janela, DuranteALeituraNaoFechaEOsControlesFicamDesabilitados) {
+TEST_F(Janela, DuranteALeituraNaoFechaEOsControlesFicamDesabilitados)
+{
     abrir();
-    dialogos.arquivos.push_back(QString::fromStdString(
-        csv("p.csv", "1;ARROZ;UN;xx018;x;xxx01;xxx01;100;12.50\r\n\r\n"
-                     "2;FEIJAO;KG;xx007;x;xxx01;xxx01;200\r\n")));
+    dialogos.arquivos.push_back(QString::fromStdString(csv("p.csv", "1;ARROZ;UN;xx018;x;xxx01;xxx01;100;12.50\r\n\r\n"
+                                                                    "2;FEIJAO;KG;xx007;x;xxx01;xxx01;200\r\n")));
     NoMeioDaLeitura espia;
     espiarLeitura(*this, espia);
     janela->BitBtnLerCSVProdutosClick();
@@ -107,27 +116,28 @@ TEST_F(Janela, DuranteALeituraNaoFechaEOsControlesFicamDesabilitados) {
     EXPECT_TRUE(janela->close());
 }
 
-TEST_F(Janela, LeituraQueFalhaMostraAFalhaELiberaOsControles) {
+TEST_F(Janela, LeituraQueFalhaMostraAFalhaELiberaOsControles)
+{
     abrir();
     // A code of eleven digits does not fit the table's 32-bit integer.
-    dialogos.arquivos.push_back(QString::fromStdString(
-        csv("p.csv", "1;ARROZ;UN;xx018;x;xxx01;xxx01;100;12.50\r\n"
-                     "12345678901;FEIJAO;KG;xx007;x;xxx01;xxx01;200;8,00\r\n")));
+    dialogos.arquivos.push_back(
+        QString::fromStdString(csv("p.csv", "1;ARROZ;UN;xx018;x;xxx01;xxx01;100;12.50\r\n"
+                                            "12345678901;FEIJAO;KG;xx007;x;xxx01;xxx01;200;8,00\r\n")));
     NoMeioDaLeitura espia;
     espiarLeitura(*this, espia);
     janela->BitBtnLerCSVProdutosClick();
     EXPECT_TRUE(espia.bloqueados);
     ASSERT_EQ(dialogos.textosDe("falha").size(), 1u);
     // The message names the line and what it held; ")" sorts below '.', so no full stop.
-    EXPECT_EQ(dialogos.textosDe("falha")[0],
-              u8("'12345678901' is not a valid integer value for field 'COD_PRODUTO' "
-                 "(linha 2: 12345678901;FEIJAO;KG;xx007;x;xxx01;xxx01;200;8,00)"));
+    EXPECT_EQ(dialogos.textosDe("falha")[0], u8("'12345678901' is not a valid integer value for field 'COD_PRODUTO' "
+                                                "(linha 2: 12345678901;FEIJAO;KG;xx007;x;xxx01;xxx01;200;8,00)"));
     EXPECT_TRUE(controlesLivres());
     EXPECT_EQ(rotulo("LabelTotalProdutos")->text(), u8("Total produtos"));
     EXPECT_TRUE(janela->close());
 }
 
-TEST_F(Janela, ArquivoInexistenteMostraAFalhaELiberaOsControles) {
+TEST_F(Janela, ArquivoInexistenteMostraAFalhaELiberaOsControles)
+{
     abrir();
     dialogos.arquivos.push_back(QString::fromStdString(pasta.arquivo("sumiu.csv")));
     janela->BitBtnLerCSVProdutosClick();
@@ -136,7 +146,8 @@ TEST_F(Janela, ArquivoInexistenteMostraAFalhaELiberaOsControles) {
     EXPECT_TRUE(controlesLivres());
 }
 
-TEST_F(Janela, LeituraCanceladaNaoMudaNada) {
+TEST_F(Janela, LeituraCanceladaNaoMudaNada)
+{
     abrir();
     dialogos.arquivos.push_back(std::nullopt);
     janela->BitBtnLerCSVProdutosClick();
@@ -145,7 +156,8 @@ TEST_F(Janela, LeituraCanceladaNaoMudaNada) {
     EXPECT_TRUE(controlesLivres());
 }
 
-TEST_F(Janela, OUltimoArquivoLidoEOferecidoDeNovo) {
+TEST_F(Janela, OUltimoArquivoLidoEOferecidoDeNovo)
+{
     abrir();
     const QString primeiro = QString::fromStdString(csv("a.csv", "1;A;UN\n"));
     dialogos.arquivos.push_back(primeiro);
@@ -159,7 +171,8 @@ TEST_F(Janela, OUltimoArquivoLidoEOferecidoDeNovo) {
     EXPECT_EQ(rotulo("LabelTotalProdutos")->text(), u8("Total do Contador: 1"));
 }
 
-TEST_F(Janela, ImportarLeAsOpcoesNaHoraDoClique) {
+TEST_F(Janela, ImportarLeAsOpcoesNaHoraDoClique)
+{
     abrir();
     janela->BitBtnImportarClick();
     EXPECT_EQ(dialogos.textosDe("mensagem"),
@@ -177,7 +190,8 @@ TEST_F(Janela, ImportarLeAsOpcoesNaHoraDoClique) {
     EXPECT_TRUE(controlesLivres());
 }
 
-TEST_F(Janela, ImportacaoQueFalhaDepoisDeOcuparLiberaOsControlesEDeixaFechar) {
+TEST_F(Janela, ImportacaoQueFalhaDepoisDeOcuparLiberaOsControlesEDeixaFechar)
+{
     abrir();
     caixa("CheckBoxProdutos")->setChecked(true);
     // The run becomes busy and then fails without ever saying it is idle again.

@@ -15,11 +15,15 @@
 namespace norvo::app::teste {
 namespace {
 
-QString u8(const char* texto) { return QString::fromUtf8(texto); }
+QString u8(const char* texto)
+{
+    return QString::fromUtf8(texto);
+}
 
 // ---- operator routines ----
 
-TEST_F(Janela, MensagensDoNucleoChegamEmLatin1) {
+TEST_F(Janela, MensagensDoNucleoChegamEmLatin1)
+{
     abrir();
     janela->mostraMensagem("Importa\xE7\xE3o finalizada com sucesso", true);
     janela->mostraMensagem("Selecione o banco de dados de destino!", false);
@@ -32,7 +36,8 @@ TEST_F(Janela, MensagensDoNucleoChegamEmLatin1) {
     EXPECT_EQ(dialogos.mostrados[2].texto, u8("Falha na importação dos preços"));
 }
 
-TEST_F(Janela, ConfirmaDevolveARespostaDoOperador) {
+TEST_F(Janela, ConfirmaDevolveARespostaDoOperador)
+{
     abrir();
     dialogos.respostas = {true, false};
     EXPECT_TRUE(janela->confirma("Confirma ?", Operador::Pergunta::ApagarEImportar));
@@ -40,13 +45,15 @@ TEST_F(Janela, ConfirmaDevolveARespostaDoOperador) {
     EXPECT_EQ(dialogos.textosDe("confirma").size(), 2u);
 }
 
-TEST_F(Janela, StatusVaiParaLabelObs) {
+TEST_F(Janela, StatusVaiParaLabelObs)
+{
     abrir();
     janela->status("Importando pre\xE7o dos produtos 3");
     EXPECT_EQ(rotulo("LabelObs")->text(), u8("Importando preço dos produtos 3"));
 }
 
-TEST_F(Janela, MedidorMostraAPorcentagem) {
+TEST_F(Janela, MedidorMostraAPorcentagem)
+{
     abrir();
     auto* medidor = filho<QProgressBar>("GaugeImportando");
     janela->gauge(0, 200, 50);
@@ -57,7 +64,8 @@ TEST_F(Janela, MedidorMostraAPorcentagem) {
     EXPECT_EQ(medidor->text(), u8("0%"));
 }
 
-TEST_F(Janela, MedidorSemRegistrosMostraZero) {
+TEST_F(Janela, MedidorSemRegistrosMostraZero)
+{
     abrir();
     auto* medidor = filho<QProgressBar>("GaugeImportando");
     janela->gauge(0, 0, 0);
@@ -73,7 +81,8 @@ public slots:
     void abrir(const QUrl& url) { abertos.append(url); }
 };
 
-TEST_F(Janela, AbrirArquivoPedeAoDesktopOArquivoDaPasta) {
+TEST_F(Janela, AbrirArquivoPedeAoDesktopOArquivoDaPasta)
+{
     abrir();
     Receptor receptor;
     QDesktopServices::setUrlHandler(u8("file"), &receptor, "abrir");
@@ -85,22 +94,25 @@ TEST_F(Janela, AbrirArquivoPedeAoDesktopOArquivoDaPasta) {
 }
 
 // The offscreen platform has no desktop to open anything with.
-TEST_F(Janela, LogQueODesktopNaoAbreTemOCaminhoMostrado) {
+TEST_F(Janela, LogQueODesktopNaoAbreTemOCaminhoMostrado)
+{
     abrir();
     janela->abrirArquivo("vantor.log", pasta.pasta());
     ASSERT_EQ(dialogos.mostrados.size(), 1u);
     EXPECT_EQ(dialogos.mostrados[0].tipo, "mostraMensagem");
     EXPECT_FALSE(dialogos.mostrados[0].aviso);
-    EXPECT_EQ(dialogos.mostrados[0].texto, u8("Não foi possível abrir o log. Ele está em:\n") +
-                                               QString::fromStdString(pasta.arquivo("vantor.log")));
+    EXPECT_EQ(dialogos.mostrados[0].texto,
+              u8("Não foi possível abrir o log. Ele está em:\n") + QString::fromStdString(pasta.arquivo("vantor.log")));
 }
 
-TEST_F(Janela, ProcessarEventosDeixaOsEventosPendentesRodarem) {
+TEST_F(Janela, ProcessarEventosDeixaOsEventosPendentesRodarem)
+{
     abrir();
     bool rodou = false;
     // Should the call stay pending, it must die with `rodou`, not run once the body is over.
     QObject contexto;
-    QMetaObject::invokeMethod(&contexto, [&] { rodou = true; }, Qt::QueuedConnection);
+    QMetaObject::invokeMethod(
+        &contexto, [&] { rodou = true; }, Qt::QueuedConnection);
     EXPECT_FALSE(rodou);
     janela->processarEventos();
     EXPECT_TRUE(rodou);
@@ -114,7 +126,8 @@ struct Caixa {
     QMessageBox* operator->() const { return caixa.get(); }
 };
 
-TEST(DialogosReais, AvisoEAtencao) {
+TEST(DialogosReais, AvisoEAtencao)
+{
     Caixa aviso(DialogosQt::caixaMensagem(nullptr, u8("feito"), true));
     EXPECT_EQ(aviso->windowTitle(), u8("A V I S O"));
     EXPECT_EQ(aviso->icon(), QMessageBox::Information);
@@ -127,7 +140,8 @@ TEST(DialogosReais, AvisoEAtencao) {
     EXPECT_EQ(atencao->standardButtons(), QMessageBox::Ok);
 }
 
-TEST(DialogosReais, ConfirmacaoSimOuNao) {
+TEST(DialogosReais, ConfirmacaoSimOuNao)
+{
     Caixa c(DialogosQt::caixaConfirma(nullptr, u8("Confirma ?")));
     EXPECT_EQ(c->windowTitle(), u8("C O N F I R M A Ç Ã O"));
     EXPECT_EQ(c->icon(), QMessageBox::Question);
@@ -136,7 +150,8 @@ TEST(DialogosReais, ConfirmacaoSimOuNao) {
 }
 
 // Qt's own button and file dialog texts come in Portuguese (qt6-translations-l10n).
-TEST(DialogosReais, BotoesPadraoEmPortugues) {
+TEST(DialogosReais, BotoesPadraoEmPortugues)
+{
     Caixa pergunta(DialogosQt::caixaConfirma(nullptr, u8("Confirma ?")));
     EXPECT_EQ(pergunta->button(QMessageBox::Yes)->text(), u8("&Sim"));
     EXPECT_EQ(pergunta->button(QMessageBox::No)->text(), u8("&Não"));
@@ -153,7 +168,8 @@ TEST(DialogosReais, BotoesPadraoEmPortugues) {
     EXPECT_EQ(botoes->button(QDialogButtonBox::Cancel)->text(), u8("Cancelar"));
 }
 
-TEST(DialogosReais, MensagemSimplesSemIconeComUmOK) {
+TEST(DialogosReais, MensagemSimplesSemIconeComUmOK)
+{
     Caixa c(DialogosQt::caixaSimples(u8("Marque uma ou mais de uma tabela para ser importado!!")));
     EXPECT_EQ(c->windowTitle(), u8("Importação do Pelbra para NORVO"));
     EXPECT_EQ(c->icon(), QMessageBox::NoIcon);
@@ -162,14 +178,16 @@ TEST(DialogosReais, MensagemSimplesSemIconeComUmOK) {
     EXPECT_EQ(c->parentWidget(), nullptr); // centred on the screen, not on the window
 }
 
-TEST(DialogosReais, FalhaComIconeDeErro) {
+TEST(DialogosReais, FalhaComIconeDeErro)
+{
     Caixa c(DialogosQt::caixaFalha(nullptr, u8("Unable to write to /x/Config.ini.")));
     EXPECT_EQ(c->windowTitle(), u8("Importação do Pelbra para NORVO"));
     EXPECT_EQ(c->icon(), QMessageBox::Critical);
     EXPECT_EQ(c->standardButtons(), QMessageBox::Ok);
 }
 
-TEST(DialogosReais, PerguntaDeExclusaoDaGrade) {
+TEST(DialogosReais, PerguntaDeExclusaoDaGrade)
+{
     Caixa c(DialogosQt::caixaExclusao(nullptr));
     EXPECT_EQ(c->text(), u8("Delete record?"));
     EXPECT_EQ(c->standardButtons(), QMessageBox::Ok | QMessageBox::Cancel);
@@ -177,30 +195,34 @@ TEST(DialogosReais, PerguntaDeExclusaoDaGrade) {
 
 // ---- default failure report ----
 
-TEST(RelatorioDeFalha, PontoFinalAcrescentado) {
-    EXPECT_EQ(textoDaFalha(u8("Unable to write to /x/Config.ini")),
-              u8("Unable to write to /x/Config.ini."));
-    EXPECT_EQ(textoDaFalha(u8("barra/")), u8("barra/."));   // '/' is 0x2F
+TEST(RelatorioDeFalha, PontoFinalAcrescentado)
+{
+    EXPECT_EQ(textoDaFalha(u8("Unable to write to /x/Config.ini")), u8("Unable to write to /x/Config.ini."));
+    EXPECT_EQ(textoDaFalha(u8("barra/")), u8("barra/.")); // '/' is 0x2F
     EXPECT_EQ(textoDaFalha(u8("valor 0")), u8("valor 0."));
     EXPECT_EQ(textoDaFalha(u8("importação")), u8("importação."));
 }
 
-TEST(RelatorioDeFalha, SemPontoQuandoOUltimoCaracterNaoPassaDoPonto) {
+TEST(RelatorioDeFalha, SemPontoQuandoOUltimoCaracterNaoPassaDoPonto)
+{
     EXPECT_EQ(textoDaFalha(u8("fim.")), u8("fim."));
     EXPECT_EQ(textoDaFalha(u8("fim!")), u8("fim!"));
     EXPECT_EQ(textoDaFalha(u8("fim ")), u8("fim "));
     EXPECT_EQ(textoDaFalha(u8("fim\r\n")), u8("fim\r\n"));
-    EXPECT_EQ(textoDaFalha(u8("fim-")), u8("fim-"));      // '-' is 0x2D
-    EXPECT_EQ(textoDaFalha(u8("fim,")), u8("fim,"));      // ',' is 0x2C
+    EXPECT_EQ(textoDaFalha(u8("fim-")), u8("fim-")); // '-' is 0x2D
+    EXPECT_EQ(textoDaFalha(u8("fim,")), u8("fim,")); // ',' is 0x2C
     EXPECT_EQ(textoDaFalha(u8("\"citado\"")), u8("\"citado\""));
     EXPECT_EQ(textoDaFalha(QString()), QString());
 }
 
 struct Explosivo : QObject {
     int recebidos = 0;
-    bool event(QEvent* e) override {
-        if (e->type() != QEvent::User) return QObject::event(e);
-        if (++recebidos == 1) throw std::runtime_error("Cannot open file \"/x.csv\". No such file");
+    bool event(QEvent* e) override
+    {
+        if (e->type() != QEvent::User)
+            return QObject::event(e);
+        if (++recebidos == 1)
+            throw std::runtime_error("Cannot open file \"/x.csv\". No such file");
         return true;
     }
 };
@@ -215,7 +237,8 @@ struct DialogosEmprestados {
     DialogosEmprestados& operator=(const DialogosEmprestados&) = delete;
 };
 
-TEST(RelatorioDeFalha, FalhaNaoTratadaEMostradaEOProgramaContinua) {
+TEST(RelatorioDeFalha, FalhaNaoTratadaEMostradaEOProgramaContinua)
+{
     auto* app = qobject_cast<AplicacaoImporta*>(QCoreApplication::instance());
     ASSERT_NE(app, nullptr);
     DialogosFalsos dialogos;
@@ -227,11 +250,11 @@ TEST(RelatorioDeFalha, FalhaNaoTratadaEMostradaEOProgramaContinua) {
         EXPECT_TRUE(QCoreApplication::sendEvent(&alvo, &evento));
     }
     EXPECT_EQ(alvo.recebidos, 2);
-    EXPECT_EQ(dialogos.textosDe("falha"),
-              std::vector<QString>{u8("Cannot open file \"/x.csv\". No such file.")});
+    EXPECT_EQ(dialogos.textosDe("falha"), std::vector<QString>{u8("Cannot open file \"/x.csv\". No such file.")});
 }
 
-TEST(RelatorioDeFalha, JanelaSemDialogosPropriosUsaOsDaAplicacao) {
+TEST(RelatorioDeFalha, JanelaSemDialogosPropriosUsaOsDaAplicacao)
+{
     auto* app = qobject_cast<AplicacaoImporta*>(QCoreApplication::instance());
     ASSERT_NE(app, nullptr);
     DialogosFalsos dialogos;

@@ -5,7 +5,6 @@
 #include <memory>
 #include <string>
 
-
 #include <QGuiApplication>
 #include <QMessageBox>
 #include <QProcess>
@@ -22,11 +21,11 @@ namespace {
 
 // One property of a window, byte for byte. Asked for as 8-bit numbers so xprop does not
 // escape the non-ASCII bytes according to the locale.
-std::string propriedade(WId janela, const char* nome) {
+std::string propriedade(WId janela, const char* nome)
+{
     QProcess xprop;
-    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(janela),
-                                          QStringLiteral("-f"), QLatin1String(nome),
-                                          QStringLiteral("8c"), QLatin1String(nome)});
+    xprop.start(QStringLiteral("xprop"), {QStringLiteral("-id"), QString::number(janela), QStringLiteral("-f"),
+                                          QLatin1String(nome), QStringLiteral("8c"), QLatin1String(nome)});
     if (!xprop.waitForFinished(10000) || xprop.exitCode() != 0) {
         ADD_FAILURE() << "xprop failed: " << xprop.errorString().toStdString();
         return {};
@@ -45,7 +44,8 @@ std::string propriedade(WId janela, const char* nome) {
 
 } // namespace
 
-TEST(TitulosX11, OServidorRecebeOsTitulosComoDefinidos) {
+TEST(TitulosX11, OServidorRecebeOsTitulosComoDefinidos)
+{
     using namespace norvo::app;
     ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
     teste::PastaTemporaria pasta;
@@ -66,22 +66,21 @@ TEST(TitulosX11, OServidorRecebeOsTitulosComoDefinidos) {
     QCoreApplication::processEvents();
     QGuiApplication::sync();
 
-    EXPECT_EQ(propriedade(janela.winId(), "_NET_WM_NAME"),
-              std::string("Importação de Firebird [TARVEX]->[NORVO] "));
+    EXPECT_EQ(propriedade(janela.winId(), "_NET_WM_NAME"), std::string("Importação de Firebird [TARVEX]->[NORVO] "));
     EXPECT_EQ(propriedade(aviso->winId(), "_NET_WM_NAME"), std::string("A V I S O"));
     EXPECT_EQ(propriedade(atencao->winId(), "_NET_WM_NAME"), std::string("A T E N Ç Ã O"));
-    EXPECT_EQ(propriedade(pergunta->winId(), "_NET_WM_NAME"),
-              std::string("C O N F I R M A Ç Ã O"));
-    EXPECT_EQ(propriedade(simples->winId(), "_NET_WM_NAME"),
-              std::string("Importação do Pelbra para NORVO"));
+    EXPECT_EQ(propriedade(pergunta->winId(), "_NET_WM_NAME"), std::string("C O N F I R M A Ç Ã O"));
+    EXPECT_EQ(propriedade(simples->winId(), "_NET_WM_NAME"), std::string("Importação do Pelbra para NORVO"));
     // The task bar groups by the class part of WM_CLASS: instance, NUL, class, NUL. X11
     // reads it as Latin-1, so it carries no UTF-8 bytes (nor any other non-ASCII ones).
     const std::string classe = propriedade(janela.winId(), "WM_CLASS");
     const std::string nul(1, '\0');
     EXPECT_TRUE(classe.ends_with(nul + "Importacao do Pelbra para NORVO" + nul)) << classe;
-    for (unsigned char c : classe) EXPECT_LT(c, 0x80) << classe;
+    for (unsigned char c : classe)
+        EXPECT_LT(c, 0x80) << classe;
 }
 
-int main(int argc, char** argv) {
+int main(int argc, char** argv)
+{
     return norvo::app::teste::executarTestes(argc, argv, "test_titulos_x11_");
 }

@@ -67,8 +67,7 @@ public:
     int terminar(std::chrono::seconds limite = std::chrono::seconds(60))
     {
         const auto fim = Relogio::now() + limite;
-        while (ler(fim)) {
-        }
+        while (ler(fim)) {}
         if (Relogio::now() >= fim)
             return kAindaRodando;
         int status = 0;

@@ -56,7 +56,7 @@ std::string ler(const fs::path& p)
 
 struct LinhaDeComando : ::testing::Test {
     fs::path pasta = fs::temp_directory_path() / ("norvo-cli-" + std::to_string(::getpid()) + "-" +
-                                                   ::testing::UnitTest::GetInstance()->current_test_info()->name());
+                                                  ::testing::UnitTest::GetInstance()->current_test_info()->name());
     LinhaDeComando()
     {
         fs::remove_all(pasta);
@@ -115,8 +115,8 @@ TEST_F(LinhaDeComando, ImportaArquivoPequenoEDizOQueGravou)
     const std::string arquivo = csv("1;ARROZ;UN;xx018;;xxx01;xxx01;10063021;5,50\r\n"
                                     "2;FEIJAO;KG;xx018;;xxx01;xxx01;07133399;7.25\r\n"
                                     "3;SAL;UN;xx018;;xxx01;xxx01;25010020;1.234,56\r\n");
-    const Saida s = rodar("--csv " + arquivo + " --destino " + banco.caminho() + " --produtos --sim --logs " +
-                          pasta.string());
+    const Saida s =
+        rodar("--csv " + arquivo + " --destino " + banco.caminho() + " --produtos --sim --logs " + pasta.string());
     EXPECT_EQ(s.codigo, 0) << s.texto;
     EXPECT_NE(s.texto.find("Total do Contador: 3"), std::string::npos) << s.texto;
     EXPECT_NE(s.texto.find("ImportaProdutos: 3 gravados, 0 falhas"), std::string::npos) << s.texto;
@@ -137,8 +137,8 @@ TEST_F(LinhaDeComando, FalhasDeLinhaDaoCodigoUmELog)
     // first records it hit; a price that is no amount is a cause of its own.
     const std::string arquivo = csv("1;A;UN;xx018;;xxx01;xxx01;1;1\r\n1;B;UN;xx018;;xxx01;xxx01;1;1\r\n"
                                     "1;C;UN;xx018;;xxx01;xxx01;1;1\r\n1;D;UN;xx018;;xxx01;xxx01;1;9.9.9\r\n\r\n");
-    const Saida s = rodar("--csv " + arquivo + " --destino " + banco.caminho() + " --produtos --sim --logs " +
-                          pasta.string());
+    const Saida s =
+        rodar("--csv " + arquivo + " --destino " + banco.caminho() + " --produtos --sim --logs " + pasta.string());
     EXPECT_EQ(s.codigo, 1) << s.texto;
     EXPECT_NE(s.texto.find("Total do Contador: 4\nNotas da leitura (2):\n  linha 4, VALORVENDA: '9.9.9' não é um "
                            "preço: o item de preço não será gravado [1;D;"),
@@ -188,8 +188,8 @@ TEST_F(LinhaDeComando, SinalParaORunDepoisDoRegistroEmCursoESaiLimpo)
     for (int c = 1; c <= 2000; ++c)
         conteudo += std::to_string(c) + ";PRODUTO " + std::to_string(c) + ";UN;xx018;;xxx01;xxx01;1006;1.50\r\n";
     const std::string arquivo = csv(conteudo);
-    const std::vector<std::string> args{"--csv", arquivo, "--destino", banco.caminho(), "--produtos", "--sim",
-                                        "--logs", pasta.string()};
+    const std::vector<std::string> args{"--csv",      arquivo, "--destino", banco.caminho(),
+                                        "--produtos", "--sim", "--logs",    pasta.string()};
 
     for (const int s : {SIGINT, SIGTERM}) {
         // Rows of the round before would make the wait below end before this run's DELETE.
@@ -227,11 +227,12 @@ TEST_F(LinhaDeComando, ArquivoDeEstagioQueNaoPodeSerGravadoNaoPassaCalado)
     const std::string arquivo = csv("1;ARROZ;UN;xx018;;xxx01;xxx01;10063021;5,50\r\n");
     // The staging file lands in the working directory, where its name is taken by a folder.
     fs::create_directory(pasta / "ProdutosTARVEX.cds");
-    const Saida s = rodar("--csv " + arquivo + " --destino " + banco.caminho() + " --produtos --sim --logs " +
-                          pasta.string(), pasta.string());
+    const Saida s =
+        rodar("--csv " + arquivo + " --destino " + banco.caminho() + " --produtos --sim --logs " + pasta.string(),
+              pasta.string());
     EXPECT_EQ(s.codigo, 1) << s.texto;
-    EXPECT_NE(s.texto.find("Cannot create file \"" + (pasta / "ProdutosTARVEX.cds").string() + "\""),
-              std::string::npos) << s.texto;
+    EXPECT_NE(s.texto.find("Cannot create file \"" + (pasta / "ProdutosTARVEX.cds").string() + "\""), std::string::npos)
+        << s.texto;
     EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM PRODUTO"), "1"); // the run itself went through
 }
 
@@ -243,10 +244,9 @@ TEST_F(LinhaDeComando, RestauraACopiaSoComODestinoLivreESemNuncaPerdeLo)
     EXPECT_EQ(nomeDaCopia("/dados/NORVO.FDB", std::mktime(&dia)), "/dados/NORVO-20261208-150405.fbk");
 
     BancoTeste banco("restaura");
-    banco.executar(esquemaDestino() +
-                   "INSERT INTO TIPOUNIDADE VALUES (1, 'UN', 'UN');\n"
-                   "INSERT INTO TIPOUNIDADE VALUES (2, 'CX', 'CX');\n"
-                   "INSERT INTO GERACODIGO (GER_TABELA, GER_VALOR) VALUES ('TIPOUNIDADE', 3);\n");
+    banco.executar(esquemaDestino() + "INSERT INTO TIPOUNIDADE VALUES (1, 'UN', 'UN');\n"
+                                      "INSERT INTO TIPOUNIDADE VALUES (2, 'CX', 'CX');\n"
+                                      "INSERT INTO GERACODIGO (GER_TABELA, GER_VALOR) VALUES ('TIPOUNIDADE', 3);\n");
     const std::string unidades = "SELECT UNI_CODIGO, UNI_DESCRICAO, UNI_UNIDADE FROM TIPOUNIDADE ORDER BY 1";
     const std::string registro = "SELECT GER_TABELA, GER_VALOR FROM GERACODIGO ORDER BY 1";
     const auto unidadesAntes = banco.consultar(unidades);

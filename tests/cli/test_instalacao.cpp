@@ -23,8 +23,10 @@ namespace {
 // Sets an environment variable for one scope (nullptr: unset) and puts the old value back.
 class Variavel {
 public:
-    Variavel(const char* nome, const char* valor) : nome_(nome) {
-        if (const char* v = std::getenv(nome)) antes_ = v;
+    Variavel(const char* nome, const char* valor) : nome_(nome)
+    {
+        if (const char* v = std::getenv(nome))
+            antes_ = v;
         valor ? setenv(nome, valor, 1) : unsetenv(nome);
     }
     ~Variavel() { antes_ ? setenv(nome_, antes_->c_str(), 1) : unsetenv(nome_); }
@@ -34,7 +36,8 @@ private:
     std::optional<std::string> antes_;
 };
 
-std::set<std::string> opcoes(const std::string& texto) {
+std::set<std::string> opcoes(const std::string& texto)
+{
     static const std::regex opcao("--[a-z][a-z-]*");
     std::set<std::string> r;
     for (auto i = std::sregex_iterator(texto.begin(), texto.end(), opcao); i != std::sregex_iterator(); ++i)
@@ -44,7 +47,8 @@ std::set<std::string> opcoes(const std::string& texto) {
 
 } // namespace
 
-TEST(Instalacao, ForaDaPastaDeCompilacaoOsArquivosVaoParaAsPastasDoUsuario) {
+TEST(Instalacao, ForaDaPastaDeCompilacaoOsArquivosVaoParaAsPastasDoUsuario)
+{
     Variavel home("HOME", "/home/tecnico"), config("XDG_CONFIG_HOME", nullptr), dados("XDG_DATA_HOME", nullptr);
 
     // Run from where it was built: everything beside it, the staging file where the shell is.
@@ -86,7 +90,8 @@ TEST(Instalacao, ForaDaPastaDeCompilacaoOsArquivosVaoParaAsPastasDoUsuario) {
 }
 
 // The manual page is written by hand: every option --help lists must be in it, and no other.
-TEST(Instalacao, OManualTrazAsOpcoesDaAjuda) {
+TEST(Instalacao, OManualTrazAsOpcoesDaAjuda)
+{
     std::ifstream f(NORVO_MANUAL_CLI);
     ASSERT_TRUE(f) << NORVO_MANUAL_CLI;
     std::stringstream ss;

@@ -56,7 +56,11 @@ TEST_F(Conectar, TransacaoExigeBancoConectadoEAtiva)
     EXPECT_EQ(falha([&] { transacao.rollbackRetaining(); }), "Transaction is not active");
 
     db::Query q;
-    EXPECT_EQ(falha([&] { q.setSQL("SELECT 1 FROM RDB$DATABASE"); q.open(); }), "Database not assigned");
+    EXPECT_EQ(falha([&] {
+                  q.setSQL("SELECT 1 FROM RDB$DATABASE");
+                  q.open();
+              }),
+              "Database not assigned");
     q.setDatabase(&database);
     EXPECT_EQ(falha([&] { q.open(); }), "Transaction not assigned");
 
@@ -82,9 +86,8 @@ TEST_F(Conectar, DesconectarConfirmaOPendente)
 TEST_F(Conectar, DesconectarComCommitRecusadoDesfazSemFalhar)
 {
     banco.executar("CREATE TABLE T (A INTEGER); CREATE EXCEPTION E_NAO 'commit refused';");
-    banco.executarUm(
-        "CREATE TRIGGER TR_COMMIT ON TRANSACTION COMMIT AS BEGIN "
-        "  IF (RDB$GET_CONTEXT('USER_TRANSACTION', 'RECUSAR') = '1') THEN EXCEPTION E_NAO; END;");
+    banco.executarUm("CREATE TRIGGER TR_COMMIT ON TRANSACTION COMMIT AS BEGIN "
+                     "  IF (RDB$GET_CONTEXT('USER_TRANSACTION', 'RECUSAR') = '1') THEN EXCEPTION E_NAO; END;");
     sql("INSERT INTO T VALUES (1)");
     query.execute();
     sql("SELECT RDB$SET_CONTEXT('USER_TRANSACTION', 'RECUSAR', '1') FROM RDB$DATABASE");
@@ -139,15 +142,16 @@ TEST_F(Conectar, ConflitoDeTravaSemEspera)
     const std::string msg = falha([&] { query.execute(); });
     // The server words it as a lock conflict or an update conflict, depending on timing.
     EXPECT_TRUE(msg.find("lock conflict on no wait transaction") != std::string::npos ||
-                msg.find("update conflicts with concurrent update") != std::string::npos) << msg;
+                msg.find("update conflicts with concurrent update") != std::string::npos)
+        << msg;
     EXPECT_TRUE(transacao.active()); // a failed execute leaves the transaction as it was
     EXPECT_FALSE(query.isOpen());
 }
 
 namespace {
 
-const std::string kPastaUtf8 = "Importa\xC3\xA7\xC3\xA3o";  // "Importação" as the file system holds it
-const std::string kPastaLatin1 = "Importa\xE7\xE3o";        // and as the server reports it in ISO8859_1
+const std::string kPastaUtf8 = "Importa\xC3\xA7\xC3\xA3o"; // "Importação" as the file system holds it
+const std::string kPastaLatin1 = "Importa\xE7\xE3o";       // and as the server reports it in ISO8859_1
 
 // An attachment to a database in a folder with accents, with the destination's parameters.
 // What went wrong, or nothing.
@@ -158,8 +162,7 @@ std::string anexarEmPastaComAcentos()
     ::mkdir(pasta.c_str(), 0777);
     ::chmod(pasta.c_str(), 0777);
     if (const passwd* fb = ::getpwnam("firebird"))
-        if (::chown(pasta.c_str(), fb->pw_uid, fb->pw_gid) != 0) {
-        }
+        if (::chown(pasta.c_str(), fb->pw_uid, fb->pw_gid) != 0) {}
     const std::vector<std::string> parametros{"user_name=SYSDBA", "password=kelpdrone", "lc_ctype=ISO8859_1 "};
     std::string erro;
     {

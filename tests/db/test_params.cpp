@@ -96,7 +96,8 @@ TEST(BlocosDeParametros, ConexaoComValoresSemAparar)
     EXPECT_EQ(dpb, esperado);
 
     // Lines without "=" or without a name are skipped; the isc_dpb_ prefix and case are ignored.
-    EXPECT_EQ(montarDpb({"nothing here", "=x", "ISC_DPB_USER_NAME=a"}), std::string("\x01\x1c\x01" "a"));
+    EXPECT_EQ(montarDpb({"nothing here", "=x", "ISC_DPB_USER_NAME=a"}), std::string("\x01\x1c\x01"
+                                                                                    "a"));
 
     EXPECT_EQ(mensagemDe([] { montarDpb({"usuario=SYSDBA"}); }), "DPB Constant (usuario) is unknown");
     EXPECT_EQ(mensagemDe([] { montarDpb({"Page_Size=4096"}); }), "DPB Constant (isc_dpb_page_size) is unsupported");

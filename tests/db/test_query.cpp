@@ -7,10 +7,9 @@ using namespace norvo::teste;
 struct Consulta : Conexao {
     Consulta()
     {
-        banco.executar(
-            "CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(15), SIGLA CHAR(5), "
-            "QTD INTEGER, PRECO NUMERIC(15,4), VALOR NUMERIC(15,2), REAL_ DOUBLE PRECISION, "
-            "QUANDO TIMESTAMP, OBS BLOB SUB_TYPE TEXT);");
+        banco.executar("CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(15), SIGLA CHAR(5), "
+                       "QTD INTEGER, PRECO NUMERIC(15,4), VALOR NUMERIC(15,2), REAL_ DOUBLE PRECISION, "
+                       "QUANDO TIMESTAMP, OBS BLOB SUB_TYPE TEXT);");
     }
 };
 
@@ -44,21 +43,22 @@ TEST_F(Consulta, RegrasDeVinculo)
     EXPECT_NE(msg.find("can only contain 15"), std::string::npos);
 
     query.paramByName("NOME").setAsString("0123456789ABCDE"); // 15 passes
-    query.paramByName("QTD").setAsString("");                  // empty text to INTEGER: NULL
-    query.paramByName("PRECO").setAsCurrency(123456);          // 12.3456
+    query.paramByName("QTD").setAsString("");                 // empty text to INTEGER: NULL
+    query.paramByName("PRECO").setAsCurrency(123456);         // 12.3456
     query.paramByName("REAL_").setAsFloat(0.25);
     query.paramByName("QUANDO").setAsDateTime({2024, 2, 29, 13, 45, 7});
     query.execute();
 
     // Not assigned again: the old values are sent again.
-    query.paramByName("ID").setAsString("2"); // text to an INTEGER: the server converts it
+    query.paramByName("ID").setAsString("2");  // text to an INTEGER: the server converts it
     query.paramByName("NOME").setAsString(""); // empty text to VARCHAR: empty, not NULL
     query.execute();
     transacao.commitRetaining();
 
     auto linhas = banco.consultar("SELECT ID, NOME, QTD, PRECO, REAL_, QUANDO FROM T ORDER BY ID");
     ASSERT_EQ(linhas.size(), 2u);
-    EXPECT_EQ(linhas[0], (std::vector<std::string>{"1", "0123456789ABCDE", "<null>", "12.3456", "0.25", "2024-02-29 13:45:07"}));
+    EXPECT_EQ(linhas[0],
+              (std::vector<std::string>{"1", "0123456789ABCDE", "<null>", "12.3456", "0.25", "2024-02-29 13:45:07"}));
     EXPECT_EQ(linhas[1], (std::vector<std::string>{"2", "", "<null>", "12.3456", "0.25", "2024-02-29 13:45:07"}));
 }
 
@@ -156,8 +156,8 @@ TEST_F(Consulta, ConjuntoDeDadosInsereEAltera)
     ds.setDatabase(&database);
     ds.setTransaction(&transacao);
     ds.setInsertSQL({"insert into GERACODIGO", "  (GER_TABELA, GER_VALOR)", "values", "  (:GER_TABELA, :GER_VALOR)"});
-    ds.setModifySQL({"update GERACODIGO", "set", "  GER_TABELA = :GER_TABELA,", "  GER_VALOR = :GER_VALOR",
-                     "where", "  GER_TABELA = :OLD_GER_TABELA"});
+    ds.setModifySQL({"update GERACODIGO", "set", "  GER_TABELA = :GER_TABELA,", "  GER_VALOR = :GER_VALOR", "where",
+                     "  GER_TABELA = :OLD_GER_TABELA"});
     ds.setSQL(" SELECT * FROM GERACODIGO WHERE GER_TABELA = 'TIPOUNIDADE'");
     ds.open();
     EXPECT_TRUE(ds.isEmpty());

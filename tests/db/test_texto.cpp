@@ -80,8 +80,8 @@ TEST(Texto, InteirosPelaRegra)
     EXPECT_EQ(textoParaInteiro("9223372036854775807"), Lido(INT64_MAX));
     EXPECT_EQ(textoParaInteiro("-9223372036854775808"), Lido(INT64_MIN));
     EXPECT_EQ(textoParaInteiro("00000000000000000000000000001"), Lido(1));
-    for (const char* ruim : {"", "   ", "-", "+", "7 ", "- 7", "1e3", "1.0", "0x10", "$1F", "x1",
-                             "9223372036854775808", "-9223372036854775809", "99999999999999999999"})
+    for (const char* ruim : {"", "   ", "-", "+", "7 ", "- 7", "1e3", "1.0", "0x10", "$1F", "x1", "9223372036854775808",
+                             "-9223372036854775809", "99999999999999999999"})
         EXPECT_FALSE(textoParaInteiro(ruim).has_value()) << ruim;
 
     // Spaces alone before the number.

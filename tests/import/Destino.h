@@ -15,7 +15,10 @@
 
 namespace norvo::teste {
 
-inline std::string L1(const char* utf8) { return textos::L1(utf8); }
+inline std::string L1(const char* utf8)
+{
+    return textos::L1(utf8);
+}
 
 // A stage, a lookup or the sequence register outside a run: a destination of their own,
 // connected, and the context a run would hand them.
@@ -29,8 +32,8 @@ struct ContextoAvulso {
     ContextoEtapa ctx;
 
     ContextoAvulso(const std::string& caminho, staging::StagingTable& tabela, Operador& op)
-        : gauge(op), ctx{destino, origem, tabela, erros, duplicados, passosFalhos, parada, op, gauge,
-                         [] { return db::DateTime{2024, 3, 10, 0, 0, 0}; }}
+        : gauge(op), ctx{destino,      origem, tabela, erros, duplicados,
+                         passosFalhos, parada, op,     gauge, [] { return db::DateTime{2024, 3, 10, 0, 0, 0}; }}
     {
         destino.conectar(caminho);
     }
@@ -47,9 +50,9 @@ struct Destino : ::testing::Test {
     Destino()
     {
         banco.executar(esquemaDestino());
-        pasta = std::filesystem::temp_directory_path() /
-                ("norvo-import-" + std::to_string(::getpid()) + "-" +
-                 ::testing::UnitTest::GetInstance()->current_test_info()->name());
+        pasta =
+            std::filesystem::temp_directory_path() / ("norvo-import-" + std::to_string(::getpid()) + "-" +
+                                                      ::testing::UnitTest::GetInstance()->current_test_info()->name());
         std::filesystem::remove_all(pasta);
         std::filesystem::create_directories(pasta);
         std::filesystem::current_path(pasta); // the staging file lands here
@@ -116,7 +119,13 @@ inline void Destino::prepararEtapa()
 {
     avulso = std::make_unique<ContextoAvulso>(banco.caminho(), imp->CdsProdutos(), op);
 }
-inline ContextoEtapa& Destino::ctx() { return avulso->ctx; }
-inline std::vector<std::string>& Destino::erros() { return avulso->erros; }
+inline ContextoEtapa& Destino::ctx()
+{
+    return avulso->ctx;
+}
+inline std::vector<std::string>& Destino::erros()
+{
+    return avulso->erros;
+}
 
 } // namespace norvo::teste

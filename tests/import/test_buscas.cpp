@@ -48,7 +48,7 @@ TEST_F(Buscas, UnidadePelaMesmaChaveQueAEtapaGrava)
     EXPECT_EQ(BuscaCodigoUnidade(destino(), "cx"), 1);
     EXPECT_EQ(BuscaCodigoUnidade(destino(), L1("ç")), 2); // accented letters upper-cased as the stage writes them
     EXPECT_EQ(BuscaCodigoUnidade(destino(), " pct"), 3);
-    EXPECT_EQ(BuscaCodigoUnidade(destino(), "PC"), 0);   // an abbreviation is not a unit
+    EXPECT_EQ(BuscaCodigoUnidade(destino(), "PC"), 0); // an abbreviation is not a unit
     EXPECT_EQ(BuscaCodigoUnidade(destino(), "ZZ"), 0);
     EXPECT_TRUE(destino().auxiliar().isOpen()); // left open for its next user to close
 }

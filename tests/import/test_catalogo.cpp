@@ -36,24 +36,32 @@ TEST_F(Catalogo, SaiCertoEUmaSegundaRodadaDeixaSoONovo)
          linha("1002", L1("FEIJÃO"), "und", "07133399", "1.234,56"),
          linha("1003", "LEITE CAIXA", "CXA", "0401.20.10", "1,234.56"),
          linha("1004", "OVOS", "cx", "0407.21.00", " 12.50 "),
-         linha("1005", "PARAFUSO", "PCT", "7318.15.00", "1.234.567"),
-         linha("1006", "PREGO", "PC", "73170020", "0,99"),
+         linha("1005", "PARAFUSO", "PCT", "7318.15.00", "1.234.567"), linha("1006", "PREGO", "PC", "73170020", "0,99"),
          linha("1007", "PREGO 2", "pct", "7317.00.20", "5"),
          L1("1008;\"SABÃO; EM PÓ \"\"NEUTRO\"\"\"; Un;xx018;x;xxx01;xxx07;3402.20.00;\"8,75\""),
-         linha("1009", "TINTA", "LT", "32091010", "12.5.0"),
-         linha("1010", "DESCONTO", "UN", "32091010", "-5,00"),
-         linha("1011", "SEM PRECO", L1("pç"), "32091010", ""),
-         linha("1012", "SEM UNIDADE", "", "32091010", "3,00")});
+         linha("1009", "TINTA", "LT", "32091010", "12.5.0"), linha("1010", "DESCONTO", "UN", "32091010", "-5,00"),
+         linha("1011", "SEM PRECO", L1("pç"), "32091010", ""), linha("1012", "SEM UNIDADE", "", "32091010", "3,00")});
     const ResultadoImportacao r = importarProdutos();
 
     // One row per unit, however it was typed; PC and PCT, UN and UND, CX and CXA are apart.
-    EXPECT_EQ(banco.consultar("SELECT * FROM TIPOUNIDADE ORDER BY UNI_CODIGO"),
-              (Linhas{{"1", "UN", "UN"}, {"2", "UND", "UN"}, {"3", "CXA", "CX"}, {"4", "CX", "CX"},
-                      {"5", "PCT", "PC"}, {"6", "PC", "PC"}, {"7", "LT", "LT"}, {"8", L1("PÇ"), L1("PÇ")}}));
+    EXPECT_EQ(banco.consultar("SELECT * FROM TIPOUNIDADE ORDER BY UNI_CODIGO"), (Linhas{{"1", "UN", "UN"},
+                                                                                        {"2", "UND", "UN"},
+                                                                                        {"3", "CXA", "CX"},
+                                                                                        {"4", "CX", "CX"},
+                                                                                        {"5", "PCT", "PC"},
+                                                                                        {"6", "PC", "PC"},
+                                                                                        {"7", "LT", "LT"},
+                                                                                        {"8", L1("PÇ"), L1("PÇ")}}));
     // Dotted NCM codes are their eight digits, once each.
     EXPECT_EQ(banco.consultar("SELECT NCM_CODIGO, NCM_CODIGOSTRING FROM CODIGONCM ORDER BY 1"),
-              (Linhas{{"1", "10063021"}, {"2", "07133399"}, {"3", "04012010"}, {"4", "04072100"},
-                      {"5", "73181500"}, {"6", "73170020"}, {"7", "34022000"}, {"8", "32091010"}}));
+              (Linhas{{"1", "10063021"},
+                      {"2", "07133399"},
+                      {"3", "04012010"},
+                      {"4", "04072100"},
+                      {"5", "73181500"},
+                      {"6", "73170020"},
+                      {"7", "34022000"},
+                      {"8", "32091010"}}));
     EXPECT_EQ(registro(), (Linhas{{"CODIGONCM", "9"}, {"TIPOUNIDADE", "9"}}));
     // Every product references its own unit and code; a price that is no amount writes no
     // item, but its product is there.
@@ -110,9 +118,10 @@ TEST_F(Catalogo, SaiCertoEUmaSegundaRodadaDeixaSoONovo)
         EXPECT_EQ(r3.tabelaNaoEsvaziada, "PRODUTO");
         const auto avisos = op.dialogosDo("aviso");
         ASSERT_EQ(avisos.size(), 1u);
-        EXPECT_EQ(avisos[0].rfind(simular ? L1("Simulação não realizada: não foi possível esvaziar a tabela PRODUTO\r\n")
-                                          : L1("Importação não realizada, nada foi alterado: não foi possível "
-                                               "esvaziar a tabela PRODUTO\r\n"),
+        EXPECT_EQ(avisos[0].rfind(simular
+                                      ? L1("Simulação não realizada: não foi possível esvaziar a tabela PRODUTO\r\n")
+                                      : L1("Importação não realizada, nada foi alterado: não foi possível "
+                                           "esvaziar a tabela PRODUTO\r\n"),
                                   0),
                   0u)
             << avisos[0];

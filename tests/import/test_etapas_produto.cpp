@@ -14,9 +14,10 @@ TEST_F(Etapas, UnidadesDistintasNumeradasNaOrdemDoArquivo)
          linha("7", "G", L1("ça"), "1", "1")});
     prepararEtapa();
     ImportaUnidades(ctx());
-    EXPECT_EQ(banco.consultar("SELECT * FROM TIPOUNIDADE ORDER BY UNI_CODIGO"),
-              (Linhas{{"1", "UN", "UN"}, {"2", "KG", "KG"}, {"3", "CX", "CX"}, {"4", "PCT", "PC"},
-                      {"5", L1("ÇA"), L1("ÇA")}}));
+    EXPECT_EQ(
+        banco.consultar("SELECT * FROM TIPOUNIDADE ORDER BY UNI_CODIGO"),
+        (Linhas{
+            {"1", "UN", "UN"}, {"2", "KG", "KG"}, {"3", "CX", "CX"}, {"4", "PCT", "PC"}, {"5", L1("ÇA"), L1("ÇA")}}));
     EXPECT_EQ(banco.valor("SELECT GER_VALOR FROM GERACODIGO WHERE GER_TABELA = 'TIPOUNIDADE'"), "6");
     // The walk keeps the window live and the gauge moving, record by record.
     EXPECT_EQ(op.maximo, 7);
@@ -71,9 +72,13 @@ TEST_F(Etapas, ProdutoComTodasAsColunas)
         "PRO_PERCPIS, NCM_CODIGO, PRO_MVA, PRO_CODPIS, PRO_CODCOFINS, UNI_CODIGO, PRO_CODBARRAS, "
         "NAT_CODOPERA_NFCE, PROD_REVENDA, PRO_CONTROLADO, PRO_TIPO, FOR_CODIGO FROM PRODUTO ORDER BY PRO_CODIGO");
     ASSERT_EQ(linhas.size(), 2u);
-    EXPECT_EQ(linhas[0], (std::vector<std::string>{"123", "0", "T", L1("AÇÚCAR CRISTAL"), "<null>", "1", "18", "F", "F",
-                                                   "F", "123", "F", "0", "0", "1", "0", "1", "7", "1", "", "<null>",
-                                                   "N", "F", "<null>", "<null>"}));
+    EXPECT_EQ(linhas[0], (std::vector<std::string>{"123",    "0", "T",   L1("AÇÚCAR CRISTAL"),
+                                                   "<null>", "1", "18",  "F",
+                                                   "F",      "F", "123", "F",
+                                                   "0",      "0", "1",   "0",
+                                                   "1",      "7", "1",   "",
+                                                   "<null>", "N", "F",   "<null>",
+                                                   "<null>"}));
     // No unit type or NCM entry matches: codes 0, not NULL; the row is still written.
     EXPECT_EQ(linhas[1][18], "0");
     EXPECT_EQ(banco.valor("SELECT NCM_CODIGO FROM PRODUTO WHERE PRO_CODIGO = 124"), "2");
@@ -105,7 +110,8 @@ TEST_F(Etapas, IcmsInvalidoEChaveRepetidaSaoFalhasDeLinha)
 
 TEST_F(Etapas, PrecoComDatasDoRelogioEQuatroCasas)
 {
-    ler({linha("1", "A", "UN", "1", "12.3456"), linha("2", "B", "UN", "1", ""), linha("", "SEM CODIGO", "UN", "1", "9")});
+    ler({linha("1", "A", "UN", "1", "12.3456"), linha("2", "B", "UN", "1", ""),
+         linha("", "SEM CODIGO", "UN", "1", "9")});
     prepararEtapa();
     ImportaProdutos(ctx());
     erros().clear();

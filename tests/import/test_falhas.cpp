@@ -27,8 +27,7 @@ class OperadorQueDerruba : public OperadorTeste {
 public:
     OperadorQueDerruba(BancoTeste& banco, std::string statusDaEtapa, int registrosAntes)
         : banco_(banco), statusDaEtapa_(std::move(statusDaEtapa)), registrosAntes_(registrosAntes)
-    {
-    }
+    {}
 
     bool armado = true;
     bool derrubou = false;
@@ -159,7 +158,8 @@ TEST_F(Falhas, ConexaoPerdidaNoMeioDosProdutosReconectaEGravaORestante)
               (std::vector<std::string>{"PRODUTO 4"}));
     EXPECT_EQ(static_cast<long>(r.erros.size()), 2);
 
-    EXPECT_EQ(derrubador.dialogosDo("aviso"), (std::vector<std::string>{textos::L1("Importação finalizada com erros")}));
+    EXPECT_EQ(derrubador.dialogosDo("aviso"),
+              (std::vector<std::string>{textos::L1("Importação finalizada com erros")}));
     EXPECT_FALSE(nucleo->Importando());
     EXPECT_EQ(derrubador.ocupacoes, (std::vector<bool>{true, false}));
     EXPECT_FALSE(nucleo->conectado());
@@ -206,7 +206,8 @@ TEST_F(Falhas, RapidoNaoPerdeCaladoOLoteDaConexaoPerdida)
               (Linhas{{"5"}, {"6"}, {"7"}, {"8"}}));
     const std::string log = arquivo("vantor.log");
     EXPECT_EQ(entradasQueComecamCom(log, textos::L1("Erro na importação de PRODUTO no Registro ")),
-              (std::vector<std::string>{"1", "2", "3", "4"})) << log;
+              (std::vector<std::string>{"1", "2", "3", "4"}))
+        << log;
     EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM ITENSLISTA"), "4");
 }
 
@@ -328,10 +329,11 @@ TEST_F(Falhas, SemReconexaoAEtapaTerminaComUmaFalhaSo)
 
 TEST_F(Falhas, DestinoEmUsoRecusaARodadaSemMudarNadaEUmaRodadaPorVez)
 {
-    const std::string antigos = "INSERT INTO TIPOUNIDADE VALUES (7, 'CX', 'CX'); INSERT INTO CODIGONCM VALUES (5, 'X', 'X');"
-                                "INSERT INTO PRODUTO (PRO_CODIGO, PRO_NOME) VALUES (900, 'ANTIGO');"
-                                "INSERT INTO PRODUTO (PRO_CODIGO, PRO_NOME) VALUES (901, 'OUTRO');"
-                                "INSERT INTO ITENSLISTA (LST_CODIGO, PRO_CODIGO) VALUES (1, 900);";
+    const std::string antigos =
+        "INSERT INTO TIPOUNIDADE VALUES (7, 'CX', 'CX'); INSERT INTO CODIGONCM VALUES (5, 'X', 'X');"
+        "INSERT INTO PRODUTO (PRO_CODIGO, PRO_NOME) VALUES (900, 'ANTIGO');"
+        "INSERT INTO PRODUTO (PRO_CODIGO, PRO_NOME) VALUES (901, 'OUTRO');"
+        "INSERT INTO ITENSLISTA (LST_CODIGO, PRO_CODIGO) VALUES (1, 900);";
     banco.executar(antigos);
     const auto retrato = [&] {
         return banco.consultar("SELECT 'U', UNI_CODIGO, UNI_DESCRICAO FROM TIPOUNIDADE UNION ALL "
@@ -364,8 +366,8 @@ TEST_F(Falhas, DestinoEmUsoRecusaARodadaSemMudarNadaEUmaRodadaPorVez)
     ResultadoImportacao r = importarProdutos();
     EXPECT_EQ(r.inicio, ResultadoImportacao::Inicio::DestinoEmUso);
     EXPECT_EQ(retrato(), antes);
-    const std::string emUso = textos::L1("atencao: O banco de destino ") + banco.caminho() +
-                              textos::L1(" está em uso por outra importação");
+    const std::string emUso =
+        textos::L1("atencao: O banco de destino ") + banco.caminho() + textos::L1(" está em uso por outra importação");
     ASSERT_EQ(op.dialogos.size(), 1u);
     EXPECT_EQ(op.dialogos[0].rfind(emUso, 0), 0u) << op.dialogos[0];
     EXPECT_EQ(arquivo("vantor.log"), "<missing>");
@@ -416,8 +418,9 @@ TEST_F(Falhas, LogsQueNaoPodemSerGravadosSaoVistosAntesDeMudarAlgoOuDitosComOQue
     ResultadoImportacao r = importarProdutos();
     EXPECT_FALSE(r.iniciada());
     EXPECT_EQ(r.inicio, ResultadoImportacao::Inicio::SemPastaDeLogs);
-    EXPECT_EQ(op.dialogos, (std::vector<std::string>{"atencao: " + textos::L1("Os logs não podem ser gravados na pasta ") +
-                                                     pastaLogs + ": " + std::strerror(ENOTDIR)}));
+    EXPECT_EQ(op.dialogos,
+              (std::vector<std::string>{"atencao: " + textos::L1("Os logs não podem ser gravados na pasta ") +
+                                        pastaLogs + ": " + std::strerror(ENOTDIR)}));
     EXPECT_TRUE(op.ocupacoes.empty());
     EXPECT_FALSE(imp->conectado());
     EXPECT_EQ(banco.consultar("SELECT PRO_CODIGO, PRO_NOME FROM PRODUTO"), (Linhas{{"900", "ANTIGO"}}));
@@ -463,7 +466,8 @@ TEST_F(Falhas, SimulacaoQuePerdeAConexaoTerminaSemPreverORestante)
     EXPECT_TRUE(r.comErros());
     const auto avisos = derrubador.dialogosDo("aviso");
     ASSERT_EQ(avisos.size(), 1u);
-    EXPECT_EQ(avisos[0].rfind(textos::L1("Simulação não concluída: a conexão com o banco de destino foi perdida"), 0), 0u)
+    EXPECT_EQ(avisos[0].rfind(textos::L1("Simulação não concluída: a conexão com o banco de destino foi perdida"), 0),
+              0u)
         << avisos[0];
     EXPECT_EQ(banco.consultar("SELECT PRO_CODIGO, PRO_NOME FROM PRODUTO"), (Linhas{{"900", "ANTIGO"}}));
     EXPECT_FALSE(nucleo->Importando());
@@ -500,17 +504,12 @@ TEST_F(Falhas, ArquivoDeEstagioQueNaoPodeSerGravadoMantemAPrimeiraLeitura)
 
 TEST_F(Falhas, CadaRegistroViraLinhaOuEntradaNoLog)
 {
-    ler({linha("1", "BOM 1", "UN", "1006", "1.00"),
-         linha("2", "BOM 2", "KG", "1006", "2.00"),
-         linha("2", "CODIGO REPETIDO", "KG", "1006", "3.00"),
-         linha("3", "ICMS LETRAS", "UN", "0713", "4.00", "abc"),
-         linha("4", "ICMS VAZIO", "UN", "0713", "5.00", ""),
-         linha("", "SEM CODIGO", "UN", "0713", "6.00"),
+    ler({linha("1", "BOM 1", "UN", "1006", "1.00"), linha("2", "BOM 2", "KG", "1006", "2.00"),
+         linha("2", "CODIGO REPETIDO", "KG", "1006", "3.00"), linha("3", "ICMS LETRAS", "UN", "0713", "4.00", "abc"),
+         linha("4", "ICMS VAZIO", "UN", "0713", "5.00", ""), linha("", "SEM CODIGO", "UN", "0713", "6.00"),
          linha("5", std::string(150, 'D'), "CAIXA", "12345678901", "7.00"),
-         linha("6", "ICMS NEGATIVO", "UN", "", "8.00", "-5"),
-         linha("2", "CODIGO TRIPLICADO", "UN", "1006", "9.00"),
-         linha("7", "ICMS BRANCO", "UN", "1006", "10.00", "   "),
-         linha("8", "BOM 8", "", "1006", "")});
+         linha("6", "ICMS NEGATIVO", "UN", "", "8.00", "-5"), linha("2", "CODIGO TRIPLICADO", "UN", "1006", "9.00"),
+         linha("7", "ICMS BRANCO", "UN", "1006", "10.00", "   "), linha("8", "BOM 8", "", "1006", "")});
     const ResultadoImportacao resultado = importarProdutos();
     EXPECT_TRUE(op.dialogosDo("mensagem").empty()) << "no stage may end early, or records go unaccounted";
 
@@ -531,7 +530,8 @@ TEST_F(Falhas, CadaRegistroViraLinhaOuEntradaNoLog)
         entradasQueComecamCom(log, textos::L1("Erro na importação dos ITENS DA LISTA DE PREÇO no Registro "));
     EXPECT_EQ(entradasQueComecamCom(log, textos::L1("Erro na importação")).size(),
               entradasProduto.size() + entradasPreco.size())
-        << "only product and price entries are expected:\n" << log;
+        << "only product and price entries are expected:\n"
+        << log;
 
     // Products: for every staged code, rows with it plus entries naming it = records with it.
     const auto produtos = banco.consultar("SELECT PRO_CODIGO FROM PRODUTO");
@@ -651,10 +651,17 @@ TEST_F(Falhas, TextosComCaraDeSqlChegamIntactos)
     avulso.reset();
 
     // Every table is still there, with its rows.
-    Linhas tabelas = banco.consultar(
-        "SELECT TRIM(RDB$RELATION_NAME) FROM RDB$RELATIONS WHERE RDB$SYSTEM_FLAG = 0 ORDER BY 1");
-    EXPECT_EQ(tabelas, (Linhas{{"CIDADE"}, {"CLIENTE"}, {"CODIGONCM"}, {"FORNECEDOR"}, {"GERACODIGO"},
-                               {"ITENSLISTA"}, {"PRODUTO"}, {"TIPOUNIDADE"}, {"X"}}));
+    Linhas tabelas =
+        banco.consultar("SELECT TRIM(RDB$RELATION_NAME) FROM RDB$RELATIONS WHERE RDB$SYSTEM_FLAG = 0 ORDER BY 1");
+    EXPECT_EQ(tabelas, (Linhas{{"CIDADE"},
+                               {"CLIENTE"},
+                               {"CODIGONCM"},
+                               {"FORNECEDOR"},
+                               {"GERACODIGO"},
+                               {"ITENSLISTA"},
+                               {"PRODUTO"},
+                               {"TIPOUNIDADE"},
+                               {"X"}}));
     EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM X"), "1");
     EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM CIDADE"), "3");
     EXPECT_FALSE(imp->Importando());

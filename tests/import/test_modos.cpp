@@ -54,16 +54,36 @@ std::vector<std::string> arquivoDificil()
     for (int i = 1; i <= 40; ++i) {
         const std::string c = std::to_string(i);
         switch (i % 10) {
-        case 0: l.push_back(linha(c, L1("AÇÚCAR \"CRISTAL\" 5kg"), "kg", "1701", "12,50")); break;
-        case 1: l.push_back(linha(c, "D'AGUA " + c, "un", "22011000", "1.234,56")); break;
-        case 2: l.push_back(linha(c, longo, L1("çx"), "220110", "0.99")); break;
-        case 3: l.push_back(linha(c, "SEM ICMS", "UN", "2201", "3", "abc")); break;
-        case 4: l.push_back(linha(c, "ICMS VAZIO", "PC", "2201", "3", "")); break;
-        case 5: l.push_back(linha(std::to_string(i - 4), "CODIGO REPETIDO", "UN", "2201", "7.5")); break;
-        case 6: l.push_back(linha("", "SEM CODIGO", "KGS", "2201.10.00", "1")); break;
-        case 7: l.push_back(linha(c, "UNIDADE O'K", "O'K", "22'01", "2")); break;
-        case 8: l.push_back(linha(c, "NCM LONGO", "UN", "12345678", "99999.9999")); break;
-        default: l.push_back(linha(c, "COMUM " + c, "UN", "2201", "1")); break;
+        case 0:
+            l.push_back(linha(c, L1("AÇÚCAR \"CRISTAL\" 5kg"), "kg", "1701", "12,50"));
+            break;
+        case 1:
+            l.push_back(linha(c, "D'AGUA " + c, "un", "22011000", "1.234,56"));
+            break;
+        case 2:
+            l.push_back(linha(c, longo, L1("çx"), "220110", "0.99"));
+            break;
+        case 3:
+            l.push_back(linha(c, "SEM ICMS", "UN", "2201", "3", "abc"));
+            break;
+        case 4:
+            l.push_back(linha(c, "ICMS VAZIO", "PC", "2201", "3", ""));
+            break;
+        case 5:
+            l.push_back(linha(std::to_string(i - 4), "CODIGO REPETIDO", "UN", "2201", "7.5"));
+            break;
+        case 6:
+            l.push_back(linha("", "SEM CODIGO", "KGS", "2201.10.00", "1"));
+            break;
+        case 7:
+            l.push_back(linha(c, "UNIDADE O'K", "O'K", "22'01", "2"));
+            break;
+        case 8:
+            l.push_back(linha(c, "NCM LONGO", "UN", "12345678", "99999.9999"));
+            break;
+        default:
+            l.push_back(linha(c, "COMUM " + c, "UN", "2201", "1"));
+            break;
         }
     }
     return l;
@@ -255,8 +275,11 @@ TEST_F(Modos, ArquivoEditadoAMaoChegaComoDizNosDoisModos)
     const staging::ResultadoLeitura leitura = imp->LerArquivoCSV((pasta / "editado.csv").string());
     EXPECT_EQ(leitura.registros, 5);
     using T = staging::NotaLeitura::Tipo;
-    for (const auto [tipo, vezes] : {std::pair{T::Cabecalho, 1}, {T::LinhaEmBranco, 1}, {T::TextoCortado, 2},
-                                     {T::ValoresIguais, 1}, {T::PrecoAusente, 1}})
+    for (const auto& [tipo, vezes] : {std::pair{T::Cabecalho, 1},
+                                      {T::LinhaEmBranco, 1},
+                                      {T::TextoCortado, 2},
+                                      {T::ValoresIguais, 1},
+                                      {T::PrecoAusente, 1}})
         EXPECT_EQ(leitura.porTipo[std::size_t(tipo)], vezes) << int(tipo);
 
     BancoTeste outro("rapido");
@@ -265,8 +288,11 @@ TEST_F(Modos, ArquivoEditadoAMaoChegaComoDizNosDoisModos)
     const Retrato esperado = retratar(banco, *this);
     EXPECT_EQ(esperado.tabelas.at("TIPOUNIDADE ORDER BY UNI_CODIGO"), (Linhas{{"1", "UN", "UN"}, {"2", "CAI", "CA"}}));
     EXPECT_EQ(banco.consultar("SELECT PRO_CODIGO, PRO_NOME, NCM_CODIGO FROM PRODUTO ORDER BY 1"),
-              (Linhas{{"10", "ARROZ", "1"}, {"11", "CAMISA \"POLO\"", "2"}, {"12", "CANETA", "2"},
-                      {"13", "SEM PRECO", "2"}, {"14", "LIMPA - TUDO", "2"}}));
+              (Linhas{{"10", "ARROZ", "1"},
+                      {"11", "CAMISA \"POLO\"", "2"},
+                      {"12", "CANETA", "2"},
+                      {"13", "SEM PRECO", "2"},
+                      {"14", "LIMPA - TUDO", "2"}}));
     EXPECT_EQ(banco.consultar("SELECT PRO_CODIGO FROM ITENSLISTA ORDER BY 1"),
               (Linhas{{"10"}, {"11"}, {"12"}, {"14"}}));
     EXPECT_EQ(esperado.log, L1("Erro na importação dos ITENS DA LISTA DE PREÇO no Registro SEM PRECO\r\n"

@@ -12,7 +12,8 @@ using Execucao = Destino;
 TEST_F(Execucao, SemOpcaoOuSemCaminhoNadaEhTocado)
 {
     importar(false);
-    EXPECT_EQ(op.dialogos, (std::vector<std::string>{"mensagem: " + L1("Marque uma ou mais de uma tabela para ser importado!!")}));
+    EXPECT_EQ(op.dialogos,
+              (std::vector<std::string>{"mensagem: " + L1("Marque uma ou mais de uma tabela para ser importado!!")}));
     EXPECT_FALSE(imp->conectado());
 
     op.dialogos.clear();
@@ -30,7 +31,8 @@ TEST_F(Execucao, NaoNaConfirmacaoNaoApagaNada)
     op.respostas = {false};
     importarProdutos();
     EXPECT_EQ(op.dialogosDo("confirma"),
-              (std::vector<std::string>{L1("Atenção os registros das tabelas marcadas serão apagadas e importadas: \r\nConfirma ?")}));
+              (std::vector<std::string>{
+                  L1("Atenção os registros das tabelas marcadas serão apagadas e importadas: \r\nConfirma ?")}));
     EXPECT_TRUE(imp->conectado()); // left connected, transaction open
     EXPECT_FALSE(imp->Importando());
     EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM TIPOUNIDADE"), "1");
@@ -47,9 +49,11 @@ TEST_F(Execucao, ExecucaoLimpaOrdemTextosESemLogs)
     EXPECT_EQ(op.status_, (std::vector<std::string>{"Importando Unidades", "Importando NCM", "Importando Produtos",
                                                     L1("Importando preço dos produtos (2)"),
                                                     L1("Importação finalizada com sucesso")}));
-    EXPECT_EQ(op.dialogos, (std::vector<std::string>{
-                               "confirma: " + L1("Atenção os registros das tabelas marcadas serão apagadas e importadas: \r\nConfirma ?"),
-                               "aviso: " + L1("Importação finalizada com sucesso")}));
+    EXPECT_EQ(
+        op.dialogos,
+        (std::vector<std::string>{
+            "confirma: " + L1("Atenção os registros das tabelas marcadas serão apagadas e importadas: \r\nConfirma ?"),
+            "aviso: " + L1("Importação finalizada com sucesso")}));
     EXPECT_EQ(op.ocupacoes, (std::vector<bool>{true, false}));
     EXPECT_EQ(op.progresso, 0);
     EXPECT_FALSE(imp->Importando());
@@ -73,7 +77,8 @@ TEST_F(Execucao, FalhasDeLinhaVaoParaOLogEAvisoDizComErros)
     EXPECT_NE(log.find("\r\r\n" + preco), std::string::npos) << "the product entry ends in a lone CR";
     EXPECT_EQ(log.substr(log.size() - 2), "\r\n");
     EXPECT_EQ(log.find("\r\n\r\n"), std::string::npos) << "no empty line between entries";
-    EXPECT_EQ(op.dialogosDo("confirma").back(), L1("Ocorreu erro durante a importação.\r\nDeseja visualiazar os erros?"));
+    EXPECT_EQ(op.dialogosDo("confirma").back(),
+              L1("Ocorreu erro durante a importação.\r\nDeseja visualiazar os erros?"));
     EXPECT_EQ(op.dialogosDo("abrir"), (std::vector<std::string>{pasta.string() + "/vantor.log"}));
     EXPECT_EQ(op.dialogosDo("aviso"), (std::vector<std::string>{L1("Importação finalizada com erros")}));
     EXPECT_EQ(op.status_.back(), L1("Importação finalizada com erros"));
@@ -115,15 +120,13 @@ TEST_F(Execucao, RegistroSequencialQueFalhaNaoEhSucesso)
     EXPECT_TRUE(r.comErros());
     EXPECT_EQ(op.dialogosDo("aviso"), (std::vector<std::string>{L1("Importação finalizada com erros")}));
     EXPECT_EQ(op.status_.back(), L1("Importação finalizada com erros"));
-
 }
 
 TEST_F(Execucao, TabelaDeEstagioVaziaEsvaziaTudo)
 {
-    banco.executar(
-        "INSERT INTO TIPOUNIDADE VALUES (1, 'UN', 'UN'); INSERT INTO CODIGONCM VALUES (1, 'X', 'X');"
-        "INSERT INTO PRODUTO (PRO_CODIGO) VALUES (5);"
-        "INSERT INTO ITENSLISTA (LST_CODIGO, PRO_CODIGO) VALUES (2, 5);");
+    banco.executar("INSERT INTO TIPOUNIDADE VALUES (1, 'UN', 'UN'); INSERT INTO CODIGONCM VALUES (1, 'X', 'X');"
+                   "INSERT INTO PRODUTO (PRO_CODIGO) VALUES (5);"
+                   "INSERT INTO ITENSLISTA (LST_CODIGO, PRO_CODIGO) VALUES (2, 5);");
     ler({});
     importarProdutos();
     for (const char* t : {"TIPOUNIDADE", "CODIGONCM", "PRODUTO", "ITENSLISTA"})

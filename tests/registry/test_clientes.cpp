@@ -15,44 +15,64 @@ const char* kColunas =
 
 TEST_F(Clientes, VinculosVazioBrancoEDigitos)
 {
-    origem.executar(L1(
-        "INSERT INTO CLIENTE VALUES (1, 'MERCADO BOM PRECO LTDA', 'RUA A', '12 A', 'CENTRO', 'SALA 2', "
-        "'80.010-000', '12.345.678/0001-95', '123.456-7', '2020-05-17', '(41) 3333-4444', '99999', "
-        "'JOAO', 'BOM PRECO', 'curitiba', 'a@b.com');"
-        "INSERT INTO CLIENTE VALUES (2, 'MARIA', '   ', 'S/N', '  ', NULL, '  ', '123.456.789-09', 'ISENTO', "
-        "NULL, '   ', NULL, '  ', '  ', '  ', NULL);"
-        "INSERT INTO CLIENTE VALUES (3, 'SEM DOC', NULL, NULL, NULL, NULL, NULL, 'ABC', '  ', NULL, NULL, NULL, "
-        "NULL, NULL, 'ATLANTIDA', NULL);"
-        "INSERT INTO CLIENTE (CODIGO, NOME) VALUES (NULL, 'SEM CODIGO');"));
+    origem.executar(
+        L1("INSERT INTO CLIENTE VALUES (1, 'MERCADO BOM PRECO LTDA', 'RUA A', '12 A', 'CENTRO', 'SALA 2', "
+           "'80.010-000', '12.345.678/0001-95', '123.456-7', '2020-05-17', '(41) 3333-4444', '99999', "
+           "'JOAO', 'BOM PRECO', 'curitiba', 'a@b.com');"
+           "INSERT INTO CLIENTE VALUES (2, 'MARIA', '   ', 'S/N', '  ', NULL, '  ', '123.456.789-09', 'ISENTO', "
+           "NULL, '   ', NULL, '  ', '  ', '  ', NULL);"
+           "INSERT INTO CLIENTE VALUES (3, 'SEM DOC', NULL, NULL, NULL, NULL, NULL, 'ABC', '  ', NULL, NULL, NULL, "
+           "NULL, NULL, 'ATLANTIDA', NULL);"
+           "INSERT INTO CLIENTE (CODIGO, NOME) VALUES (NULL, 'SEM CODIGO');"));
     prepararEtapa();
     const ResumoEtapa r = ImportaClientes(ctx());
     EXPECT_TRUE(erros().empty()) << erros().front();
     // The city the destination does not hold is counted and named for the summary.
     EXPECT_EQ(r.semCidade, 1);
     EXPECT_EQ(r.cidadesNaoEncontradas, (std::vector<std::pair<std::string, long>>{{"ATLANTIDA", 1}}));
-    EXPECT_EQ(banco.consultar(std::string(kColunas) + "ORDER BY CLI_CODIGO"),
-              (Linhas{{"0", "SEM CODIGO", "<null>", "<null>", "<null>", "", "<null>", "", "F", "<null>", "<null>",
-                       "<null>", "", "<null>", "0", "<null>", "<null>", "0", "", "", "<null>", "1"},
-                      {"1", "MERCADO BOM PRECO LTDA", "RUA A", "12", "CENTRO", "SALA 2", "80010000", "12345678000195",
-                       "J", "1234567", "2020-05-17 00:00:00", "(41) 3333-4444", "99999", "JOAO", "0", "BOM PRECO",
-                       "4106902", "0", "a@b.com", "", "<null>", "1"},
-                      {"2", "MARIA", "   ", "", "<null>", "", "<null>", "12345678909", "F", "", "<null>", "   ", "",
-                       "<null>", "0", "<null>", "<null>", "0", "", "", "<null>", "1"},
-                      {"3", "SEM DOC", "<null>", "<null>", "<null>", "", "<null>", "", "F", "<null>", "<null>",
-                       "<null>", "", "<null>", "0", "<null>", "0", "0", "", "", "<null>", "1"}}));
+    EXPECT_EQ(
+        banco.consultar(std::string(kColunas) + "ORDER BY CLI_CODIGO"),
+        (Linhas{{"0",      "SEM CODIGO", "<null>", "<null>", "<null>", "",       "<null>", "", "F", "<null>", "<null>",
+                 "<null>", "",           "<null>", "0",      "<null>", "<null>", "0",      "", "",  "<null>", "1"},
+                {"1",
+                 "MERCADO BOM PRECO LTDA",
+                 "RUA A",
+                 "12",
+                 "CENTRO",
+                 "SALA 2",
+                 "80010000",
+                 "12345678000195",
+                 "J",
+                 "1234567",
+                 "2020-05-17 00:00:00",
+                 "(41) 3333-4444",
+                 "99999",
+                 "JOAO",
+                 "0",
+                 "BOM PRECO",
+                 "4106902",
+                 "0",
+                 "a@b.com",
+                 "",
+                 "<null>",
+                 "1"},
+                {"2",      "MARIA", "   ",    "",    "<null>", "",       "<null>", "12345678909",
+                 "F",      "",      "<null>", "   ", "",       "<null>", "0",      "<null>",
+                 "<null>", "0",     "",       "",    "<null>", "1"},
+                {"3",      "SEM DOC", "<null>", "<null>", "<null>", "",  "<null>", "", "F", "<null>", "<null>",
+                 "<null>", "",        "<null>", "0",      "<null>", "0", "0",      "", "",  "<null>", "1"}}));
     EXPECT_EQ(op.maximo, 3); // the count leaves out the NULL code, the walk does not
     EXPECT_EQ(op.progresso, 3);
 }
 
 TEST_F(Clientes, FalhasClassificadasNasDuasListas)
 {
-    origem.executar(
-        "INSERT INTO CLIENTE (CODIGO, NOME, CNPJ_CNPF, FANTASIA) VALUES (1, 'A', '1234567890123456', "
-        "'FANTASIA MUITO LONGA QUE NAO E CORTADA NA MENSAGEM');"
-        "INSERT INTO CLIENTE (CODIGO, NOME, FANTASIA) VALUES (2, 'B', 'BETA');"
-        "INSERT INTO CLIENTE (CODIGO, NOME, FANTASIA) VALUES (2, 'B2', 'BETA DOIS');"
-        "INSERT INTO CLIENTE (CODIGO, NOME, COMPLEMENTO) VALUES (4, 'C', "
-        "'COMPLEMENTO COM MAIS DE QUARENTA CARACTERES AQUI');");
+    origem.executar("INSERT INTO CLIENTE (CODIGO, NOME, CNPJ_CNPF, FANTASIA) VALUES (1, 'A', '1234567890123456', "
+                    "'FANTASIA MUITO LONGA QUE NAO E CORTADA NA MENSAGEM');"
+                    "INSERT INTO CLIENTE (CODIGO, NOME, FANTASIA) VALUES (2, 'B', 'BETA');"
+                    "INSERT INTO CLIENTE (CODIGO, NOME, FANTASIA) VALUES (2, 'B2', 'BETA DOIS');"
+                    "INSERT INTO CLIENTE (CODIGO, NOME, COMPLEMENTO) VALUES (4, 'C', "
+                    "'COMPLEMENTO COM MAIS DE QUARENTA CARACTERES AQUI');");
     prepararEtapa();
     ImportaClientes(ctx());
     ASSERT_EQ(erros().size(), 2u);

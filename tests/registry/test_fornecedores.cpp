@@ -16,7 +16,8 @@ TEST_F(Fornecedores, FiltroRamoJECidadePeloCodMunic)
         "INSERT INTO SCFO VALUES (3, 'SEM CGC', NULL, NULL, NULL, '123', 'LUGAR NENHUM', NULL, 'J', '  ', "
         "'111.222.333-44', NULL, NULL, 1);"
         "INSERT INTO SCFO VALUES (4, 'MINUSCULO', NULL, NULL, NULL, NULL, NULL, NULL, 'j', '12', '99', NULL, NULL, 1);"
-        "INSERT INTO SCFO VALUES (5, 'OUTRA EMPRESA', NULL, NULL, NULL, NULL, NULL, NULL, 'J', '1', NULL, NULL, NULL, 2);"));
+        "INSERT INTO SCFO VALUES (5, 'OUTRA EMPRESA', NULL, NULL, NULL, NULL, NULL, NULL, 'J', '1', NULL, NULL, NULL, "
+        "2);"));
     prepararEtapa();
     ImportaFornecedores(ctx());
     EXPECT_TRUE(erros().empty());
@@ -46,7 +47,8 @@ TEST_F(Fornecedores, DuplicadoEhErroComumECadaLinhaJaFoiConfirmada)
     EXPECT_EQ(e.substr(e.size() - 2), "\r\n");
     EXPECT_TRUE(avulso->duplicados.empty());
     // Committed row by row: another attachment sees them while this one is still open.
-    EXPECT_EQ(banco.consultar("SELECT FOR_CODIGO, FOR_RAZAO FROM FORNECEDOR ORDER BY 1"), (Linhas{{"1", "A"}, {"2", "C"}}));
+    EXPECT_EQ(banco.consultar("SELECT FOR_CODIGO, FOR_RAZAO FROM FORNECEDOR ORDER BY 1"),
+              (Linhas{{"1", "A"}, {"2", "C"}}));
 }
 
 TEST_F(Fornecedores, SelecaoVaziaSoEsvazia)

@@ -15,12 +15,15 @@ namespace norvo::staging::teste {
 
 class PastaTemp {
 public:
-    PastaTemp() {
+    PastaTemp()
+    {
         std::string modelo = (std::filesystem::temp_directory_path() / "norvo_staging_XXXXXX").string();
-        if (!::mkdtemp(modelo.data())) throw std::runtime_error("mkdtemp failed");
+        if (!::mkdtemp(modelo.data()))
+            throw std::runtime_error("mkdtemp failed");
         caminho_ = modelo;
     }
-    ~PastaTemp() {
+    ~PastaTemp()
+    {
         std::error_code ec;
         std::filesystem::remove_all(caminho_, ec);
     }
@@ -30,7 +33,8 @@ public:
     const std::filesystem::path& caminho() const { return caminho_; }
     std::string arquivo(const std::string& nome) const { return (caminho_ / nome).string(); }
 
-    std::string escrever(const std::string& nome, const std::string& bytes) const {
+    std::string escrever(const std::string& nome, const std::string& bytes) const
+    {
         const std::string p = arquivo(nome);
         std::ofstream(p, std::ios::binary) << bytes;
         return p;
@@ -42,10 +46,12 @@ private:
 
 class DentroDe {
 public:
-    explicit DentroDe(const std::filesystem::path& p) : anterior_(std::filesystem::current_path()) {
+    explicit DentroDe(const std::filesystem::path& p) : anterior_(std::filesystem::current_path())
+    {
         std::filesystem::current_path(p);
     }
-    ~DentroDe() {
+    ~DentroDe()
+    {
         std::error_code ec;
         std::filesystem::current_path(anterior_, ec);
     }
@@ -56,13 +62,15 @@ private:
     std::filesystem::path anterior_;
 };
 
-inline std::string lerTudo(const std::string& p) {
+inline std::string lerTudo(const std::string& p)
+{
     std::ifstream f(p, std::ios::binary);
     return {std::istreambuf_iterator<char>(f), std::istreambuf_iterator<char>()};
 }
 
 // The message of the table's failure that f raises, or "<no failure>".
-inline std::string mensagem(const std::function<void()>& f) {
+inline std::string mensagem(const std::function<void()>& f)
+{
     try {
         f();
     } catch (const Error& e) {

@@ -10,32 +10,35 @@
 using namespace norvo::staging;
 using norvo::staging::teste::DentroDe;
 using norvo::staging::teste::lerTudo;
-using norvo::staging::teste::PastaTemp;
 using norvo::staging::teste::mensagem;
+using norvo::staging::teste::PastaTemp;
 
 namespace {
-
 
 // A table not tied to any file, so nothing is written by these tests.
 struct Tabela : StagingTable {
     Tabela() : StagingTable("") { createDataSet(); }
 };
 
-void inserirCodigo(StagingTable& t, const std::string& codigo) {
+void inserirCodigo(StagingTable& t, const std::string& codigo)
+{
     t.insert();
     t.setFieldText(COD_PRODUTO, codigo);
     t.post();
 }
 
-std::vector<std::string> codigosNaOrdem(StagingTable& t) {
+std::vector<std::string> codigosNaOrdem(StagingTable& t)
+{
     std::vector<std::string> r;
-    for (t.first(); !t.eof(); t.next()) r.push_back(t.asText(COD_PRODUTO));
+    for (t.first(); !t.eof(); t.next())
+        r.push_back(t.asText(COD_PRODUTO));
     return r;
 }
 
 } // namespace
 
-TEST(StagingTable, TextosCortadosAoTamanho) {
+TEST(StagingTable, TextosCortadosAoTamanho)
+{
     Tabela t;
     t.insert();
     t.setFieldText(DESCRICAO, std::string(150, 'D'));
@@ -45,7 +48,7 @@ TEST(StagingTable, TextosCortadosAoTamanho) {
     t.post();
     EXPECT_EQ(t.asText(DESCRICAO), std::string(100, 'D'));
     EXPECT_EQ(t.asText(UNIDADE), "CX1");
-    EXPECT_EQ(t.asText(NCM), "12345678");   // a dotted code is kept as its digits
+    EXPECT_EQ(t.asText(NCM), "12345678"); // a dotted code is kept as its digits
     EXPECT_EQ(t.asInteger(ICMS), 18);
 
     t.insert();
@@ -56,7 +59,7 @@ TEST(StagingTable, TextosCortadosAoTamanho) {
     t.post();
     EXPECT_EQ(t.asText(DESCRICAO), "ARROZ");
     EXPECT_EQ(t.asText(UNIDADE), "K");
-    EXPECT_EQ(t.asText(NCM), "  12");   // leading blanks stay
+    EXPECT_EQ(t.asText(NCM), "  12"); // leading blanks stay
     EXPECT_TRUE(t.isNull(ICMS));
     EXPECT_EQ(mensagem([&] { t.asInteger(ICMS); }), "'' is not a valid integer value");
     t.insert();
@@ -65,7 +68,8 @@ TEST(StagingTable, TextosCortadosAoTamanho) {
     EXPECT_EQ(mensagem([&] { t.asInteger(ICMS); }), "'1 8' is not a valid integer value");
 }
 
-TEST(StagingTable, RegraDosInteiros) {
+TEST(StagingTable, RegraDosInteiros)
+{
     EXPECT_EQ(lerInteiro("07"), 7);
     EXPECT_EQ(lerInteiro("  \t-12"), -12);
     EXPECT_EQ(lerInteiro("+5"), 5);
@@ -76,17 +80,16 @@ TEST(StagingTable, RegraDosInteiros) {
     EXPECT_EQ(lerInteiro("2147483647"), 2147483647);
     EXPECT_EQ(lerInteiro("-2147483648"), INT32_MIN);
     EXPECT_EQ(lerInteiro("00000000000000000009"), 9);
-    for (const char* ruim : {"", "   ", "7 ", "2147483648", "-2147483649", "12345678901", "$FFFFFFFF",
-                             "1A", "$", "0x", "+", "- 1", "1.0", "P1", "$G"})
+    for (const char* ruim : {"", "   ", "7 ", "2147483648", "-2147483649", "12345678901", "$FFFFFFFF", "1A", "$", "0x",
+                             "+", "- 1", "1.0", "P1", "$G"})
         EXPECT_FALSE(lerInteiro(ruim).has_value()) << ruim;
 
     Tabela t;
     t.insert();
     t.setFieldText(COFINS, "07");
     EXPECT_EQ(t.asText(COFINS), "7");
-    EXPECT_EQ(mensagem([&] { t.setFieldText(COFINS, "7 "); }),
-              "'7 ' is not a valid integer value for field 'COFINS'");
-    EXPECT_EQ(t.asInteger(COFINS), 7);   // the failed text left the old value
+    EXPECT_EQ(mensagem([&] { t.setFieldText(COFINS, "7 "); }), "'7 ' is not a valid integer value for field 'COFINS'");
+    EXPECT_EQ(t.asInteger(COFINS), 7); // the failed text left the old value
     EXPECT_EQ(mensagem([&] { t.setFieldText(COD_PRODUTO, "12345678901"); }),
               "'12345678901' is not a valid integer value for field 'COD_PRODUTO'");
     EXPECT_TRUE(t.isNull(COD_PRODUTO));
@@ -97,7 +100,8 @@ TEST(StagingTable, RegraDosInteiros) {
     EXPECT_TRUE(t.pending());
 }
 
-TEST(StagingTable, Dinheiro) {
+TEST(StagingTable, Dinheiro)
+{
     Tabela t;
     t.insert();
     EXPECT_EQ(t.asMoney(VALORVENDA), 0);
@@ -111,11 +115,12 @@ TEST(StagingTable, Dinheiro) {
     EXPECT_NE(t.asMoney(VALORVENDA), 123456789012345678LL);
     t.setFieldMoney(VALORVENDA, 125000);
     t.post();
-    EXPECT_EQ(t.cellText(0, VALORVENDA), "12.5");   // written by db::decimal, tested there
+    EXPECT_EQ(t.cellText(0, VALORVENDA), "12.5"); // written by db::decimal, tested there
     EXPECT_ANY_THROW(t.setFieldMoney(PIS, 1));
 }
 
-TEST(StagingTable, TabelaFechada) {
+TEST(StagingTable, TabelaFechada)
+{
     StagingTable t("");
     const std::string fechada = "Cannot perform this operation on a closed dataset";
     EXPECT_FALSE(t.active());
@@ -125,26 +130,28 @@ TEST(StagingTable, TabelaFechada) {
     EXPECT_EQ(mensagem([&] { t.emptyDataSet(); }), fechada);
     EXPECT_EQ(mensagem([&] { t.asText(DESCRICAO); }), fechada);
     EXPECT_EQ(mensagem([&] { t.eof(); }), fechada);
-    t.close();   // closing a closed table does nothing
+    t.close(); // closing a closed table does nothing
     t.createDataSet();
     EXPECT_TRUE(t.active());
-    EXPECT_ANY_THROW(t.createDataSet());   // only a closed table can be created
+    EXPECT_ANY_THROW(t.createDataSet()); // only a closed table can be created
     inserirCodigo(t, "1");
     t.close();
     EXPECT_EQ(mensagem([&] { t.recNo(); }), fechada);
     t.createDataSet();
-    EXPECT_EQ(t.recordCount(), 0);   // nothing survives a close
+    EXPECT_EQ(t.recordCount(), 0); // nothing survives a close
 }
 
-TEST(StagingTable, OrdemDoPercursoEPendente) {
+TEST(StagingTable, OrdemDoPercursoEPendente)
+{
     Tabela t;
     t.first();
     EXPECT_TRUE(t.eof());
     EXPECT_EQ(t.recNo(), -1);
-    for (const char* c : {"1", "2", "3"}) inserirCodigo(t, c);
+    for (const char* c : {"1", "2", "3"})
+        inserirCodigo(t, c);
     EXPECT_EQ(t.recNo(), 2);
     EXPECT_EQ(codigosNaOrdem(t), (std::vector<std::string>{"1", "2", "3"}));
-    EXPECT_EQ(t.recNo(), 2);   // stays on the last record walked
+    EXPECT_EQ(t.recNo(), 2); // stays on the last record walked
 
     // Inserted after the current record.
     t.setCurrent(0);
@@ -166,12 +173,14 @@ TEST(StagingTable, OrdemDoPercursoEPendente) {
     EXPECT_ANY_THROW(t.setFieldText(PIS, "P1"));
     t.first();
     EXPECT_EQ(t.recordCount(), 5);
-    EXPECT_ANY_THROW(t.post());   // nothing pending
+    EXPECT_ANY_THROW(t.post()); // nothing pending
 }
 
-TEST(StagingTable, OperacoesDaGrade) {
+TEST(StagingTable, OperacoesDaGrade)
+{
     Tabela t;
-    for (const char* c : {"1", "2", "3"}) inserirCodigo(t, c);
+    for (const char* c : {"1", "2", "3"})
+        inserirCodigo(t, c);
     t.setCellText(1, PIS, "$A");
     EXPECT_EQ(t.cellText(1, PIS), "10");
     EXPECT_ANY_THROW(t.setCellText(1, PIS, "abc"));
@@ -180,7 +189,7 @@ TEST(StagingTable, OperacoesDaGrade) {
     EXPECT_EQ(t.cellText(1, VALORVENDA), "3.1416");
     t.setCellText(1, VALORVENDA, " R$ 1.234,5 ");
     EXPECT_EQ(t.cellText(1, VALORVENDA), "1234.5");
-    EXPECT_ANY_THROW(t.setCellText(1, VALORVENDA, "-0.5"));   // no negative prices
+    EXPECT_ANY_THROW(t.setCellText(1, VALORVENDA, "-0.5")); // no negative prices
     EXPECT_ANY_THROW(t.setCellText(1, VALORVENDA, "1.2.3"));
     EXPECT_EQ(t.cellText(1, VALORVENDA), "1234.5");
     t.setCellText(1, DESCRICAO, "NOVO   ");
@@ -199,25 +208,27 @@ TEST(StagingTable, OperacoesDaGrade) {
     t.setCurrent(0);
     EXPECT_EQ(t.gridRowCount(), 1);
     t.appendRecord();
-    EXPECT_ANY_THROW(t.setCellText(1, PIS, "abc"));   // refused: still pending, not stored
+    EXPECT_ANY_THROW(t.setCellText(1, PIS, "abc")); // refused: still pending, not stored
     EXPECT_EQ(t.recordCount(), 1);
     t.setCellText(1, DESCRICAO, "NOVO");
     EXPECT_EQ(t.recordCount(), 2);
     EXPECT_EQ(t.cellText(1, DESCRICAO), "NOVO");
     EXPECT_TRUE(t.cellText(1, COD_PRODUTO).empty());
     t.appendRecord();
-    t.deleteRecord(2);                                 // deleting the new row drops it
+    t.deleteRecord(2); // deleting the new row drops it
     EXPECT_EQ(t.gridRowCount(), 2);
     t.deleteRecord(1);
     t.deleteRecord(0);
     EXPECT_EQ(t.recNo(), -1);
 }
 
-TEST(StagingTable, TravadaNaoMudaMasDeixaMoverOAtual) {
+TEST(StagingTable, TravadaNaoMudaMasDeixaMoverOAtual)
+{
     Tabela t;
-    for (const char* c : {"1", "2", "3"}) inserirCodigo(t, c);
+    for (const char* c : {"1", "2", "3"})
+        inserirCodigo(t, c);
     t.appendRecord();
-    t.lock();                                          // settles the blank new row away
+    t.lock(); // settles the blank new row away
     EXPECT_EQ(t.gridRowCount(), 3);
     EXPECT_ANY_THROW(t.setCellText(0, PIS, "5"));
     EXPECT_ANY_THROW(t.appendRecord());
@@ -226,14 +237,15 @@ TEST(StagingTable, TravadaNaoMudaMasDeixaMoverOAtual) {
     EXPECT_ANY_THROW(t.emptyDataSet());
     EXPECT_ANY_THROW(t.close());
     t.setCurrent(2);
-    EXPECT_EQ(t.cellInteger(0, COD_PRODUTO), 1);       // reading by position ignores the current
+    EXPECT_EQ(t.cellInteger(0, COD_PRODUTO), 1); // reading by position ignores the current
     EXPECT_EQ(t.recNo(), 2);
     t.unlock();
     t.setCellText(0, PIS, "5");
     EXPECT_EQ(t.cellText(0, PIS), "5");
 }
 
-TEST(StagingTable, AvisaOuvinteForaDoLote) {
+TEST(StagingTable, AvisaOuvinteForaDoLote)
+{
     struct Ouvinte : StagingTable::Listener {
         int resets = 0;
         std::vector<int> atuais;
@@ -248,7 +260,8 @@ TEST(StagingTable, AvisaOuvinteForaDoLote) {
     o.resets = 0;
     o.atuais.clear();
     t.beginBulk();
-    for (int i = 0; i < 10; ++i) inserirCodigo(t, "2");
+    for (int i = 0; i < 10; ++i)
+        inserirCodigo(t, "2");
     t.first();
     EXPECT_EQ(o.resets, 1);
     EXPECT_TRUE(o.atuais.empty());
@@ -258,7 +271,8 @@ TEST(StagingTable, AvisaOuvinteForaDoLote) {
     t.setListener(nullptr);
 }
 
-TEST(StagingTable, ArquivoDeStagingGravadoAoFecharComMudancas) {
+TEST(StagingTable, ArquivoDeStagingGravadoAoFecharComMudancas)
+{
     PastaTemp pasta;
     DentroDe dentro(pasta.caminho());
     const auto arquivo = pasta.caminho() / "ProdutosTARVEX.cds";
@@ -266,7 +280,7 @@ TEST(StagingTable, ArquivoDeStagingGravadoAoFecharComMudancas) {
         StagingTable t;
         t.createDataSet();
         t.close();
-        EXPECT_FALSE(std::filesystem::exists(arquivo));   // created but unchanged
+        EXPECT_FALSE(std::filesystem::exists(arquivo)); // created but unchanged
 
         t.createDataSet();
         t.emptyDataSet();
@@ -275,9 +289,9 @@ TEST(StagingTable, ArquivoDeStagingGravadoAoFecharComMudancas) {
         t.setFieldText(DESCRICAO, "A\tB\\C");
         t.setFieldMoney(VALORVENDA, 123456);
         t.post();
-        t.insert();   // pending at close: dropped
+        t.insert(); // pending at close: dropped
         t.setFieldText(COD_PRODUTO, "43");
-    }   // the destructor closes
+    } // the destructor closes
     const std::string conteudo = lerTudo(arquivo.string());
     EXPECT_EQ(conteudo.rfind("NorvoStaging\t1\n", 0), 0u);
     EXPECT_NE(conteudo.find("DESCRICAO\ttext\t100\n"), std::string::npos);
@@ -295,7 +309,8 @@ TEST(StagingTable, ArquivoDeStagingGravadoAoFecharComMudancas) {
     EXPECT_NE(lerTudo(arquivo.string()).find("RECORDS\t0\n"), std::string::npos);
 }
 
-TEST(StagingTable, NaoConsegueCriarArquivo) {
+TEST(StagingTable, NaoConsegueCriarArquivo)
+{
     PastaTemp pasta;
     DentroDe dentro(pasta.caminho());
     std::filesystem::create_directory(pasta.caminho() / "ProdutosTARVEX.cds");
@@ -306,7 +321,7 @@ TEST(StagingTable, NaoConsegueCriarArquivo) {
                                  (std::filesystem::current_path() / "ProdutosTARVEX.cds").string() +
                                  "\". Is a directory";
     EXPECT_EQ(mensagem([&] { t.close(); }), esperado);
-    EXPECT_TRUE(t.active());   // nothing staged is lost
+    EXPECT_TRUE(t.active()); // nothing staged is lost
     EXPECT_EQ(t.recordCount(), 1);
     std::filesystem::remove(pasta.caminho() / "ProdutosTARVEX.cds");
     t.close();

@@ -139,8 +139,7 @@ const std::string& pastaBancos()
         mkdir(p.c_str(), 0777);
         chmod(p.c_str(), 0777);
         if (passwd* fb = getpwnam("firebird"))
-            if (chown(p.c_str(), fb->pw_uid, fb->pw_gid) != 0) {
-            }
+            if (chown(p.c_str(), fb->pw_uid, fb->pw_gid) != 0) {}
         return p;
     }();
     return pasta;
@@ -149,11 +148,11 @@ const std::string& pastaBancos()
 BancoTeste::BancoTeste(const std::string& prefixo, bool embutido) : embutido_(embutido)
 {
     static std::atomic<int> contador{0};
-    caminho_ = pastaBancos() + "/" + prefixo + "-" + std::to_string(getpid()) + "-" +
-               std::to_string(contador++) + ".fdb";
+    caminho_ =
+        pastaBancos() + "/" + prefixo + "-" + std::to_string(getpid()) + "-" + std::to_string(contador++) + ".fdb";
     unlink(caminho_.c_str());
-    const std::string sql = "CREATE DATABASE '" + nome() +
-                            "' USER 'SYSDBA' PASSWORD '" + kSenha + "' DEFAULT CHARACTER SET ISO8859_1";
+    const std::string sql =
+        "CREATE DATABASE '" + nome() + "' USER 'SYSDBA' PASSWORD '" + kSenha + "' DEFAULT CHARACTER SET ISO8859_1";
     ISC_STATUS_ARRAY st;
     isc_db_handle db = 0;
     isc_tr_handle tr = 0;
@@ -175,8 +174,7 @@ BancoTeste::~BancoTeste()
             if (db)
                 isc_detach_database(st, &db);
         }
-    } catch (...) {
-    }
+    } catch (...) {}
     unlink(caminho_.c_str());
     // Safety copies a run made beside it ("<name>-<date>-<time>.fbk").
     std::error_code erro;
@@ -251,12 +249,27 @@ void gfix(const std::string& acao, const std::string& banco)
 }
 } // namespace
 
-void BancoTeste::desligar() { gfix("-shut full -force 0", nome()); }
+void BancoTeste::desligar()
+{
+    gfix("-shut full -force 0", nome());
+}
 
-void BancoTeste::religar() { gfix("-online", nome()); }
+void BancoTeste::religar()
+{
+    gfix("-online", nome());
+}
 
-std::string esquemaDestino() { return lerArquivo(std::string(NORVO_FIXTURES_DIR) + "/destino.sql"); }
-std::string esquemaOrigem() { return lerArquivo(std::string(NORVO_FIXTURES_DIR) + "/origem.sql"); }
-std::string exemploOrigem() { return lerArquivo(std::string(NORVO_FIXTURES_DIR) + "/origem-exemplo.sql"); }
+std::string esquemaDestino()
+{
+    return lerArquivo(std::string(NORVO_FIXTURES_DIR) + "/destino.sql");
+}
+std::string esquemaOrigem()
+{
+    return lerArquivo(std::string(NORVO_FIXTURES_DIR) + "/origem.sql");
+}
+std::string exemploOrigem()
+{
+    return lerArquivo(std::string(NORVO_FIXTURES_DIR) + "/origem-exemplo.sql");
+}
 
 } // namespace norvo::teste

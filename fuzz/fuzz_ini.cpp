@@ -14,10 +14,10 @@
 #include <unistd.h>
 
 #include "app/IniFile.h"
-#include "db/Texto.h"
+#include "texto/Texto.h"
 
 using norvo::app::IniFile;
-using norvo::db::mesmoNome;
+using norvo::texto::mesmoNome;
 namespace fs = std::filesystem;
 
 namespace {

@@ -1,6 +1,6 @@
 // Product file reader: any bytes go through the text conversion, the line splitter, the
 // field reader, the price reader and a whole table fill. The only failure the reader
-// may report is staging::Error; any other exception, a sanitizer report or a broken
+// may report is norvo::Error (the table's staging::Error among them); any other exception, a sanitizer report or a broken
 // invariant below is a bug.
 #include <algorithm>
 #include <cstddef>
@@ -14,12 +14,11 @@
 
 #include "staging/LeitorCSV.h"
 #include "staging/StagingTable.h"
-#include "db/Texto.h"
-#include "staging/Texto.h"
+#include "texto/Texto.h"
+#include "texto/Latin1.h"
 
 using namespace norvo::staging;
-using norvo::db::Aparar;
-using norvo::db::EhBranco;
+using namespace norvo::texto;
 
 namespace {
 
@@ -283,7 +282,7 @@ void conferirIdaEVolta(std::uint64_t bruto)
 {
     using Estado = PrecoLido::Estado;
     const auto v = static_cast<std::int64_t>(bruto);
-    const PrecoLido lido = lerPreco(norvo::db::decimal(v, EscalaDinheiro));
+    const PrecoLido lido = lerPreco(norvo::texto::decimal(v, EscalaDinheiro));
     if (v >= 0)
         EXIGIR(lido.estado == Estado::Valido && lido.valor == v);
     else
@@ -331,7 +330,7 @@ void conferirTabela(std::string_view bytes)
     ResultadoLeitura r;
     try {
         r = preencherTabela(t, bytes, [&] { ++chamadas; });
-    } catch (const Error&) {
+    } catch (const norvo::Error&) {
         falhou = true;
     }
     const bool utf8 = EhUtf8(bytes);
@@ -413,7 +412,7 @@ void conferirTabela(std::string_view bytes)
             // The money field keeps a double: exact well inside its 53 bits.
             if (c.preco.valor < 100000000000000LL) {
                 EXIGIR(t.cellMoney(row, VALORVENDA) == c.preco.valor);
-                EXIGIR(t.cellText(row, VALORVENDA) == norvo::db::decimal(c.preco.valor, EscalaDinheiro));
+                EXIGIR(t.cellText(row, VALORVENDA) == norvo::texto::decimal(c.preco.valor, EscalaDinheiro));
             }
             break;
         case PrecoLido::Estado::Invalido: {

@@ -13,9 +13,10 @@
 
 #include "db/Error.h"
 #include "db/Params.h"
-#include "db/Texto.h"
+#include "texto/Texto.h"
 
 using namespace norvo::db;
+using namespace norvo::texto;
 
 namespace {
 

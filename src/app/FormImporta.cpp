@@ -33,7 +33,7 @@
 #include "import/Pastas.h"
 
 #include <utility>
-#include "staging/Texto.h"
+#include "texto/Latin1.h"
 
 namespace norvo::app {
 
@@ -423,7 +423,7 @@ void TFormImporta::lerArquivoCSV(const QString& arquivo)
             QByteArray dados = f.readAll();
             dados.removeIf([](char c) { return c == '\0'; }); // the reader drops NULs too
             MemoCSV->setPlainText(
-                QString::fromLatin1(staging::ParaLatin1(std::string_view(dados.constData(), dados.size()))));
+                QString::fromLatin1(texto::ParaLatin1(std::string_view(dados.constData(), dados.size()))));
         }
         LabelTotalProdutos->setText(QStringLiteral("Total do Contador: %1").arg(total));
         LabelTotalProdutos->adjustSize();

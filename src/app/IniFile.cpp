@@ -1,6 +1,6 @@
 #include "app/IniFile.h"
 
-#include "db/Texto.h"
+#include "texto/Texto.h"
 
 #include <cerrno>
 #include <filesystem>
@@ -20,13 +20,13 @@ namespace {
 
 namespace fs = std::filesystem;
 
-using db::mesmoNome; // Windows compares profile names without regard to case; ours are ASCII
+using texto::mesmoNome; // Windows compares profile names without regard to case; ours are ASCII
 
 // Names and values are trimmed of the blanks C's isspace knows; any other control
 // character belongs to the value.
 std::string aparar(std::string_view s)
 {
-    return db::Aparar(s, db::Brancos::IsSpace);
+    return texto::Aparar(s, texto::Brancos::IsSpace);
 }
 
 // One line of the file as it stands on disk, and what it means.
@@ -224,7 +224,7 @@ void IniFile::gravar(const std::string& secao, const std::string& chave, const s
             continue;
         if (l.tipo == Linha::Chave && mesmoNome(l.nome, chave)) {
             linhaChave = i;
-        } else if (!db::EhBranco(l.bruta, db::Brancos::IsSpace)) {
+        } else if (!texto::EhBranco(l.bruta, texto::Brancos::IsSpace)) {
             ultimaDaSecao = i; // blank lines at the section's end stay after the new key
         }
     }

@@ -1,9 +1,11 @@
 #include "db/DataSet.h"
 
 #include "db/Error.h"
-#include "db/Texto.h"
+#include "texto/Texto.h"
 
 namespace norvo::db {
+
+using texto::mesmoNome;
 
 DataSet::DataSet(std::string objectName) : Query(objectName), insert_(objectName), modify_(objectName) {}
 

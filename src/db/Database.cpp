@@ -3,7 +3,7 @@
 #include "db/Error.h"
 #include "db/Params.h"
 #include "db/Query.h"
-#include "db/Texto.h"
+#include "texto/Latin1.h"
 #include "db/Transaction.h"
 
 #include <algorithm>
@@ -12,6 +12,8 @@
 #include <langinfo.h>
 
 namespace norvo::db {
+
+using texto::Utf8ComAcentos;
 
 NomesDeArquivoEmUtf8::NomesDeArquivoEmUtf8()
 {

@@ -1,14 +1,15 @@
 #pragma once
-#include <stdexcept>
+#include "texto/Error.h"
+
 #include <string>
 #include <vector>
 
 namespace norvo::db {
 
 // Every failure of the access layer. The message is what the operator sees or the logs keep.
-class Error : public std::runtime_error {
+class Error : public norvo::Error {
 public:
-    using std::runtime_error::runtime_error;
+    using norvo::Error::Error;
 };
 
 // A failure reported by the server or the client library, with its status codes.

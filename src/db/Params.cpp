@@ -1,7 +1,7 @@
 #include "db/Params.h"
 
 #include "db/Error.h"
-#include "db/Texto.h"
+#include "texto/Texto.h"
 
 #include <ibase.h>
 
@@ -9,6 +9,10 @@
 #include <cstring>
 
 namespace norvo::db {
+
+using texto::Aparar;
+using texto::EhBranco;
+using texto::minusculas;
 
 namespace {
 

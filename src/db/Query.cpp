@@ -3,13 +3,16 @@
 #include "db/Database.h"
 #include "db/Error.h"
 #include "db/Params.h"
-#include "db/Texto.h"
+#include "texto/Texto.h"
 #include "db/Transaction.h"
 
 #include <cstring>
 #include <ctime>
 
 namespace norvo::db {
+
+using texto::EhBranco;
+using texto::mesmoNome;
 
 namespace {
 

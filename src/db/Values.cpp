@@ -1,13 +1,17 @@
 #include "db/Values.h"
 
 #include "db/Error.h"
-#include "db/Texto.h"
+#include "texto/Texto.h"
 
 #include <cmath>
 #include <cstdio>
 #include <limits>
 
 namespace norvo::db {
+
+using texto::Brancos;
+using texto::decimal;
+using texto::textoParaInteiro;
 
 namespace {
 

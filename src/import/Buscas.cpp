@@ -3,12 +3,12 @@
 #include "db/Error.h"
 #include "import/Etapa.h"
 #include "import/Textos.h"
-#include "db/Texto.h"
-#include "staging/Texto.h"
+#include "texto/Texto.h"
+#include "texto/Latin1.h"
 
 namespace norvo {
 
-using staging::Citar;
+using texto::Citar;
 
 void GravaCodigoSequencial(ContextoEtapa& ctx, const std::string& tabela, int valor)
 {

@@ -1,8 +1,8 @@
 #include "import/Etapa.h"
 
 #include "db/Error.h"
-#include "db/Texto.h"
-#include "staging/Texto.h"
+#include "texto/Texto.h"
+#include "texto/Latin1.h"
 
 #include <algorithm>
 #include <chrono>
@@ -329,7 +329,7 @@ int EtapaDaOrigem::codigoCidade(const std::string& nome)
     const int codigo = buscarCodigo(cidades_, "CIDADE", "CID_NOME", "CID_CODIGO", ChaveDeBusca(nome),
                                     [&] { return BuscaCodigoCidade(ctx(), nome); });
     if (codigo == 0)
-        cidadeNaoEncontrada(db::Aparar(nome));
+        cidadeNaoEncontrada(texto::Aparar(nome));
     return codigo;
 }
 

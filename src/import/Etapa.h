@@ -4,7 +4,7 @@
 #include "import/Operador.h"
 #include "import/Resultado.h"
 #include "staging/StagingTable.h"
-#include "staging/Texto.h"
+#include "texto/Latin1.h"
 
 #include <cstdint>
 #include <exception>
@@ -18,7 +18,7 @@
 
 namespace norvo {
 
-using staging::ChaveDeBusca;
+using texto::ChaveDeBusca;
 
 // GaugeImportando's state; every change is passed on to the operator.
 class Gauge {

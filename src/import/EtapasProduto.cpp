@@ -1,14 +1,14 @@
 // The four stages that rebuild the destination's product data from the staging table.
 #include "import/Etapa.h"
 #include "import/Textos.h"
-#include "db/Texto.h"
-#include "staging/Texto.h"
+#include "texto/Texto.h"
+#include "texto/Latin1.h"
 
 #include <string>
 
 namespace norvo {
 
-using staging::Citar;
+using texto::Citar;
 
 namespace {
 
@@ -108,7 +108,7 @@ protected:
     void registro() override
     {
         const std::string u = texto(staging::UNIDADE);
-        if (db::EhBranco(u))
+        if (texto::EhBranco(u))
             return;
         // Checked and written under the key the products look their unit up by, in the
         // column they read: "un" and "UN " are one unit, and PC is not PCT's abbreviation.

@@ -6,8 +6,8 @@
 #include "import/Logs.h"
 #include "import/Textos.h"
 #include "staging/LeitorCSV.h"
-#include "db/Texto.h"
-#include "staging/Texto.h"
+#include "texto/Texto.h"
+#include "texto/Latin1.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -56,7 +56,7 @@ db::DateTime hojeLocal()
 std::string textoDoDesfecho(const ResultadoImportacao& r)
 {
     if (!r.copiaFalhou.empty())
-        return textos::CopiaFalhou + staging::ParaLatin1(r.copia) + "\r\nFalha: " + r.copiaFalhou;
+        return textos::CopiaFalhou + texto::ParaLatin1(r.copia) + "\r\nFalha: " + r.copiaFalhou;
     if (!r.simulacaoPerdida.empty())
         return textos::SimulacaoPerdida + r.simulacaoPerdida;
     if (!r.tabelaNaoEsvaziada.empty())
@@ -186,7 +186,7 @@ const ResumoEtapa* ResultadoImportacao::etapa(const std::string& nome) const
 Conexao Connectar(BancoDestino& destino, BancoOrigem& origem, const std::string& caminho, Operador& op,
                   bool mostrarSucesso, const std::vector<std::string>& reservadas)
 {
-    if (db::EhBranco(caminho)) {
+    if (texto::EhBranco(caminho)) {
         op.mostraMensagem(textos::SelecioneDestino, false);
         return Conexao::Falhou;
     }
@@ -201,8 +201,8 @@ Conexao Connectar(BancoDestino& destino, BancoOrigem& origem, const std::string&
         const auto* s = dynamic_cast<const db::ServerError*>(&e);
         if (s && s->has(isc_lock_conflict)) {
             destino.desconectar();
-            op.mostraMensagem(
-                textos::DestinoEmUso + staging::ParaLatin1(caminho) + textos::DestinoEmUsoMotivo + e.what(), false);
+            op.mostraMensagem(textos::DestinoEmUso + texto::ParaLatin1(caminho) + textos::DestinoEmUsoMotivo + e.what(),
+                              false);
             return Conexao::EmUso;
         }
         op.mostraMensagem(textos::FalhaConnectar + e.what(), false);
@@ -218,7 +218,7 @@ ResultadoImportacao importar(const OpcoesImportacao& opcoes, RecursosImportacao 
         return r;
     }
     if (const std::string motivo = pastaSemEscrita(rec.pastaLogs); !motivo.empty()) {
-        op.mostraMensagem(textos::PastaDeLogsInvalida + staging::ParaLatin1(rec.pastaLogs) + ": " + motivo, false);
+        op.mostraMensagem(textos::PastaDeLogsInvalida + texto::ParaLatin1(rec.pastaLogs) + ": " + motivo, false);
         r.inicio = ResultadoImportacao::Inicio::SemPastaDeLogs;
         return r;
     }
@@ -318,7 +318,7 @@ ResultadoImportacao importar(const OpcoesImportacao& opcoes, RecursosImportacao 
 
     const std::string desfecho = textoDoDesfecho(r);
     const bool copiaFeita = !r.copia.empty() && r.copiaFalhou.empty();
-    const std::string final = copiaFeita ? desfecho + textos::CopiaFeita + staging::ParaLatin1(r.copia) : desfecho;
+    const std::string final = copiaFeita ? desfecho + textos::CopiaFeita + texto::ParaLatin1(r.copia) : desfecho;
     std::string causas;
     for (const ResumoEtapa& e : r.etapas)
         if (const std::string t = textoDasCausas(e); !t.empty())

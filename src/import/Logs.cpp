@@ -1,6 +1,6 @@
 #include "import/Logs.h"
 
-#include "staging/Arquivo.h"
+#include "texto/Arquivo.h"
 
 namespace norvo {
 
@@ -11,7 +11,7 @@ void salvarLista(const std::vector<std::string>& entradas, const std::string& ca
         conteudo += e;
         conteudo += "\r\n";
     }
-    staging::salvarArquivo(caminho, conteudo);
+    texto::salvarArquivo(caminho, conteudo);
 }
 
 } // namespace norvo

@@ -1,7 +1,7 @@
 #pragma once
 // The texts the import shows and logs, as Latin-1 bytes. Written here in UTF-8 for
 // legibility and converted once at start-up.
-#include "staging/Texto.h"
+#include "texto/Latin1.h"
 
 #include <string>
 
@@ -9,7 +9,7 @@ namespace norvo::textos {
 
 inline std::string L1(const char* utf8)
 {
-    return staging::Utf8ParaLatin1(utf8);
+    return texto::Utf8ParaLatin1(utf8);
 }
 
 inline const std::string SelecioneDestino = L1("Selecione o banco de dados de destino!");

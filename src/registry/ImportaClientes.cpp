@@ -1,15 +1,15 @@
 // Copies the source database's clients into the destination's CLIENTE.
 #include "import/Etapa.h"
 #include "import/Textos.h"
-#include "db/Texto.h"
-#include "staging/Texto.h"
+#include "texto/Texto.h"
+#include "texto/Latin1.h"
 
 #include <ibase.h>
 
 namespace norvo {
 
-using db::EhBranco;
-using staging::SoNumeros;
+using texto::EhBranco;
+using texto::SoNumeros;
 
 namespace {
 

@@ -1,13 +1,13 @@
 // Copies the source database's suppliers (SCFO, company 1) into the destination's FORNECEDOR.
 #include "import/Etapa.h"
 #include "import/Textos.h"
-#include "db/Texto.h"
-#include "staging/Texto.h"
+#include "texto/Texto.h"
+#include "texto/Latin1.h"
 
 namespace norvo {
 
-using db::EhBranco;
-using staging::SoNumeros;
+using texto::EhBranco;
+using texto::SoNumeros;
 
 namespace {
 

@@ -13,13 +13,19 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include "db/Texto.h"
-#include "staging/Texto.h"
+#include "texto/Texto.h"
+#include "texto/Latin1.h"
 
 namespace norvo::staging {
 
-using db::Aparar;
-using db::EhBranco;
+using texto::ChaveDeBusca;
+using texto::EhUtf8;
+using texto::ParaLatin1;
+using texto::SoNumeros;
+using texto::Utf8ParaLatin1;
+
+using texto::Aparar;
+using texto::EhBranco;
 
 namespace {
 

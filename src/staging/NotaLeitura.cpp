@@ -1,8 +1,10 @@
 #include "staging/NotaLeitura.h"
 
-#include "staging/Texto.h"
+#include "texto/Latin1.h"
 
 namespace norvo::staging {
+
+using texto::Utf8ParaLatin1;
 
 namespace {
 

@@ -7,14 +7,18 @@
 #include <iterator>
 #include <limits>
 
-#include "staging/Arquivo.h"
-#include "db/Texto.h"
-#include "staging/Texto.h"
+#include "texto/Arquivo.h"
+#include "texto/Texto.h"
+#include "texto/Latin1.h"
 
 namespace norvo::staging {
 
-using db::Aparar;
-using db::EhBranco;
+using texto::salvarArquivo;
+using texto::SoNumeros;
+using texto::Utf8ParaLatin1;
+
+using texto::Aparar;
+using texto::EhBranco;
 
 namespace {
 
@@ -134,7 +138,7 @@ int tamanhoCampo(Campo c)
 
 std::optional<std::int32_t> lerInteiro(std::string_view texto)
 {
-    const auto v = db::textoParaInteiro(texto, {.hexadecimal = true, .bits = 32});
+    const auto v = texto::textoParaInteiro(texto, {.hexadecimal = true, .bits = 32});
     if (!v)
         return std::nullopt;
     return static_cast<std::int32_t>(*v);
@@ -609,7 +613,7 @@ std::string StagingTable::textoCampo(const Registro& r, Campo c)
     }
     if (r.precoInvalido)
         return *r.precoInvalido;
-    return db::decimal(decimosMilesimos(r.valor), EscalaDinheiro);
+    return texto::decimal(decimosMilesimos(r.valor), EscalaDinheiro);
 }
 
 std::string StagingTable::asText(Campo c) const

@@ -5,10 +5,11 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "texto/Error.h"
 
 namespace norvo::staging {
 
@@ -20,12 +21,13 @@ const char* nomeCampo(Campo); // "COD_PRODUTO", ...
 TipoCampo tipoCampo(Campo);
 int tamanhoCampo(Campo); // characters of a text field, 0 for the others
 
-class Error : public std::runtime_error {
+// A failure of the staging table or of the reading that fills it.
+class Error : public norvo::Error {
 public:
-    using runtime_error::runtime_error;
+    using norvo::Error::Error;
 };
 
-// The integer rule of the table, db::textoParaInteiro with hexadecimal digits in 32 bits:
+// The integer rule of the table, texto::textoParaInteiro with hexadecimal digits in 32 bits:
 // blanks (codes 0..32) before the number, an optional sign, then decimal digits or
 // hexadecimal digits after "$", "x" or "0x" (x in either case). Nothing may follow, and
 // the value must fit 32 bits: "$FFFFFFFF" fails rather than wrapping to -1. Empty when
@@ -55,7 +57,7 @@ struct TextoGuardado {
 };
 TextoGuardado guardarTexto(Campo, std::string_view);
 
-// Money is held in ten-thousandths: db::decimal(valor, EscalaDinheiro) is its text, with
+// Money is held in ten-thousandths: texto::decimal(valor, EscalaDinheiro) is its text, with
 // no trailing zeros and no decimal point for whole amounts ("12.5", "-0.0001", "7").
 constexpr int EscalaDinheiro = -4;
 

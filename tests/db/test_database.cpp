@@ -1,6 +1,6 @@
 // Connections and transactions against the real server.
 #include "Conexao.h"
-#include "db/Texto.h"
+#include "texto/Latin1.h"
 
 #include <pwd.h>
 #include <sys/stat.h>
@@ -206,9 +206,9 @@ std::string anexarEmPastaComAcentos()
 
 TEST(NomeDoBanco, PastaComAcentosAbreComoNoIsql)
 {
-    EXPECT_TRUE(db::Utf8ComAcentos("/dados/" + kPastaUtf8 + "/NORVO.FDB"));
-    EXPECT_FALSE(db::Utf8ComAcentos("localhost:/dados/NORVO.FDB"));
-    EXPECT_FALSE(db::Utf8ComAcentos("/dados/" + kPastaLatin1 + "/NORVO.FDB"));
+    EXPECT_TRUE(texto::Utf8ComAcentos("/dados/" + kPastaUtf8 + "/NORVO.FDB"));
+    EXPECT_FALSE(texto::Utf8ComAcentos("localhost:/dados/NORVO.FDB"));
+    EXPECT_FALSE(texto::Utf8ComAcentos("/dados/" + kPastaLatin1 + "/NORVO.FDB"));
 
     // The client library settles how it converts file names at the first attachment a process
     // makes, and other tests of this program may have attached already under the C locale: the

@@ -73,7 +73,7 @@ inline std::string mensagem(const std::function<void()>& f)
 {
     try {
         f();
-    } catch (const Error& e) {
+    } catch (const norvo::Error& e) {
         return e.what();
     }
     return "<no failure>";

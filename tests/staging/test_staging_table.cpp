@@ -115,7 +115,7 @@ TEST(StagingTable, Dinheiro)
     EXPECT_NE(t.asMoney(VALORVENDA), 123456789012345678LL);
     t.setFieldMoney(VALORVENDA, 125000);
     t.post();
-    EXPECT_EQ(t.cellText(0, VALORVENDA), "12.5"); // written by db::decimal, tested there
+    EXPECT_EQ(t.cellText(0, VALORVENDA), "12.5"); // written by texto::decimal, tested there
     EXPECT_ANY_THROW(t.setFieldMoney(PIS, 1));
 }
 

@@ -1,6 +1,6 @@
-#include "db/Texto.h"
+#include "texto/Texto.h"
 
-namespace norvo::db {
+namespace norvo::texto {
 
 namespace {
 
@@ -134,62 +134,4 @@ std::string decimal(std::int64_t valor, int escala)
     return r;
 }
 
-std::size_t SequenciaUtf8(std::string_view s, std::size_t i, char32_t& cp)
-{
-    auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
-    const unsigned char c = b(i);
-    const std::size_t resta = s.size() - i;
-    if (c < 0x80) {
-        cp = c;
-        return 1;
-    }
-    auto cont = [&](std::size_t k) { return (b(k) & 0xC0) == 0x80; };
-    if (c >= 0xC2 && c <= 0xDF) {
-        if (resta < 2 || !cont(i + 1))
-            return 0;
-        cp = (char32_t(c & 0x1F) << 6) | (b(i + 1) & 0x3F);
-        return 2;
-    }
-    if (c >= 0xE0 && c <= 0xEF) {
-        if (resta < 3 || !cont(i + 1) || !cont(i + 2))
-            return 0;
-        if (c == 0xE0 && b(i + 1) < 0xA0)
-            return 0; // overlong
-        if (c == 0xED && b(i + 1) >= 0xA0)
-            return 0; // surrogate
-        cp = (char32_t(c & 0x0F) << 12) | (char32_t(b(i + 1) & 0x3F) << 6) | (b(i + 2) & 0x3F);
-        return 3;
-    }
-    if (c >= 0xF0 && c <= 0xF4) {
-        if (resta < 4 || !cont(i + 1) || !cont(i + 2) || !cont(i + 3))
-            return 0;
-        if (c == 0xF0 && b(i + 1) < 0x90)
-            return 0; // overlong
-        if (c == 0xF4 && b(i + 1) >= 0x90)
-            return 0; // above U+10FFFF
-        cp = (char32_t(c & 0x07) << 18) | (char32_t(b(i + 1) & 0x3F) << 12) | (char32_t(b(i + 2) & 0x3F) << 6) |
-             (b(i + 3) & 0x3F);
-        return 4;
-    }
-    return 0;
-}
-
-bool Utf8ComAcentos(std::string_view texto)
-{
-    bool acima = false;
-    char32_t cp;
-    for (std::size_t i = 0; i < texto.size();) {
-        if (static_cast<unsigned char>(texto[i]) < 0x80) {
-            ++i;
-            continue;
-        }
-        const std::size_t n = SequenciaUtf8(texto, i, cp);
-        if (n == 0)
-            return false;
-        acima = true;
-        i += n;
-    }
-    return acima;
-}
-
-} // namespace norvo::db
+} // namespace norvo::texto

@@ -1,12 +1,12 @@
-#include "staging/Arquivo.h"
+#include "texto/Arquivo.h"
 
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
 
-#include "staging/StagingTable.h"
+#include "texto/Error.h"
 
-namespace norvo::staging {
+namespace norvo::texto {
 
 void salvarArquivo(const std::string& caminho, std::string_view bytes)
 {
@@ -21,4 +21,4 @@ void salvarArquivo(const std::string& caminho, std::string_view bytes)
         throw falha(escrito ? errno : erroEscrita);
 }
 
-} // namespace norvo::staging
+} // namespace norvo::texto

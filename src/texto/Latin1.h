@@ -1,10 +1,19 @@
 #pragma once
-// Text helpers shared by the staging table, the CSV reader and the import stages.
-// All text is Latin-1: one byte per character, held in std::string.
+// Latin-1 text and its meeting with UTF-8: digits, quoting, capitals, the lookup key and the
+// conversion of files and paths. All text is Latin-1: one byte per character, in std::string.
+#include <cstddef>
 #include <string>
 #include <string_view>
 
-namespace norvo::staging {
+namespace norvo::texto {
+
+// Length of the valid UTF-8 sequence that starts at s[i] (its code point in cp), 0 when none
+// does. Overlong forms, surrogates and code points above U+10FFFF are not valid.
+std::size_t SequenciaUtf8(std::string_view s, std::size_t i, char32_t& cp);
+
+// True when the text has bytes above ASCII and all of it reads as UTF-8: a path with accents
+// as the file system gives it, or a file written in UTF-8.
+bool Utf8ComAcentos(std::string_view texto);
 
 // The characters '0'..'9' of the text, in order; every other character dropped.
 std::string SoNumeros(std::string_view texto);
@@ -36,4 +45,4 @@ std::string Utf8ParaLatin1(std::string_view bytes, std::u32string* semForma = nu
 // The bytes of a text file as Latin-1: converted when EhUtf8, byte for byte otherwise.
 std::string ParaLatin1(std::string_view bytes);
 
-} // namespace norvo::staging
+} // namespace norvo::texto

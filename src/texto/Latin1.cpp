@@ -1,10 +1,10 @@
-#include "staging/Texto.h"
+#include "texto/Latin1.h"
 
-#include "db/Texto.h"
+#include "texto/Texto.h"
 
 #include <cstddef>
 
-namespace norvo::staging {
+namespace norvo::texto {
 
 namespace {
 
@@ -49,12 +49,12 @@ std::string MaiusculasLatin1(std::string_view texto)
 
 std::string ChaveDeBusca(std::string_view nome)
 {
-    return MaiusculasLatin1(db::Aparar(nome));
+    return MaiusculasLatin1(texto::Aparar(nome));
 }
 
 bool EhUtf8(std::string_view bytes)
 {
-    return bytes.starts_with(Bom) || db::Utf8ComAcentos(bytes);
+    return bytes.starts_with(Bom) || Utf8ComAcentos(bytes);
 }
 
 std::string Utf8ParaLatin1(std::string_view bytes, std::u32string* semForma)
@@ -76,7 +76,7 @@ std::string Utf8ParaLatin1(std::string_view bytes, std::u32string* semForma)
             ++i;
             continue;
         }
-        const std::size_t n = db::SequenciaUtf8(bytes, i, cp);
+        const std::size_t n = SequenciaUtf8(bytes, i, cp);
         if (n == 0) {
             semLatin1(U'\uFFFD');
             ++i;
@@ -104,4 +104,62 @@ std::string ParaLatin1(std::string_view bytes)
     return EhUtf8(bytes) ? Utf8ParaLatin1(bytes) : std::string(bytes);
 }
 
-} // namespace norvo::staging
+std::size_t SequenciaUtf8(std::string_view s, std::size_t i, char32_t& cp)
+{
+    auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };
+    const unsigned char c = b(i);
+    const std::size_t resta = s.size() - i;
+    if (c < 0x80) {
+        cp = c;
+        return 1;
+    }
+    auto cont = [&](std::size_t k) { return (b(k) & 0xC0) == 0x80; };
+    if (c >= 0xC2 && c <= 0xDF) {
+        if (resta < 2 || !cont(i + 1))
+            return 0;
+        cp = (char32_t(c & 0x1F) << 6) | (b(i + 1) & 0x3F);
+        return 2;
+    }
+    if (c >= 0xE0 && c <= 0xEF) {
+        if (resta < 3 || !cont(i + 1) || !cont(i + 2))
+            return 0;
+        if (c == 0xE0 && b(i + 1) < 0xA0)
+            return 0; // overlong
+        if (c == 0xED && b(i + 1) >= 0xA0)
+            return 0; // surrogate
+        cp = (char32_t(c & 0x0F) << 12) | (char32_t(b(i + 1) & 0x3F) << 6) | (b(i + 2) & 0x3F);
+        return 3;
+    }
+    if (c >= 0xF0 && c <= 0xF4) {
+        if (resta < 4 || !cont(i + 1) || !cont(i + 2) || !cont(i + 3))
+            return 0;
+        if (c == 0xF0 && b(i + 1) < 0x90)
+            return 0; // overlong
+        if (c == 0xF4 && b(i + 1) >= 0x90)
+            return 0; // above U+10FFFF
+        cp = (char32_t(c & 0x07) << 18) | (char32_t(b(i + 1) & 0x3F) << 12) | (char32_t(b(i + 2) & 0x3F) << 6) |
+             (b(i + 3) & 0x3F);
+        return 4;
+    }
+    return 0;
+}
+
+bool Utf8ComAcentos(std::string_view texto)
+{
+    bool acima = false;
+    char32_t cp;
+    for (std::size_t i = 0; i < texto.size();) {
+        if (static_cast<unsigned char>(texto[i]) < 0x80) {
+            ++i;
+            continue;
+        }
+        const std::size_t n = SequenciaUtf8(texto, i, cp);
+        if (n == 0)
+            return false;
+        acima = true;
+        i += n;
+    }
+    return acima;
+}
+
+} // namespace norvo::texto

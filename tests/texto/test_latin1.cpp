@@ -1,10 +1,9 @@
 #include <gtest/gtest.h>
 
-#include "staging/Texto.h"
+#include "texto/Latin1.h"
 
-using namespace norvo::staging;
+using namespace norvo::texto;
 
-// Blanks and trimming live in the database layer: tests/db/test_texto.cpp.
 TEST(Texto, DigitosEAspas)
 {
     EXPECT_EQ(SoNumeros("A-00.123"), "00123");

@@ -8,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-namespace norvo::db {
+namespace norvo::texto {
 
 // Which characters count as blanks.
 enum class Brancos {
@@ -46,12 +46,4 @@ std::optional<std::int64_t> textoParaInteiro(std::string_view texto, RegraInteir
 // a whole number ("12.5", "-0.0001", "7"). Money in ten-thousandths is escala -4.
 std::string decimal(std::int64_t valor, int escala);
 
-// Length of the valid UTF-8 sequence that starts at s[i] (its code point in cp), 0 when none
-// does. Overlong forms, surrogates and code points above U+10FFFF are not valid.
-std::size_t SequenciaUtf8(std::string_view s, std::size_t i, char32_t& cp);
-
-// True when the text has bytes above ASCII and all of it reads as UTF-8: a path with accents
-// as the file system gives it, or a file written in UTF-8.
-bool Utf8ComAcentos(std::string_view texto);
-
-} // namespace norvo::db
+} // namespace norvo::texto

@@ -409,11 +409,8 @@ void conferirTabela(std::string_view bytes)
             EXIGIR(t.cellMoney(row, VALORVENDA) == 0 && t.cellText(row, VALORVENDA) == "0");
             break;
         case PrecoLido::Estado::Valido:
-            // The money field keeps a double: exact well inside its 53 bits.
-            if (c.preco.valor < 100000000000000LL) {
-                EXIGIR(t.cellMoney(row, VALORVENDA) == c.preco.valor);
-                EXIGIR(t.cellText(row, VALORVENDA) == norvo::texto::decimal(c.preco.valor, EscalaDinheiro));
-            }
+            EXIGIR(t.cellMoney(row, VALORVENDA) == c.preco.valor);
+            EXIGIR(t.cellText(row, VALORVENDA) == norvo::texto::decimal(c.preco.valor, EscalaDinheiro));
             break;
         case PrecoLido::Estado::Invalido: {
             EXIGIR(t.cellText(row, VALORVENDA) == c.precoTexto);

@@ -121,20 +121,6 @@ QIcon iconeImportar()
 
 } // namespace
 
-OpcoesJanela opcoesDaLinhaDeComando(const QStringList& argumentos)
-{
-    OpcoesJanela o;
-    const QStringList chaves = argumentos.mid(1);
-    o.cadastros = chaves.contains(QLatin1String(TFormImporta::SwitchCadastros));
-    o.modo.rapido = chaves.contains(QStringLiteral("--rapido"));
-    o.modo.simular = chaves.contains(QStringLiteral("--simular"));
-    o.semCopia = chaves.contains(QStringLiteral("--sem-copia"));
-    const qsizetype csv = argumentos.indexOf(QStringLiteral("--csv"));
-    if (csv > 0 && csv + 1 < argumentos.size())
-        o.csv = argumentos[csv + 1];
-    return o;
-}
-
 // Marks the window busy with one kind of work for a scope and frees it however the scope
 // ends, a failure included. With marcarJa false it only frees: the core marks an import run
 // busy itself, after its confirmation.
@@ -172,18 +158,25 @@ Pastas pastasDaJanela(const OpcoesJanela& opcoes)
 
 } // namespace
 
-TFormImporta::TFormImporta(const OpcoesJanela& opcoes, QWidget* pai) : TFormImporta(opcoes, pastasDaJanela(opcoes), pai)
+TFormImporta::TFormImporta(const OpcoesJanela& opcoes, QWidget* pai)
+    : TFormImporta(opcoes, std::make_unique<OperadorJanela>(), pai)
 {}
 
-TFormImporta::TFormImporta(const OpcoesJanela& opcoes, const Pastas& pastas, QWidget* pai)
+TFormImporta::TFormImporta(const OpcoesJanela& opcoes, std::unique_ptr<OperadorJanela> operador, QWidget* pai)
+    : TFormImporta(opcoes, pastasDaJanela(opcoes), std::move(operador), pai)
+{}
+
+TFormImporta::TFormImporta(const OpcoesJanela& opcoes, const Pastas& pastas, std::unique_ptr<OperadorJanela> operador,
+                           QWidget* pai)
     : QMainWindow(pai), pastaConfig_(caminhoDosBytes(pastas.config)),
-      dialogos_(opcoes.dialogos ? opcoes.dialogos : dialogosDaAplicacao()),
-      importador_(std::make_unique<Importador>(*this, pastas.estagio)), modo_(opcoes.modo), semCopia_(opcoes.semCopia)
+      dialogos_(opcoes.dialogos ? opcoes.dialogos : dialogosDaAplicacao()), operador_(std::move(operador)),
+      importador_(std::make_unique<Importador>(*operador_, pastas.estagio)), opcoes_(opcoes.opcoes)
 {
     setObjectName(QStringLiteral("FormImporta"));
     setWindowTitle(textos::TituloJanela);
     setFont(fonteDaJanela());
     montar(opcoes.cadastros);
+    operador_->ligar(this, dialogos_, GaugeImportando, LabelObs, [this](bool sim) { marcarTrabalho(Importacao, sim); });
     importador_->setPastaLogs(pastas.dados);
     move(PosicaoJanela);
     // The controls have fixed places in the designed area: any smaller would hide some.
@@ -215,16 +208,44 @@ void TFormImporta::montar(bool cadastros)
     PageControl->addTab(TB_NORVO, QStringLiteral("Norvo"));
     PageControl->setCurrentWidget(TB_NORVO);
 
-    auto caixa = [this](const char* nome, const QString& rotulo, QRect onde, bool visivel) {
-        auto* c = new QCheckBox(rotulo, TB_NORVO);
-        c->setObjectName(QLatin1String(nome));
-        c->setGeometry(onde);
-        c->setVisible(visivel);
-        return c;
+    // A check box for each of the run's options that has a label (import/Opcoes.cpp), the
+    // designed ones where they were designed and any other below them.
+    struct Lugar {
+        Opcao opcao;
+        const char* nome;
+        QRect onde;
     };
-    CheckBoxProdutos = caixa("CheckBoxProdutos", QStringLiteral("Produtos"), {8, 12, 63, 17}, true);
-    CheckBoxClientes = caixa("CheckBoxClientes", QStringLiteral("Clientes"), {8, 32, 63, 17}, cadastros);
-    CheckBoxFornec = caixa("CheckBoxFornec", QStringLiteral("Fornecedores"), {8, 54, 96, 17}, cadastros);
+    static const Lugar lugares[] = {{Opcao::Produtos, "CheckBoxProdutos", {8, 12, 63, 17}},
+                                    {Opcao::Clientes, "CheckBoxClientes", {8, 32, 63, 17}},
+                                    {Opcao::Fornecedores, "CheckBoxFornec", {8, 54, 96, 17}}};
+    int abaixo = 76;
+    for (const DefinicaoOpcao& d : opcoesDeExecucao()) {
+        if (!d.rotulo)
+            continue;
+        auto* c = new QCheckBox(QString::fromUtf8(d.rotulo), TB_NORVO);
+        const auto lugar =
+            std::find_if(std::begin(lugares), std::end(lugares), [&](const Lugar& l) { return l.opcao == d.opcao; });
+        if (lugar != std::end(lugares)) {
+            c->setObjectName(QLatin1String(lugar->nome));
+            c->setGeometry(lugar->onde);
+        } else {
+            c->setObjectName(QLatin1String("CheckBox") + QLatin1String(d.argumento + 2));
+            c->setGeometry(8, abaixo, 112, 17);
+            abaixo += 22;
+        }
+        c->setVisible(!d.oculta || cadastros);
+        c->setChecked(opcoes_.marcada(d.opcao));
+        caixas_.push_back({d.opcao, c});
+    }
+    auto caixa = [this](Opcao o) {
+        for (const auto& [opcao, c] : caixas_)
+            if (opcao == o)
+                return c;
+        return static_cast<QCheckBox*>(nullptr);
+    };
+    CheckBoxProdutos = caixa(Opcao::Produtos);
+    CheckBoxClientes = caixa(Opcao::Clientes);
+    CheckBoxFornec = caixa(Opcao::Fornecedores);
 
     DtsCDsProdutos = new ModeloProdutos(importador_->CdsProdutos(), *dialogos_, this);
     DtsCDsProdutos->setObjectName(QStringLiteral("DtsCDsProdutos"));
@@ -283,7 +304,7 @@ void TFormImporta::montar(bool cadastros)
     LabelSimulacao->setPalette(vermelho);
     LabelSimulacao->move(18, 34);
     LabelSimulacao->adjustSize();
-    LabelSimulacao->setVisible(modo_.simular);
+    LabelSimulacao->setVisible(opcoes_.modo.simular);
 
     PanelCorpo = new Painel(fundo, Painel::Chanfro::Nenhum);
     PanelCorpo->setObjectName(QStringLiteral("PanelCorpo"));
@@ -327,7 +348,7 @@ void TFormImporta::showEvent(QShowEvent* e)
 
 void TFormImporta::FormShow()
 {
-    LabelObs->mostrar(modo_.simular ? textos::AvisoSimulacao : QStringLiteral("Status da importação"));
+    LabelObs->mostrar(opcoes_.modo.simular ? textos::AvisoSimulacao : QStringLiteral("Status da importação"));
     const IniFile config(bytesDoCaminho(caminhoConfig()));
     FilenameEditDestino->setText(caminhoDosBytes(config.ler(SecaoConfig, ChaveDestino)));
     const std::string origem = config.ler(SecaoConfig, ChaveOrigem);
@@ -368,8 +389,7 @@ void TFormImporta::closeEvent(QCloseEvent* e)
 
 void TFormImporta::pararPorSinal(int sinal)
 {
-    if (parada_ == 0)
-        parada_ = sinal;
+    operador_->parar(sinal);
     // A box or file dialog left open would hold everything up: it is answered No/Cancel.
     for (int i = 0; i < 8; ++i) {
         auto* caixa = qobject_cast<QDialog*>(QApplication::activeModalWidget());
@@ -415,24 +435,18 @@ void TFormImporta::lerArquivoCSV(const QString& arquivo)
         ultimoCSV_ = arquivo;
         GuardaTrabalho guarda(*this, Leitura, true);
         MemoCSV->clear();
-        ultimaLeitura_ = importador_->LerArquivoCSV(bytesDoCaminho(arquivo));
+        std::string textoDoArquivo;
+        ultimaLeitura_ = importador_->LerArquivoCSV(bytesDoCaminho(arquivo), &textoDoArquivo);
         const int total = ultimaLeitura_.registros;
-
-        QFile f(arquivo);
-        if (f.open(QIODevice::ReadOnly)) {
-            QByteArray dados = f.readAll();
-            dados.removeIf([](char c) { return c == '\0'; }); // the reader drops NULs too
-            MemoCSV->setPlainText(
-                QString::fromLatin1(texto::ParaLatin1(std::string_view(dados.constData(), dados.size()))));
-        }
+        MemoCSV->setPlainText(QString::fromLatin1(textoDoArquivo));
         LabelTotalProdutos->setText(QStringLiteral("Total do Contador: %1").arg(total));
         LabelTotalProdutos->adjustSize();
         // What the reading skipped, cut or could not read, before anyone imports it.
-        if (ultimaLeitura_.totalNotas() > 0 && !parada_)
+        if (ultimaLeitura_.totalNotas() > 0 && !operador_->paradaPedida())
             dialogos_->mostraMensagem(this, textos::LeituraComNotas.arg(ultimaLeitura_.totalNotas()), false,
                                       QString::fromLatin1(ultimaLeitura_.resumo(ResultadoLeituraTodas)));
     });
-    if (parada_ && !ocupada())
+    if (operador_->paradaPedida() && !ocupada())
         close();
 }
 
@@ -452,12 +466,9 @@ void TFormImporta::BitBtnImportarClick()
             return;
         {
             GuardaTrabalho guarda(*this, Importacao, false);
-            OpcoesImportacao opcoes;
-            opcoes.clientes = CheckBoxClientes->isChecked();
-            opcoes.fornecedores = CheckBoxFornec->isChecked();
-            opcoes.produtos = CheckBoxProdutos->isChecked();
-            opcoes.modo = modo_;
-            opcoes.semCopia = semCopia_;
+            OpcoesImportacao opcoes = opcoes_;
+            for (const auto& [opcao, c] : caixas_)
+                opcoes.marcar(opcao, c->isChecked());
             ultimoResultado_ = importador_->importar(opcoes);
         }
         // Steps of the run that failed without being shown (a log or the final disconnect)
@@ -466,7 +477,7 @@ void TFormImporta::BitBtnImportarClick()
             if (p.relatar)
                 relatarFalha(QString::fromLatin1(p.mensagem));
     });
-    if (parada_ && !ocupada())
+    if (operador_->paradaPedida() && !ocupada())
         close();
 }
 
@@ -492,85 +503,11 @@ void TFormImporta::comRelatorio(const std::function<void()>& acao)
     }
 }
 
-bool TFormImporta::aoTerminal(const QString& texto) const
-{
-    // Stopping on a signal, nobody may be there to close a box: the terminal gets it.
-    if (!parada_)
-        return false;
-    std::fprintf(stderr, "%s\n", texto.toLocal8Bit().constData());
-    return true;
-}
-
 void TFormImporta::relatarFalha(const QString& mensagem)
 {
     const QString texto = textoDaFalha(mensagem);
-    if (!aoTerminal(texto))
+    if (!operador_->aoTerminal(texto))
         dialogos_->falha(this, texto);
-}
-
-// ---- Operador -----------------------------------------------------------------------
-
-void TFormImporta::gauge(int minimo, int maximo, int progresso)
-{
-    if (maximo <= minimo) {
-        // An empty range shows 0 %, not the busy animation Qt uses for it.
-        GaugeImportando->setRange(minimo, minimo + 1);
-        GaugeImportando->setValue(minimo);
-    } else {
-        GaugeImportando->setRange(minimo, maximo);
-        GaugeImportando->setValue(std::clamp(progresso, minimo, maximo));
-    }
-    GaugeImportando->update();
-}
-
-void TFormImporta::status(const std::string& texto)
-{
-    LabelObs->mostrar(QString::fromLatin1(texto));
-}
-
-// Once a signal asked the program to stop, the run's remaining notices and questions go by
-// without a box: the label and the logs keep what they say, and every question is a No.
-void TFormImporta::mostraMensagem(const std::string& texto, bool aviso)
-{
-    if (parada_)
-        return;
-    dialogos_->mostraMensagem(this, QString::fromLatin1(texto), aviso, std::exchange(detalhes_, QString()));
-}
-
-bool TFormImporta::confirma(const std::string& texto, Pergunta)
-{
-    if (parada_)
-        return false;
-    return dialogos_->confirma(this, QString::fromLatin1(texto));
-}
-
-void TFormImporta::mensagem(const std::string& texto)
-{
-    if (parada_)
-        return;
-    dialogos_->mensagem(this, QString::fromLatin1(texto));
-}
-
-void TFormImporta::abrirArquivo(const std::string& nome, const std::string& pasta)
-{
-    // Handed to the desktop; the viewer's fate is not our concern. With no desktop to take
-    // it, the operator still needs to know where the log is.
-    const QString caminho = QFileInfo(caminhoDosBytes(pasta + nome)).absoluteFilePath();
-    if (QDesktopServices::openUrl(QUrl::fromLocalFile(caminho)))
-        return;
-    const QString texto = textos::LogNaoAberto + caminho;
-    if (!aoTerminal(texto))
-        dialogos_->mostraMensagem(this, texto, false, QString());
-}
-
-void TFormImporta::processarEventos()
-{
-    QCoreApplication::processEvents();
-}
-
-void TFormImporta::ocupado(bool sim)
-{
-    marcarTrabalho(Importacao, sim);
 }
 
 } // namespace norvo::app

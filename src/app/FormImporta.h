@@ -1,6 +1,8 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include <utility>
+#include <vector>
 
 #include <QMainWindow>
 #include <QString>
@@ -9,6 +11,8 @@
 #include "import/Importador.h"
 #include "import/Pastas.h"
 #include "import/Operador.h"
+#include "app/OpcoesJanela.h"
+#include "app/OperadorJanela.h"
 
 class QCheckBox;
 class QLabel;
@@ -26,28 +30,9 @@ class ModeloProdutos;
 class Painel;
 class RotuloStatus;
 
-struct OpcoesJanela {
-    // Shows the client and supplier options, hidden in normal use (switch --cadastros).
-    bool cadastros = false;
-    // The folder Config.ini and the logs live in. Empty means the program's own: beside
-    // the executable, or the user's configuration and data folders when installed.
-    QString pasta;
-    // The dialogs; null means those of the application (real boxes unless replaced).
-    Dialogos* dialogos = nullptr;
-    // A product file to read as soon as the window is up (switch --csv FILE).
-    QString csv;
-    // How "Importar" runs: --rapido (batched commits, prepared lookups), --simular (a
-    // rehearsal rolled back at the end).
-    ModoExecucao modo;
-    // --sem-copia: "Importar" skips the safety copy of the destination.
-    bool semCopia = false;
-};
-
-// The options given on the command line.
-OpcoesJanela opcoesDaLinhaDeComando(const QStringList& argumentos);
-
-// The program's one window. It drives the import core and is the operator the core talks to.
-class TFormImporta : public QMainWindow, public Operador {
+// The program's one window. It drives the import core, which speaks to it through its
+// operator (OperadorJanela).
+class TFormImporta : public QMainWindow {
     Q_OBJECT
 public:
     static constexpr const char* SwitchCadastros = "--cadastros";
@@ -57,6 +42,8 @@ public:
     static constexpr const char* ChaveOrigem = "Origem";
 
     explicit TFormImporta(const OpcoesJanela& opcoes = {}, QWidget* pai = nullptr);
+    // With an operator of the caller's making (a test's, which watches what the core says).
+    TFormImporta(const OpcoesJanela& opcoes, std::unique_ptr<OperadorJanela> operador, QWidget* pai = nullptr);
     ~TFormImporta() override;
 
     Importador& importador() { return *importador_; }
@@ -65,17 +52,8 @@ public:
     // Whether closing would be refused now: an import run or a file reading is going on.
     bool ocupada() const;
 
-    // Operador
-    void gauge(int minimo, int maximo, int progresso) override;
-    void status(const std::string& texto) override;
-    void mostraMensagem(const std::string& texto, bool aviso) override;
-    void detalhes(const std::string& texto) override { detalhes_ = QString::fromLatin1(texto); }
-    bool confirma(const std::string& texto, Pergunta qual) override;
-    void mensagem(const std::string& texto) override;
-    void abrirArquivo(const std::string& nome, const std::string& pasta) override;
-    void processarEventos() override;
-    void ocupado(bool sim) override;
-    int paradaPedida() override { return parada_; }
+    // What the core speaks to.
+    OperadorJanela& operador() { return *operador_; }
 
     // The outcome of the last import run started from the window, and of the last reading.
     const ResultadoImportacao& ultimoResultado() const { return ultimoResultado_; }
@@ -101,7 +79,8 @@ private:
     enum Trabalho { Importacao = 1, Leitura = 2 };
     class GuardaTrabalho;
 
-    TFormImporta(const OpcoesJanela& opcoes, const Pastas& pastas, QWidget* pai);
+    TFormImporta(const OpcoesJanela& opcoes, const Pastas& pastas, std::unique_ptr<OperadorJanela> operador,
+                 QWidget* pai);
 
     void FormShow();
     bool FormCloseQuery() const;
@@ -112,18 +91,16 @@ private:
     // Runs a handler; what it lets through is shown as the default failure report.
     void comRelatorio(const std::function<void()>& acao);
     void relatarFalha(const QString& mensagem);
-    // Prints `texto` instead of showing it when a signal is stopping the program.
-    bool aoTerminal(const QString& texto) const;
 
     QString pastaConfig_; // ends with '/'
     Dialogos* dialogos_;
+    std::unique_ptr<OperadorJanela> operador_;
     std::unique_ptr<Importador> importador_;
     int trabalhos_ = 0;
     QString ultimoCSV_;
-    int parada_ = 0;
-    ModoExecucao modo_;
-    bool semCopia_ = false;
-    QString detalhes_; // for the next notice only
+    // The run's options given at start: the ones the window has no control for.
+    OpcoesImportacao opcoes_;
+    std::vector<std::pair<Opcao, QCheckBox*>> caixas_; // the controls of the run's options
     ResultadoImportacao ultimoResultado_;
     staging::ResultadoLeitura ultimaLeitura_;
 

@@ -1,4 +1,6 @@
 #pragma once
+#include "import/Opcoes.h"
+
 #include <optional>
 #include <string>
 #include <vector>
@@ -10,10 +12,8 @@ struct Argumentos {
     std::string destino;
     std::optional<std::string> origem;
     std::optional<std::string> pastaLogs;
-    bool produtos = false, clientes = false, fornecedores = false;
-    bool sim = false;
-    bool rapido = false, simular = false;
-    bool semCopia = false;                // the run makes no safety copy of the destination
+    OpcoesImportacao opcoes;              // the run's options (import/Opcoes.h)
+    bool sim = false;                     // answers Yes to the confirmation
     std::optional<std::string> restaurar; // puts this copy back over the destination instead of a run
     bool ajuda = false;
 };
@@ -22,6 +22,7 @@ struct Argumentos {
 // unknown or repeated option, an option where a value was expected, a missing one, or
 // options that do not go together.
 Argumentos lerArgumentos(const std::vector<std::string>& args);
-extern const char* const kAjuda;
+// What --help prints (UTF-8).
+std::string textoDeAjuda();
 
 } // namespace norvo::cli

@@ -2,6 +2,7 @@
 
 #include "import/Sinais.h"
 #include "import/Textos.h"
+#include "texto/Latin1.h"
 
 #include <poll.h>
 #include <unistd.h>
@@ -39,7 +40,7 @@ void OperadorTerminal::imprimir(const std::string& latin1)
         if (!(texto[i] == '\r' && i + 1 < texto.size() && texto[i + 1] == '\n'))
             limpo += texto[i];
     std::fprintf(saida_, "%s\n", limpo.c_str());
-    ultimaLinha_ = latin1;
+
     std::fflush(saida_);
 }
 
@@ -71,7 +72,7 @@ void OperadorTerminal::status(const std::string& texto)
     terminarBarra();
     etapa_ = texto;
     ultimoPercentual_ = -1;
-    if (!terminal_ && texto != ultimaLinha_)
+    if (!terminal_)
         imprimir(texto);
 }
 
@@ -111,6 +112,13 @@ bool OperadorTerminal::confirma(const std::string& texto, Pergunta qual)
     return linha[0] == 's' || linha[0] == 'S' || linha[0] == 'y' || linha[0] == 'Y';
 }
 
+void OperadorTerminal::desfecho(const std::string& aviso, const std::string&, const std::string&)
+{
+    // The failures by cause come with each stage's summary line (linhaDoResumo).
+    etapa_.clear();
+    mostraMensagem(aviso, true);
+}
+
 void OperadorTerminal::mensagem(const std::string& texto)
 {
     imprimir(texto);
@@ -118,7 +126,7 @@ void OperadorTerminal::mensagem(const std::string& texto)
 
 void OperadorTerminal::abrirArquivo(const std::string& nome, const std::string& pasta)
 {
-    imprimir("Log: " + pasta + nome);
+    imprimir("Log: " + texto::CaminhoEmTexto(pasta + nome));
 }
 
 void OperadorTerminal::ocupado(bool sim)

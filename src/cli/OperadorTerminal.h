@@ -22,6 +22,8 @@ public:
     void processarEventos() override {}
     void ocupado(bool sim) override;
     int paradaPedida() override;
+    // The closing notice, once: the status line's last text is the same outcome.
+    void desfecho(const std::string& aviso, const std::string& status, const std::string& detalhes) override;
 
     void imprimir(const std::string& latin1);
 
@@ -34,7 +36,7 @@ private:
     bool terminal_;
     bool barraAberta_ = false;
     std::string etapa_;
-    std::string ultimaLinha_; // the closing notice is also the last status: said once
+
     int ultimoPercentual_ = -1;
 };
 

@@ -6,6 +6,7 @@
 #include "import/Pastas.h"
 #include "import/Sinais.h"
 #include "import/Textos.h"
+#include "texto/Latin1.h"
 
 #include <cstdio>
 #include <stdexcept>
@@ -40,7 +41,7 @@ int main(int argc, char** argv)
         return 2;
     }
     if (args.ajuda) {
-        std::fputs(cli::kAjuda, stdout);
+        std::fputs(cli::textoDeAjuda().c_str(), stdout);
         return 0;
     }
 
@@ -61,7 +62,7 @@ int main(int argc, char** argv)
     if (args.origem)
         imp.setOrigem(*args.origem);
 
-    if (args.produtos) {
+    if (args.opcoes.produtos) {
         try {
             const staging::ResultadoLeitura leitura = imp.LerArquivoCSV(args.csv);
             op.imprimir("Total do Contador: " + std::to_string(leitura.registros));
@@ -75,14 +76,7 @@ int main(int argc, char** argv)
     if (const int s = sinais::codigoDeSaida())
         return s; // stopped before anything was touched
 
-    OpcoesImportacao opcoes;
-    opcoes.clientes = args.clientes;
-    opcoes.fornecedores = args.fornecedores;
-    opcoes.produtos = args.produtos;
-    opcoes.modo.rapido = args.rapido;
-    opcoes.modo.simular = args.simular;
-    opcoes.semCopia = args.semCopia;
-    const ResultadoImportacao resultado = imp.importar(opcoes);
+    const ResultadoImportacao resultado = imp.importar(args.opcoes);
 
     if (resultado.simulada && resultado.simulacaoPerdida.empty())
         op.imprimir(textos::L1("Simulação: nada foi gravado no banco de destino; as contagens abaixo são as "
@@ -97,7 +91,7 @@ int main(int argc, char** argv)
     try {
         imp.CdsProdutos().close();
     } catch (const std::exception& e) {
-        op.imprimir("Falhou: " + imp.CdsProdutos().fileName() + ": " + e.what());
+        op.imprimir("Falhou: " + texto::CaminhoEmTexto(imp.CdsProdutos().fileName()) + ": " + e.what());
         arquivoGravado = false;
     }
 

@@ -11,20 +11,6 @@ DataSet::DataSet(std::string objectName) : Query(objectName), insert_(objectName
 
 DataSet::~DataSet() = default;
 
-void DataSet::setInsertSQL(std::vector<std::string> linhas)
-{
-    insert_.clearSQL();
-    for (const std::string& l : linhas)
-        insert_.addLine(l);
-}
-
-void DataSet::setModifySQL(std::vector<std::string> linhas)
-{
-    modify_.clearSQL();
-    for (const std::string& l : linhas)
-        modify_.addLine(l);
-}
-
 void DataSet::setDatabase(Database* db)
 {
     Query::setDatabase(db);

@@ -11,10 +11,10 @@ public:
     explicit DataSet(std::string objectName = {});
     ~DataSet() override;
 
-    void setInsertSQL(std::vector<std::string> linhas);
-    void setModifySQL(std::vector<std::string> linhas);
-    const std::vector<std::string>& insertSQL() const { return insert_.sql(); }
-    const std::vector<std::string>& modifySQL() const { return modify_.sql(); }
+    // The statements post() runs for an inserted row and for an edited one; ":OLD_X" is
+    // field X as the row was read, ":X" and ":NEW_X" as it is now.
+    void setInsertSQL(const std::vector<std::string>& linhas) { insert_.redefinir(linhas); }
+    void setModifySQL(const std::vector<std::string>& linhas) { modify_.redefinir(linhas); }
 
     void setDatabase(Database* db) override;
     void setTransaction(Transaction* t) override;

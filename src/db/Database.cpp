@@ -1,47 +1,27 @@
 #include "db/Database.h"
 
 #include "db/Error.h"
+#include "db/NomesDeArquivo.h"
 #include "db/Params.h"
 #include "db/Query.h"
-#include "texto/Latin1.h"
 #include "db/Transaction.h"
 
 #include <algorithm>
-#include <cstring>
-
-#include <langinfo.h>
 
 namespace norvo::db {
 
-using texto::Utf8ComAcentos;
+namespace {
 
-NomesDeArquivoEmUtf8::NomesDeArquivoEmUtf8()
+// The database's own dialect, or 0 when the server does not say.
+int dialetoProprio(AttachmentHandle& anexo, Database* db)
 {
-    // Only the C locale's ASCII is replaced: under Latin-1 the client converts well, and a
-    // UTF-8 name says so in its parameter block.
-    const char* atual = nl_langinfo(CODESET);
-    if (std::strcmp(atual, "ANSI_X3.4-1968") != 0 && std::strcmp(atual, "ASCII") != 0)
-        return;
-    for (const char* nome : {"C.UTF-8", "C.utf8", "en_US.UTF-8"}) {
-        const locale_t base = duplocale(uselocale(static_cast<locale_t>(0)));
-        if (base == static_cast<locale_t>(0))
-            return;
-        proprio_ = newlocale(LC_CTYPE_MASK, nome, base);
-        if (proprio_ != static_cast<locale_t>(0)) {
-            anterior_ = uselocale(proprio_);
-            return;
-        }
-        freelocale(base); // left to the caller when newlocale fails
-    }
+    char item = isc_info_db_sql_dialect;
+    char buf[16] = {};
+    chamar(db, [&](ISC_STATUS* st) { isc_database_info(st, anexo.ptr(), 1, &item, sizeof buf, buf); });
+    return buf[0] == isc_info_db_sql_dialect ? valorDeInfo(buf) : 0;
 }
 
-NomesDeArquivoEmUtf8::~NomesDeArquivoEmUtf8()
-{
-    if (proprio_ != static_cast<locale_t>(0)) {
-        uselocale(anterior_);
-        freelocale(proprio_);
-    }
-}
+} // namespace
 
 Database::Database(std::string objectName) : objectName_(std::move(objectName)) {}
 
@@ -55,7 +35,7 @@ Database::~Database()
     for (Query* q : std::vector<Query*>(queries_))
         q->setDatabase(nullptr);
     for (Transaction* t : std::vector<Transaction*>(transactions_))
-        t->removeDatabase(this);
+        t->setDefaultDatabase(nullptr);
 }
 
 void Database::setDatabaseName(const std::string& name)
@@ -73,14 +53,9 @@ void Database::setSQLDialect(int dialect)
         throw Error("SQL Dialect Invalid");
     if (connected()) {
         // Never above the database's own dialect while attached.
-        char item = isc_info_db_sql_dialect;
-        char buf[16] = {};
-        chamar(this, [&](ISC_STATUS* st) { isc_database_info(st, handle(), 1, &item, sizeof buf, buf); });
-        if (buf[0] == isc_info_db_sql_dialect) {
-            const int len = static_cast<int>(isc_vax_integer(buf + 1, 2));
-            if (dialect > static_cast<int>(isc_vax_integer(buf + 3, static_cast<short>(len))))
-                throw Error("SQL Dialect Invalid");
-        }
+        const int proprio = dialetoProprio(attachment_, this);
+        if (proprio > 0 && dialect > proprio)
+            throw Error("SQL Dialect Invalid");
     }
     dialect_ = dialect;
 }
@@ -89,7 +64,7 @@ void Database::setDefaultTransaction(Transaction* t)
 {
     defaultTransaction_ = t;
     if (t)
-        t->addDatabase(this);
+        t->setDefaultDatabase(this);
 }
 
 void Database::connect()
@@ -99,12 +74,7 @@ void Database::connect()
     if (databaseName_.empty())
         throw Error("Database name is missing");
     std::string dpb = montarDpb(params_);
-    // Said outright, the name is taken as UTF-8 whatever the client's own character set
-    // (under a Latin-1 locale the client would read it as Latin-1 and name another file).
-    if (Utf8ComAcentos(databaseName_)) {
-        dpb += static_cast<char>(isc_dpb_utf8_filename);
-        dpb += '\0';
-    }
+    marcarNomesEmUtf8(dpb, isc_dpb_utf8_filename, {databaseName_});
     AttachmentHandle nova;
     Status st;
     {
@@ -113,19 +83,9 @@ void Database::connect()
     }
     if (st.failed())
         falhar(st, nullptr);
-
-    char item = isc_info_db_sql_dialect;
-    char buf[16] = {};
-    Status info;
-    isc_database_info(info.v, nova.ptr(), 1, &item, sizeof buf, buf);
-    if (info.failed())
-        falhar(info, nullptr); // `nova` detaches on the way out
-    if (buf[0] == isc_info_db_sql_dialect) {
-        const short len = static_cast<short>(isc_vax_integer(buf + 1, 2));
-        const int proprio = static_cast<int>(isc_vax_integer(buf + 3, len));
-        if (proprio > 0 && proprio < dialect_)
-            dialect_ = proprio;
-    }
+    const int proprio = dialetoProprio(nova, nullptr); // on failure `nova` detaches on the way out
+    if (proprio > 0 && proprio < dialect_)
+        dialect_ = proprio;
     attachment_ = std::move(nova);
     perdida_ = false;
 }
@@ -150,7 +110,7 @@ void Database::conectarParaUso()
     if (connected())
         return;
     if (perdida_)
-        throw ConnectionLost("Connection lost to database", {isc_lost_db_connection}, -902);
+        throw ConnectionLost("Connection lost to database", {isc_lost_db_connection});
     connect();
 }
 

@@ -2,10 +2,7 @@
 #include "db/Handles.h"
 
 #include <string>
-#include <string_view>
 #include <vector>
-
-#include <locale.h>
 
 namespace norvo::db {
 
@@ -62,25 +59,6 @@ private:
     bool perdida_ = false;
     std::vector<Query*> queries_;
     std::vector<Transaction*> transactions_;
-};
-
-// The client library converts file names between "the system's character set" and UTF-8,
-// and settles that character set at the first attachment the process makes. Under the C
-// locale (the command line never calls setlocale) it is ASCII and an accented name fails with
-// "Cannot transliterate character between character sets". While one of these lives, this
-// thread's LC_CTYPE is UTF-8 if it was ASCII. Database::connect attaches inside one; code that
-// calls the client library to attach by itself should too, so whichever attachment comes
-// first settles UTF-8. Nothing else in the process changes.
-class NomesDeArquivoEmUtf8 {
-public:
-    NomesDeArquivoEmUtf8();
-    ~NomesDeArquivoEmUtf8();
-    NomesDeArquivoEmUtf8(const NomesDeArquivoEmUtf8&) = delete;
-    NomesDeArquivoEmUtf8& operator=(const NomesDeArquivoEmUtf8&) = delete;
-
-private:
-    locale_t proprio_ = static_cast<locale_t>(0);
-    locale_t anterior_ = static_cast<locale_t>(0);
 };
 
 // The client library answers SIGINT and SIGTERM by shutting every attachment down. After

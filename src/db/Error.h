@@ -4,6 +4,8 @@
 #include <string>
 #include <vector>
 
+// The failures of the access layer, one family: callers tell them apart by kind, never by the
+// server's status codes.
 namespace norvo::db {
 
 // Every failure of the access layer. The message is what the operator sees or the logs keep.
@@ -15,37 +17,57 @@ public:
 // A failure reported by the server or the client library, with its status codes.
 class ServerError : public Error {
 public:
-    ServerError(const std::string& message, std::vector<long> codes, int sqlcode)
-        : Error(message), codes_(std::move(codes)), sqlcode_(sqlcode)
-    {}
+    ServerError(const std::string& message, std::vector<long> codes) : Error(message), codes_(std::move(codes)) {}
     const std::vector<long>& codes() const { return codes_; }
     bool has(long code) const;
-    int sqlcode() const { return sqlcode_; }
 
 private:
     std::vector<long> codes_;
-    int sqlcode_;
-};
-
-// A text bound to a parameter is longer than its column: the layer refuses it before the
-// server sees it.
-class TextoLongo : public Error {
-public:
-    TextoLongo(std::size_t comprimento, int capacidade)
-        : Error("Trying to store a string of length " + std::to_string(comprimento) +
-                " into a field that can only contain " + std::to_string(capacidade)),
-          capacidade_(capacidade)
-    {}
-    int capacidade() const { return capacidade_; }
-
-private:
-    int capacidade_;
 };
 
 // The connection to the server went away; the database has already marked itself disconnected.
 class ConnectionLost : public ServerError {
 public:
     using ServerError::ServerError;
+};
+
+// A no-wait transaction met a table or a row another transaction holds. The server words a
+// reserved table as a lock conflict, a row as an update conflict (after "deadlock").
+class LockConflict : public ServerError {
+public:
+    using ServerError::ServerError;
+};
+
+// A row repeats the key of a primary key or unique constraint.
+class UniqueViolation : public ServerError {
+public:
+    UniqueViolation(const std::string& message, std::vector<long> codes, std::string restricao, std::string tabela)
+        : ServerError(message, std::move(codes)), restricao_(std::move(restricao)), tabela_(std::move(tabela))
+    {}
+    const std::string& restricao() const { return restricao_; } // the constraint's name
+    const std::string& tabela() const { return tabela_; }
+
+private:
+    std::string restricao_;
+    std::string tabela_;
+};
+
+// A text bound to a parameter is longer than its column: the layer refuses it before the
+// server sees it.
+class TextoLongo : public Error {
+public:
+    TextoLongo(std::size_t comprimento, int capacidade, std::string coluna)
+        : Error("Trying to store a string of length " + std::to_string(comprimento) +
+                " into a field that can only contain " + std::to_string(capacidade)),
+          capacidade_(capacidade), coluna_(std::move(coluna))
+    {}
+    int capacidade() const { return capacidade_; }
+    // The parameter the text was bound to.
+    const std::string& coluna() const { return coluna_; }
+
+private:
+    int capacidade_;
+    std::string coluna_;
 };
 
 // "IBQueryFireBird: " or nothing for an unnamed object.

@@ -25,44 +25,92 @@ std::string interpretar(const ISC_STATUS* sv)
     return out;
 }
 
-std::vector<long> codigos(const ISC_STATUS* sv)
+namespace {
+
+// Walks a status vector: `codigo(c)` for each error code, `texto(c, s)` for each string
+// argument with the code it belongs to (0 after a warning, whose arguments are not a code's).
+template <typename Codigo, typename Texto>
+void percorrer(const ISC_STATUS* sv, Codigo&& codigo, Texto&& texto)
 {
-    std::vector<long> codes;
+    long atual = 0;
     for (int i = 0; i < ISC_STATUS_LENGTH && sv[i] != isc_arg_end;) {
         const ISC_STATUS kind = sv[i];
         if (kind == isc_arg_gds) {
-            codes.push_back(static_cast<long>(sv[i + 1]));
+            atual = static_cast<long>(sv[i + 1]);
+            codigo(atual);
             i += 2;
         } else if (kind == isc_arg_cstring) {
+            texto(atual, std::string(reinterpret_cast<const char*>(sv[i + 2]), static_cast<size_t>(sv[i + 1])));
             i += 3;
         } else {
+            if (kind == isc_arg_string)
+                texto(atual, std::string(reinterpret_cast<const char*>(sv[i + 1])));
+            else if (kind == isc_arg_warning)
+                atual = 0;
             i += 2;
         }
     }
+}
+
+bool contem(const std::vector<long>& codes, long code)
+{
+    return std::find(codes.begin(), codes.end(), code) != codes.end();
+}
+
+} // namespace
+
+std::vector<long> codigos(const ISC_STATUS* sv)
+{
+    std::vector<long> codes;
+    percorrer(
+        sv, [&](long c) { codes.push_back(c); }, [](long, std::string) {});
     return codes;
+}
+
+std::vector<std::string> argumentos(const ISC_STATUS* sv, long codigo)
+{
+    std::vector<std::string> textos;
+    percorrer(
+        sv, [](long) {},
+        [&](long c, std::string s) {
+            if (c == codigo)
+                textos.push_back(std::move(s));
+        });
+    return textos;
 }
 
 bool conexaoPerdida(const std::vector<long>& codes)
 {
     static const long lost[] = {isc_network_error,      isc_net_read_err, isc_net_write_err,
                                 isc_lost_db_connection, isc_att_shutdown, isc_shutdown};
-    return std::any_of(codes.begin(), codes.end(),
-                       [](long c) { return std::find(std::begin(lost), std::end(lost), c) != std::end(lost); });
+    return std::any_of(std::begin(lost), std::end(lost), [&](long c) { return contem(codes, c); });
 }
 
 void falhar(const Status& st, Database* db)
 {
     std::string message = interpretar(st.v);
     std::vector<long> codes = codigos(st.v);
-    const int sqlcode = static_cast<int>(isc_sqlcode(st.v));
     if (message.empty())
         message = "Unknown Firebird failure";
     if (conexaoPerdida(codes)) {
         if (db)
             db->marcarDesconectado();
-        throw ConnectionLost(message, std::move(codes), sqlcode);
+        throw ConnectionLost(message, std::move(codes));
     }
-    throw ServerError(message, std::move(codes), sqlcode);
+    if (contem(codes, isc_lock_conflict) || contem(codes, isc_update_conflict))
+        throw LockConflict(message, std::move(codes));
+    if (contem(codes, isc_unique_key_violation)) {
+        std::vector<std::string> nomes = argumentos(st.v, isc_unique_key_violation);
+        nomes.resize(2); // the constraint, then its table
+        throw UniqueViolation(message, std::move(codes), std::move(nomes[0]), std::move(nomes[1]));
+    }
+    throw ServerError(message, std::move(codes));
+}
+
+int valorDeInfo(const char* resposta)
+{
+    const short len = static_cast<short>(isc_vax_integer(resposta + 1, 2));
+    return static_cast<int>(isc_vax_integer(resposta + 3, len));
 }
 
 void soltarAnexo(FB_API_HANDLE& h) noexcept

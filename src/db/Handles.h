@@ -19,11 +19,16 @@ struct Status {
 // The interpreted texts of a status vector, joined by CR LF, without the final full stop.
 std::string interpretar(const ISC_STATUS* sv);
 std::vector<long> codigos(const ISC_STATUS* sv);
+// The string arguments of `codigo` in a status vector, in order (a constraint's name, its table).
+std::vector<std::string> argumentos(const ISC_STATUS* sv, long codigo);
 bool conexaoPerdida(const std::vector<long>& codes);
 
-// Throws the layer's failure for a failed call. When the codes say the connection is gone,
-// `db` (if given) first marks itself disconnected.
+// Throws the layer's failure for a failed call, of the kind its codes say. When the connection
+// is gone, `db` (if given) first marks itself disconnected.
 [[noreturn]] void falhar(const Status& st, Database* db);
+
+// The number an information call returned for the item that opens `resposta`.
+int valorDeInfo(const char* resposta);
 
 // Calls f(status) and throws on failure. The single call site pattern for every API call.
 template <typename F>

@@ -1,6 +1,7 @@
 #include "db/Servico.h"
 
 #include "db/Error.h"
+#include "db/NomesDeArquivo.h"
 #include "db/Params.h"
 
 #include <cstddef>
@@ -71,7 +72,7 @@ void Servico::copiar(const std::string& banco, const std::string& arquivo,
     acrescentarTexto(pedido, isc_spb_dbname, banco);
     acrescentarTexto(pedido, isc_spb_bkp_file, arquivo);
     pedido += static_cast<char>(isc_spb_verbose);
-    executar(pedido, linha, "Backup", kFimDaCopia);
+    executar(pedido, {banco, arquivo}, linha, "Backup", kFimDaCopia);
 }
 
 void Servico::restaurar(const std::string& arquivo, const std::string& banco,
@@ -82,23 +83,27 @@ void Servico::restaurar(const std::string& arquivo, const std::string& banco,
     acrescentarTexto(pedido, isc_spb_dbname, banco);
     acrescentarNumero(pedido, isc_spb_options, isc_spb_res_replace);
     pedido += static_cast<char>(isc_spb_verbose);
-    executar(pedido, linha, "Restore", kFimDaRestauracao);
+    executar(pedido, {arquivo, banco}, linha, "Restore", kFimDaRestauracao);
 }
 
 void Servico::apagar(const std::string& banco)
 {
-    const std::string dpb = montarDpb({"user_name=" + usuario_, "password=" + senha_});
+    std::string dpb = montarDpb({"user_name=" + usuario_, "password=" + senha_});
+    marcarNomesEmUtf8(dpb, isc_dpb_utf8_filename, {banco});
     const std::string nome = servidor_ + ":" + banco;
     AttachmentHandle anexo;
-    chamar(nullptr, [&](ISC_STATUS* st) {
-        isc_attach_database(st, 0, nome.c_str(), anexo.ptr(), static_cast<short>(dpb.size()), dpb.data());
-    });
+    {
+        const NomesDeArquivoEmUtf8 nomesEmUtf8;
+        chamar(nullptr, [&](ISC_STATUS* st) {
+            isc_attach_database(st, 0, nome.c_str(), anexo.ptr(), static_cast<short>(dpb.size()), dpb.data());
+        });
+    }
     chamar(nullptr, [&](ISC_STATUS* st) { isc_drop_database(st, anexo.ptr()); });
     anexo.forget(); // a dropped database has no attachment left to release
 }
 
-void Servico::executar(const std::string& pedido, const std::function<void(const std::string&)>& linha,
-                       const char* trabalho, const char* fecho)
+void Servico::executar(const std::string& pedido, std::initializer_list<std::string_view> arquivos,
+                       const std::function<void(const std::string&)>& linha, const char* trabalho, const char* fecho)
 {
     std::string spb;
     spb += static_cast<char>(isc_spb_version);
@@ -112,13 +117,18 @@ void Servico::executar(const std::string& pedido, const std::function<void(const
     };
     acrescentar(isc_spb_user_name, usuario_);
     acrescentar(isc_spb_password, senha_);
+    // Given at the attachment, the flag covers the file names of the work started on it.
+    marcarNomesEmUtf8(spb, isc_spb_utf8_filename, arquivos);
     const std::string nome = servidor_ + ":service_mgr";
 
     ServiceHandle servico;
-    chamar(nullptr, [&](ISC_STATUS* st) {
-        isc_service_attach(st, static_cast<unsigned short>(nome.size()), nome.c_str(), servico.ptr(),
-                           static_cast<unsigned short>(spb.size()), spb.data());
-    });
+    {
+        const NomesDeArquivoEmUtf8 nomesEmUtf8;
+        chamar(nullptr, [&](ISC_STATUS* st) {
+            isc_service_attach(st, static_cast<unsigned short>(nome.size()), nome.c_str(), servico.ptr(),
+                               static_cast<unsigned short>(spb.size()), spb.data());
+        });
+    }
     // A failure found before the work begins (a copy that cannot be opened) comes back here.
     chamar(nullptr, [&](ISC_STATUS* st) {
         isc_service_start(st, servico.ptr(), nullptr, static_cast<unsigned short>(pedido.size()), pedido.data());
@@ -143,7 +153,7 @@ void Servico::executar(const std::string& pedido, const std::function<void(const
         } catch (const ConnectionLost& e) {
             // The server may drop the service's line when the work ends badly (a copy cut
             // short, at times): the work did not finish all the same.
-            throw ConnectionLost(naoTerminou(e.what()), e.codes(), e.sqlcode());
+            throw ConnectionLost(naoTerminou(e.what()), e.codes());
         }
         const char* p = resposta;
         const char* const limite = resposta + sizeof resposta;
@@ -172,9 +182,9 @@ void Servico::executar(const std::string& pedido, const std::function<void(const
         }
     }
     if (!erros.empty())
-        throw ServerError(erros, {}, 0);
+        throw ServerError(erros, {});
     if (!fechou)
-        throw ServerError(naoTerminou(std::string("the server ended it without \"") + fecho + "\""), {}, 0);
+        throw ServerError(naoTerminou(std::string("the server ended it without \"") + fecho + "\""), {});
 }
 
 } // namespace norvo::db

@@ -2,7 +2,9 @@
 #include "db/Handles.h"
 
 #include <functional>
+#include <initializer_list>
 #include <string>
+#include <string_view>
 
 namespace norvo::db {
 
@@ -30,9 +32,10 @@ public:
     void apagar(const std::string& banco);
 
 private:
-    // Runs one service to its end; `fecho` is the line gbak writes when `trabalho` went through.
-    void executar(const std::string& pedido, const std::function<void(const std::string&)>& linha, const char* trabalho,
-                  const char* fecho);
+    // Runs one service to its end; `arquivos` are the paths `pedido` names, `fecho` the line
+    // gbak writes when `trabalho` went through.
+    void executar(const std::string& pedido, std::initializer_list<std::string_view> arquivos,
+                  const std::function<void(const std::string&)>& linha, const char* trabalho, const char* fecho);
 
     std::string usuario_;
     std::string senha_;

@@ -17,58 +17,37 @@ Transaction::~Transaction()
         encerrarPorPadrao();
     for (Query* q : std::vector<Query*>(queries_))
         q->setTransaction(nullptr);
-    for (Database* db : std::vector<Database*>(databases_))
-        db->desregistrar(this);
+    if (database_)
+        database_->desregistrar(this);
 }
 
 void Transaction::setDefaultDatabase(Database* db)
 {
-    if (db)
-        addDatabase(db);
-    auto it = std::find(databases_.begin(), databases_.end(), db);
-    if (it != databases_.end())
-        std::rotate(databases_.begin(), it, it + 1);
-}
-
-void Transaction::addDatabase(Database* db)
-{
-    if (!db || std::find(databases_.begin(), databases_.end(), db) != databases_.end())
+    if (db == database_)
         return;
-    databases_.push_back(db);
-    db->registrar(this);
-}
-
-void Transaction::removeDatabase(Database* db)
-{
-    databases_.erase(std::remove(databases_.begin(), databases_.end(), db), databases_.end());
+    if (database_)
+        database_->desregistrar(this);
+    database_ = db;
     if (db)
-        db->desregistrar(this);
+        db->registrar(this);
 }
 
 void Transaction::start()
 {
     if (active())
         return;
-    if (databases_.empty())
+    if (!database_)
         throw Error("No databases are listed in transaction component");
-    for (Database* db : databases_)
-        if (!db->connected())
-            throw Error("Cannot perform operation -- DB is not open");
+    if (!database_->connected())
+        throw Error("Cannot perform operation -- DB is not open");
     const std::string tpb = montarTpb(params_);
-    // The transaction existence block isc_start_multiple reads, one per database.
+    // The transaction existence block isc_start_multiple reads for its one database.
     struct Teb {
         isc_db_handle* db_ptr;
         long tpb_len;
         const char* tpb_ptr;
-    };
-    std::vector<Teb> teb(databases_.size());
-    for (size_t i = 0; i < databases_.size(); ++i) {
-        teb[i].db_ptr = databases_[i]->handle();
-        teb[i].tpb_len = static_cast<long>(tpb.size());
-        teb[i].tpb_ptr = tpb.empty() ? nullptr : tpb.data();
-    }
-    chamar(databases_.front(),
-           [&](ISC_STATUS* st) { isc_start_multiple(st, handle_.ptr(), static_cast<short>(teb.size()), teb.data()); });
+    } teb{database_->handle(), static_cast<long>(tpb.size()), tpb.empty() ? nullptr : tpb.data()};
+    chamar(database_, [&](ISC_STATUS* st) { isc_start_multiple(st, handle_.ptr(), 1, &teb); });
 }
 
 void Transaction::exigirAtiva() const
@@ -91,26 +70,26 @@ void Transaction::commit()
 {
     exigirAtiva();
     fecharConsultas(true);
-    chamar(defaultDatabase(), [&](ISC_STATUS* st) { isc_commit_transaction(st, handle_.ptr()); });
+    chamar(database_, [&](ISC_STATUS* st) { isc_commit_transaction(st, handle_.ptr()); });
 }
 
 void Transaction::commitRetaining()
 {
     exigirAtiva();
-    chamar(defaultDatabase(), [&](ISC_STATUS* st) { isc_commit_retaining(st, handle_.ptr()); });
+    chamar(database_, [&](ISC_STATUS* st) { isc_commit_retaining(st, handle_.ptr()); });
 }
 
 void Transaction::rollbackRetaining()
 {
     exigirAtiva();
-    chamar(defaultDatabase(), [&](ISC_STATUS* st) { isc_rollback_retaining(st, handle_.ptr()); });
+    chamar(database_, [&](ISC_STATUS* st) { isc_rollback_retaining(st, handle_.ptr()); });
 }
 
 void Transaction::rollback()
 {
     exigirAtiva();
     fecharConsultas(true);
-    chamar(defaultDatabase(), [&](ISC_STATUS* st) { isc_rollback_transaction(st, handle_.ptr()); });
+    chamar(database_, [&](ISC_STATUS* st) { isc_rollback_transaction(st, handle_.ptr()); });
 }
 
 void Transaction::encerrarPorPadrao() noexcept

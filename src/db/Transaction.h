@@ -9,8 +9,8 @@ namespace norvo::db {
 class Database;
 class Query;
 
-// One transaction over its databases (in this program always exactly one). Auto-started by
-// the statements that need it; its default action when its database disconnects is commit.
+// One transaction over one database. Auto-started by the statements that need it; its default
+// action when its database disconnects is commit.
 class Transaction {
 public:
     explicit Transaction(std::string objectName = {});
@@ -23,9 +23,7 @@ public:
     const std::vector<std::string>& params() const { return params_; }
 
     void setDefaultDatabase(Database* db);
-    Database* defaultDatabase() const { return databases_.empty() ? nullptr : databases_.front(); }
-    void addDatabase(Database* db);
-    void removeDatabase(Database* db);
+    Database* defaultDatabase() const { return database_; }
 
     void start();
     // Closes and unprepares every statement of the transaction, then commits and ends it.
@@ -44,12 +42,12 @@ public:
     void desregistrar(Query* q);
 
 private:
-    std::vector<std::string> params_;
     void exigirAtiva() const;
     void fecharConsultas(bool despreparar) noexcept;
 
+    std::vector<std::string> params_;
     std::string objectName_;
-    std::vector<Database*> databases_;
+    Database* database_ = nullptr;
     std::vector<Query*> queries_;
     TransactionHandle handle_;
 };

@@ -2,8 +2,10 @@
 
 #include "db/Error.h"
 #include "db/Servico.h"
-#include "import/Bancos.h"
+#include "import/Acesso.h"
+#include "import/BancoDestino.h"
 #include "import/Textos.h"
+#include "texto/Latin1.h"
 
 #include <filesystem>
 #include <stdexcept>
@@ -12,6 +14,7 @@ namespace norvo {
 
 namespace {
 
+using texto::CaminhoEmTexto;
 using textos::L1;
 
 const std::string StatusCopiando = L1("Copiando o banco de destino para ");
@@ -23,12 +26,12 @@ const std::string NoProvisorio = L1(" em um banco provisório: ");
 // Paths in dialogs go in quotes: they may hold blanks.
 std::string aspas(const std::string& s)
 {
-    return "\"" + s + "\"";
+    return "\"" + CaminhoEmTexto(s) + "\"";
 }
 
 db::Servico servicoDoDestino()
 {
-    return db::Servico(BancoDestino::Usuario, BancoDestino::Senha, BancoDestino::HostLocal);
+    return db::Servico(acesso::Usuario, acesso::Senha, acesso::HostLocal);
 }
 
 // Where the file name starts, after a slash of either kind.
@@ -94,7 +97,7 @@ std::string nomeDoProvisorio(const std::string& destino)
 
 void copiarDestino(const std::string& destino, const std::string& arquivo, Operador& op)
 {
-    op.status(StatusCopiando + arquivo);
+    op.status(StatusCopiando + CaminhoEmTexto(arquivo));
     // How long the server takes is unknown: one step, done when the copy is.
     op.gauge(0, 1, 0);
     op.processarEventos();
@@ -153,7 +156,7 @@ Restauracao restaurarCopia(const std::string& arquivo, const std::string& destin
     // cannot read whole (damaged, cut short, no room for it) would leave the shop with no
     // database. Restored first beside the destination, the copy proves itself and the
     // destination is touched only after that.
-    op.status(StatusConferindo + arquivo + NoProvisorio + provisorio);
+    op.status(StatusConferindo + CaminhoEmTexto(arquivo) + NoProvisorio + CaminhoEmTexto(provisorio));
     op.gauge(0, 2, 0);
     op.processarEventos();
     try {
@@ -171,7 +174,7 @@ Restauracao restaurarCopia(const std::string& arquivo, const std::string& destin
         return Restauracao::Falhou;
     }
 
-    op.status(StatusRestaurando + arquivo + SobreODestino + destino);
+    op.status(StatusRestaurando + CaminhoEmTexto(arquivo) + SobreODestino + CaminhoEmTexto(destino));
     op.gauge(0, 2, 1);
     op.processarEventos();
     try {

@@ -1,5 +1,7 @@
 // The four stages that rebuild the destination's product data from the staging table.
-#include "import/Etapa.h"
+#include "import/BuscaPreparada.h"
+#include "import/Buscas.h"
+#include "import/EtapaDoEstagio.h"
 #include "import/Textos.h"
 #include "texto/Texto.h"
 #include "texto/Latin1.h"
@@ -8,9 +10,26 @@
 
 namespace norvo {
 
+using texto::ChaveDeBusca;
 using texto::Citar;
+using textos::L1;
 
 namespace {
+
+const std::string StatusUnidades = L1("Importando Unidades");
+const std::string StatusNCM = L1("Importando NCM");
+const std::string StatusProdutos = L1("Importando Produtos");
+const std::string StatusPrecos = L1("Importando preço dos produtos ");
+
+const std::string FalhaUnidades = L1("Falha na importação da tabela de TipoUnidade, Falha: \r\n");
+const std::string FalhaNCM = L1("Falha na importação da tabela de NCM, Falha: \r\n");
+const std::string FalhaProdutos = L1("Falha na importação da tabela de Produtos, Falha: \r\n");
+const std::string FalhaPrecos = L1("Falha na importação dos preços, Falha: \r\n\n");
+
+const std::string ErroUnidade = L1("Erro na importação de TIPOS DE UNIDADE no Registro ");
+const std::string ErroNCM = L1("Erro na importação de NCM no Registro ");
+const std::string ErroProduto = L1("Erro na importação de PRODUTO no Registro ");
+const std::string ErroPreco = L1("Erro na importação dos ITENS DA LISTA DE PREÇO no Registro ");
 
 // Days since 1970-01-01 of a civil date, and back (proleptic Gregorian).
 long diasDesdeEpoca(int y, int m, int d)
@@ -45,8 +64,8 @@ db::DateTime menosDias(const db::DateTime& dia, int dias)
 // The unit and NCM stages: insert each distinct value once, with codes counted from 1.
 class EtapaDeCodigos : public EtapaDoEstagio {
 public:
-    EtapaDeCodigos(ContextoEtapa& ctx, Textos textos, const char* tabela, const char* coluna, const char* codigo)
-        : EtapaDoEstagio(ctx, std::move(textos)), tabela_(tabela), coluna_(coluna), codigo_(codigo)
+    EtapaDeCodigos(ContextoEtapa& ctx, const DefinicaoEtapa& d, Textos textos, const char* coluna, const char* codigo)
+        : EtapaDoEstagio(ctx, d, std::move(textos)), coluna_(coluna), codigo_(codigo)
     {}
 
 protected:
@@ -62,24 +81,22 @@ protected:
     {
         auto textual = [&] {
             db::Query& q = comando();
-            q.close();
-            q.clearSQL();
-            q.addLine(std::string("SELECT * FROM ") + tabela_);
-            q.addLine(std::string("WHERE ") + coluna_ + "=" + Citar(valor));
+            q.redefinir(std::vector<std::string>{std::string("SELECT * FROM ") + definicao().tabela,
+                                                 std::string("WHERE ") + coluna_ + "=" + Citar(valor)});
             q.open();
             return !q.isEmpty();
         };
         if (!modo().rapido)
             return textual();
         if (!existentes_)
-            existentes_ = std::make_unique<BuscaPreparada>(ctx().destino, tabela_, coluna_, codigo_);
+            existentes_ = std::make_unique<BuscaPreparada>(ctx().destino, definicao().tabela, coluna_, codigo_);
         return existentes_->existe(valor, textual);
     }
     // The value now in the table, after an insert of this stage.
     void escrito(const std::string& valor)
     {
         if (existentes_)
-            existentes_->registrar(valor);
+            existentes_->lembrar(valor);
     }
     void esquecer() override
     {
@@ -87,10 +104,13 @@ protected:
             existentes_->esquecer();
     }
 
+    // The next code, kept in the sequence register: the destination's own program numbers
+    // from it too, and without the entry its next code would collide with one imported here.
+    void depois() override { GravaCodigoSequencial(ctx(), definicao().registro, contador_); }
+
     int contador_ = 1;
 
 private:
-    const char* tabela_;
     const char* coluna_;
     const char* codigo_;
     std::unique_ptr<BuscaPreparada> existentes_;
@@ -99,9 +119,8 @@ private:
 class Unidades : public EtapaDeCodigos {
 public:
     explicit Unidades(ContextoEtapa& ctx)
-        : EtapaDeCodigos(
-              ctx, {"ImportaUnidades", textos::StatusUnidades, " DELETE FROM TIPOUNIDADE ", textos::FalhaUnidades},
-              "TIPOUNIDADE", "UNI_DESCRICAO", "UNI_CODIGO")
+        : EtapaDeCodigos(ctx, definicaoDe(ImportaUnidades), {StatusUnidades, FalhaUnidades}, "UNI_DESCRICAO",
+                         "UNI_CODIGO")
     {}
 
 protected:
@@ -129,19 +148,16 @@ protected:
 
     std::string identificacao() override { return texto(staging::UNIDADE); }
 
-    void registrarFalha(int linha, const Falha& f) override
+    void logar(int posicao, const Recusa& r) override
     {
-        erro(textos::ErroUnidade + texto(linha, staging::UNIDADE) + "\r\n" + f.mensagem + "\r\n");
+        erro(ErroUnidade + texto(posicao, staging::UNIDADE) + "\r\n" + r.mensagem + "\r\n");
     }
-
-    void depois() override { GravaCodigoSequencial(ctx(), "TIPOUNIDADE", contador_); }
 };
 
 class NCM : public EtapaDeCodigos {
 public:
     explicit NCM(ContextoEtapa& ctx)
-        : EtapaDeCodigos(ctx, {"ImportaNCM", textos::StatusNCM, " DELETE FROM CODIGONCM ", textos::FalhaNCM},
-                         "CODIGONCM", "NCM_CODIGOSTRING", "NCM_CODIGO")
+        : EtapaDeCodigos(ctx, definicaoDe(ImportaNCM), {StatusNCM, FalhaNCM}, "NCM_CODIGOSTRING", "NCM_CODIGO")
     {}
 
 protected:
@@ -161,9 +177,9 @@ protected:
 
     std::string identificacao() override { return texto(staging::NCM); }
 
-    void registrarFalha(int linha, const Falha& f) override
+    void logar(int posicao, const Recusa& r) override
     {
-        erro(textos::ErroNCM + texto(linha, staging::NCM) + "\r\n" + f.mensagem + "\r\n");
+        erro(ErroNCM + texto(posicao, staging::NCM) + "\r\n" + r.mensagem + "\r\n");
     }
 
     // The gauge moves per attempted insert (in registro); events after every record.
@@ -172,10 +188,6 @@ protected:
         proximo();
         eventos();
     }
-
-    // The destination's own program numbers its NCM codes from the register too: without
-    // this entry its next code would collide with one imported here.
-    void depois() override { GravaCodigoSequencial(ctx(), "CODIGONCM", contador_); }
 };
 
 const char* const kInsertProduto =
@@ -195,8 +207,7 @@ const char* const kInsertProduto =
 class Produtos : public EtapaDoEstagio {
 public:
     explicit Produtos(ContextoEtapa& ctx)
-        : EtapaDoEstagio(ctx,
-                         {"ImportaProdutos", textos::StatusProdutos, " DELETE FROM PRODUTO ", textos::FalhaProdutos})
+        : EtapaDoEstagio(ctx, definicaoDe(ImportaProdutos), {StatusProdutos, FalhaProdutos})
     {}
 
 protected:
@@ -230,18 +241,16 @@ protected:
         });
     }
 
-    void registrarFalha(int linha, const Falha& f) override
+    void logar(int posicao, const Recusa& r) override
     {
-        erro(textos::ErroProduto + texto(linha, staging::COD_PRODUTO) + "\r\n" + f.mensagem + "\r");
+        erro(ErroProduto + texto(posicao, staging::COD_PRODUTO) + "\r\n" + r.mensagem + "\r");
     }
 
     void depois() override
     {
         db::Query& aux = auxiliar();
-        aux.close();
-        aux.clearSQL();
-        aux.addLine("UPDATE PRODUTO SET PROD_REVENDA = 'N', PRO_CONTROLADO = 'F',");
-        aux.addLine("PRO_BLOQUEADO = 'F', PRO_INATIVO = 'F'");
+        aux.redefinir(std::vector<std::string>{"UPDATE PRODUTO SET PROD_REVENDA = 'N', PRO_CONTROLADO = 'F',",
+                                               "PRO_BLOQUEADO = 'F', PRO_INATIVO = 'F'"});
         aux.execute();
         commitAgora();
     }
@@ -257,13 +266,14 @@ private:
     // unit and NCM tables do not change while the products are written).
     int codigoUnidade(const std::string& descricao)
     {
-        return buscarCodigo(unidades_, "TIPOUNIDADE", "UNI_DESCRICAO", "UNI_CODIGO", ChaveDeBusca(descricao),
-                            [&] { return BuscaCodigoUnidade(ctx().destino, descricao); });
+        return BuscaPreparada::buscar(unidades_, ctx().destino, "TIPOUNIDADE", "UNI_DESCRICAO", "UNI_CODIGO",
+                                      ChaveDeBusca(descricao),
+                                      [&] { return BuscaCodigoUnidade(ctx().destino, descricao); });
     }
     int codigoNCM(const std::string& ncm)
     {
-        return buscarCodigo(ncms_, "CODIGONCM", "NCM_CODIGOSTRING", "NCM_CODIGO", ncm,
-                            [&] { return BuscaCodigoNCM(ctx().destino, ncm); });
+        return BuscaPreparada::buscar(ncms_, ctx().destino, "CODIGONCM", "NCM_CODIGOSTRING", "NCM_CODIGO", ncm,
+                                      [&] { return BuscaCodigoNCM(ctx().destino, ncm); });
     }
 
     std::unique_ptr<BuscaPreparada> unidades_;
@@ -272,15 +282,14 @@ private:
 
 class Precos : public EtapaDoEstagio {
 public:
-    explicit Precos(ContextoEtapa& ctx)
-        : EtapaDoEstagio(ctx, {"ImportaPrecos", textos::StatusPrecos, "DELETE FROM ITENSLISTA ", textos::FalhaPrecos})
+    explicit Precos(ContextoEtapa& ctx) : EtapaDoEstagio(ctx, definicaoDe(ImportaPrecos), {StatusPrecos, FalhaPrecos})
     {}
 
 protected:
     bool statusAposRemover() const override { return true; }
     std::string textoStatus() const override
     {
-        return textos::StatusPrecos + "(" + std::to_string(estagio().recordCount()) + ")";
+        return StatusPrecos + "(" + std::to_string(estagio().recordCount()) + ")";
     }
 
     void prepararInsercao() override
@@ -313,9 +322,9 @@ protected:
 
     std::string identificacao() override { return texto(staging::DESCRICAO); }
 
-    void registrarFalha(int linha, const Falha& f) override
+    void logar(int posicao, const Recusa& r) override
     {
-        erro(textos::ErroPreco + texto(linha, staging::DESCRICAO) + "\r\n" + f.mensagem);
+        erro(ErroPreco + texto(posicao, staging::DESCRICAO) + "\r\n" + r.mensagem);
     }
 };
 

@@ -1,47 +1,29 @@
 #include "import/Importador.h"
 
 #include "db/Error.h"
+#include "import/ContextoEtapa.h"
 #include "import/Copia.h"
-#include "import/Etapa.h"
+#include "import/Etapas.h"
+#include "import/Gauge.h"
 #include "import/Logs.h"
 #include "import/Textos.h"
-#include "staging/LeitorCSV.h"
-#include "texto/Texto.h"
 #include "texto/Latin1.h"
+#include "texto/Texto.h"
 
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
-
-#include <ibase.h>
-#include <unistd.h>
+#include <iterator>
 #include <utility>
+
+#include <unistd.h>
 
 namespace norvo {
 
+using texto::CaminhoEmTexto;
+
 namespace {
-
-// The stages in the order a run calls them, with the option that marks each and the table
-// it rebuilds. The product stages' tables are emptied before any stage runs, referencing
-// tables first (the reverse of this order), so that a destination whose references keep
-// one full is refused before anything changed.
-struct EntradaEtapa {
-    Opcao opcao;
-    ResumoEtapa (*executar)(ContextoEtapa&);
-    const char* nome;
-    const char* tabela;
-    bool esvaziarAntes;
-};
-
-const EntradaEtapa kEtapas[] = {
-    {Opcao::Clientes, ImportaClientes, "ImportaClientes", "CLIENTE", false},
-    {Opcao::Fornecedores, ImportaFornecedores, "ImportaFornecedores", "FORNECEDOR", false},
-    {Opcao::Produtos, ImportaUnidades, "ImportaUnidades", "TIPOUNIDADE", true},
-    {Opcao::Produtos, ImportaNCM, "ImportaNCM", "CODIGONCM", true},
-    {Opcao::Produtos, ImportaProdutos, "ImportaProdutos", "PRODUTO", true},
-    {Opcao::Produtos, ImportaPrecos, "ImportaPrecos", "ITENSLISTA", true},
-};
 
 db::DateTime hojeLocal()
 {
@@ -56,7 +38,7 @@ db::DateTime hojeLocal()
 std::string textoDoDesfecho(const ResultadoImportacao& r)
 {
     if (!r.copiaFalhou.empty())
-        return textos::CopiaFalhou + texto::ParaLatin1(r.copia) + "\r\nFalha: " + r.copiaFalhou;
+        return textos::CopiaFalhou + CaminhoEmTexto(r.copia) + "\r\nFalha: " + r.copiaFalhou;
     if (!r.simulacaoPerdida.empty())
         return textos::SimulacaoPerdida + r.simulacaoPerdida;
     if (!r.tabelaNaoEsvaziada.empty())
@@ -78,37 +60,6 @@ std::string textoDoDesfecho(const ResultadoImportacao& r)
            textos::Falhariam;
 }
 
-// Empties the marked stages' tables that must be empty before any stage, in one step that
-// is undone whole when a table refuses; false then, with the table and the reason recorded.
-bool esvaziarAntes(const OpcoesImportacao& opcoes, BancoDestino& destino, ResultadoImportacao& r)
-{
-    std::string tabela, todas;
-    try {
-        for (auto e = std::rbegin(kEtapas); e != std::rend(kEtapas); ++e) {
-            if (!e->esvaziarAntes || !opcoes.marcada(e->opcao))
-                continue;
-            tabela = e->tabela;
-            todas += (todas.empty() ? "" : ", ") + tabela;
-            destino.redefinirComando("DELETE FROM " + tabela).execute();
-        }
-        tabela = todas; // a refused commit keeps them all
-        destino.confirmarAgora();
-        return true;
-    } catch (const std::exception& e) {
-        r.tabelaNaoEsvaziada = tabela;
-        r.motivoNaoEsvaziada = e.what();
-        r.passosFalhos.push_back({"Esvaziar " + tabela, e.what(), false});
-        r.erros.push_back(textos::NaoEsvaziada + tabela + "\r\n" + e.what() + "\r\n");
-    }
-    try {
-        // Undoes the tables already emptied; nothing else has run yet.
-        destino.desfazerPasso();
-    } catch (const std::exception& e) {
-        r.passosFalhos.push_back({"Desfazer", e.what(), true});
-    }
-    return false;
-}
-
 // Why the logs could not be written in `pasta`, or nothing: found before the run changes
 // anything, so that no row's failure is lost afterwards.
 std::string pastaSemEscrita(const std::string& pasta)
@@ -122,69 +73,13 @@ std::string pastaSemEscrita(const std::string& pasta)
     return {};
 }
 
-// A list written to its log file, and the offer to open it.
-void salvarLog(const std::vector<std::string>& lista, const std::string& pasta, const char* nome,
-               ResultadoImportacao& r, Operador& op)
-{
-    if (lista.empty())
-        return;
-    try {
-        salvarLista(lista, pasta + nome);
-    } catch (const std::exception& e) {
-        r.passosFalhos.push_back(
-            {nome, e.what() + std::string("\r\n") + std::to_string(lista.size()) + textos::EntradasPerdidas, true});
-        return;
-    }
-    r.logs.push_back(pasta + nome);
-    if (op.confirma(textos::VisualizarErros, Operador::Pergunta::VerErros))
-        op.abrirArquivo(nome, pasta);
-}
+enum class Conexao { Conectado, Falhou, EmUso };
 
-} // namespace
-
-bool ResultadoImportacao::comErros() const
-{
-    if (!erros.empty() || !duplicados.empty() || !passosFalhos.empty())
-        return true;
-    for (const ResumoEtapa& r : etapas)
-        if (r.falhou || r.falhas > 0)
-            return true;
-    return false;
-}
-
-std::string textoDasCausas(const ResumoEtapa& r)
-{
-    std::string t;
-    for (const CausaDeFalha& c : r.causas) {
-        t += "\n    " + std::to_string(c.vezes) + "x " + c.causa + " - registros: ";
-        for (std::size_t i = 0; i < c.registros.size(); ++i) {
-            const RegistroCitado& reg = c.registros[i];
-            t += (i ? ", " : "") + reg.nome;
-            if (reg.linha > 0)
-                t += " (linha " + std::to_string(reg.linha) + ")";
-        }
-        if (c.vezes > static_cast<long>(c.registros.size()))
-            t += ", ...";
-    }
-    if (r.semCidade > 0) {
-        t += "\n    " + std::to_string(r.semCidade) + textos::CidadesNaoEncontradas;
-        for (std::size_t i = 0; i < r.cidadesNaoEncontradas.size(); ++i)
-            t += (i ? ", " : "") + r.cidadesNaoEncontradas[i].first + " (" +
-                 std::to_string(r.cidadesNaoEncontradas[i].second) + ")";
-    }
-    return t;
-}
-
-const ResumoEtapa* ResultadoImportacao::etapa(const std::string& nome) const
-{
-    for (const ResumoEtapa& r : etapas)
-        if (r.nome == nome)
-            return &r;
-    return nullptr;
-}
-
-Conexao Connectar(BancoDestino& destino, BancoOrigem& origem, const std::string& caminho, Operador& op,
-                  bool mostrarSucesso, const std::vector<std::string>& reservadas)
+// "Connectar": attaches the destination for the connection test and, reserving the tables
+// it rebuilds, at the start of a run. A failure is shown as a warning and is the result;
+// a destination whose tables another transaction holds is said to be in use.
+Conexao conectarDestino(BancoDestino& destino, BancoOrigem& origem, const std::string& caminho, Operador& op,
+                        bool mostrarSucesso, const std::vector<std::string>& reservadas = {})
 {
     if (texto::EhBranco(caminho)) {
         op.mostraMensagem(textos::SelecioneDestino, false);
@@ -196,41 +91,220 @@ Conexao Connectar(BancoDestino& destino, BancoOrigem& origem, const std::string&
         if (mostrarSucesso && destino.conectado())
             op.mostraMensagem(textos::ConectadoSucesso, false);
         return Conexao::Conectado;
-    } catch (const std::exception& e) {
+    } catch (const db::LockConflict& e) {
         // Another transaction holds a table the run reserves: the server refused at once.
-        const auto* s = dynamic_cast<const db::ServerError*>(&e);
-        if (s && s->has(isc_lock_conflict)) {
-            destino.desconectar();
-            op.mostraMensagem(textos::DestinoEmUso + texto::ParaLatin1(caminho) + textos::DestinoEmUsoMotivo + e.what(),
-                              false);
-            return Conexao::EmUso;
-        }
+        destino.desconectar();
+        op.mostraMensagem(textos::DestinoEmUso + CaminhoEmTexto(caminho) + textos::DestinoEmUsoMotivo + e.what(),
+                          false);
+        return Conexao::EmUso;
+    } catch (const std::exception& e) {
         op.mostraMensagem(textos::FalhaConnectar + e.what(), false);
         return Conexao::Falhou;
     }
 }
 
-ResultadoImportacao importar(const OpcoesImportacao& opcoes, RecursosImportacao rec, Operador& op)
+// Everything one run needs besides its options, owned by the caller.
+struct Recursos {
+    BancoDestino& destino;
+    BancoOrigem& origem;
+    staging::StagingTable& produtos;
+    std::string caminhoDestino; // the destination file, as the operator gave it
+    std::string pastaLogs;      // where vantor.log and vantor2.log go, ending with its separator
+    std::function<db::DateTime()> hoje;
+};
+
+// One run once it is confirmed, as its steps in order. Stages never let a failure out; a
+// step that does is recorded, and the run goes on, so that it always comes back to idle.
+class Rodada {
+public:
+    Rodada(const OpcoesImportacao& opcoes, Recursos& rec, Operador& op, ResultadoImportacao& r)
+        : opcoes_(opcoes), rec_(rec), op_(op), r_(r), trava_(rec.produtos),
+          gauge_(op), ctx_{rec.destino,    rec.origem, rec.produtos, r.erros, r.duplicados,
+                           r.passosFalhos, r.parada,   op,           gauge_,  rec.hoje ? rec.hoje : hojeLocal}
+    {
+        r_.inicio = ResultadoImportacao::Inicio::Iniciada;
+        r_.simulada = opcoes.modo.simular;
+        rec_.destino.definirModo(opcoes.modo);
+        op_.ocupado(true);
+        gauge_.zerar();
+    }
+
+    void executar()
+    {
+        if (copiar() && esvaziar())
+            etapas();
+        logs();
+        encerrar();
+        avisar();
+    }
+
+private:
+    // The grid may still move the table's current record, but nothing may change the records
+    // from the moment the run is busy until it is idle again; the lock is also how
+    // Importador::Importando() knows a run is going on.
+    struct Trava {
+        staging::StagingTable& t;
+        explicit Trava(staging::StagingTable& tabela) : t(tabela) { t.lock(); }
+        ~Trava() { t.unlock(); }
+    };
+
+    void passo(const std::string& nome, const std::function<void()>& acao)
+    {
+        try {
+            acao();
+        } catch (const std::exception& e) {
+            r_.passosFalhos.push_back({nome, e.what(), true});
+        }
+    }
+
+    // The copy comes before the first DELETE: a wrong file or a run stopped half way must
+    // leave something to go back to. A rehearsal writes nothing, so it needs none.
+    bool copiar()
+    {
+        if (opcoes_.modo.simular || opcoes_.semCopia)
+            return true;
+        r_.copia = nomeDaCopia(rec_.caminhoDestino, std::time(nullptr));
+        try {
+            copiarDestino(rec_.caminhoDestino, r_.copia, op_);
+            return true;
+        } catch (const std::exception& e) {
+            r_.copiaFalhou = e.what();
+            r_.passosFalhos.push_back({textos::L1("Cópia de segurança"), e.what(), false});
+            return false;
+        }
+    }
+
+    // Empties the marked stages' tables that must be empty before any stage, referencing
+    // tables first, in one step that is undone whole when a table refuses; false then, with
+    // the table and the reason recorded. A closed staging table leaves the product stages to
+    // fail on it, each with its message.
+    bool esvaziar()
+    {
+        if (!opcoes_.produtos || !rec_.produtos.active())
+            return true;
+        std::string tabela, todas;
+        try {
+            const auto lista = todasAsEtapas();
+            for (auto e = lista.rbegin(); e != lista.rend(); ++e) {
+                if (!e->esvaziarAntes || !opcoes_.marcada(e->opcao))
+                    continue;
+                tabela = e->tabela;
+                todas += (todas.empty() ? "" : ", ") + tabela;
+                rec_.destino.redefinirComando(e->remove()).execute();
+            }
+            tabela = todas; // a refused commit keeps them all
+            rec_.destino.confirmarAgora();
+            return true;
+        } catch (const std::exception& e) {
+            r_.tabelaNaoEsvaziada = tabela;
+            r_.motivoNaoEsvaziada = e.what();
+            r_.passosFalhos.push_back({"Esvaziar " + tabela, e.what(), false});
+            r_.erros.push_back(textos::NaoEsvaziada + tabela + "\r\n" + e.what() + "\r\n");
+        }
+        // Undoes the tables already emptied; nothing else has run yet.
+        passo("Desfazer", [&] { rec_.destino.desfazerPasso(); });
+        return false;
+    }
+
+    void etapas()
+    {
+        for (const DefinicaoEtapa& e : todasAsEtapas()) {
+            if (!opcoes_.marcada(e.opcao))
+                continue;
+            if (r_.parada == 0)
+                r_.parada = op_.paradaPedida();
+            if (r_.parada != 0) {
+                ResumoEtapa parada;
+                parada.nome = e.nome;
+                parada.iniciada = false;
+                parada.interrompida = true;
+                r_.etapas.push_back(parada);
+                continue;
+            }
+            passo(e.nome, [&] { r_.etapas.push_back(e.executar(ctx_)); });
+            if (rec_.destino.rodadaPerdida() && !r_.etapas.empty()) {
+                r_.simulacaoPerdida = r_.etapas.back().motivo;
+                return;
+            }
+        }
+    }
+
+    // Each list written to its log file, and the offer to open it.
+    void logs()
+    {
+        salvarLog(r_.erros, "vantor.log");
+        salvarLog(r_.duplicados, "vantor2.log");
+    }
+
+    void salvarLog(const std::vector<std::string>& lista, const char* nome)
+    {
+        if (lista.empty())
+            return;
+        try {
+            salvarLista(lista, rec_.pastaLogs + nome);
+        } catch (const std::exception& e) {
+            r_.passosFalhos.push_back(
+                {nome, e.what() + std::string("\r\n") + std::to_string(lista.size()) + textos::EntradasPerdidas, true});
+            return;
+        }
+        r_.logs.push_back(rec_.pastaLogs + nome);
+        if (op_.confirma(textos::VisualizarErros, Operador::Pergunta::VerErros))
+            op_.abrirArquivo(nome, rec_.pastaLogs);
+    }
+
+    // Before the verdict: a rehearsal's one transaction is undone, a real run's last rows
+    // committed, and the destination detached.
+    void encerrar()
+    {
+        passo("Desconectar", [&] { rec_.destino.encerrar(); });
+        rec_.destino.definirModo({});
+    }
+
+    void avisar()
+    {
+        r_.desfecho = textoDoDesfecho(r_);
+        const bool copiaFeita = !r_.copia.empty() && r_.copiaFalhou.empty();
+        const std::string aviso =
+            copiaFeita ? r_.desfecho + textos::CopiaFeita + CaminhoEmTexto(r_.copia) : r_.desfecho;
+        std::string causas;
+        for (const ResumoEtapa& e : r_.etapas)
+            if (const std::string t = textoDasCausas(e); !t.empty())
+                causas += (causas.empty() ? "" : "\n") + e.nome + ":" + t;
+        // The status line is one line: the notice names the copy.
+        passo("MostraMensagem", [&] { op_.desfecho(aviso, r_.desfecho, causas); });
+        gauge_.zerar();
+        op_.ocupado(false);
+    }
+
+    const OpcoesImportacao& opcoes_;
+    Recursos& rec_;
+    Operador& op_;
+    ResultadoImportacao& r_;
+    Trava trava_;
+    Gauge gauge_;
+    ContextoEtapa ctx_;
+};
+
+ResultadoImportacao importar(const OpcoesImportacao& opcoes, Recursos rec, Operador& op)
 {
     ResultadoImportacao r;
-    if (!opcoes.clientes && !opcoes.fornecedores && !opcoes.produtos) {
+    if (!opcoes.algumaTabela()) {
         op.mensagem(textos::MarqueTabela);
         return r;
     }
     if (const std::string motivo = pastaSemEscrita(rec.pastaLogs); !motivo.empty()) {
-        op.mostraMensagem(textos::PastaDeLogsInvalida + texto::ParaLatin1(rec.pastaLogs) + ": " + motivo, false);
+        op.mostraMensagem(textos::PastaDeLogsInvalida + CaminhoEmTexto(rec.pastaLogs) + ": " + motivo, false);
         r.inicio = ResultadoImportacao::Inicio::SemPastaDeLogs;
         return r;
     }
-    BancoDestino& destino = rec.destino;
-    if (destino.conectado())
-        destino.desconectar();
+    if (rec.destino.conectado())
+        rec.destino.desconectar();
     // The tables the marked stages rebuild stay reserved until the run disconnects.
     std::vector<std::string> reservadas;
-    for (const EntradaEtapa& e : kEtapas)
+    for (const DefinicaoEtapa& e : todasAsEtapas())
         if (opcoes.marcada(e.opcao))
             reservadas.push_back(e.tabela);
-    switch (Connectar(destino, rec.origem, rec.caminhoDestino, op, false, reservadas)) {
+    switch (conectarDestino(rec.destino, rec.origem, rec.caminhoDestino, op, false, reservadas)) {
     case Conexao::Conectado:
         break;
     case Conexao::EmUso:
@@ -245,102 +319,43 @@ ResultadoImportacao importar(const OpcoesImportacao& opcoes, RecursosImportacao 
         r.inicio = ResultadoImportacao::Inicio::NaoConfirmada;
         return r;
     }
-
-    // The grid may still move the table's current record, but nothing may change the
-    // records from the moment the run is busy until it is idle again; the lock is also how
-    // Importador::Importando() knows a run is going on.
-    struct Trava {
-        staging::StagingTable& t;
-        explicit Trava(staging::StagingTable& tabela) : t(tabela) { t.lock(); }
-        ~Trava() { t.unlock(); }
-    } trava(rec.produtos);
-    r.inicio = ResultadoImportacao::Inicio::Iniciada;
-    r.simulada = opcoes.modo.simular;
-    destino.definirModo(opcoes.modo);
-    op.ocupado(true);
-    Gauge gauge(op);
-    gauge.zerar();
-    ContextoEtapa ctx{destino,        rec.origem, rec.produtos, r.erros, r.duplicados,
-                      r.passosFalhos, r.parada,   op,           gauge,   rec.hoje ? rec.hoje : hojeLocal};
-
-    // Stages never let a failure out; a step that does is recorded, and the run goes on,
-    // so that it always comes back to idle.
-    auto passo = [&](const std::string& nome, const std::function<void()>& acao) {
-        try {
-            acao();
-        } catch (const std::exception& e) {
-            r.passosFalhos.push_back({nome, e.what(), true});
-        }
-    };
-    // The copy comes before the first DELETE: a wrong file or a run stopped half way must
-    // leave something to go back to. A rehearsal writes nothing, so it needs none.
-    bool copiado = true;
-    if (!opcoes.modo.simular && !opcoes.semCopia) {
-        r.copia = nomeDaCopia(rec.caminhoDestino, std::time(nullptr));
-        try {
-            copiarDestino(rec.caminhoDestino, r.copia, op);
-        } catch (const std::exception& e) {
-            r.copiaFalhou = e.what();
-            r.passosFalhos.push_back({textos::L1("Cópia de segurança"), e.what(), false});
-            copiado = false;
-        }
-    }
-    // A closed staging table leaves the product stages to fail on it, each with its message.
-    const bool esvaziado = copiado && (!opcoes.produtos || !rec.produtos.active() || esvaziarAntes(opcoes, destino, r));
-    for (const EntradaEtapa& e : kEtapas) {
-        if (!esvaziado || !opcoes.marcada(e.opcao))
-            continue;
-        if (r.parada == 0)
-            r.parada = op.paradaPedida();
-        if (r.parada != 0) {
-            ResumoEtapa parada;
-            parada.nome = e.nome;
-            parada.iniciada = false;
-            parada.interrompida = true;
-            r.etapas.push_back(parada);
-            continue;
-        }
-        passo(e.nome, [&] { r.etapas.push_back(e.executar(ctx)); });
-        if (opcoes.modo.simular && destino.banco().perdida() && !r.etapas.empty()) {
-            r.simulacaoPerdida = r.etapas.back().motivo;
-            break;
-        }
-    }
-
-    salvarLog(r.erros, rec.pastaLogs, "vantor.log", r, op);
-    salvarLog(r.duplicados, rec.pastaLogs, "vantor2.log", r, op);
-    // A rehearsal undoes its one transaction; the disconnect would commit it.
-    if (opcoes.modo.simular)
-        passo("Desfazer", [&] { destino.desfazerTudo(); });
-    // Disconnecting commits the open transaction, so it belongs before the verdict.
-    passo("Desconectar", [&] { destino.desconectar(); });
-    destino.definirModo({});
-
-    const std::string desfecho = textoDoDesfecho(r);
-    const bool copiaFeita = !r.copia.empty() && r.copiaFalhou.empty();
-    const std::string final = copiaFeita ? desfecho + textos::CopiaFeita + texto::ParaLatin1(r.copia) : desfecho;
-    std::string causas;
-    for (const ResumoEtapa& e : r.etapas)
-        if (const std::string t = textoDasCausas(e); !t.empty())
-            causas += (causas.empty() ? "" : "\n") + e.nome + ":" + t;
-    op.detalhes(causas);
-    passo("MostraMensagem", [&] { op.mostraMensagem(final, true); });
-    op.status(desfecho); // one line: the notice names the copy
-    gauge.zerar();
-    op.ocupado(false);
+    Rodada(opcoes, rec, op, r).executar();
     return r;
+}
+
+} // namespace
+
+bool ResultadoImportacao::comErros() const
+{
+    // Every entry of vantor2.log is a row that failed (a duplicate key), so the rows say it;
+    // vantor.log also holds entries that are no row's (a city lookup that failed).
+    if (!erros.empty() || !passosFalhos.empty())
+        return true;
+    for (const ResumoEtapa& r : etapas)
+        if (r.falhou || r.falhas > 0)
+            return true;
+    return false;
+}
+
+const ResumoEtapa* ResultadoImportacao::etapa(const std::string& nome) const
+{
+    for (const ResumoEtapa& r : etapas)
+        if (r.nome == nome)
+            return &r;
+    return nullptr;
 }
 
 Importador::Importador(Operador& op, std::string arquivoEstagio) : op_(op), produtos_(std::move(arquivoEstagio)) {}
 
 bool Importador::Connectar(bool mostrarSucesso)
 {
-    return norvo::Connectar(bancoDestino_, origem_, destino_, op_, mostrarSucesso) == Conexao::Conectado;
+    return conectarDestino(bancoDestino_, origem_, destino_, op_, mostrarSucesso) == Conexao::Conectado;
 }
 
-staging::ResultadoLeitura Importador::LerArquivoCSV(const std::string& caminho)
+staging::ResultadoLeitura Importador::LerArquivoCSV(const std::string& caminho, std::string* texto)
 {
-    return staging::carregarProdutos(produtos_, caminho, [this] { op_.processarEventos(); });
+    return staging::carregarProdutos(
+        produtos_, caminho, [this] { op_.processarEventos(); }, texto);
 }
 
 ResultadoImportacao Importador::importar(const OpcoesImportacao& opcoes)

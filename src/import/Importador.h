@@ -2,9 +2,11 @@
 // What the window and the command line drive: the staged products, the two databases and
 // the settings they are reached with, the connection test and the import run.
 #include "db/Values.h"
-#include "import/Bancos.h"
+#include "import/BancoDestino.h"
+#include "import/BancoOrigem.h"
 #include "import/Operador.h"
-#include "import/Resultado.h"
+#include "import/Opcoes.h"
+#include "import/ResultadoImportacao.h"
 #include "staging/LeitorCSV.h"
 #include "staging/StagingTable.h"
 
@@ -12,29 +14,6 @@
 #include <string>
 
 namespace norvo {
-
-// Everything one run needs besides its options: handed to it whole, owned by the caller.
-struct RecursosImportacao {
-    BancoDestino& destino;
-    BancoOrigem& origem;
-    staging::StagingTable& produtos;
-    std::string caminhoDestino; // the destination file, as the operator gave it
-    std::string pastaLogs;      // where vantor.log and vantor2.log go, ending with its separator
-    std::function<db::DateTime()> hoje;
-};
-
-// One press of "Importar": checks that something is marked, connects, asks for confirmation
-// (not for a rehearsal), empties what the product stages rebuild, runs the marked stages in
-// their order, writes the logs and says how it ended. Nothing escapes: what failed is in the
-// result, and the destination is disconnected again when it returns.
-ResultadoImportacao importar(const OpcoesImportacao& opcoes, RecursosImportacao recursos, Operador& op);
-
-// "Connectar": attaches the destination for the connection test and, reserving the tables
-// it rebuilds, at the start of a run. A failure is shown as a warning and is the result;
-// a destination whose tables another transaction holds is said to be in use.
-enum class Conexao { Conectado, Falhou, EmUso };
-Conexao Connectar(BancoDestino& destino, BancoOrigem& origem, const std::string& caminho, Operador& op,
-                  bool mostrarSucesso, const std::vector<std::string>& reservadas = {});
 
 class Importador {
 public:
@@ -49,17 +28,23 @@ public:
     // The source database's path; the fixed path unless the settings name another.
     void setOrigem(const std::string& caminho) { origem_.setCaminho(caminho); }
     const std::string& origem() const { return origem_.caminho(); }
-    // The folder the logs go to (the executable's folder unless told otherwise), ending
-    // with its separator.
+    // The folder the logs go to, ending with its separator.
     void setPastaLogs(std::string pasta) { pastaLogs_ = std::move(pasta); }
     const std::string& pastaLogs() const { return pastaLogs_; }
     // Today's local date at 00:00 unless set: the dates the price items carry.
     void setRelogio(std::function<db::DateTime()> relogio) { relogio_ = std::move(relogio); }
 
-    // The connection test ("Testar conexão").
+    // "Connectar", the connection test ("Testar conexão"): attaches the destination; a
+    // failure is shown as a warning and is the result.
     bool Connectar(bool mostrarSucesso);
-    // Reads a product file into the staging table: its record count and notes.
-    staging::ResultadoLeitura LerArquivoCSV(const std::string& caminho);
+    // Reads a product file into the staging table: its record count and notes; `texto`, when
+    // given, receives the file's text as the hidden text box holds it.
+    staging::ResultadoLeitura LerArquivoCSV(const std::string& caminho, std::string* texto = nullptr);
+    // One press of "Importar": checks that something is marked, connects reserving the
+    // tables it rebuilds, asks for confirmation (not for a rehearsal), makes the safety copy,
+    // empties what the product stages rebuild, runs the marked stages in their order, writes
+    // the logs and says how it ended. Nothing escapes: what failed is in the result, and the
+    // destination is disconnected again when it returns.
     ResultadoImportacao importar(const OpcoesImportacao& opcoes);
 
     // A run holds the staging table locked exactly while it is busy (see importar).

@@ -35,6 +35,10 @@ public:
     // What the run's closing notice may show on request: its failed rows by cause, one stage
     // after another (empty when none failed). Comes just before that notice.
     virtual void detalhes(const std::string&) {}
+    // How the run ended: the closing notice (`aviso`, which also names the safety copy), the
+    // status line's last text and the notice's details. By default: detalhes, the notice
+    // (mostraMensagem) and status, the status set even when the notice fails.
+    virtual void desfecho(const std::string& aviso, const std::string& status, const std::string& detalhes);
     // Nonzero once the operator asked the run to stop (the signal's number, for a signal):
     // asked after every record, the run then finishes that record and starts no other.
     virtual int paradaPedida() { return 0; }

@@ -48,29 +48,4 @@ inline const std::string CidadesNaoEncontradas = L1(" registros com cidade 0 (no
 inline const std::string FalhaSequencial = L1("Falha na gravação do código sequencial\r\nFalha: ");
 inline const std::string ErroCidade = L1("Erro no retorno do CÓDIGO DE CIDADE Cód. IBGE  ");
 
-inline const std::string StatusUnidades = L1("Importando Unidades");
-inline const std::string StatusNCM = L1("Importando NCM");
-inline const std::string StatusProdutos = L1("Importando Produtos");
-inline const std::string StatusPrecos = L1("Importando preço dos produtos ");
-inline const std::string StatusClientes = L1("Importando Clientes");
-inline const std::string StatusFornecedores = L1("Importando Fornecedores");
-
-inline const std::string FalhaUnidades = L1("Falha na importação da tabela de TipoUnidade, Falha: \r\n");
-inline const std::string FalhaNCM = L1("Falha na importação da tabela de NCM, Falha: \r\n");
-inline const std::string FalhaProdutos = L1("Falha na importação da tabela de Produtos, Falha: \r\n");
-inline const std::string FalhaPrecos = L1("Falha na importação dos preços, Falha: \r\n\n");
-inline const std::string FalhaClientes = L1("Falha na importação da tabela de Clientes, Falha: \r\n");
-inline const std::string FalhaFornecedores = L1("Falha na importação da tabela de Fornecedores, Falha: \r\n");
-
-inline const std::string ErroUnidade = L1("Erro na importação de TIPOS DE UNIDADE no Registro ");
-inline const std::string ErroNCM = L1("Erro na importação de NCM no Registro ");
-inline const std::string ErroProduto = L1("Erro na importação de PRODUTO no Registro ");
-inline const std::string ErroPreco = L1("Erro na importação dos ITENS DA LISTA DE PREÇO no Registro ");
-inline const std::string ErroCliente = L1("Erro na importação de CLIENTES no cód. cliente: ");
-inline const std::string AlertaCliente = L1("Alerta!!! Na importação de CLIENTES no cliente: ");
-inline const std::string AlertaClienteCnpj =
-    L1(" possui o CNPJ inválido! A quantidade de números ultrapassou o limite.");
-inline const std::string DuplicadoCliente = L1("Cod. Cliente: ");
-inline const std::string ErroFornecedor = L1("Erro na importação de FORNECEDORES no Registro ");
-
 } // namespace norvo::textos

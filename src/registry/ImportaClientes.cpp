@@ -1,23 +1,28 @@
 // Copies the source database's clients into the destination's CLIENTE.
-#include "import/Etapa.h"
 #include "import/Textos.h"
+#include "registry/EtapaDaOrigem.h"
 #include "texto/Texto.h"
 #include "texto/Latin1.h"
-
-#include <ibase.h>
 
 namespace norvo {
 
 using texto::EhBranco;
 using texto::SoNumeros;
+using textos::L1;
 
 namespace {
+
+const std::string StatusClientes = L1("Importando Clientes");
+const std::string FalhaClientes = L1("Falha na importação da tabela de Clientes, Falha: \r\n");
+const std::string ErroCliente = L1("Erro na importação de CLIENTES no cód. cliente: ");
+const std::string AlertaCliente = L1("Alerta!!! Na importação de CLIENTES no cliente: ");
+const std::string AlertaClienteCnpj = L1(" possui o CNPJ inválido! A quantidade de números ultrapassou o limite.");
+const std::string DuplicadoCliente = L1("Cod. Cliente: ");
 
 class Clientes : public EtapaDaOrigem {
 public:
     explicit Clientes(ContextoEtapa& ctx)
-        : EtapaDaOrigem(ctx,
-                        {"ImportaClientes", textos::StatusClientes, " DELETE FROM CLIENTE ", textos::FalhaClientes})
+        : EtapaDaOrigem(ctx, definicaoDe(ImportaClientes), {StatusClientes, FalhaClientes})
     {}
 
 protected:
@@ -79,23 +84,22 @@ protected:
 
     std::string identificacao() override { return std::to_string(origem().fieldByName("CODIGO").asInteger()); }
 
-    std::function<void(const Falha&)> falhaDoRegistro() override
+    std::function<void(const Recusa&)> entradaDoLog() override
     {
         return [this, fantasia = texto("FANTASIA"), cod = std::to_string(origem().fieldByName("CODIGO").asInteger())](
-                   const Falha& f) { registrarFalha(cod, fantasia, f); };
+                   const Recusa& r) { logar(cod, fantasia, r); };
     }
 
-    void registrarFalha(const std::string& cod, const std::string& fantasia, const Falha& f)
+    void logar(const std::string& cod, const std::string& fantasia, const Recusa& r)
     {
-        // A CNPJ with more digits than its 15-character column is refused before the server
-        // sees it; a key the destination already holds is a duplicate, not an error.
-        if (f.capacidadeExcedida == 15)
-            erro(textos::AlertaCliente + cod + "\r\n" + "O Cliente: \"" + fantasia + "\"" + textos::AlertaClienteCnpj +
-                 "\r\n");
-        else if (f.tem(isc_unique_key_violation))
-            duplicado(textos::DuplicadoCliente + cod + " Nome Cliente: " + fantasia);
+        // A CNPJ with more digits than its column is refused before the server sees it; a
+        // key the destination already holds is a duplicate, not an error.
+        if (r.causa.tipo == db::Causa::Tipo::TextoLongo && r.causa.coluna == "CPF_CNPJ")
+            erro(AlertaCliente + cod + "\r\n" + "O Cliente: \"" + fantasia + "\"" + AlertaClienteCnpj + "\r\n");
+        else if (r.causa.tipo == db::Causa::Tipo::ChaveDuplicada)
+            duplicado(DuplicadoCliente + cod + " Nome Cliente: " + fantasia);
         else
-            erro(textos::ErroCliente + cod + "\r\n" + f.mensagem + "\r\n");
+            erro(ErroCliente + cod + "\r\n" + r.mensagem + "\r\n");
     }
 
     void depois() override

@@ -1,6 +1,6 @@
 // Copies the source database's suppliers (SCFO, company 1) into the destination's FORNECEDOR.
-#include "import/Etapa.h"
 #include "import/Textos.h"
+#include "registry/EtapaDaOrigem.h"
 #include "texto/Texto.h"
 #include "texto/Latin1.h"
 
@@ -8,14 +8,18 @@ namespace norvo {
 
 using texto::EhBranco;
 using texto::SoNumeros;
+using textos::L1;
 
 namespace {
+
+const std::string StatusFornecedores = L1("Importando Fornecedores");
+const std::string FalhaFornecedores = L1("Falha na importação da tabela de Fornecedores, Falha: \r\n");
+const std::string ErroFornecedor = L1("Erro na importação de FORNECEDORES no Registro ");
 
 class Fornecedores : public EtapaDaOrigem {
 public:
     explicit Fornecedores(ContextoEtapa& ctx)
-        : EtapaDaOrigem(ctx, {"ImportaFornecedores", textos::StatusFornecedores, " DELETE FROM FORNECEDOR ",
-                              textos::FalhaFornecedores})
+        : EtapaDaOrigem(ctx, definicaoDe(ImportaFornecedores), {StatusFornecedores, FalhaFornecedores})
     {}
 
 protected:
@@ -66,10 +70,10 @@ protected:
 
     std::string identificacao() override { return std::to_string(origem().fieldByName("COD_FOR").asInteger()); }
 
-    std::function<void(const Falha&)> falhaDoRegistro() override
+    std::function<void(const Recusa&)> entradaDoLog() override
     {
-        return [this, cod = std::to_string(origem().fieldByName("COD_FOR").asInteger())](const Falha& f) {
-            erro(textos::ErroFornecedor + cod + "\r\n" + f.mensagem + "\r\n");
+        return [this, cod = std::to_string(origem().fieldByName("COD_FOR").asInteger())](const Recusa& r) {
+            erro(ErroFornecedor + cod + "\r\n" + r.mensagem + "\r\n");
         };
     }
 };

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "staging/StagingTable.h"
+#include "staging/Campos.h"
 
 namespace norvo::staging {
 

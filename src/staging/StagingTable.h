@@ -1,91 +1,19 @@
 #pragma once
 // CdsProdutos: the in-memory table that holds the products read from the CSV file until
 // an import run walks them. Written whole to its staging file when a changed table is
-// closed; never read back.
+// closed; never read back. The fields, the price reader and the failure come with it.
 #include <cstdint>
-#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
-#include "texto/Error.h"
+#include "staging/Campos.h"
+#include "staging/Error.h"
+#include "staging/Preco.h"
+#include "staging/Registro.h"
 
 namespace norvo::staging {
-
-enum Campo { COD_PRODUTO = 0, DESCRICAO, UNIDADE, ICMS, PIS, COFINS, NCM, VALORVENDA, NumCampos };
-
-enum class TipoCampo { Inteiro, Texto, Dinheiro };
-
-const char* nomeCampo(Campo); // "COD_PRODUTO", ...
-TipoCampo tipoCampo(Campo);
-int tamanhoCampo(Campo); // characters of a text field, 0 for the others
-
-// A failure of the staging table or of the reading that fills it.
-class Error : public norvo::Error {
-public:
-    using norvo::Error::Error;
-};
-
-// The integer rule of the table, texto::textoParaInteiro with hexadecimal digits in 32 bits:
-// blanks (codes 0..32) before the number, an optional sign, then decimal digits or
-// hexadecimal digits after "$", "x" or "0x" (x in either case). Nothing may follow, and
-// the value must fit 32 bits: "$FFFFFFFF" fails rather than wrapping to -1. Empty when
-// the text is not such an integer.
-std::optional<std::int32_t> lerInteiro(std::string_view texto);
-
-// A price as shops write it, read for the file and for the grid alike. Blanks (codes
-// 0..32) at both ends are trimmed; an optional "R$" (either case of R) and blanks may lead.
-// Then digits with one decimal mark, "," or "." ("12,50", "12.50", ",5", "5,"); thousands
-// are grouped by threes with the other mark ("1.234,56", "1,234.56"), or by one mark that
-// appears more than once ("1.234.567"); a single mark alone is decimal ("1.234" is 1.234).
-// Beyond four decimals it rounds to the nearest, halves up. No sign and no exponent: a
-// negative price is refused and "+" would only hide typos.
-struct PrecoLido {
-    enum class Estado { Vazio, Valido, Invalido };
-    Estado estado = Estado::Vazio;
-    std::int64_t valor = 0; // ten-thousandths; 0 unless Valido
-};
-PrecoLido lerPreco(std::string_view texto);
-
-// What a text field keeps of a text, its storage rule: a NUL ends it; an NCM code written in
-// groups of digits ("3402.20.00", "3402 20 00", "3402-20-00") is its digits; the field's size
-// cuts it; trailing blanks go. `cortado` when the size took characters that were not blanks.
-struct TextoGuardado {
-    std::string texto;
-    bool cortado = false;
-};
-TextoGuardado guardarTexto(Campo, std::string_view);
-
-// Money is held in ten-thousandths: texto::decimal(valor, EscalaDinheiro) is its text, with
-// no trailing zeros and no decimal point for whole amounts ("12.5", "-0.0001", "7").
-constexpr int EscalaDinheiro = -4;
-
-namespace detalhe {
-
-template <std::size_t N>
-struct TextoFixo {
-    char c[N] = {};
-    std::uint8_t n = 0;
-    std::string_view vista() const { return {c, n}; }
-};
-// One record, compact on purpose: a whole product file is held at once.
-struct Registro {
-    std::string descricao;
-    double valor = 0;
-    // The text of a price that could not be read, kept to be shown and fixed; null for
-    // every readable price, so it costs one pointer.
-    std::unique_ptr<const std::string> precoInvalido;
-    std::int32_t inteiro[3] = {0, 0, 0}; // COD_PRODUTO, PIS, COFINS
-    std::int32_t linha = 0;              // in the product file; 0 for a record typed in the grid
-    TextoFixo<3> unidade;
-    TextoFixo<3> icms;
-    TextoFixo<8> ncm;
-    std::uint8_t nulos = 0xFF; // bit per field, set while null
-    std::uint8_t marcas = 0;   // bit per field the reading changed or could not read
-};
-
-} // namespace detalhe
 
 class StagingTable {
 public:
@@ -174,16 +102,9 @@ private:
     void exigirAberta() const;
     void exigirLinha(int row) const;
     void exigirEditavel() const;
-    Registro& pendenteEditavel(); // the record being edited or inserted
-    static void exigirDinheiro(Campo c);
-    void assentar(); // stores the pending record when assigned, drops it otherwise
-    const Registro* registroAtual() const;
-    static std::int32_t inteiroDe(const Registro*, Campo);
-    static std::int64_t dinheiroDe(const Registro*, Campo);
-    static std::string_view texto(const Registro&, Campo);
-    static void gravarValor(Registro&, Campo, std::string_view); // storage rules, may throw
-    static std::string textoCampo(const Registro&, Campo);
-    void gravarArquivo() const;
+    Registro& pendenteEditavel();          // the record being edited or inserted
+    void assentar();                       // stores the pending record when assigned, drops it otherwise
+    const Registro& registroAtual() const; // an empty record when there is none
     void avisarReset();
     void avisarAtual();
 

@@ -5,12 +5,15 @@
 #include <cstring>
 
 #include "texto/Error.h"
+#include "texto/Latin1.h"
 
 namespace norvo::texto {
 
 void salvarArquivo(const std::string& caminho, std::string_view bytes)
 {
-    auto falha = [&](int erro) { return Error("Cannot create file \"" + caminho + "\". " + std::strerror(erro)); };
+    auto falha = [&](int erro) {
+        return Error("Cannot create file \"" + CaminhoEmTexto(caminho) + "\". " + std::strerror(erro));
+    };
     std::FILE* f = std::fopen(caminho.c_str(), "wb");
     if (!f)
         throw falha(errno);

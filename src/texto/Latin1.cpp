@@ -104,6 +104,11 @@ std::string ParaLatin1(std::string_view bytes)
     return EhUtf8(bytes) ? Utf8ParaLatin1(bytes) : std::string(bytes);
 }
 
+std::string CaminhoEmTexto(std::string_view caminho)
+{
+    return ParaLatin1(caminho);
+}
+
 std::size_t SequenciaUtf8(std::string_view s, std::size_t i, char32_t& cp)
 {
     auto b = [&](std::size_t k) { return static_cast<unsigned char>(s[k]); };

@@ -42,6 +42,10 @@ bool EhUtf8(std::string_view bytes);
 // U+FFFD).
 std::string Utf8ParaLatin1(std::string_view bytes, std::u32string* semForma = nullptr);
 
+// A file's path as message text: the file system's bytes (UTF-8 here) in Latin-1, so that a
+// folder with accents reads right in every message.
+std::string CaminhoEmTexto(std::string_view caminho);
+
 // The bytes of a text file as Latin-1: converted when EhUtf8, byte for byte otherwise.
 std::string ParaLatin1(std::string_view bytes);
 

@@ -17,17 +17,18 @@
 
 namespace norvo::app::teste {
 
-// The window with hooks where the core shows a message (to make a run fail there) and
-// where it moves the gauge (to look at the window in the middle of a run).
-class JanelaEspiada : public TFormImporta {
+using norvo::teste::PastaTemporaria;
+
+// The window's operator with hooks where the core shows a message (to make a run fail
+// there) and where it moves the gauge (to look at the window in the middle of a run).
+class OperadorEspiao : public OperadorJanela {
 public:
-    using TFormImporta::TFormImporta;
     std::function<void(const std::string&, bool)> aoMostrarMensagem;
     std::function<void()> aoMedir;
 
     void gauge(int minimo, int maximo, int progresso) override
     {
-        TFormImporta::gauge(minimo, maximo, progresso);
+        OperadorJanela::gauge(minimo, maximo, progresso);
         if (aoMedir)
             aoMedir();
     }
@@ -36,8 +37,16 @@ public:
     {
         if (aoMostrarMensagem)
             aoMostrarMensagem(texto, aviso);
-        TFormImporta::mostraMensagem(texto, aviso);
+        OperadorJanela::mostraMensagem(texto, aviso);
     }
+};
+
+class JanelaEspiada : public TFormImporta {
+public:
+    explicit JanelaEspiada(const OpcoesJanela& o) : TFormImporta(o, std::make_unique<OperadorEspiao>()) {}
+    OperadorEspiao& espiao() { return static_cast<OperadorEspiao&>(operador()); }
+    std::function<void(const std::string&, bool)>& aoMostrarMensagem = espiao().aoMostrarMensagem;
+    std::function<void()>& aoMedir = espiao().aoMedir;
 };
 
 struct Janela : ::testing::Test {
@@ -67,8 +76,8 @@ struct Janela : ::testing::Test {
         o.cadastros = cadastros;
         o.pasta = pastaJanela.isEmpty() ? QString::fromStdString(pasta.pasta()) : pastaJanela;
         o.dialogos = &dialogos;
-        o.semCopia = semCopia;
-        o.modo = modo;
+        o.opcoes.semCopia = semCopia;
+        o.opcoes.modo = modo;
         janela = std::make_unique<JanelaEspiada>(o);
         janela->show();
     }

@@ -51,12 +51,12 @@ int main(int argc, char** argv)
     norvo::app::OpcoesJanela opcoes;
     opcoes.dialogos = &dialogos;
     opcoes.pasta = QDir::tempPath();
-    opcoes.modo.simular = simular;
+    opcoes.opcoes.modo.simular = simular;
     norvo::app::TFormImporta janela(opcoes);
     janela.show();
     janela.findChild<QCheckBox*>(QStringLiteral("CheckBoxProdutos"))->setChecked(true);
     janela.BitBtnLerCSVProdutosClick();
-    janela.gauge(0, 100, 40);
+    janela.operador().gauge(0, 100, 40);
 
     QWidget* alvo = &janela;
     std::unique_ptr<QWidget> dialogo;

@@ -8,7 +8,7 @@
 #include "app/IniFile.h"
 
 using norvo::app::IniFile;
-using norvo::app::teste::PastaTemporaria;
+using norvo::teste::PastaTemporaria;
 
 namespace {
 

@@ -187,11 +187,11 @@ TEST_F(Janela, StatusLongoCabeNaFaixaEApareceInteiroNaDica)
     const QRect faixa = filho<QWidget>("PanelCorpo")->rect();
     const std::string longo = "Simula\xE7\xE3o finalizada com sucesso (nada foi gravado no banco de "
                               "destino): 1200 registros seriam gravados, 3 falhariam";
-    janela->status(longo);
+    janela->operador().status(longo);
     EXPECT_EQ(obs->text(), QString::fromLatin1(longo));
     EXPECT_EQ(obs->toolTip(), QString::fromLatin1(longo));
     EXPECT_TRUE(faixa.contains(obs->geometry()));
-    janela->status("Importando Produtos");
+    janela->operador().status("Importando Produtos");
     EXPECT_EQ(obs->text(), u8("Importando Produtos"));
     EXPECT_EQ(obs->toolTip(), QString());
     EXPECT_TRUE(faixa.contains(obs->geometry()));
@@ -208,7 +208,7 @@ TEST_F(Janela, EnsaioAvisaQueNadaSeraGravadoAntesEDuranteAExecucao)
     EXPECT_TRUE(marca->isVisible());
     EXPECT_TRUE(QRect(QPoint(0, 0), marca->parentWidget()->size()).contains(marca->geometry()));
     // The run's own statuses take the status line; the mark stays.
-    janela->status("Importando Produtos");
+    janela->operador().status("Importando Produtos");
     EXPECT_TRUE(marca->isVisible());
 }
 

@@ -24,13 +24,13 @@ QString u8(const char* texto)
 TEST_F(Janela, DuranteUmaImportacaoNaoFechaENaoMostraNada)
 {
     abrir();
-    janela->ocupado(true);
+    janela->operador().ocupado(true);
     EXPECT_FALSE(janela->close());
     EXPECT_TRUE(janela->isVisible());
     EXPECT_TRUE(dialogos.mostrados.empty());
     EXPECT_FALSE(pasta.existe("Config.ini"));
 
-    janela->ocupado(false);
+    janela->operador().ocupado(false);
     EXPECT_TRUE(janela->close());
     EXPECT_TRUE(pasta.existe("Config.ini"));
 }
@@ -39,30 +39,30 @@ TEST_F(Janela, DuranteUmaImportacaoOsControlesFicamDesabilitados)
 {
     abrir();
     ASSERT_TRUE(controlesLivres());
-    janela->ocupado(true);
+    janela->operador().ocupado(true);
     EXPECT_TRUE(controlesBloqueados());
     // The options and the grid stay usable.
     EXPECT_TRUE(caixa("CheckBoxProdutos")->isEnabled());
-    janela->ocupado(false);
+    janela->operador().ocupado(false);
     EXPECT_TRUE(controlesLivres());
 }
 
 TEST_F(Janela, BotoesClicadosDuranteUmaImportacaoNaoFazemNada)
 {
     abrir();
-    janela->ocupado(true);
+    janela->operador().ocupado(true);
     janela->BitBtnLerCSVProdutosClick();
     janela->Button1Click();
     janela->BitBtnImportarClick();
     EXPECT_TRUE(dialogos.mostrados.empty());
-    janela->ocupado(false);
+    janela->operador().ocupado(false);
 }
 
 TEST_F(Janela, SoltarArquivoDuranteUmaImportacaoNaoMudaODestino)
 {
     pasta.escrever("Config.ini", "[Bancos]\nDestino=/atual.fdb\n");
     abrir();
-    janela->ocupado(true);
+    janela->operador().ocupado(true);
     QMimeData dados;
     dados.setUrls({QUrl::fromLocalFile(u8("/outro.fdb"))});
     QDragEnterEvent entrada(QPoint(5, 5), Qt::CopyAction, &dados, Qt::LeftButton, Qt::NoModifier);
@@ -70,7 +70,7 @@ TEST_F(Janela, SoltarArquivoDuranteUmaImportacaoNaoMudaODestino)
     EXPECT_FALSE(entrada.isAccepted());
     EXPECT_FALSE(destino()->soltar(&dados));
     EXPECT_EQ(destino()->text(), u8("/atual.fdb"));
-    janela->ocupado(false);
+    janela->operador().ocupado(false);
 }
 
 // The table tells the grid when the reading closes, recreates and fills it: a point in the
@@ -196,7 +196,7 @@ TEST_F(Janela, ImportacaoQueFalhaDepoisDeOcuparLiberaOsControlesEDeixaFechar)
     caixa("CheckBoxProdutos")->setChecked(true);
     // The run becomes busy and then fails without ever saying it is idle again.
     janela->aoMostrarMensagem = [&](const std::string&, bool) {
-        janela->ocupado(true);
+        janela->operador().ocupado(true);
         throw std::runtime_error("queda no meio");
     };
     janela->BitBtnImportarClick();

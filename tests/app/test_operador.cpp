@@ -25,9 +25,9 @@ QString u8(const char* texto)
 TEST_F(Janela, MensagensDoNucleoChegamEmLatin1)
 {
     abrir();
-    janela->mostraMensagem("Importa\xE7\xE3o finalizada com sucesso", true);
-    janela->mostraMensagem("Selecione o banco de dados de destino!", false);
-    janela->mensagem("Falha na importa\xE7\xE3o dos pre\xE7os");
+    janela->operador().mostraMensagem("Importa\xE7\xE3o finalizada com sucesso", true);
+    janela->operador().mostraMensagem("Selecione o banco de dados de destino!", false);
+    janela->operador().mensagem("Falha na importa\xE7\xE3o dos pre\xE7os");
     ASSERT_EQ(dialogos.mostrados.size(), 3u);
     EXPECT_EQ(dialogos.mostrados[0].texto, u8("Importação finalizada com sucesso"));
     EXPECT_TRUE(dialogos.mostrados[0].aviso);
@@ -40,15 +40,15 @@ TEST_F(Janela, ConfirmaDevolveARespostaDoOperador)
 {
     abrir();
     dialogos.respostas = {true, false};
-    EXPECT_TRUE(janela->confirma("Confirma ?", Operador::Pergunta::ApagarEImportar));
-    EXPECT_FALSE(janela->confirma("Confirma ?", Operador::Pergunta::ApagarEImportar));
+    EXPECT_TRUE(janela->operador().confirma("Confirma ?", Operador::Pergunta::ApagarEImportar));
+    EXPECT_FALSE(janela->operador().confirma("Confirma ?", Operador::Pergunta::ApagarEImportar));
     EXPECT_EQ(dialogos.textosDe("confirma").size(), 2u);
 }
 
 TEST_F(Janela, StatusVaiParaLabelObs)
 {
     abrir();
-    janela->status("Importando pre\xE7o dos produtos 3");
+    janela->operador().status("Importando pre\xE7o dos produtos 3");
     EXPECT_EQ(rotulo("LabelObs")->text(), u8("Importando preço dos produtos 3"));
 }
 
@@ -56,11 +56,11 @@ TEST_F(Janela, MedidorMostraAPorcentagem)
 {
     abrir();
     auto* medidor = filho<QProgressBar>("GaugeImportando");
-    janela->gauge(0, 200, 50);
+    janela->operador().gauge(0, 200, 50);
     EXPECT_EQ(medidor->text(), u8("25%"));
-    janela->gauge(0, 200, 500);
+    janela->operador().gauge(0, 200, 500);
     EXPECT_EQ(medidor->text(), u8("100%"));
-    janela->gauge(0, 200, 0);
+    janela->operador().gauge(0, 200, 0);
     EXPECT_EQ(medidor->text(), u8("0%"));
 }
 
@@ -68,7 +68,7 @@ TEST_F(Janela, MedidorSemRegistrosMostraZero)
 {
     abrir();
     auto* medidor = filho<QProgressBar>("GaugeImportando");
-    janela->gauge(0, 0, 0);
+    janela->operador().gauge(0, 0, 0);
     EXPECT_EQ(medidor->text(), u8("0%"));
     EXPECT_LT(medidor->minimum(), medidor->maximum()); // not the busy animation
 }
@@ -86,7 +86,7 @@ TEST_F(Janela, AbrirArquivoPedeAoDesktopOArquivoDaPasta)
     abrir();
     Receptor receptor;
     QDesktopServices::setUrlHandler(u8("file"), &receptor, "abrir");
-    janela->abrirArquivo("vantor.log", pasta.pasta());
+    janela->operador().abrirArquivo("vantor.log", pasta.pasta());
     QDesktopServices::unsetUrlHandler(u8("file"));
     ASSERT_EQ(receptor.abertos.size(), 1);
     EXPECT_EQ(receptor.abertos[0].toLocalFile(), QString::fromStdString(pasta.arquivo("vantor.log")));
@@ -97,7 +97,7 @@ TEST_F(Janela, AbrirArquivoPedeAoDesktopOArquivoDaPasta)
 TEST_F(Janela, LogQueODesktopNaoAbreTemOCaminhoMostrado)
 {
     abrir();
-    janela->abrirArquivo("vantor.log", pasta.pasta());
+    janela->operador().abrirArquivo("vantor.log", pasta.pasta());
     ASSERT_EQ(dialogos.mostrados.size(), 1u);
     EXPECT_EQ(dialogos.mostrados[0].tipo, "mostraMensagem");
     EXPECT_FALSE(dialogos.mostrados[0].aviso);
@@ -114,7 +114,7 @@ TEST_F(Janela, ProcessarEventosDeixaOsEventosPendentesRodarem)
     QMetaObject::invokeMethod(
         &contexto, [&] { rodou = true; }, Qt::QueuedConnection);
     EXPECT_FALSE(rodou);
-    janela->processarEventos();
+    janela->operador().processarEventos();
     EXPECT_TRUE(rodou);
 }
 
@@ -264,7 +264,7 @@ TEST(RelatorioDeFalha, JanelaSemDialogosPropriosUsaOsDaAplicacao)
         OpcoesJanela o;
         o.pasta = QString::fromStdString(pasta.pasta());
         TFormImporta janela(o);
-        janela.mensagem("oi");
+        janela.operador().mensagem("oi");
     }
     EXPECT_EQ(dialogos.textosDe("mensagem"), std::vector<QString>{u8("oi")});
 }

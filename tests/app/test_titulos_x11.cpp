@@ -48,7 +48,7 @@ TEST(TitulosX11, OServidorRecebeOsTitulosComoDefinidos)
 {
     using namespace norvo::app;
     ASSERT_EQ(QGuiApplication::platformName(), QStringLiteral("xcb"));
-    teste::PastaTemporaria pasta;
+    norvo::teste::PastaTemporaria pasta;
     teste::DialogosFalsos dialogos;
     OpcoesJanela opcoes;
     opcoes.pasta = QString::fromStdString(pasta.pasta());

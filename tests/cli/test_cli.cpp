@@ -80,7 +80,7 @@ TEST(Argumentos, UsoRuimEhRecusado)
     EXPECT_THROW(cli::lerArgumentos({"--csv"}), std::invalid_argument);
     EXPECT_THROW(cli::lerArgumentos({"--talvez"}), std::invalid_argument);
     const auto a = cli::lerArgumentos({"--clientes", "--destino", "/d.fdb", "--origem", "/o.fdb", "--sim"});
-    EXPECT_TRUE(a.clientes && a.sim && !a.produtos);
+    EXPECT_TRUE(a.opcoes.clientes && a.sim && !a.opcoes.produtos);
     EXPECT_EQ(a.origem.value_or(""), "/o.fdb");
     EXPECT_EQ(rodar("--bogus").codigo, 2);
     EXPECT_EQ(rodar("--help").codigo, 0);
@@ -101,8 +101,8 @@ TEST(Argumentos, UsoRuimEhRecusado)
     EXPECT_THROW(cli::lerArgumentos({"--clientes", "--destino", "/d.fdb", "--sim", "--sim"}), std::invalid_argument);
     const auto r = cli::lerArgumentos({"--restaurar", "/c.fbk", "--destino", "/d.fdb", "--sim"});
     EXPECT_EQ(r.restaurar.value_or(""), "/c.fbk");
-    EXPECT_TRUE(r.sim && !r.produtos);
-    EXPECT_TRUE(cli::lerArgumentos({"--clientes", "--destino", "/d.fdb", "--sem-copia"}).semCopia);
+    EXPECT_TRUE(r.sim && !r.opcoes.produtos);
+    EXPECT_TRUE(cli::lerArgumentos({"--clientes", "--destino", "/d.fdb", "--sem-copia"}).opcoes.semCopia);
     const std::string ajuda = rodar("--help").texto;
     for (const char* opcao : {"--sem-copia", "--restaurar FILE"})
         EXPECT_NE(ajuda.find(opcao), std::string::npos) << opcao;

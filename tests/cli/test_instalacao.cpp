@@ -97,6 +97,6 @@ TEST(Instalacao, OManualTrazAsOpcoesDaAjuda)
     std::stringstream ss;
     ss << f.rdbuf();
     const std::string manual = std::regex_replace(ss.str(), std::regex(R"(\\-)"), "-");
-    EXPECT_EQ(opcoes(manual), opcoes(cli::kAjuda));
-    EXPECT_GE(opcoes(cli::kAjuda).size(), 13u);
+    EXPECT_EQ(opcoes(manual), opcoes(cli::textoDeAjuda()));
+    EXPECT_GE(opcoes(cli::textoDeAjuda()).size(), 13u);
 }

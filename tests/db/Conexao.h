@@ -1,6 +1,7 @@
 #pragma once
 // A destination-like database object and transaction over a scratch database.
 #include "BancoTeste.h"
+#include "db/Causa.h"
 #include "db/DataSet.h"
 #include "db/Database.h"
 #include "db/Error.h"
@@ -32,6 +33,16 @@ struct Conexao : ::testing::Test {
     {
         query.close();
         query.setSQL(texto);
+    }
+};
+
+// A table with a column of each kind the program binds and reads.
+struct Consulta : Conexao {
+    Consulta()
+    {
+        banco.executar("CREATE TABLE T (ID INTEGER NOT NULL PRIMARY KEY, NOME VARCHAR(15), SIGLA CHAR(5), "
+                       "QTD INTEGER, PRECO NUMERIC(15,4), VALOR NUMERIC(15,2), REAL_ DOUBLE PRECISION, "
+                       "QUANDO TIMESTAMP, OBS BLOB SUB_TYPE TEXT);");
     }
 };
 

@@ -113,6 +113,7 @@ TEST_F(Conectar, ConexaoPerdidaMarcaDesconectadoAntesDeFalhar)
         EXPECT_FALSE(transacao.active());
         EXPECT_FALSE(query.prepared());
         EXPECT_NE(std::string(e.what()).find("shutdown"), std::string::npos) << e.what();
+        EXPECT_EQ(db::causaDe(e).tipo, db::Causa::Tipo::ConexaoPerdida);
     }
     // Not behind the program's back: the next use fails with the loss until the program
     // connects again, with the same settings.
@@ -139,11 +140,18 @@ TEST_F(Conectar, ConflitoDeTravaSemEspera)
     segura.execute();
 
     sql(" DELETE FROM T ");
-    const std::string msg = falha([&] { query.execute(); });
-    // The server words it as a lock conflict or an update conflict, depending on timing.
-    EXPECT_TRUE(msg.find("lock conflict on no wait transaction") != std::string::npos ||
-                msg.find("update conflicts with concurrent update") != std::string::npos)
-        << msg;
+    try {
+        query.execute();
+        ADD_FAILURE() << "a row another transaction holds was deleted";
+    } catch (const db::LockConflict& e) {
+        // The server words it as a lock conflict or an update conflict, depending on timing;
+        // it is the same conflict.
+        const std::string msg = e.what();
+        EXPECT_TRUE(msg.find("lock conflict on no wait transaction") != std::string::npos ||
+                    msg.find("update conflicts with concurrent update") != std::string::npos)
+            << msg;
+        EXPECT_EQ(db::causaDe(e).tipo, db::Causa::Tipo::ConflitoDeTrava);
+    }
     EXPECT_TRUE(transacao.active()); // a failed execute leaves the transaction as it was
     EXPECT_FALSE(query.isOpen());
 }

@@ -75,7 +75,7 @@ TEST(ParametrosNomeados, ValoresPassamParaOTextoNovoPeloNome)
 
     // Replaced without clearing: same names keep type and value, new ones start unassigned.
     q.setSQL("SELECT * FROM T WHERE a = :a AND C = :C");
-    EXPECT_EQ(q.paramByName("A").tipo(), Param::Tipo::Text);
+    EXPECT_EQ(q.paramByName("A").tipo(), Param::Tipo::Texto);
     EXPECT_EQ(q.paramByName("A").texto(), "um");
     EXPECT_TRUE(q.paramByName("C").isNull());
 
@@ -87,6 +87,13 @@ TEST(ParametrosNomeados, ValoresPassamParaOTextoNovoPeloNome)
     q.paramByName("A").setAsCurrency(123456);
     q.clearParams();
     EXPECT_TRUE(q.paramByName("A").isNull());
+
+    // Redefined, a statement keeps no value, even of a name it still has.
+    q.paramByName("A").setAsString("um");
+    EXPECT_TRUE(q.redefinir("SELECT * FROM T WHERE A = :A").paramByName("A").isNull());
+    q.paramByName("A").setAsString("um");
+    EXPECT_TRUE(q.redefinir({"SELECT * FROM T", "WHERE A = :A"}).paramByName("A").isNull());
+    EXPECT_EQ(q.text(), "SELECT * FROM T\r\nWHERE A = :A\r\n");
 }
 
 TEST(BlocosDeParametros, ConexaoComValoresSemAparar)

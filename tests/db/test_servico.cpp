@@ -63,6 +63,21 @@ TEST(Servico, CopiaERestauraOBancoComoEraEFalhasTrazemOMotivoDoServidor)
     EXPECT_EQ(banco.consultar(todas), antes);
     EXPECT_EQ(banco.valor("SELECT GEN_ID(G_PECA, 0) FROM RDB$DATABASE"), "42");
 
+    // A destination in a folder with accents, copied beside itself and restored: the names
+    // reach the server as the file system holds them, whatever character set the client
+    // settled for file names (this process's first attachment was under the C locale).
+    const std::string acentos = pastaBancos() + "/Importa\xC3\xA7\xC3\xA3o-" + std::to_string(::getpid());
+    ASSERT_EQ(::mkdir(acentos.c_str(), 0777), 0);
+    ::chmod(acentos.c_str(), 0777);
+    const std::string destino = acentos + "/NORVO.FDB", copiaDestino = acentos + "/c\xC3\xB3pia.fbk";
+    EXPECT_NO_THROW(servico.restaurar(copia, destino, nullptr));
+    EXPECT_NO_THROW(servico.copiar(destino, copiaDestino, nullptr));
+    EXPECT_TRUE(fs::exists(destino) && fs::exists(copiaDestino));
+    banco.executar("DELETE FROM PECA;\n");
+    EXPECT_NO_THROW(servico.restaurar(copiaDestino, banco.caminho(), nullptr));
+    EXPECT_EQ(banco.consultar(todas), antes);
+    fs::remove_all(acentos);
+
     // A folder the server's user cannot write: the server says so when it opens the file,
     // while the work is already under way; that must not pass for a finished copy.
     const std::string fechada = pastaBancos() + "/fechada-" + std::to_string(::getpid());

@@ -3,7 +3,9 @@
 // and a private folder for the logs and the staging file.
 #include "BancoTeste.h"
 #include "OperadorTeste.h"
+#include "import/Buscas.h"
 #include "import/Etapa.h"
+#include "registry/EtapaDaOrigem.h"
 #include "import/Importador.h"
 #include "import/Textos.h"
 

@@ -20,6 +20,12 @@ using namespace norvo::teste;
 
 namespace {
 
+// The stages' status lines, which tell the operator below where the run is.
+const std::string StatusUnidades = textos::L1("Importando Unidades");
+const std::string StatusNCM = textos::L1("Importando NCM");
+const std::string StatusProdutos = textos::L1("Importando Produtos");
+const std::string StatusPrecos = textos::L1("Importando preço dos produtos ");
+
 // Ends the import's attachment from outside once a stage has walked a given number of
 // records: a stage lets the window process its events once right after showing its status
 // and once after each record. The stage is told by the beginning of its status text.
@@ -130,7 +136,7 @@ TEST_F(Falhas, ConexaoPerdidaNoMeioDosProdutosReconectaEGravaORestante)
 {
     // The attachment is ended while the server stays up: the fourth product's lookup meets
     // the loss, that product is the stage's one row failure, and the rest are written.
-    OperadorQueDerruba derrubador(banco, textos::StatusProdutos, 3);
+    OperadorQueDerruba derrubador(banco, StatusProdutos, 3);
     auto nucleo = novoImportador(derrubador);
     ASSERT_EQ(lerOitoProdutos(*nucleo), 8);
 
@@ -168,7 +174,7 @@ TEST_F(Falhas, ConexaoPerdidaNoMeioDosProdutosReconectaEGravaORestante)
 TEST_F(Falhas, ConexaoPerdidaAoGravarUmPrecoReconectaEGravaORestante)
 {
     // Here the loss meets a row's insert inside its row guard.
-    OperadorQueDerruba derrubador(banco, textos::StatusPrecos, 3);
+    OperadorQueDerruba derrubador(banco, StatusPrecos, 3);
     auto nucleo = novoImportador(derrubador);
     ASSERT_EQ(lerOitoProdutos(*nucleo), 8);
 
@@ -192,7 +198,7 @@ TEST_F(Falhas, RapidoNaoPerdeCaladoOLoteDaConexaoPerdida)
 {
     // Three products written but not yet committed (batches of five) when the fourth meets
     // the loss: all four are the stage's row failures, and the rest are written.
-    OperadorQueDerruba derrubador(banco, textos::StatusProdutos, 3);
+    OperadorQueDerruba derrubador(banco, StatusProdutos, 3);
     auto nucleo = novoImportador(derrubador);
     ASSERT_EQ(lerOitoProdutos(*nucleo), 8);
     const ResultadoImportacao r = importarProdutosCom(*nucleo, rapidoEmLotesDe(5));
@@ -220,7 +226,7 @@ public:
     void status(const std::string& texto) override
     {
         OperadorTeste::status(texto);
-        naEtapa_ = texto == textos::StatusNCM;
+        naEtapa_ = texto == StatusNCM;
     }
     void gauge(int minimo, int maximo, int progresso) override
     {
@@ -275,7 +281,7 @@ TEST_F(Falhas, ConexaoPerdidaNasUnidadesENosNcmNaoContaDuasVezesNemEsqueceOQueSe
     // again for the record that needs it, not remembered as existing.
     {
         std::filesystem::remove(pasta / "vantor.log");
-        OperadorQueDerruba derrubador(banco, textos::StatusUnidades, 3);
+        OperadorQueDerruba derrubador(banco, StatusUnidades, 3);
         auto nucleo = novoImportador(derrubador);
         lerArquivo(*nucleo, {"UN", "KG", "CX", "UN", "PC", "un"});
         const ResultadoImportacao r = importarProdutosCom(*nucleo, rapidoEmLotesDe(5));
@@ -301,7 +307,7 @@ TEST_F(Falhas, SemReconexaoAEtapaTerminaComUmaFalhaSo)
     // The database is shut down under the run: the reconnect fails too, so the stage ends
     // through its stage guard once, and the records after the loss are counted as never
     // attempted, not logged one by one.
-    OperadorQueDerruba derrubador(banco, textos::StatusProdutos, 3);
+    OperadorQueDerruba derrubador(banco, StatusProdutos, 3);
     derrubador.derrubar = [this] { banco.desligar(); };
     auto nucleo = novoImportador(derrubador);
     ASSERT_EQ(lerOitoProdutos(*nucleo), 8);
@@ -448,7 +454,7 @@ TEST_F(Falhas, LogsQueNaoPodemSerGravadosSaoVistosAntesDeMudarAlgoOuDitosComOQue
 TEST_F(Falhas, SimulacaoQuePerdeAConexaoTerminaSemPreverORestante)
 {
     banco.executar("INSERT INTO PRODUTO (PRO_CODIGO, PRO_NOME) VALUES (900, 'ANTIGO');");
-    OperadorQueDerruba derrubador(banco, textos::StatusProdutos, 3);
+    OperadorQueDerruba derrubador(banco, StatusProdutos, 3);
     auto nucleo = novoImportador(derrubador);
     ASSERT_EQ(lerOitoProdutos(*nucleo), 8);
     ModoExecucao simular;

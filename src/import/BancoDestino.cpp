@@ -1,22 +1,22 @@
-#include "import/Bancos.h"
+#include "import/BancoDestino.h"
+
+#include "import/Acesso.h"
 
 namespace norvo {
 
-namespace {
-const std::vector<std::string> kParametrosTransacao = {"read_committed", "rec_version", "nowait"};
-}
-
 BancoDestino::BancoDestino()
 {
-    banco_.setParams({std::string("user_name=") + Usuario, std::string("password=") + Senha, "lc_ctype=ISO8859_1 "});
+    banco_.setParams(
+        {std::string("user_name=") + acesso::Usuario, std::string("password=") + acesso::Senha, "lc_ctype=ISO8859_1 "});
     banco_.setDefaultTransaction(&transacao_);
-    transacao_.setParams(kParametrosTransacao);
+    transacao_.setParams(acesso::ParametrosTransacao);
     transacao_.setDefaultDatabase(&banco_);
     for (db::Query* q : {&comando_, &auxiliar_, static_cast<db::Query*>(&geraCodigo_)}) {
         q->setDatabase(&banco_);
         q->setTransaction(&transacao_);
     }
     comando_.setSQL(TextoInicial);
+    // What the sequence register's post runs: a new key, or the next code of one it holds.
     geraCodigo_.setInsertSQL(
         {"insert into GERACODIGO", "  (GER_TABELA, GER_VALOR)", "values", "  (:GER_TABELA, :GER_VALOR)"});
     geraCodigo_.setModifySQL({"update GERACODIGO", "set", "  GER_TABELA = :GER_TABELA,", "  GER_VALOR = :GER_VALOR",
@@ -27,13 +27,13 @@ void BancoDestino::conectar(const std::string& caminho, const std::vector<std::s
 {
     if (banco_.connected())
         banco_.disconnect();
-    std::vector<std::string> parametros = kParametrosTransacao;
+    std::vector<std::string> parametros = acesso::ParametrosTransacao;
     for (const std::string& tabela : reservadas) {
         parametros.push_back("lock_write=" + tabela);
         parametros.push_back("protected");
     }
     transacao_.setParams(parametros);
-    banco_.setDatabaseName(std::string(HostLocal) + ":" + caminho);
+    banco_.setDatabaseName(std::string(acesso::HostLocal) + ":" + caminho);
     banco_.setSQLDialect(3);
     banco_.setDefaultTransaction(&transacao_);
     banco_.connect();
@@ -53,26 +53,33 @@ void BancoDestino::reconectar()
         transacao_.start();
 }
 
-db::Query& BancoDestino::redefinirComando(const std::string& texto)
-{
-    comando_.close();
-    comando_.clearSQL();
-    comando_.setSQL(texto);
-    return comando_;
-}
-
 void BancoDestino::definirModo(const ModoExecucao& modo)
 {
     modo_ = modo;
     if (modo_.lote < 1)
         modo_.lote = 1;
-    iniciarEtapa();
+    noLote_ = 0;
+    loteTotal_ = false;
+    lote_.clear();
+}
+
+void BancoDestino::encerrar()
+{
+    // A rehearsal undoes its one transaction; a real run's rows are committed already but
+    // for what the disconnect commits.
+    if (modo_.simular && transacao_.active())
+        transacao_.rollback();
+    banco_.disconnect();
 }
 
 void BancoDestino::iniciarEtapa()
 {
     noLote_ = 0;
     loteTotal_ = false;
+    lote_.clear();
+    // A loss the stage before could not come back from is this stage's to try again.
+    if (banco_.perdida())
+        reconectar();
 }
 
 bool BancoDestino::aposLinha(bool total)
@@ -84,12 +91,15 @@ bool BancoDestino::aposLinha(bool total)
     return true;
 }
 
-bool BancoDestino::fecharLote()
+void BancoDestino::fecharLote()
 {
-    if (noLote_ == 0)
-        return false;
-    confirmar(loteTotal_);
-    return true;
+    if (noLote_ > 0)
+        confirmar(loteTotal_);
+}
+
+void BancoDestino::confirmarAgora()
+{
+    confirmar(false);
 }
 
 void BancoDestino::confirmar(bool total)
@@ -101,6 +111,7 @@ void BancoDestino::confirmar(bool total)
         transacao_.commit();
     else
         transacao_.commitRetaining();
+    lote_.clear();
 }
 
 void BancoDestino::desfazerPasso()
@@ -109,34 +120,26 @@ void BancoDestino::desfazerPasso()
         transacao_.rollbackRetaining();
 }
 
-void BancoDestino::desfazerTudo()
+void BancoDestino::linhaNoLote(Perda perda)
 {
-    if (transacao_.active())
-        transacao_.rollback();
+    // Per row, every row is committed before the next; a rehearsal's loss ends the run.
+    if (modo_.rapido && !modo_.simular)
+        lote_.push_back(std::move(perda));
 }
 
-BancoOrigem::BancoOrigem()
+void BancoDestino::linhaForaDoLote()
 {
-    banco_.setDatabaseName(CaminhoPadrao);
-    banco_.setParams({"user_name=sysdba", "password=kelpdrone"});
-    banco_.setDefaultTransaction(&transacao_);
-    transacao_.setParams(kParametrosTransacao);
-    transacao_.setDefaultDatabase(&banco_);
-    consulta_.setDatabase(&banco_);
-    consulta_.setTransaction(&transacao_);
-    consulta_.setSQL(BancoDestino::TextoInicial);
+    if (!lote_.empty())
+        lote_.pop_back();
 }
 
-void BancoOrigem::setCaminho(const std::string& caminho)
+void BancoDestino::perderLote(const std::exception& e)
 {
-    desconectar();
-    banco_.setDatabaseName(caminho);
-}
-
-void BancoOrigem::desconectar()
-{
-    if (banco_.connected())
-        banco_.disconnect();
+    std::vector<Perda> perdidas;
+    perdidas.swap(lote_);
+    noLote_ = 0;
+    for (const Perda& p : perdidas)
+        p(e);
 }
 
 } // namespace norvo

@@ -59,8 +59,8 @@ public:
     const ResultadoImportacao& ultimoResultado() const { return ultimoResultado_; }
     const staging::ResultadoLeitura& ultimaLeitura() const { return ultimaLeitura_; }
 
-    // SIGINT or SIGTERM: a run in progress stops after the record it is writing, then the
-    // window closes as a normal close does. No dialog waits for anyone from then on.
+    // SIGINT, SIGTERM or SIGHUP: a run in progress stops after the record it is writing, then
+    // the window closes as a normal close does. No dialog waits for anyone from then on.
     void pararPorSinal(int sinal);
 
 public slots:

@@ -74,8 +74,8 @@ ResumoEtapa Etapa::executar()
         }
         resumo_.falhou = true;
         resumo_.motivo = e.what();
-        resumo_.falha = textos_.falha + resumo_.motivo;
-        ctx_.op.mensagem(resumo_.falha);
+        resumo_.mensagemMostrada = textos_.falha + resumo_.motivo;
+        ctx_.op.mensagem(resumo_.mensagemMostrada);
     }
     contas.encerrar();
     contas_ = nullptr;

@@ -172,7 +172,9 @@ protected:
         if (guardaLinha([&] { comando().execute(); }))
             escrito(c);
         gaugeAvancar();
-        commitRetaining(); // after a failed insert too; a failing commit ends the stage
+        // After a failed insert too. A commit the server refuses ends the stage; one a lost
+        // connection takes costs this code alone (the walk's rule).
+        commitRetaining();
     }
 
     std::string identificacao() override { return texto(staging::NCM); }

@@ -20,7 +20,7 @@ struct ResumoEtapa {
     int reconexoes = 0;               // lost connections it came back from
     bool falhou = false;              // ended through its stage guard
     bool interrompida = false;        // ended early because the operator asked the run to stop
-    std::string falha;                // the stage failure text shown, when falhou
+    std::string mensagemMostrada;     // the stage failure text shown, when falhou
     std::string motivo;               // that failure's own message, without the stage's text
     std::vector<CausaDeFalha> causas; // its row failures by cause, most frequent first, ten at most
     // City names the client and supplier stages did not find in CIDADE (the record got city

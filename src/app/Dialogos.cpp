@@ -2,7 +2,16 @@
 
 #include <memory>
 
+#include <QClipboard>
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFileDialog>
+#include <QFontDatabase>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
 #include <QFileInfo>
 #include <QMessageBox>
 
@@ -100,6 +109,40 @@ std::optional<QString> DialogosQt::escolherBanco(QWidget* dono, const QString& a
     if (nome.isEmpty())
         return std::nullopt;
     return nome;
+}
+
+QDialog* DialogosQt::janelaDoLog(QWidget* dono, const QString& caminho, const QString& conteudo)
+{
+    auto* janela = new QDialog(dono);
+    janela->setObjectName(QStringLiteral("JanelaDoLog"));
+    janela->setWindowTitle(textos::TituloLog);
+    janela->resize(640, 420);
+    auto* layout = new QVBoxLayout(janela);
+    auto* onde = new QLabel(caminho, janela);
+    onde->setObjectName(QStringLiteral("CaminhoDoLog"));
+    onde->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    layout->addWidget(onde);
+    auto* texto = new QPlainTextEdit(janela);
+    texto->setObjectName(QStringLiteral("TextoDoLog"));
+    texto->setReadOnly(true);
+    texto->setLineWrapMode(QPlainTextEdit::NoWrap);
+    texto->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+    texto->setPlainText(conteudo);
+    layout->addWidget(texto);
+    auto* botoes = new QDialogButtonBox(QDialogButtonBox::Close, janela);
+    auto* copiar = botoes->addButton(textos::CopiarCaminho, QDialogButtonBox::ActionRole);
+    copiar->setObjectName(QStringLiteral("CopiarCaminho"));
+    QObject::connect(copiar, &QPushButton::clicked, janela,
+                     [caminho] { QGuiApplication::clipboard()->setText(caminho); });
+    QObject::connect(botoes, &QDialogButtonBox::rejected, janela, &QDialog::reject);
+    layout->addWidget(botoes);
+    return janela;
+}
+
+void DialogosQt::mostrarLog(QWidget* dono, const QString& caminho, const QString& conteudo)
+{
+    std::unique_ptr<QDialog> janela(janelaDoLog(dono, caminho, conteudo));
+    janela->exec();
 }
 
 Dialogos& DialogosQt::padrao()

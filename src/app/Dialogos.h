@@ -3,6 +3,7 @@
 
 #include <QString>
 
+class QDialog;
 class QMessageBox;
 class QWidget;
 
@@ -23,7 +24,9 @@ inline const QString AvisoSimulacao = QStringLiteral("Simulação: nada será gr
 // %1: how many notes the reading left; the notes go behind the details button.
 inline const QString LeituraComNotas =
     QStringLiteral("O arquivo foi lido, mas %1 linha(s) ou campo(s) pedem atenção: linhas ignoradas, textos cortados, "
-                   "preços que faltam ou não se leem. Veja os detalhes antes de importar.");
+                   "preços que faltam ou não se leem. Veja a página \"Problemas\" antes de importar.");
+inline const QString TituloLog = QStringLiteral("Log de erros da importação");
+inline const QString CopiarCaminho = QStringLiteral("Copiar o caminho");
 // Followed by the log's full path.
 inline const QString LogNaoAberto = QStringLiteral("Não foi possível abrir o log. Ele está em:\n");
 } // namespace textos
@@ -49,6 +52,9 @@ public:
     virtual std::optional<QString> escolherArquivoCSV(QWidget* dono, const QString& ultimo) = 0;
     // The destination database file; nothing when the operator cancels.
     virtual std::optional<QString> escolherBanco(QWidget* dono, const QString& atual) = 0;
+    // A log shown in the program itself, read-only, with its path and a button that copies
+    // the path: where the desktop has no program for it.
+    virtual void mostrarLog(QWidget* dono, const QString& caminho, const QString& conteudo) = 0;
 };
 
 // The real dialogs.
@@ -61,6 +67,10 @@ public:
     bool confirmaExclusao(QWidget* dono) override;
     std::optional<QString> escolherArquivoCSV(QWidget* dono, const QString& ultimo) override;
     std::optional<QString> escolherBanco(QWidget* dono, const QString& atual) override;
+    void mostrarLog(QWidget* dono, const QString& caminho, const QString& conteudo) override;
+
+    // The log's window as it is shown, built apart so it can be checked unshown.
+    static QDialog* janelaDoLog(QWidget* dono, const QString& caminho, const QString& conteudo);
 
     // The boxes as they are shown, built apart so their look can be checked unshown.
     static QMessageBox* caixaMensagem(QWidget* dono, const QString& texto, bool aviso);

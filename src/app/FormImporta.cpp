@@ -27,6 +27,7 @@
 #include "app/GradeProdutos.h"
 #include "app/IniFile.h"
 #include "app/ModeloProdutos.h"
+#include "app/PaginaProblemas.h"
 #include "app/Painel.h"
 #include "app/RotuloStatus.h"
 #include "import/Importador.h"
@@ -207,6 +208,13 @@ void TFormImporta::montar(bool cadastros)
     TB_NORVO->setObjectName(QStringLiteral("TB_NORVO"));
     PageControl->addTab(TB_NORVO, QStringLiteral("Norvo"));
     PageControl->setCurrentWidget(TB_NORVO);
+    PaginaProblemas_ = new PaginaProblemas;
+    PaginaProblemas_->setObjectName(QStringLiteral("TB_PROBLEMAS"));
+    PageControl->addTab(PaginaProblemas_, QStringLiteral("Problemas (0)"));
+    connect(PaginaProblemas_, &PaginaProblemas::quantidadeMudou, this, [this](long n) {
+        PageControl->setTabText(PageControl->indexOf(PaginaProblemas_), QStringLiteral("Problemas (%1)").arg(n));
+    });
+    connect(PaginaProblemas_, &PaginaProblemas::registroEscolhido, this, &TFormImporta::mostrarRegistro);
 
     // A check box for each of the run's options that has a label (import/Opcoes.cpp), the
     // designed ones where they were designed and any other below them.
@@ -218,7 +226,8 @@ void TFormImporta::montar(bool cadastros)
     static const Lugar lugares[] = {{Opcao::Produtos, "CheckBoxProdutos", {8, 12, 63, 17}},
                                     {Opcao::Clientes, "CheckBoxClientes", {8, 32, 63, 17}},
                                     {Opcao::Fornecedores, "CheckBoxFornec", {8, 54, 96, 17}}};
-    int abaixo = 76;
+    // Right under the product option: the client and supplier options sit there only when shown.
+    int abaixo = cadastros ? 76 : 32;
     for (const DefinicaoOpcao& d : opcoesDeExecucao()) {
         if (!d.rotulo)
             continue;
@@ -229,13 +238,34 @@ void TFormImporta::montar(bool cadastros)
             c->setObjectName(QLatin1String(lugar->nome));
             c->setGeometry(lugar->onde);
         } else {
-            c->setObjectName(QLatin1String("CheckBox") + QLatin1String(d.argumento + 2));
-            c->setGeometry(8, abaixo, 112, 17);
-            abaixo += 22;
+            // "--sem-copia" -> "CheckBoxSemCopia"
+            QString nome = QStringLiteral("CheckBox");
+            for (const QString& parte : QString::fromLatin1(d.argumento + 2).split(u'-'))
+                nome += parte.left(1).toUpper() + parte.mid(1);
+            c->setObjectName(nome);
+            // The grid starts at 128: a longer label breaks into a second line.
+            const int largura = 118;
+            QString rotulo = c->text();
+            const int indicador = c->sizeHint().width() - c->fontMetrics().horizontalAdvance(rotulo);
+            if (c->fontMetrics().horizontalAdvance(rotulo) + indicador > largura) {
+                qsizetype quebra = -1; // the last blank the first line can end at
+                for (qsizetype i = rotulo.indexOf(u' '); i > 0; i = rotulo.indexOf(u' ', i + 1))
+                    if (c->fontMetrics().horizontalAdvance(rotulo.left(i)) + indicador <= largura)
+                        quebra = i;
+                if (quebra > 0)
+                    rotulo[quebra] = u'\n';
+            }
+            c->setAccessibleName(c->text());
+            c->setText(rotulo);
+            const int altura = rotulo.contains(u'\n') ? 30 : 17;
+            c->setGeometry(8, abaixo, largura, altura);
+            abaixo += altura + 5;
         }
         c->setVisible(!d.oculta || cadastros);
         c->setChecked(opcoes_.marcada(d.opcao));
         caixas_.push_back({d.opcao, c});
+        if (d.opcao == Opcao::Simular)
+            connect(c, &QCheckBox::toggled, this, [this](bool sim) { LabelSimulacao->setVisible(sim); });
     }
     auto caixa = [this](Opcao o) {
         for (const auto& [opcao, c] : caixas_)
@@ -436,7 +466,13 @@ void TFormImporta::lerArquivoCSV(const QString& arquivo)
         GuardaTrabalho guarda(*this, Leitura, true);
         MemoCSV->clear();
         std::string textoDoArquivo;
+        // The notes of the reading before go with its records, even when this one fails.
+        ultimaLeitura_ = {};
+        DtsCDsProdutos->definirNotas(nullptr);
+        PaginaProblemas_->mostrarLeitura(ultimaLeitura_);
         ultimaLeitura_ = importador_->LerArquivoCSV(bytesDoCaminho(arquivo), &textoDoArquivo);
+        DtsCDsProdutos->definirNotas(&ultimaLeitura_);
+        PaginaProblemas_->mostrarLeitura(ultimaLeitura_);
         const int total = ultimaLeitura_.registros;
         MemoCSV->setPlainText(QString::fromLatin1(textoDoArquivo));
         LabelTotalProdutos->setText(QStringLiteral("Total do Contador: %1").arg(total));
@@ -448,6 +484,22 @@ void TFormImporta::lerArquivoCSV(const QString& arquivo)
     });
     if (operador_->paradaPedida() && !ocupada())
         close();
+}
+
+void TFormImporta::mostrarRegistro(int linha, int posicao, int campo)
+{
+    // A record read from the file is found by its line, wherever edits have moved it; one
+    // typed in the grid by where the run found it.
+    int registro = DtsCDsProdutos->linhaDoArquivo(linha);
+    if (registro < 0 && linha <= 0 && posicao >= 0 && posicao < DtsCDsProdutos->rowCount())
+        registro = posicao;
+    if (registro < 0)
+        return;
+    PageControl->setCurrentWidget(TB_NORVO);
+    const QModelIndex celula = DtsCDsProdutos->index(registro, campo >= 0 ? campo : 0);
+    DBGrid1->setCurrentIndex(celula);
+    DBGrid1->scrollTo(celula);
+    DBGrid1->setFocus();
 }
 
 void TFormImporta::Button1Click()
@@ -470,6 +522,8 @@ void TFormImporta::BitBtnImportarClick()
             for (const auto& [opcao, c] : caixas_)
                 opcoes.marcar(opcao, c->isChecked());
             ultimoResultado_ = importador_->importar(opcoes);
+            if (ultimoResultado_.iniciada())
+                PaginaProblemas_->mostrarRodada(ultimoResultado_);
         }
         // Steps of the run that failed without being shown (a log or the final disconnect)
         // get the default failure report, as any failure nobody caught.

@@ -27,6 +27,7 @@ class Dialogos;
 class FilenameEdit;
 class GradeProdutos;
 class ModeloProdutos;
+class PaginaProblemas;
 class Painel;
 class RotuloStatus;
 
@@ -70,6 +71,9 @@ public slots:
     void Button1Click();
     void BitBtnImportarClick();
     void FilenameEditDestinoChange();
+    // Goes to a record the problems page names (its line in the file, its position during
+    // the run, the field at fault) in the grid, to be corrected there.
+    void mostrarRegistro(int linha, int posicao, int campo);
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -107,6 +111,7 @@ private:
     Painel* PanelCabecalho = nullptr;
     QTabWidget* PageControl = nullptr;
     QWidget* TB_NORVO = nullptr;
+    PaginaProblemas* PaginaProblemas_ = nullptr;
     QCheckBox* CheckBoxProdutos = nullptr;
     QCheckBox* CheckBoxClientes = nullptr;
     QCheckBox* CheckBoxFornec = nullptr;

@@ -3,6 +3,9 @@
 #include <exception>
 
 #include <QApplication>
+#include <QBrush>
+#include <QColor>
+#include <QFont>
 
 #include "app/Dialogos.h"
 
@@ -51,11 +54,72 @@ int ModeloProdutos::columnCount(const QModelIndex& pai) const
 
 QVariant ModeloProdutos::data(const QModelIndex& indice, int papel) const
 {
-    if ((papel != Qt::DisplayRole && papel != Qt::EditRole) || !indice.isValid() || !naFaixa(indice.row()) ||
-        indice.column() >= staging::NumCampos)
+    if (!indice.isValid() || !naFaixa(indice.row()) || indice.column() >= staging::NumCampos)
         return {};
     const auto campo = static_cast<Campo>(indice.column());
-    return QString::fromLatin1(tabela_->cellText(indice.row(), campo));
+    if (papel == Qt::DisplayRole || papel == Qt::EditRole)
+        return QString::fromLatin1(tabela_->cellText(indice.row(), campo));
+    // A cell the reading changed: amber and bold, which also tells it apart without colour.
+    const bool marcada = indice.row() < tabela_->recordCount() && tabela_->cellMarcada(indice.row(), campo);
+    if (!marcada)
+        return {};
+    switch (papel) {
+    case Qt::BackgroundRole:
+        return QBrush(QColor(255, 200, 87));
+    case Qt::ForegroundRole:
+        return QBrush(Qt::black);
+    case Qt::FontRole: {
+        QFont f;
+        f.setBold(true);
+        return f;
+    }
+    case Qt::ToolTipRole:
+        return notaDaCelula(indice.row(), campo);
+    default:
+        return {};
+    }
+}
+
+void ModeloProdutos::definirNotas(const staging::ResultadoLeitura* leitura)
+{
+    leitura_ = leitura;
+    notaPorLinha_.clear();
+    notaPorValor_.clear();
+    if (leitura_)
+        for (std::size_t i = 0; i < leitura_->notas.size(); ++i) {
+            const staging::NotaLeitura& n = leitura_->notas[i];
+            notaPorLinha_.try_emplace({n.linha, int(n.campo)}, i);
+            // A cut unit or NCM code is told once, at its first line: the other lines that
+            // hold it find it by what they hold.
+            if (!n.gravado.empty())
+                notaPorValor_.try_emplace({int(n.campo), n.gravado}, i);
+        }
+    if (linhas_ > 0)
+        emit dataChanged(index(0, 0), index(linhas_ - 1, columnCount() - 1));
+}
+
+QString ModeloProdutos::notaDaCelula(int linha, Campo campo) const
+{
+    if (!leitura_)
+        return {};
+    std::size_t nota;
+    if (const auto it = notaPorLinha_.find({tabela_->cellLinha(linha), int(campo)}); it != notaPorLinha_.end())
+        nota = it->second;
+    else if (const auto v = notaPorValor_.find({int(campo), tabela_->cellText(linha, campo)}); v != notaPorValor_.end())
+        nota = v->second;
+    else
+        return {};
+    return QString::fromLatin1(leitura_->notas[nota].texto());
+}
+
+int ModeloProdutos::linhaDoArquivo(int linhaNoArquivo) const
+{
+    if (!tabela_ || !tabela_->active() || linhaNoArquivo <= 0)
+        return -1;
+    for (int r = 0; r < tabela_->recordCount(); ++r)
+        if (tabela_->cellLinha(r) == linhaNoArquivo)
+            return r;
+    return -1;
 }
 
 QVariant ModeloProdutos::headerData(int secao, Qt::Orientation orientacao, int papel) const

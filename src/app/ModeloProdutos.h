@@ -1,8 +1,12 @@
 #pragma once
 #include <functional>
+#include <map>
+#include <string>
+#include <utility>
 
 #include <QAbstractTableModel>
 
+#include "staging/ResultadoLeitura.h"
 #include "staging/StagingTable.h"
 
 namespace norvo::app {
@@ -37,6 +41,11 @@ public:
     bool editavel() const;
     // The grid moved: the table's current record follows.
     void tornarAtual(int linha);
+    // The last reading's notes: the cells it changed or could not read are marked, their
+    // note as the tooltip, until the operator edits them. Null: none.
+    void definirNotas(const staging::ResultadoLeitura* leitura);
+    // The row of the record read from that line of the file, or -1.
+    int linhaDoArquivo(int linhaNoArquivo) const;
 
 signals:
     // The table's current record changed (a reading, a run walking it, an edit).
@@ -49,8 +58,13 @@ private:
     bool naFaixa(int linha) const;
     bool tentar(const std::function<void()>& acao) const;
 
+    QString notaDaCelula(int linha, staging::Campo campo) const;
+
     staging::StagingTable* tabela_;
     Dialogos& dialogos_;
+    const staging::ResultadoLeitura* leitura_ = nullptr;
+    std::map<std::pair<int, int>, std::size_t> notaPorLinha_;         // (line, field) -> note
+    std::map<std::pair<int, std::string>, std::size_t> notaPorValor_; // (field, stored text) -> note
     int linhas_ = 0;
     bool movendo_ = false;
 };

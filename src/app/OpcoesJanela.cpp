@@ -12,8 +12,8 @@ namespace norvo::app {
 namespace {
 
 const OpcaoDoPrograma kProprias[] = {
-    {"--cadastros", nullptr, nullptr, "show the client and supplier options"},
-    {"--csv", "FILE", "um arquivo", "product file to read as soon as the window is up"},
+    {"--cadastros", nullptr, nullptr, "mostra as opções de clientes e fornecedores"},
+    {"--csv", "ARQUIVO", "um arquivo", "arquivo de produtos a ler assim que a janela abre"},
 };
 
 } // namespace

@@ -72,6 +72,12 @@ void OperadorJanela::abrirArquivo(const std::string& nome, const std::string& pa
     const QString caminho = QFileInfo(QFile::decodeName(QByteArray::fromStdString(pasta + nome))).absoluteFilePath();
     if (QDesktopServices::openUrl(QUrl::fromLocalFile(caminho)))
         return;
+    // No program for it: the program shows it itself; the log is Latin-1, as it was written.
+    QFile log(caminho);
+    if (!parada_ && log.open(QIODevice::ReadOnly)) {
+        dialogos_->mostrarLog(janela_, caminho, QString::fromLatin1(log.readAll()));
+        return;
+    }
     const QString texto = textos::LogNaoAberto + caminho;
     if (!aoTerminal(texto))
         dialogos_->mostraMensagem(janela_, texto, false, QString());

@@ -10,38 +10,37 @@ namespace {
 
 // The command line's own options; the run's come from import/Opcoes.cpp.
 const OpcaoDoPrograma kProprias[] = {
-    {"--csv", "FILE", "um arquivo", "product file to read into the staging table (needed with --produtos)"},
-    {"--destino", "PATH", "um caminho", "destination database file on the local Firebird server"},
-    {"--origem", "PATH", "um caminho", "source database file (default C:\\Bantuva\\MORELIA.FDB)"},
-    {"--logs", "DIR", "uma pasta",
-     "folder for vantor.log and vantor2.log (default: the executable's;\ninstalled in the system, "
-     "~/.local/share/importa-norvo)"},
-    {"--sim", nullptr, nullptr, "answer Yes to the confirmation (needed without a terminal)"},
-    {"--restaurar", "FILE", "um arquivo",
-     "instead of a run: put the copy FILE back over --destino, replacing\nall it holds; refused while anyone else "
-     "is attached to it; the copy\nis restored beside it first, so a damaged copy changes nothing.\nGoes with "
-     "--destino and --sim only"},
-    {"--help", nullptr, nullptr, "this text"},
+    {"--csv", "ARQUIVO", "um arquivo", "arquivo de produtos a ler para a tabela de estágio (com --produtos)"},
+    {"--destino", "CAMINHO", "um caminho", "arquivo do banco de destino (Norvo) no servidor Firebird local"},
+    {"--origem", "CAMINHO", "um caminho", "arquivo do banco de origem (Tarvex); padrão C:\\Bantuva\\MORELIA.FDB"},
+    {"--logs", "PASTA", "uma pasta",
+     "pasta de vantor.log e vantor2.log (padrão: a do executável; instalado,\n~/.local/share/importa-norvo)"},
+    {"--sim", nullptr, nullptr, "responde Sim à confirmação (necessário sem terminal)"},
+    {"--restaurar", "ARQUIVO", "um arquivo",
+     "em vez de importar: põe a cópia ARQUIVO de volta sobre --destino,\nsubstituindo tudo o que ele tem; recusado "
+     "enquanto outra conexão\nestiver aberta com ele; a cópia é restaurada antes ao lado, então\numa cópia danificada "
+     "não muda nada. Só com --destino e --sim"},
+    {"--help", nullptr, nullptr, "este texto"},
 };
 
-const char* const kInicio = "Usage: importa-norvo-cli [options]\n"
-                            "       importa-norvo-cli --restaurar FILE --destino PATH [--sim]\n"
-                            "Imports a Tarvex product file (and, optionally, clients and suppliers of a Tarvex\n"
-                            "database) into a Norvo Firebird database, as the window's \"Importar\" button does.\n"
-                            "Before it empties anything, a run has the server back the destination up beside it,\n"
-                            "as NAME-YYYYMMDD-HHMMSS.fbk; when that copy fails, the run stops there.\n"
+const char* const kInicio = "Uso: importa-norvo-cli [opções]\n"
+                            "     importa-norvo-cli --restaurar ARQUIVO --destino CAMINHO [--sim]\n"
+                            "Importa um arquivo de produtos do Tarvex (e, se pedido, os clientes e fornecedores de um\n"
+                            "banco Tarvex) para um banco Firebird do Norvo, como faz o botão \"Importar\" da janela.\n"
+                            "Antes de esvaziar qualquer tabela, a importação pede ao servidor uma cópia de segurança\n"
+                            "do destino ao lado dele, NOME-AAAAMMDD-HHMMSS.fbk; se a cópia falhar, ela para ali.\n"
                             "\n";
 
 const char* const kFim = "\n"
-                         "Every option is given once; an option where a value is expected is bad usage.\n"
+                         "Cada opção é dada uma vez; uma opção no lugar de um valor é uso errado.\n"
                          "\n"
-                         "Exit status: 0 nothing failed, 1 a row, a stage or another step failed, 2 bad usage,\n"
-                         "a failed connection, an unreadable product file or a run that was not confirmed,\n"
-                         "129 / 130 / 143 stopped by SIGHUP / SIGINT / SIGTERM after the record in progress\n"
-                         "was committed.\n"
-                         "With --restaurar: 0 restored, 1 the restore failed, 2 bad usage, refused (another\n"
-                         "attachment, or the destination could not be checked) or not confirmed,\n"
-                         "129 / 130 / 143 stopped by a signal before the destination was touched.\n";
+                         "Código de saída: 0 nada falhou; 1 uma linha, uma etapa ou outro passo falhou; 2 uso\n"
+                         "errado, conexão que falhou, destino em uso, pasta de logs sem escrita, arquivo de\n"
+                         "produtos ilegível ou importação não confirmada; 129 / 130 / 143 interrompida por\n"
+                         "SIGHUP / SIGINT / SIGTERM depois de gravar o registro em andamento.\n"
+                         "Com --restaurar: 0 restaurado; 1 a restauração falhou; 2 uso errado, recusada (outra\n"
+                         "conexão aberta, ou não foi possível verificar o destino) ou não confirmada;\n"
+                         "129 / 130 / 143 interrompida por um sinal antes de tocar no destino.\n";
 
 } // namespace
 

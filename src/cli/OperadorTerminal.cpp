@@ -7,7 +7,9 @@
 #include <poll.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdio>
 
 namespace norvo::cli {
 
@@ -46,34 +48,75 @@ void OperadorTerminal::imprimir(const std::string& latin1)
 
 void OperadorTerminal::terminarBarra()
 {
-    if (barraAberta_) {
-        std::fputc('\n', saida_);
-        barraAberta_ = false;
+    if (!barraAberta_)
+        return;
+    // The line ends with what the stage did last, even a count the percentage hid.
+    if (desenhado_ != gauge_)
+        desenhar();
+    std::fputc('\n', saida_);
+    barraAberta_ = false;
+    larguraDesenhada_ = 0;
+}
+
+namespace {
+
+// Columns a UTF-8 text takes on a terminal: its characters (continuation bytes take none).
+std::size_t colunas(const std::string& utf8)
+{
+    return static_cast<std::size_t>(
+        std::count_if(utf8.begin(), utf8.end(), [](char c) { return (static_cast<unsigned char>(c) & 0xC0) != 0x80; }));
+}
+
+} // namespace
+
+void OperadorTerminal::desenhar()
+{
+    std::string linha = "\r" + paraUtf8(etapa_);
+    if (gauge_.progresso > 0 || gauge_.maximo == 0) {
+        const int pct = gauge_.maximo > 0 ? static_cast<int>(100LL * gauge_.progresso / gauge_.maximo) : 100;
+        const int largura = 30, cheio = pct * largura / 100;
+        char numeros[64];
+        std::snprintf(numeros, sizeof numeros, "] %3d%% %d/%d", pct, gauge_.progresso, gauge_.maximo);
+        if (const std::size_t c = colunas(linha) - 1; c < 32)
+            linha += std::string(32 - c, ' ');
+        linha += " [" + std::string(cheio, '#') + std::string(largura - cheio, ' ') + numeros;
+        percentual_ = pct;
     }
+    // No character of a longer earlier text may stay behind.
+    const std::size_t largura = colunas(linha) - 1;
+    if (largura < larguraDesenhada_)
+        linha += std::string(larguraDesenhada_ - largura, ' ');
+    larguraDesenhada_ = largura;
+    std::fputs(linha.c_str(), saida_);
+    std::fflush(saida_);
+    desenhado_ = gauge_;
+    barraAberta_ = true;
 }
 
 void OperadorTerminal::gauge(int, int maximo, int progresso)
 {
+    // A gauge set back to 0 is a stage starting (the next one, before it names itself) or the
+    // run ending: the line of the stage that was running keeps its last count.
+    if (progresso == 0)
+        return;
+    gauge_ = {progresso, maximo};
     if (!terminal_ || etapa_.empty())
         return;
-    const int pct = maximo > 0 ? static_cast<int>(100LL * progresso / maximo) : 0;
-    if (pct == ultimoPercentual_ && barraAberta_)
-        return;
-    ultimoPercentual_ = pct;
-    const int largura = 30, cheio = pct * largura / 100;
-    std::fprintf(saida_, "\r%-32s [%s%s] %3d%% %d/%d", paraUtf8(etapa_).c_str(), std::string(cheio, '#').c_str(),
-                 std::string(largura - cheio, ' ').c_str(), pct, progresso, maximo);
-    std::fflush(saida_);
-    barraAberta_ = true;
+    const int pct = maximo > 0 ? static_cast<int>(100LL * progresso / maximo) : 100;
+    if (pct != percentual_ || !barraAberta_)
+        desenhar();
 }
 
 void OperadorTerminal::status(const std::string& texto)
 {
     terminarBarra();
     etapa_ = texto;
-    ultimoPercentual_ = -1;
+    gauge_ = desenhado_ = {};
+    percentual_ = -1;
     if (!terminal_)
         imprimir(texto);
+    else
+        desenhar(); // the stage's name until its gauge moves
 }
 
 void OperadorTerminal::mostraMensagem(const std::string& texto, bool aviso)

@@ -29,15 +29,22 @@ public:
 
 private:
     void terminarBarra();
+    void desenhar();
 
     bool sim_;
     std::FILE* saida_;
     std::FILE* entrada_;
     bool terminal_;
+    struct Medida {
+        int progresso = 0;
+        int maximo = 0;
+        bool operator==(const Medida&) const = default;
+    };
     bool barraAberta_ = false;
     std::string etapa_;
-
-    int ultimoPercentual_ = -1;
+    Medida gauge_, desenhado_;         // the stage's gauge, and as its line last showed it
+    std::size_t larguraDesenhada_ = 0; // what the line holds, to be covered by a shorter text
+    int percentual_ = -1;
 };
 
 // One stage's line of the closing summary (Latin-1).

@@ -1,4 +1,6 @@
 #pragma once
+#include "db/Causa.h"
+
 #include <string>
 #include <vector>
 
@@ -14,8 +16,11 @@ struct CausaDeFalha {
         std::string nome;
         int linha = 0;    // its line in the product file; 0 for a source row or one typed in the grid
         int posicao = -1; // its position in the staging table during the run; -1 for a source row
+        int campo = -1;   // the staging field at fault (staging::Campo), where the stage knows it
     };
     std::string causa;
+    db::Causa::Tipo tipo = db::Causa::Tipo::Outro;
+    std::string qual; // the constraint (a duplicate key) or the column (a text too long)
     long vezes = 0;
     std::vector<Registro> registros;
     bool operator<(const CausaDeFalha& o) const { return causa < o.causa; }

@@ -188,7 +188,11 @@ void Etapa::recusar(const CausaDeFalha::Registro& registro, const std::function<
                     const Recusa& r)
 {
     entrada(r);
-    causas_.contar(registro, r);
+    CausaDeFalha::Registro citado = registro;
+    // Only the record being walked: a row a lost connection took is no field's fault.
+    if (citado.posicao == posicao() && r.causa.tipo != db::Causa::Tipo::ConexaoPerdida)
+        citado.campo = campoEmFalta(r);
+    causas_.contar(citado, r);
 }
 
 } // namespace norvo

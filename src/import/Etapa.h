@@ -63,6 +63,8 @@ protected:
     virtual std::string identificacao() = 0;
     virtual int linhaNoArquivo() const { return 0; }
     virtual int posicao() const { return -1; }
+    // The staged field a refusal points at (staging::Campo), -1 when none is known.
+    virtual int campoEmFalta(const Recusa&) const { return -1; }
     // What the stage adds to its summary at the end (the cities the source stages missed).
     virtual void completarResumo(ResumoEtapa&) {}
 

@@ -25,6 +25,8 @@ protected:
     std::string identificacao() override { return texto(staging::COD_PRODUTO); }
     int linhaNoArquivo() const override { return estagio().cellLinha(posicao_); }
     int posicao() const override { return posicao_; }
+    // The code, unless the stage knows better.
+    int campoEmFalta(const Recusa&) const override { return staging::COD_PRODUTO; }
 
     // Fields of the record being walked, or of another by its position.
     std::string texto(staging::Campo c) const { return texto(posicao_, c); }

@@ -147,6 +147,7 @@ protected:
     }
 
     std::string identificacao() override { return texto(staging::UNIDADE); }
+    int campoEmFalta(const Recusa&) const override { return staging::UNIDADE; }
 
     void logar(int posicao, const Recusa& r) override
     {
@@ -178,6 +179,7 @@ protected:
     }
 
     std::string identificacao() override { return texto(staging::NCM); }
+    int campoEmFalta(const Recusa&) const override { return staging::NCM; }
 
     void logar(int posicao, const Recusa& r) override
     {
@@ -241,6 +243,17 @@ protected:
             q.execute();
             commitRetaining();
         });
+    }
+
+    // A text too long by its column; the layer's own refusal is the ICMS read as a number.
+    int campoEmFalta(const Recusa& r) const override
+    {
+        if (r.causa.tipo == db::Causa::Tipo::TextoLongo)
+            return r.causa.coluna == "PRO_NOME"        ? staging::DESCRICAO
+                   : r.causa.coluna == "PRO_CODPIS"    ? staging::PIS
+                   : r.causa.coluna == "PRO_CODCOFINS" ? staging::COFINS
+                                                       : staging::COD_PRODUTO;
+        return r.causa.codigo == 0 && r.causa.tipo == db::Causa::Tipo::Outro ? staging::ICMS : staging::COD_PRODUTO;
     }
 
     void logar(int posicao, const Recusa& r) override
@@ -323,6 +336,12 @@ protected:
     }
 
     std::string identificacao() override { return texto(staging::DESCRICAO); }
+    // The layer's own refusal is the price's (no amount, or none); the server's is the code's.
+    int campoEmFalta(const Recusa& r) const override
+    {
+        return r.causa.codigo == 0 && r.causa.tipo == db::Causa::Tipo::Outro ? staging::VALORVENDA
+                                                                             : staging::COD_PRODUTO;
+    }
 
     void logar(int posicao, const Recusa& r) override
     {

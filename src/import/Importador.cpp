@@ -288,6 +288,7 @@ private:
 ResultadoImportacao importar(const OpcoesImportacao& opcoes, Recursos rec, Operador& op)
 {
     ResultadoImportacao r;
+    r.pedido = opcoes;
     if (!opcoes.algumaTabela()) {
         op.mensagem(textos::MarqueTabela);
         return r;

@@ -5,22 +5,24 @@ namespace norvo {
 namespace {
 
 const DefinicaoOpcao kOpcoes[] = {
-    {Opcao::Produtos, "--produtos", "Produtos", "import unit types, NCM codes, products and price list items", true,
-     false, [](OpcoesImportacao& o) -> bool& { return o.produtos; }},
-    {Opcao::Clientes, "--clientes", "Clientes", "copy the clients of the source database", true, true,
+    {Opcao::Produtos, "--produtos", "Produtos",
+     "importa os tipos de unidade, os códigos NCM, os produtos e os itens da\nlista de preços", true, false,
+     [](OpcoesImportacao& o) -> bool& { return o.produtos; }},
+    {Opcao::Clientes, "--clientes", "Clientes", "copia os clientes do banco de origem", true, true,
      [](OpcoesImportacao& o) -> bool& { return o.clientes; }},
-    {Opcao::Fornecedores, "--fornecedores", "Fornecedores", "copy the suppliers of the source database", true, true,
+    {Opcao::Fornecedores, "--fornecedores", "Fornecedores", "copia os fornecedores do banco de origem", true, true,
      [](OpcoesImportacao& o) -> bool& { return o.fornecedores; }},
-    {Opcao::Rapido, "--rapido", nullptr,
-     "fast mode: commits every 1000 rows and at the end of each stage,\nlookups prepared once; same rows, failures "
-     "and logs",
-     false, false, [](OpcoesImportacao& o) -> bool& { return o.modo.rapido; }},
-    {Opcao::Simular, "--simular", nullptr,
-     "rehearsal: the whole run in one transaction that is rolled back;\nnothing is written, the logs are (no "
-     "confirmation asked)",
+    {Opcao::Simular, "--simular", "Simular (não grava nada)",
+     "simulação: a importação inteira numa transação desfeita no fim;\nnada é gravado no destino, os logs sim (sem "
+     "confirmação)",
      false, false, [](OpcoesImportacao& o) -> bool& { return o.modo.simular; }},
-    {Opcao::SemCopia, "--sem-copia", nullptr, "no safety copy of the destination before the run", false, false,
-     [](OpcoesImportacao& o) -> bool& { return o.semCopia; }},
+    {Opcao::Rapido, "--rapido", "Modo rápido",
+     "modo rápido: confirma a cada 1000 linhas e no fim de cada etapa,\nconsultas preparadas uma vez; as mesmas "
+     "linhas, "
+     "falhas e logs",
+     false, false, [](OpcoesImportacao& o) -> bool& { return o.modo.rapido; }},
+    {Opcao::SemCopia, "--sem-copia", nullptr, "não faz a cópia de segurança do destino antes da importação", false,
+     false, [](OpcoesImportacao& o) -> bool& { return o.semCopia; }},
 };
 
 } // namespace

@@ -1,6 +1,7 @@
 #pragma once
 // What a run did, as a value: the front ends decide what to say and how to exit from it,
 // never from what was shown.
+#include "import/Opcoes.h"
 #include "import/PassoFalho.h"
 #include "import/ResumoEtapa.h"
 
@@ -12,6 +13,7 @@ namespace norvo {
 struct ResultadoImportacao {
     enum class Inicio { NadaMarcado, SemPastaDeLogs, SemConexao, DestinoEmUso, NaoConfirmada, Iniciada };
     Inicio inicio = Inicio::NadaMarcado;
+    OpcoesImportacao pedido; // what the run was asked to do
     std::vector<ResumoEtapa> etapas;
     std::vector<PassoFalho> passosFalhos;
     std::vector<std::string> logs;       // the log files written, full paths

@@ -38,8 +38,11 @@ void ResumoDasCausas::contar(const CausaDeFalha::Registro& registro, const Recus
     else if (causa.tipo == db::Causa::Tipo::TextoLongo && !causa.coluna.empty())
         qual = causa.coluna;
     CausaDeFalha& c = causas_[{causa.tipo, causa.codigo, qual}];
-    if (c.vezes == 0)
+    if (c.vezes == 0) {
         c.causa = texto;
+        c.tipo = causa.tipo;
+        c.qual = qual == texto ? std::string() : qual;
+    }
     ++c.vezes;
     if (c.registros.size() < 5)
         c.registros.push_back(registro);

@@ -20,7 +20,7 @@ inline void PrintTo(const QString& texto, std::ostream* saida)
 namespace norvo::app::teste {
 
 struct Dialogo {
-    std::string tipo; // "mostraMensagem", "confirma", "mensagem", "falha", "exclusao", "csv", "banco"
+    std::string tipo; // "mostraMensagem", "confirma", "mensagem", "falha", "exclusao", "csv", "banco", "log"
     QString texto;
     bool aviso = false;
 };
@@ -62,6 +62,13 @@ public:
         sugeridos.push_back(atual);
         return proximoArquivo();
     }
+
+    void mostrarLog(QWidget*, const QString& caminho, const QString& conteudo) override
+    {
+        mostrados.push_back({"log", caminho});
+        logs.push_back(conteudo);
+    }
+    std::vector<QString> logs; // what each log window showed
 
     std::vector<QString> textosDe(const std::string& tipo) const
     {

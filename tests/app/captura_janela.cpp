@@ -1,7 +1,8 @@
 // Shows the window with a few sample products and saves a picture of it, for the docs:
-//   xvfb-run -s '-screen 0 1024x768x24' captura_janela [--simular|--pergunta|--arquivo] OUT.png [CSV]
+//   xvfb-run -s '-screen 0 1024x768x24' captura_janela [--simular|--pergunta|--arquivo|--problemas|--escolhido] OUT.png [CSV]
 // --pergunta pictures the run's confirmation question, --arquivo the file dialog, as the
-// operator sees them (in Portuguese).
+// operator sees them (in Portuguese); --problemas the problems page after the reading,
+// --escolhido the grid on the record its last note names.
 #include <cstdio>
 #include <memory>
 
@@ -12,7 +13,9 @@
 #include <QTemporaryDir>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTabWidget>
 #include <QTimer>
+#include <QTreeWidget>
 
 #include "app/AplicacaoImporta.h"
 #include "app/Dialogos.h"
@@ -29,6 +32,8 @@ public:
             return std::nullopt;
         return csv;
     }
+    // The box after a reading with notes would wait for a click: the picture shows the page.
+    void mostraMensagem(QWidget*, const QString&, bool, const QString&) override {}
 };
 } // namespace
 
@@ -40,6 +45,8 @@ int main(int argc, char** argv)
     const bool simular = args.removeAll(QStringLiteral("--simular")) > 0;
     const bool pergunta = args.removeAll(QStringLiteral("--pergunta")) > 0;
     const bool arquivo = args.removeAll(QStringLiteral("--arquivo")) > 0;
+    const bool problemas = args.removeAll(QStringLiteral("--problemas")) > 0;
+    const bool escolhido = args.removeAll(QStringLiteral("--escolhido")) > 0;
     if (args.size() < 2) {
         std::fprintf(stderr, "usage: captura_janela [--simular|--pergunta|--arquivo] OUT.png [CSV]\n");
         return 2;
@@ -57,6 +64,13 @@ int main(int argc, char** argv)
     janela.findChild<QCheckBox*>(QStringLiteral("CheckBoxProdutos"))->setChecked(true);
     janela.BitBtnLerCSVProdutosClick();
     janela.operador().gauge(0, 100, 40);
+    auto* arvore = janela.findChild<QTreeWidget*>(QStringLiteral("ArvoreProblemas"));
+    if (problemas)
+        janela.findChild<QTabWidget*>(QStringLiteral("PageControl"))->setCurrentIndex(1);
+    if (escolhido && arvore->topLevelItem(0) && arvore->topLevelItem(0)->childCount() > 0) {
+        QTreeWidgetItem* nota = arvore->topLevelItem(0)->child(arvore->topLevelItem(0)->childCount() - 1);
+        emit arvore->itemActivated(nota, 0);
+    }
 
     QWidget* alvo = &janela;
     std::unique_ptr<QWidget> dialogo;

@@ -7,6 +7,7 @@
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QTabWidget>
+#include <QTreeWidget>
 #include <QTableView>
 #include <QToolButton>
 #include <QUrl>
@@ -91,14 +92,51 @@ TEST_F(Janela, AoRedimensionarOsPaineisAcompanhamAsBordas)
     EXPECT_EQ(filho<QWidget>("Panel1")->geometry(), QRect(1, 152, 898, 144));
 }
 
-TEST_F(Janela, UmaSoPaginaNorvoAtiva)
+TEST_F(Janela, PaginaNorvoAtivaEProblemasAoLado)
 {
     abrir();
     auto* paginas = filho<QTabWidget>("PageControl");
-    ASSERT_EQ(paginas->count(), 1);
+    ASSERT_EQ(paginas->count(), 2);
     EXPECT_EQ(paginas->tabText(0), u8("Norvo"));
     EXPECT_EQ(paginas->widget(0)->objectName(), u8("TB_NORVO"));
     EXPECT_EQ(paginas->currentIndex(), 0);
+    EXPECT_EQ(paginas->tabText(1), u8("Problemas (0)"));
+    auto* arvore = filho<QTreeWidget>("ArvoreProblemas");
+    ASSERT_EQ(arvore->topLevelItemCount(), 1); // a page with nothing says so
+    EXPECT_TRUE(arvore->topLevelItem(0)->text(0).startsWith(u8("Nenhum problema")));
+}
+
+// The rehearsal and fast mode are switches under the product option, preset by the start-up
+// options only: every use starts writing unless the technician asks for a rehearsal.
+TEST_F(Janela, ChavesDeSimulacaoEModoRapidoChegamARodada)
+{
+    modo.simular = true;
+    abrir();
+    QCheckBox* simular = caixa("CheckBoxSimular");
+    QCheckBox* rapido = caixa("CheckBoxRapido");
+    EXPECT_EQ(simular->text().replace(u'\n', u' '), u8("Simular (não grava nada)")); // in two lines if need be
+    EXPECT_EQ(simular->accessibleName(), u8("Simular (não grava nada)"));
+    EXPECT_EQ(rapido->text(), u8("Modo rápido"));
+    EXPECT_TRUE(simular->isVisible() && rapido->isVisible());
+    EXPECT_EQ(simular->geometry().top(), 32); // under "Produtos", where hidden options would be
+    EXPECT_LE(simular->geometry().right(), caixa("CheckBoxProdutos")->geometry().left() + 120);
+    EXPECT_TRUE(simular->isChecked());
+    EXPECT_FALSE(rapido->isChecked());
+    EXPECT_TRUE(rotulo("LabelSimulacao")->isVisible());
+    simular->setChecked(false);
+    EXPECT_FALSE(rotulo("LabelSimulacao")->isVisible());
+    simular->setChecked(true);
+    rapido->setChecked(true);
+    caixa("CheckBoxProdutos")->setChecked(true);
+    janela->BitBtnImportarClick(); // no destination: refused, but with the options asked
+    const OpcoesImportacao& pedido = janela->ultimoResultado().pedido;
+    EXPECT_TRUE(pedido.produtos && pedido.modo.simular && pedido.modo.rapido && pedido.semCopia);
+    EXPECT_TRUE(janela->close());
+
+    modo = {};
+    abrir();
+    EXPECT_FALSE(caixa("CheckBoxSimular")->isChecked()); // not remembered
+    EXPECT_FALSE(rotulo("LabelSimulacao")->isVisible());
 }
 
 TEST_F(Janela, BotoesComLegendaELugar)

@@ -1,6 +1,9 @@
 // The window against the local Firebird server: the connection test button and a whole
 // import run started from the window. These fail (never skip) without the server.
 #include <QProgressBar>
+#include <QTabWidget>
+#include <QTableView>
+#include <QTreeWidget>
 
 #include <filesystem>
 
@@ -97,4 +100,80 @@ TEST_F(JanelaComBanco, ImportacaoPelaJanelaBloqueiaDuranteELiberaNoFim)
 }
 
 } // namespace
+} // namespace norvo::app::teste
+
+namespace norvo::app::teste {
+namespace {
+
+QTreeWidgetItem* filhoQueComeca(QTreeWidgetItem* pai, const QString& inicio)
+{
+    for (int i = 0; pai && i < pai->childCount(); ++i)
+        if (pai->child(i)->text(0).startsWith(inicio))
+            return pai->child(i);
+    return nullptr;
+}
+
+} // namespace
+
+// From the menu to a corrected import: the reading's notes and a rehearsal's failures on the
+// problems page, a record chosen there shown in the grid on the field at fault, marked until
+// it is corrected, and the real run after it writing everything.
+TEST_F(JanelaComBanco, ProblemasLevamAoRegistroQueSeCorrigeNaGrade)
+{
+    banco.executar(norvo::teste::esquemaDestino());
+    abrirComDestino(banco.caminho());
+    dialogos.arquivos.push_back(
+        QString::fromStdString(csv("p.csv", "1;ARROZ;UN;xx018;x;xxx01;xxx01;10063011;12.50\r\n"
+                                            "\r\n"
+                                            "2;SEM PRECO;CAIXA;xx007;x;xxx01;xxx01;07133319\r\n")));
+    botao("BitBtnLerCSVProdutos")->click();
+    auto* paginas = filho<QTabWidget>("PageControl");
+    auto* arvore = filho<QTreeWidget>("ArvoreProblemas");
+    EXPECT_EQ(paginas->tabText(1), u8("Problemas (3)")); // blank line, unit cut, price missing
+    QTreeWidgetItem* leitura = arvore->topLevelItem(0);
+    ASSERT_TRUE(leitura);
+    EXPECT_EQ(leitura->text(0), u8("Leitura do arquivo: 3 nota(s)"));
+
+    // A rehearsal from the switch: the missing price is the price stage's failure.
+    caixa("CheckBoxProdutos")->setChecked(true);
+    caixa("CheckBoxSimular")->setChecked(true);
+    botao("BitBtnImportar")->click();
+    EXPECT_TRUE(janela->ultimoResultado().simulada);
+    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM PRODUTO"), "0");
+    EXPECT_EQ(paginas->tabText(1), u8("Problemas (4)"));
+    QTreeWidgetItem* rodada = arvore->topLevelItem(1);
+    ASSERT_TRUE(rodada);
+    EXPECT_EQ(rodada->text(0), u8("Simulação: 1 falha(s)"));
+    QTreeWidgetItem* causa = filhoQueComeca(filhoQueComeca(rodada, u8("ImportaPrecos")), u8("1x Preço ausente"));
+    ASSERT_TRUE(causa);
+    ASSERT_EQ(causa->childCount(), 1);
+    EXPECT_EQ(causa->child(0)->text(0), u8("SEM PRECO (linha 3)"));
+
+    // Chosen: the grid, on that record's price.
+    emit arvore->itemActivated(causa->child(0), 0);
+    EXPECT_EQ(paginas->currentIndex(), 0);
+    auto* grade = filho<QTableView>("DBGrid1");
+    const QModelIndex celula = grade->currentIndex();
+    EXPECT_EQ(celula.row(), 1);
+    EXPECT_EQ(celula.column(), int(staging::VALORVENDA));
+    auto* modelo = grade->model();
+    EXPECT_TRUE(modelo->data(celula, Qt::BackgroundRole).isValid());
+    EXPECT_TRUE(modelo->data(celula, Qt::ToolTipRole).toString().startsWith(u8("linha 3, VALORVENDA: ")));
+    // The cut unit's note reaches its cell too, and a note of the reading leads there as well.
+    EXPECT_TRUE(modelo->data(modelo->index(1, staging::UNIDADE), Qt::ToolTipRole).toString().contains(u8("'CAIXA'")));
+    EXPECT_FALSE(modelo->data(modelo->index(0, staging::UNIDADE), Qt::BackgroundRole).isValid());
+    emit arvore->itemActivated(filhoQueComeca(leitura, u8("linha 3, UNIDADE")), 0);
+    EXPECT_EQ(grade->currentIndex(), modelo->index(1, staging::UNIDADE));
+
+    ASSERT_TRUE(modelo->setData(celula, u8("4,50")));
+    EXPECT_FALSE(modelo->data(celula, Qt::BackgroundRole).isValid());
+
+    caixa("CheckBoxSimular")->setChecked(false);
+    dialogos.respostas = {true};
+    botao("BitBtnImportar")->click();
+    EXPECT_FALSE(janela->ultimoResultado().comErros());
+    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM ITENSLISTA"), "2");
+    EXPECT_EQ(paginas->tabText(1), u8("Problemas (3)")); // the reading's notes stay until the next reading
+}
+
 } // namespace norvo::app::teste

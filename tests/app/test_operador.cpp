@@ -2,7 +2,13 @@
 #include <stdexcept>
 
 #include <QAbstractButton>
+#include <QClipboard>
 #include <QDesktopServices>
+#include <QDialog>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
 #include <QDialogButtonBox>
 #include <QFileDialog>
 #include <QMessageBox>
@@ -93,16 +99,32 @@ TEST_F(Janela, AbrirArquivoPedeAoDesktopOArquivoDaPasta)
     EXPECT_TRUE(dialogos.mostrados.empty());
 }
 
-// The offscreen platform has no desktop to open anything with.
-TEST_F(Janela, LogQueODesktopNaoAbreTemOCaminhoMostrado)
+// The offscreen platform has no desktop to open anything with: the window shows the log
+// itself, Latin-1 read right, or where it is when it cannot be read.
+TEST_F(Janela, LogQueODesktopNaoAbreAJanelaMostra)
 {
     abrir();
+    const QString caminho = QString::fromStdString(pasta.arquivo("vantor.log"));
     janela->operador().abrirArquivo("vantor.log", pasta.pasta());
     ASSERT_EQ(dialogos.mostrados.size(), 1u);
     EXPECT_EQ(dialogos.mostrados[0].tipo, "mostraMensagem");
     EXPECT_FALSE(dialogos.mostrados[0].aviso);
-    EXPECT_EQ(dialogos.mostrados[0].texto,
-              u8("Não foi possível abrir o log. Ele está em:\n") + QString::fromStdString(pasta.arquivo("vantor.log")));
+    EXPECT_EQ(dialogos.mostrados[0].texto, u8("Não foi possível abrir o log. Ele está em:\n") + caminho);
+
+    pasta.escrever("vantor.log", "Erro na importa\xE7\xE3o de PRODUTO no Registro 7\r\n");
+    janela->operador().abrirArquivo("vantor.log", pasta.pasta());
+    ASSERT_EQ(dialogos.textosDe("log"), std::vector<QString>{caminho});
+    EXPECT_EQ(dialogos.logs[0], u8("Erro na importação de PRODUTO no Registro 7\r\n"));
+
+    // The real window: the log read-only, its path, a button that copies the path.
+    std::unique_ptr<QDialog> log(DialogosQt::janelaDoLog(janela.get(), caminho, dialogos.logs[0]));
+    auto* texto = log->findChild<QPlainTextEdit*>(u8("TextoDoLog"));
+    ASSERT_TRUE(texto);
+    EXPECT_TRUE(texto->isReadOnly());
+    EXPECT_EQ(texto->toPlainText(), u8("Erro na importação de PRODUTO no Registro 7\n"));
+    EXPECT_EQ(log->findChild<QLabel*>(u8("CaminhoDoLog"))->text(), caminho);
+    log->findChild<QPushButton*>(u8("CopiarCaminho"))->click();
+    EXPECT_EQ(QGuiApplication::clipboard()->text(), caminho);
 }
 
 TEST_F(Janela, ProcessarEventosDeixaOsEventosPendentesRodarem)

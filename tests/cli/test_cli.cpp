@@ -9,6 +9,7 @@
 
 #include <gtest/gtest.h>
 
+#include <pty.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -21,6 +22,8 @@
 #include <filesystem>
 #include <fstream>
 #include <sstream>
+#include <vector>
+#include <algorithm>
 
 using namespace norvo;
 using namespace norvo::teste;
@@ -104,7 +107,7 @@ TEST(Argumentos, UsoRuimEhRecusado)
     EXPECT_TRUE(r.sim && !r.opcoes.produtos);
     EXPECT_TRUE(cli::lerArgumentos({"--clientes", "--destino", "/d.fdb", "--sem-copia"}).opcoes.semCopia);
     const std::string ajuda = rodar("--help").texto;
-    for (const char* opcao : {"--sem-copia", "--restaurar FILE"})
+    for (const char* opcao : {"--sem-copia", "--restaurar ARQUIVO", "Código de saída"})
         EXPECT_NE(ajuda.find(opcao), std::string::npos) << opcao;
 }
 
@@ -153,6 +156,80 @@ TEST_F(LinhaDeComando, FalhasDeLinhaDaoCodigoUmELog)
         << s.texto;
     EXPECT_NE(s.texto.find("\n    1x Preço inválido: '...' - registros: D (linha 4)"), std::string::npos) << s.texto;
     EXPECT_EQ(ler(pasta / "vantor.log").rfind(textos::L1("Erro na importação de PRODUTO no Registro 1\r\n"), 0), 0u);
+}
+
+// What a terminal shows of a run: each line as its last "\r" left it.
+static std::vector<std::string> telaDoTerminal(const std::string& args)
+{
+    std::vector<std::string> argv = {NORVO_CLI};
+    std::istringstream palavras(args);
+    for (std::string p; palavras >> p;)
+        argv.push_back(p);
+    int mestre = -1;
+    const pid_t pid = ::forkpty(&mestre, nullptr, nullptr, nullptr);
+    if (pid == 0) {
+        std::vector<char*> c;
+        for (std::string& a : argv)
+            c.push_back(a.data());
+        c.push_back(nullptr);
+        ::execv(NORVO_CLI, c.data());
+        ::_exit(127);
+    }
+    std::string saida;
+    char buf[4096];
+    for (ssize_t n; (n = ::read(mestre, buf, sizeof buf)) > 0;)
+        saida.append(buf, static_cast<std::size_t>(n));
+    ::close(mestre);
+    ::waitpid(pid, nullptr, 0);
+    std::vector<std::string> tela(1);
+    std::size_t coluna = 0;
+    for (const char c : saida) {
+        if (c == '\n') {
+            tela.emplace_back();
+            coluna = 0;
+        } else if (c == '\r') {
+            coluna = 0;
+        } else {
+            std::string& linha = tela.back();
+            if (coluna < linha.size())
+                linha[coluna] = c;
+            else
+                linha += c;
+            ++coluna;
+        }
+    }
+    for (std::string& linha : tela)
+        linha.erase(linha.find_last_not_of(' ') + 1);
+    return tela;
+}
+
+TEST_F(LinhaDeComando, NoTerminalCadaEtapaTerminaComOQueFezEODesfechoUmaVez)
+{
+    BancoTeste banco("cli");
+    banco.executar(esquemaDestino());
+    std::string linhas;
+    for (int c = 1; c <= 30; ++c)
+        linhas += std::to_string(c) + ";ITEM " + std::to_string(c) + ";UN;xx018;;xxx01;xxx01;1006;2.00\r\n";
+    const std::vector<std::string> tela = telaDoTerminal("--csv " + csv(linhas) + " --destino " + banco.caminho() +
+                                                         " --produtos --sim --sem-copia --logs " + pasta.string());
+    auto linhaQueComeca = [&](const std::string& inicio) {
+        std::string achada = "<none>";
+        for (const std::string& l : tela)
+            if (l.rfind(inicio, 0) == 0)
+                achada = l;
+        return achada;
+    };
+    auto terminaCom = [](const std::string& l, const std::string& fim) {
+        return l.size() >= fim.size() && l.compare(l.size() - fim.size(), fim.size(), fim) == 0;
+    };
+    std::string todas;
+    for (const std::string& l : tela)
+        todas += l + "\n";
+    EXPECT_TRUE(terminaCom(linhaQueComeca("Importando Unidades"), "] 100% 30/30")) << todas;
+    EXPECT_TRUE(terminaCom(linhaQueComeca("Importando NCM"), "]   3% 1/30")) << todas;
+    EXPECT_TRUE(terminaCom(linhaQueComeca("Importando Produtos"), "] 100% 30/30")) << todas;
+    EXPECT_TRUE(terminaCom(linhaQueComeca("Importando preço dos produtos (30)"), "] 100% 30/30")) << todas;
+    EXPECT_EQ(std::count(tela.begin(), tela.end(), "Importação finalizada com sucesso"), 1) << todas;
 }
 
 TEST_F(LinhaDeComando, SemConfirmacaoOuSemConexaoNadaEhFeito)

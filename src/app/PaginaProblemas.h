@@ -1,0 +1,47 @@
+#pragma once
+#include <QWidget>
+
+#include "import/ResultadoImportacao.h"
+#include "staging/ResultadoLeitura.h"
+
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace norvo::app {
+
+// The "Problemas" page: what the last reading skipped, cut or could not read, and the last
+// run's (or rehearsal's) failures by cause, each opening to its records with their lines.
+// Choosing a record (double-click or Enter) asks the window to show it in the grid.
+class PaginaProblemas : public QWidget {
+    Q_OBJECT
+public:
+    explicit PaginaProblemas(QWidget* pai = nullptr);
+
+    void mostrarLeitura(const staging::ResultadoLeitura& leitura);
+    void mostrarRodada(const ResultadoImportacao& rodada);
+    // Notes, failed rows and failed stages: what the page's title counts.
+    long quantos() const { return notas_ + falhas_; }
+
+    // The cause as the page names it, in the technician's words where the layer says what
+    // it was; the text the server or the layer gave is the item's tooltip.
+    static QString descrever(const CausaDeFalha& c);
+
+signals:
+    // A record to show: its line in the file (0 for none), its position during the run (-1
+    // for none) and the field at fault (-1 for none).
+    void registroEscolhido(int linha, int posicao, int campo);
+    void quantidadeMudou(long quantos);
+
+private:
+    void refazer();
+    void escolher(QTreeWidgetItem* item);
+
+    QTreeWidget* arvore_;
+    QTreeWidgetItem* leitura_ = nullptr;
+    QTreeWidgetItem* rodada_ = nullptr;
+    QTreeWidgetItem* vazio_ = nullptr;
+    long notas_ = 0;
+    long falhas_ = 0;
+};
+
+} // namespace norvo::app

@@ -35,6 +35,14 @@ std::vector<std::string> Preparacao::definir(std::vector<std::string> linhas)
     return std::move(r.nomes);
 }
 
+std::vector<std::string> Preparacao::definirComoNoServidor(std::string texto, std::vector<std::string> nomes)
+{
+    liberar();
+    linhas_ = {texto};
+    textoServidor_ = std::move(texto);
+    return nomes;
+}
+
 std::string Preparacao::texto() const
 {
     std::string t;

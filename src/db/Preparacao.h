@@ -16,6 +16,9 @@ public:
     // Takes a new text (lines), releasing the prepared statement; gives the names of its
     // parameters in text order.
     std::vector<std::string> definir(std::vector<std::string> linhas);
+    // Takes a text as the server receives it: its "?" markers are the parameters, named
+    // `nomes` in order (a PSQL block's ":variable" must reach the server as written).
+    std::vector<std::string> definirComoNoServidor(std::string texto, std::vector<std::string> nomes);
     const std::vector<std::string>& linhas() const { return linhas_; }
     std::string texto() const; // each line followed by CR LF
 

@@ -115,6 +115,14 @@ Query& Query::redefinir(const std::vector<std::string>& linhas)
     return *this;
 }
 
+Query& Query::redefinirComoNoServidor(std::string texto, std::vector<std::string> nomes)
+{
+    fecharEDespreparar();
+    vinculo_.renomear({});
+    vinculo_.renomear(preparacao_.definirComoNoServidor(std::move(texto), std::move(nomes)));
+    return *this;
+}
+
 Param& Query::paramByName(std::string_view nome)
 {
     for (Param& p : params())
@@ -129,7 +137,7 @@ void Query::clearParams()
         p.clear();
 }
 
-void Query::pronta()
+void Query::preparar()
 {
     if (sql().empty())
         throw Error("Empty SQL Statement");
@@ -145,6 +153,22 @@ void Query::pronta()
         resultado_.descrever(preparacao_.saida());
         vinculo_.descrever(preparacao_.entrada());
     }
+}
+
+std::size_t Query::bytesDosParametros()
+{
+    preparar();
+    const XSQLDA* e = preparacao_.entrada();
+    std::size_t n = 0;
+    // The value, a varying text's length, its null flag and the alignment between them.
+    for (int i = 0; i < e->sqld; ++i)
+        n += static_cast<std::size_t>(e->sqlvar[i].sqllen) + 8;
+    return n;
+}
+
+void Query::pronta()
+{
+    preparar();
     vinculo_.vincular(preparacao_.entrada(), *database_, *transaction_);
 }
 

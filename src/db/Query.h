@@ -40,6 +40,9 @@ public:
     Query& redefinir(std::string_view texto);
     Query& redefinir(const std::vector<std::string>& linhas);
     Query& redefinir(std::initializer_list<std::string_view> linhas);
+    // A new statement whose text goes to the server as it is (a block with PSQL variables):
+    // its "?" markers are its parameters, named `nomes` in order.
+    Query& redefinirComoNoServidor(std::string texto, std::vector<std::string> nomes);
     const std::vector<std::string>& sql() const { return preparacao_.linhas(); }
     std::string text() const { return preparacao_.texto(); } // each line followed by CR LF
 
@@ -48,6 +51,9 @@ public:
     void clearParams();
 
     void execute();
+    // The bytes the parameters take in the message the server receives, by their declared
+    // sizes (prepared first if need be): how many rows one statement may carry is bound by it.
+    std::size_t bytesDosParametros();
     void open();
     void close();
     bool isOpen() const { return aberta_; }
@@ -79,6 +85,7 @@ private:
     friend class Field;
     void alterarTexto(std::vector<std::string> novas);
     // Connected, in a started transaction, prepared and bound: ready to run.
+    void preparar();
     void pronta();
 
     std::string objectName_;

@@ -104,6 +104,8 @@ void BancoDestino::confirmarAgora()
 
 void BancoDestino::confirmar(bool total)
 {
+    if (antesDeConfirmar_)
+        antesDeConfirmar_();
     noLote_ = 0;
     if (modo_.simular)
         return; // a rehearsal keeps everything in its one transaction

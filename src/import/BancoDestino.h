@@ -54,6 +54,9 @@ public:
     void fecharLote();
     // The commit of a step outside the rows (a follow-up statement, the emptying): at once.
     void confirmarAgora();
+    // Runs before every commit (and at the end of every batch in a rehearsal): the rows a
+    // stage holds back to send in blocks go to the server first. Empty: nothing.
+    void antesDeConfirmar(std::function<void()> enviar) { antesDeConfirmar_ = std::move(enviar); }
     // After a step that failed: undoes what the transaction did since its last commit. Not
     // in a rehearsal, whose one transaction the run's end undoes whole, nor on a transaction
     // a lost connection has already ended.
@@ -91,6 +94,7 @@ private:
     int noLote_ = 0;         // rows written since the last commit
     bool loteTotal_ = false; // the batch ends with a full commit
     std::vector<Perda> lote_;
+    std::function<void()> antesDeConfirmar_;
 };
 
 } // namespace norvo

@@ -46,6 +46,15 @@ ResumoEtapa Etapa::executar()
     causas_ = {};
     Contas contas(resumo_);
     contas_ = &contas;
+    // The blocks and their hook live as long as the walk, however it ends.
+    struct SemBlocos {
+        Etapa& e;
+        ~SemBlocos()
+        {
+            e.ctx_.destino.antesDeConfirmar(nullptr);
+            e.blocos_.reset();
+        }
+    } semBlocos{*this};
     const auto inicio = std::chrono::steady_clock::now();
     try {
         ctx_.destino.iniciarEtapa();
@@ -105,6 +114,10 @@ void Etapa::esvaziarEPercorrer()
         eventos();
     }
     prepararInsercao();
+    if (escreveEmBlocos() && modo().rapido) {
+        blocos_ = std::make_unique<EscritaEmBlocos>(ctx_.destino, comando(), definicao_.tabela);
+        ctx_.destino.antesDeConfirmar([this] { blocos_->enviar(); });
+    }
     percorrer();
 }
 
@@ -165,10 +178,11 @@ bool Etapa::guardaLinha(const std::function<void()>& escrever)
 {
     // Entered before the write, so that a commit inside it that closes the batch takes
     // this row along; on a failure it comes off again.
-    ctx_.destino.linhaNoLote([this, registro = citacao(), entrada = entradaDoLog()](const std::exception& e) {
+    linhaEmCurso_ = [this, registro = citacao(), entrada = entradaDoLog()](const std::exception& e) {
         contas_->perdida();
         recusar(registro, entrada, Recusa::de(e));
-    });
+    };
+    ctx_.destino.linhaNoLote(linhaEmCurso_);
     try {
         escrever();
         linha_ = Linha::Gravada;
@@ -179,9 +193,20 @@ bool Etapa::guardaLinha(const std::function<void()>& escrever)
     } catch (const std::exception& e) {
         ctx_.destino.linhaForaDoLote();
         linha_ = Linha::Falhou;
+        // The rows held for a block come first, so the log keeps the records' order.
+        if (blocos_)
+            blocos_->enviar();
         recusar(citacao(), entradaDoLog(), Recusa::de(e));
         return false;
     }
+}
+
+void Etapa::inserir()
+{
+    if (blocos_)
+        blocos_->acrescentar(linhaEmCurso_);
+    else
+        comando().execute();
 }
 
 void Etapa::recusar(const CausaDeFalha::Registro& registro, const std::function<void(const Recusa&)>& entrada,

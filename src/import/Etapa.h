@@ -5,12 +5,14 @@
 // only its texts, statements and bindings.
 #include "import/CausaDeFalha.h"
 #include "import/ContextoEtapa.h"
+#include "import/EscritaEmBlocos.h"
 #include "import/Etapas.h"
 #include "import/Recusa.h"
 #include "import/ResumoDasCausas.h"
 #include "import/ResumoEtapa.h"
 
 #include <functional>
+#include <memory>
 #include <string>
 
 namespace norvo {
@@ -67,6 +69,9 @@ protected:
     virtual int campoEmFalta(const Recusa&) const { return -1; }
     // What the stage adds to its summary at the end (the cities the source stages missed).
     virtual void completarResumo(ResumoEtapa&) {}
+    // Whether fast mode sends the stage's inserts in blocks (inserir): for the stages that
+    // write one row per record with one prepared insert.
+    virtual bool escreveEmBlocos() const { return false; }
 
     // Runs `escrever` as the current record's write. A failure is logged through
     // entradaDoLog and the walk goes on; a lost connection goes up to the walk, which logs
@@ -78,6 +83,9 @@ protected:
     void commit() { ctx_.destino.aposLinha(true); }
     // A follow-up statement's commit: at once, whatever the batch.
     void commitAgora() { ctx_.destino.confirmarAgora(); }
+    // The current record's insert (the command statement, bound), inside guardaLinha: run
+    // now, or in fast mode for a stage that writes in blocks, held for the next block.
+    void inserir();
 
     ContextoEtapa& ctx() { return ctx_; }
     const DefinicaoEtapa& definicao() const { return definicao_; }
@@ -114,6 +122,8 @@ private:
     ResumoEtapa resumo_;
     Linha linha_ = Linha::SemLinha;
     ResumoDasCausas causas_;
+    std::unique_ptr<EscritaEmBlocos> blocos_; // while a stage that writes in blocks walks
+    BancoDestino::Perda linhaEmCurso_;        // how the row being written is told failed
 };
 
 } // namespace norvo

@@ -216,6 +216,7 @@ public:
 
 protected:
     void prepararInsercao() override { redefinir(kInsertProduto); }
+    bool escreveEmBlocos() const override { return true; }
 
     void registro() override
     {
@@ -240,7 +241,7 @@ protected:
         guardaLinha([&] {
             // A bad ICMS is this record's failure, not the end of every later product.
             q.paramByName("ICM_CODIGO").setAsInteger(inteiro(staging::ICMS));
-            q.execute();
+            inserir();
             commitRetaining();
         });
     }
@@ -302,6 +303,7 @@ public:
 
 protected:
     bool statusAposRemover() const override { return true; }
+    bool escreveEmBlocos() const override { return true; }
     std::string textoStatus() const override
     {
         return StatusPrecos + "(" + std::to_string(estagio().recordCount()) + ")";
@@ -330,7 +332,7 @@ protected:
             // A price the file gave in a form that is no amount is this record's failure:
             // never an item at 0 or at whatever part of it could be read.
             q.paramByName("ITL_PRECOATUAL").setAsCurrency(dinheiro(staging::VALORVENDA));
-            q.execute();
+            inserir();
             commitRetaining();
         });
     }

@@ -311,3 +311,42 @@ TEST_F(Modos, ArquivoEditadoAMaoChegaComoDizNosDoisModos)
     importar(*imp, rapido);
     EXPECT_EQ(retratar(outro, *this), esperado);
 }
+
+// Failing rows inside blocks (fast mode commits every four rows, so each block carries four):
+// at a block's start, in its middle, at its end, every row of one, and a price the file lacks
+// among rows held for a block. The block is undone and its rows sent again one by one: the
+// tables, the logs and the counts are the default run's.
+TEST_F(Modos, FalhasDentroDeUmBlocoSaoAsDoPadrao)
+{
+    // Five blocks of four and one row over: the duplicate codes fail.
+    // clang-format off
+    const std::vector<int> codigos = {1, 2, 3, 4,    1, 6, 7, 8,    9, 2, 11, 12,    13, 14, 15, 3,
+                                      1, 2, 3, 4,    21};
+    // clang-format on
+    std::vector<std::string> linhas;
+    for (std::size_t i = 0; i < codigos.size(); ++i) {
+        const std::string c = std::to_string(codigos[i]);
+        linhas.push_back(i == 10 ? c + ";SEM PRECO " + c + ";UN;xx018;x;xxx01;xxx07;1006"
+                                 : linha(c, "ITEM " + std::to_string(i + 1), "UN", "1006", "1,50"));
+    }
+    ler(linhas);
+    BancoTeste outro("blocos");
+    outro.executar(esquemaDestino());
+    const ResultadoImportacao padrao = importar(*imp, {});
+    const Retrato esperado = retratar(banco, *this);
+    ASSERT_NE(esperado.log.find(L1("Erro na importação de PRODUTO no Registro 1\r\n")), std::string::npos);
+
+    std::filesystem::remove(pasta / "vantor.log");
+    imp->setDestino(outro.caminho());
+    ModoExecucao rapido;
+    rapido.rapido = true;
+    rapido.lote = 4;
+    const ResultadoImportacao r = importar(*imp, rapido);
+    EXPECT_EQ(retratar(outro, *this), esperado);
+    for (const char* etapa : {"ImportaProdutos", "ImportaPrecos"}) {
+        EXPECT_EQ(r.etapa(etapa)->gravados, padrao.etapa(etapa)->gravados) << etapa;
+        EXPECT_EQ(r.etapa(etapa)->falhas, padrao.etapa(etapa)->falhas) << etapa;
+        EXPECT_EQ(textoDasCausas(*r.etapa(etapa)), textoDasCausas(*padrao.etapa(etapa))) << etapa;
+    }
+    EXPECT_EQ(padrao.etapa("ImportaProdutos")->falhas, 7);
+}

@@ -1,0 +1,56 @@
+#pragma once
+// Fast mode's inserts sent several rows at a time: one prepared EXECUTE BLOCK carries as many
+// rows of a stage's insert as the server takes in one statement, so that a row costs no round
+// trip of its own. A block is one statement: when the server refuses it, it undoes all of it,
+// and the block's rows are sent again one at a time, so that each failing row is found and
+// told as the row-by-row run tells it, and every good row is written.
+#include "db/Param.h"
+#include "db/Query.h"
+#include "import/BancoDestino.h"
+
+#include <cstddef>
+#include <exception>
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace norvo {
+
+class EscritaEmBlocos {
+public:
+    // What to do with a row the server refused when it was sent on its own.
+    using Recusada = std::function<void(const std::exception&)>;
+
+    // `insercao`: the stage's one-row INSERT INTO `tabela` (columns) VALUES (parameters named
+    // as the columns); each block declares its parameters of the same types (TYPE OF COLUMN).
+    // An insert of another shape is sent row by row.
+    EscritaEmBlocos(BancoDestino& destino, db::Query& insercao, const std::string& tabela);
+
+    // The insert's current values join the block; a full block is sent at once.
+    void acrescentar(Recusada recusada);
+    // Sends what the block holds: a full block as one statement, a stage's last rows one by
+    // one. A lost connection goes up, the rows with it (the run's batch names them).
+    void enviar();
+    std::size_t linhasPorBloco() const { return porBloco_; }
+
+private:
+    void linhaALinha();
+    db::Query& bloco(std::size_t linhas);
+
+    BancoDestino& destino_;
+    db::Query& insercao_;
+    std::string tabela_;
+    std::vector<std::string> colunas_;
+    std::map<std::size_t, std::unique_ptr<db::Query>> blocos_; // by how many rows they carry
+    std::size_t porLinha_ = 0;
+    std::size_t porBloco_ = 1;
+    struct Linha {
+        std::vector<db::Param> valores;
+        Recusada recusada;
+    };
+    std::vector<Linha> linhas_;
+};
+
+} // namespace norvo

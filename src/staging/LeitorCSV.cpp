@@ -26,58 +26,87 @@ using texto::Utf8ParaLatin1;
 using texto::Aparar;
 using texto::EhBranco;
 
+namespace {
+
+// A product file opened for reading: only a regular file, never waited on.
+class Entrada {
+public:
+    explicit Entrada(const std::string& caminho) : completo_(caminho)
+    {
+        try {
+            completo_ = std::filesystem::absolute(caminho).string();
+        } catch (const std::exception&) {}
+        // Without O_NONBLOCK a named pipe with no writer, or a device, blocks the open for good,
+        // beyond the reach of a stop request; such a file is refused below in any case.
+        fd_ = ::open(caminho.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
+        if (fd_ < 0)
+            throw falhaDoSistema(errno);
+        struct stat st {};
+        try {
+            if (::fstat(fd_, &st) != 0)
+                throw falhaDoSistema(errno);
+            if (S_ISDIR(st.st_mode))
+                throw falhaDoSistema(EISDIR);
+            if (!S_ISREG(st.st_mode))
+                throw falha("N\xE3o \xE9 um arquivo comum"); // Latin-1: "Não é"
+            if (static_cast<std::uint64_t>(st.st_size) > CapacidadeTexto)
+                throw excesso();
+        } catch (...) {
+            ::close(fd_);
+            throw;
+        }
+        tamanho_ = static_cast<std::size_t>(st.st_size);
+        const int modo = ::fcntl(fd_, F_GETFL);
+        if (modo >= 0)
+            ::fcntl(fd_, F_SETFL, modo & ~O_NONBLOCK);
+    }
+    ~Entrada() { ::close(fd_); }
+    Entrada(const Entrada&) = delete;
+    Entrada& operator=(const Entrada&) = delete;
+
+    std::size_t tamanho() const { return tamanho_; } // when opened
+    // Up to n bytes from `onde`; 0 at the end.
+    std::size_t ler(char* p, std::size_t n, std::uint64_t onde) const
+    {
+        for (;;) {
+            const ssize_t r = ::pread(fd_, p, n, static_cast<off_t>(onde));
+            if (r >= 0)
+                return static_cast<std::size_t>(r);
+            if (errno != EINTR)
+                throw falhaDoSistema(errno);
+        }
+    }
+    static Error excesso() { return Error("Text exceeds memo capacity"); }
+
+private:
+    // The message is Latin-1 text for the operator; the path comes as the file system's bytes.
+    Error falha(const std::string& motivo) const
+    {
+        return Error("Cannot open file \"" + texto::CaminhoEmTexto(completo_) + "\". " + motivo);
+    }
+    Error falhaDoSistema(int erro) const { return falha(std::strerror(erro)); }
+
+    std::string completo_;
+    int fd_ = -1;
+    std::size_t tamanho_ = 0;
+};
+
+} // namespace
+
 std::string lerArquivo(const std::string& caminho)
 {
-    std::string completo = caminho;
-    try {
-        completo = std::filesystem::absolute(caminho).string();
-    } catch (const std::exception&) {}
-    // The message is Latin-1 text for the operator; the path comes as the file system's bytes.
-    auto falha = [&](const std::string& motivo) {
-        return Error("Cannot open file \"" + texto::CaminhoEmTexto(completo) + "\". " + motivo);
-    };
-    auto falhaDoSistema = [&](int erro) { return falha(std::strerror(erro)); };
-    auto excesso = [] { return Error("Text exceeds memo capacity"); };
-
-    // Without O_NONBLOCK a named pipe with no writer, or a device, blocks the open for good,
-    // beyond the reach of a stop request; such a file is refused below in any case.
-    const int fd = ::open(caminho.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-    if (fd < 0)
-        throw falhaDoSistema(errno);
-    struct Fechar {
-        int fd;
-        ~Fechar() { ::close(fd); }
-    } fechar{fd};
-
-    struct stat st {};
-    if (::fstat(fd, &st) != 0)
-        throw falhaDoSistema(errno);
-    if (S_ISDIR(st.st_mode))
-        throw falhaDoSistema(EISDIR);
-    if (!S_ISREG(st.st_mode))
-        throw falha("N\xE3o \xE9 um arquivo comum"); // Latin-1: "Não é"
-    if (static_cast<std::uint64_t>(st.st_size) > CapacidadeTexto)
-        throw excesso();
-    const int modo = ::fcntl(fd, F_GETFL);
-    if (modo >= 0)
-        ::fcntl(fd, F_SETFL, modo & ~O_NONBLOCK);
-
+    const Entrada e(caminho);
     std::string bytes;
-    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    bytes.reserve(e.tamanho());
     char bloco[1 << 16];
     for (;;) {
-        const ssize_t n = ::read(fd, bloco, sizeof bloco);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            throw falhaDoSistema(errno);
-        }
+        const std::size_t n = e.ler(bloco, sizeof bloco, bytes.size());
         if (n == 0)
             break;
         // The file may grow while it is read.
-        if (bytes.size() + static_cast<std::size_t>(n) > CapacidadeTexto)
-            throw excesso();
-        bytes.append(bloco, static_cast<std::size_t>(n));
+        if (bytes.size() + n > CapacidadeTexto)
+            throw Entrada::excesso();
+        bytes.append(bloco, n);
     }
     return bytes;
 }
@@ -278,12 +307,12 @@ private:
     Cortes unidades_, ncms_;
 };
 
-// Calls f(line, number) for each line of a text without NULs, as dividirLinhas splits it.
+// Calls f(line, number) for each line of a text without NULs, as dividirLinhas splits it,
+// numbering on from `numero`.
 template <class F>
-void paraCadaLinha(std::string_view texto, F f)
+void paraCadaLinha(std::string_view texto, int& numero, F&& f)
 {
     std::size_t ini = 0;
-    int numero = 0;
     while (ini < texto.size()) {
         const std::size_t fim = texto.find_first_of("\r\n", ini);
         if (fim == std::string_view::npos) {
@@ -297,6 +326,140 @@ void paraCadaLinha(std::string_view texto, F f)
     }
 }
 
+// How much of a text whose continuation is still to come splits as it would whole: up to
+// its last line break, unless that is a CR at the very end, whose LF may be next.
+std::size_t linhasCompletas(std::string_view texto)
+{
+    auto quebra = [&](std::size_t fim) { return texto[fim - 1] == '\n' || texto[fim - 1] == '\r'; };
+    std::size_t fim = texto.size();
+    while (fim > 0 && !quebra(fim))
+        --fim;
+    if (fim == texto.size() && fim > 0 && texto[fim - 1] == '\r')
+        for (--fim; fim > 0 && !quebra(fim);)
+            --fim;
+    return fim;
+}
+
+// processarEventos every Intervalo at most.
+class Eventos {
+public:
+    explicit Eventos(const std::function<void()>& f) : f_(f), ultimo_(Relogio::now()) {}
+    void talvez()
+    {
+        if (!f_)
+            return;
+        const auto agora = Relogio::now();
+        if (agora - ultimo_ >= Intervalo) {
+            f_();
+            ultimo_ = Relogio::now();
+        }
+    }
+
+private:
+    using Relogio = std::chrono::steady_clock;
+    static constexpr auto Intervalo = std::chrono::milliseconds(30);
+    const std::function<void()>& f_;
+    Relogio::time_point ultimo_;
+};
+
+// A table being filled line by line: in bulk, the window's events now and then.
+class Preenchimento {
+public:
+    Preenchimento(StagingTable& t, bool utf8, Eventos& eventos) : lote_(t), leitor_(t, utf8), eventos_(eventos) {}
+    Preenchimento(const Preenchimento&) = delete;
+    Preenchimento& operator=(const Preenchimento&) = delete;
+
+    void operator()(std::string_view linha, int numero)
+    {
+        leitor_.linha(linha, numero);
+        // The clock is looked at only every 256 lines: per line it would cost about as
+        // much as the line itself.
+        if ((numero & 255) == 0)
+            eventos_.talvez();
+    }
+
+    ResultadoLeitura resultado()
+    {
+        ResultadoLeitura r = std::move(leitor_.resultado());
+        r.registros = lote_.t.recordCount();
+        return r;
+    }
+
+private:
+    struct Lote {
+        StagingTable& t;
+        explicit Lote(StagingTable& tab) : t(tab) { t.beginBulk(); }
+        ~Lote() { t.endBulk(); }
+    } lote_;
+    Leitor leitor_;
+    Eventos& eventos_;
+};
+
+constexpr std::string_view Bom = "\xEF\xBB\xBF";
+
+// What a whole first pass over the file decides: its size (the second pass reads no more,
+// so both take the same bytes), and EhUtf8 worked out piece by piece.
+struct Varredura {
+    std::uint64_t tamanho = 0;
+    bool bom = false;
+    bool utf8 = false;
+};
+
+Varredura varrer(const Entrada& e, std::size_t pedaco, Eventos& eventos)
+{
+    // Before each piece, room for the start of a UTF-8 sequence the last one cut.
+    constexpr std::size_t Antes = 4;
+    std::vector<char> buf(Antes + pedaco);
+    std::size_t levado = 0;
+    bool valido = true, acima = false;
+    char primeiros[3] = {};
+    Varredura v;
+    // Utf8ComAcentos over the bytes so far; false once it cannot hold. Gives how many bytes at
+    // the end wait for the next piece.
+    auto validar = [&](std::string_view s, bool fim) -> std::size_t {
+        char32_t cp;
+        for (std::size_t i = 0; i < s.size();) {
+            if (static_cast<unsigned char>(s[i]) < 0x80) {
+                ++i;
+                continue;
+            }
+            if (!fim && s.size() - i < 4)
+                return s.size() - i;
+            const std::size_t n = texto::SequenciaUtf8(s, i, cp);
+            if (n == 0) {
+                valido = false;
+                return 0;
+            }
+            acima = true;
+            i += n;
+        }
+        return 0;
+    };
+    for (;;) {
+        const std::size_t n = e.ler(buf.data() + Antes, pedaco, v.tamanho);
+        if (n == 0)
+            break;
+        // The file may grow while it is read.
+        if (v.tamanho + n > CapacidadeTexto)
+            throw Entrada::excesso();
+        for (std::size_t k = 0; v.tamanho + k < 3 && k < n; ++k)
+            primeiros[v.tamanho + k] = buf[Antes + k];
+        v.tamanho += n;
+        v.bom = v.tamanho >= 3 && std::string_view(primeiros, 3) == Bom;
+        if (valido && !v.bom) {
+            char* ini = buf.data() + Antes - levado;
+            const std::size_t resta = validar(std::string_view(ini, levado + n), false);
+            std::memmove(buf.data() + Antes - resta, ini + levado + n - resta, resta);
+            levado = resta;
+        }
+        eventos.talvez();
+    }
+    if (valido && !v.bom)
+        validar(std::string_view(buf.data() + Antes - levado, levado), true);
+    v.utf8 = v.bom || (valido && acima);
+    return v;
+}
+
 } // namespace
 
 std::vector<std::string> dividirLinhas(std::string_view texto)
@@ -307,20 +470,15 @@ std::vector<std::string> dividirLinhas(std::string_view texto)
         texto = semNul;
     }
     std::vector<std::string> linhas;
-    paraCadaLinha(texto, [&](std::string_view l, int) { linhas.emplace_back(l); });
+    int numero = 0;
+    paraCadaLinha(texto, numero, [&](std::string_view l, int) { linhas.emplace_back(l); });
     return linhas;
 }
 
 ResultadoLeitura preencherTabela(StagingTable& t, std::string_view bytes, const std::function<void()>& processarEventos)
 {
-    struct Lote {
-        StagingTable& t;
-        explicit Lote(StagingTable& tab) : t(tab) { t.beginBulk(); }
-        ~Lote() { t.endBulk(); }
-    } lote(t);
-
     const bool utf8 = EhUtf8(bytes);
-    if (utf8 && bytes.starts_with("\xEF\xBB\xBF"))
+    if (utf8 && bytes.starts_with(Bom))
         bytes.remove_prefix(3);
     std::string semNul;
     if (bytes.find('\0') != std::string_view::npos) {
@@ -328,27 +486,57 @@ ResultadoLeitura preencherTabela(StagingTable& t, std::string_view bytes, const 
         std::remove_copy(bytes.begin(), bytes.end(), std::back_inserter(semNul), '\0');
         bytes = semNul;
     }
+    Eventos eventos(processarEventos);
+    Preenchimento p(t, utf8, eventos);
+    int numero = 0;
+    paraCadaLinha(bytes, numero, p);
+    return p.resultado();
+}
 
-    using Relogio = std::chrono::steady_clock;
-    constexpr auto Intervalo = std::chrono::milliseconds(30);
-    auto ultimo = Relogio::now();
+ResultadoLeitura preencherDoArquivo(StagingTable& t, const std::string& caminho,
+                                    const std::function<void()>& processarEventos, std::size_t pedaco)
+{
+    pedaco = std::max<std::size_t>(pedaco, 1);
+    const Entrada e(caminho);
+    Eventos eventos(processarEventos);
+    const Varredura v = varrer(e, pedaco, eventos);
 
-    Leitor leitor(t, utf8);
-    paraCadaLinha(bytes, [&](std::string_view linha, int numero) {
-        leitor.linha(linha, numero);
-        // The clock is looked at only every 256 lines: per line it would cost about as
-        // much as the line itself.
-        if (processarEventos && (numero & 255) == 0) {
-            const auto agora = Relogio::now();
-            if (agora - ultimo >= Intervalo) {
-                processarEventos();
-                ultimo = Relogio::now();
-            }
+    Preenchimento p(t, v.utf8, eventos);
+    // The lines not yet read are buf[ini, cheio): the start of one the last piece cut.
+    std::vector<char> buf(pedaco);
+    std::size_t ini = 0, cheio = 0;
+    std::size_t pular = v.bom ? Bom.size() : 0;
+    int numero = 0;
+    for (std::uint64_t lidos = 0; lidos < v.tamanho;) {
+        if (buf.size() - cheio < pedaco) {
+            std::memmove(buf.data(), buf.data() + ini, cheio - ini);
+            cheio -= ini;
+            ini = 0;
+            if (buf.size() - cheio < pedaco) // a line longer than the buffer
+                buf.resize(std::max(2 * buf.size(), cheio + pedaco));
         }
-    });
-    ResultadoLeitura r = std::move(leitor.resultado());
-    r.registros = t.recordCount();
-    return r;
+        char* novo = buf.data() + cheio;
+        std::size_t n =
+            e.ler(novo, static_cast<std::size_t>(std::min<std::uint64_t>(pedaco, v.tamanho - lidos)), lidos);
+        if (n == 0)
+            break; // the file got shorter
+        lidos += n;
+        if (pular > 0) {
+            const std::size_t k = std::min(pular, n);
+            std::memmove(novo, novo + k, n - k);
+            n -= k;
+            pular -= k;
+        }
+        if (std::memchr(novo, '\0', n))
+            n = static_cast<std::size_t>(std::remove(novo, novo + n, '\0') - novo);
+        cheio += n;
+        const std::string_view resto(buf.data() + ini, cheio - ini);
+        const std::size_t completas = linhasCompletas(resto);
+        paraCadaLinha(resto.substr(0, completas), numero, p);
+        ini += completas;
+    }
+    paraCadaLinha(std::string_view(buf.data() + ini, cheio - ini), numero, p);
+    return p.resultado();
 }
 
 ResultadoLeitura carregarProdutos(StagingTable& t, const std::string& caminho,
@@ -357,11 +545,16 @@ ResultadoLeitura carregarProdutos(StagingTable& t, const std::string& caminho,
     t.close();
     t.createDataSet();
     t.emptyDataSet();
-    const std::string bytes = lerArquivo(caminho);
-    if (textoDoArquivo) {
-        *textoDoArquivo = ParaLatin1(bytes);
-        std::erase(*textoDoArquivo, '\0');
+    if (!textoDoArquivo)
+        return preencherDoArquivo(t, caminho, processarEventos);
+    std::string bytes = lerArquivo(caminho);
+    // A Latin-1 file without NULs is its own text: one copy serves the window and the reading.
+    if (bytes.find('\0') == std::string::npos && !EhUtf8(bytes)) {
+        *textoDoArquivo = std::move(bytes);
+        return preencherTabela(t, *textoDoArquivo, processarEventos);
     }
+    *textoDoArquivo = ParaLatin1(bytes);
+    std::erase(*textoDoArquivo, '\0');
     return preencherTabela(t, bytes, processarEventos);
 }
 

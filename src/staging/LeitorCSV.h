@@ -1,6 +1,7 @@
 #pragma once
 // The reader of Tarvex product files: one product per line, fields separated by ";"
 // and identified by position; a field may be quoted as spreadsheets write it.
+#include <cstddef>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -35,10 +36,22 @@ std::string lerArquivo(const std::string& caminho);
 ResultadoLeitura preencherTabela(StagingTable& t, std::string_view bytes,
                                  const std::function<void()>& processarEventos);
 
+// The pieces preencherDoArquivo reads the file in.
+inline constexpr std::size_t PedacoDeLeitura = std::size_t(1) << 20;
+
+// Fills an open, empty table from the file as preencherTabela does from its bytes (the same
+// records, notes and failures, and the failures of lerArquivo), without ever holding the
+// whole text: a first pass over the file in pieces of `pedaco` bytes takes the UTF-8
+// decision, a second reads the lines.
+ResultadoLeitura preencherDoArquivo(StagingTable& t, const std::string& caminho,
+                                    const std::function<void()>& processarEventos,
+                                    std::size_t pedaco = PedacoDeLeitura);
+
 // A whole reading: close (writing the previous content when changed), create empty,
 // empty, read the file and fill the table. processarEventos, when given, is called every
 // few tens of milliseconds so the window stays live. `textoDoArquivo`, when given, receives the
-// file's text in Latin-1 without its NULs, from the same bytes the reading took.
+// file's text in Latin-1 without its NULs, from the same bytes the reading took; without it
+// the file is read by preencherDoArquivo.
 ResultadoLeitura carregarProdutos(StagingTable& t, const std::string& caminho,
                                   const std::function<void()>& processarEventos, std::string* textoDoArquivo = nullptr);
 

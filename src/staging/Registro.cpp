@@ -32,18 +32,21 @@ void exigirDinheiro(Campo c)
 
 } // namespace
 
-void Registro::gravar(Campo c, std::string_view v)
+void Registro::gravar(Campo c, std::string_view v, Textos& textos)
 {
     switch (tipo(c)) {
     case TipoCampo::Texto: {
         const std::string t = guardarTexto(c, v).texto;
         auto fixo = [&](auto& f) {
+            std::memset(f.c, 0, sizeof f.c);
             std::memcpy(f.c, t.data(), t.size());
-            f.n = static_cast<std::uint8_t>(t.size());
         };
         switch (c) {
         case DESCRICAO:
-            descricao = t;
+            if (descricaoTamanho && textos.ultimo(descricaoInicio, descricaoTamanho))
+                textos.descartarDesde(descricaoInicio);
+            descricaoInicio = t.empty() ? 0 : textos.guardar(t);
+            descricaoTamanho = t.size();
             break;
         case UNIDADE:
             fixo(unidade);
@@ -77,7 +80,7 @@ void Registro::gravar(Campo c, std::string_view v)
     }
     case TipoCampo::Dinheiro: {
         if (EhBranco(v)) {
-            precoInvalido.reset();
+            esquecerPreco();
             nulos |= bit(c);
             return;
         }
@@ -85,35 +88,46 @@ void Registro::gravar(Campo c, std::string_view v)
         if (p.estado != PrecoLido::Estado::Valido)
             throw Error("'" + std::string(v) + "' is not a valid floating point value for field '" + nomeCampo(c) +
                         "'");
+        precoInvalido = 0;
         valor = p.valor;
-        precoInvalido.reset();
         preencher(c);
         return;
     }
     }
 }
 
+void Registro::esquecerPreco()
+{
+    if (precoInvalido)
+        valor = 0;
+    precoInvalido = 0;
+}
+
 void Registro::gravarDinheiro(Campo c, std::int64_t v)
 {
     exigirDinheiro(c);
+    precoInvalido = 0;
     valor = v;
-    precoInvalido.reset();
     preencher(c);
 }
 
-void Registro::gravarInvalido(Campo c, std::string_view texto)
+void Registro::gravarInvalido(Campo c, std::string_view texto, Textos& textos)
 {
     exigirDinheiro(c);
-    valor = 0;
-    precoInvalido = std::make_unique<const std::string>(texto);
+    // The text it replaces is this record's alone: its place is taken again.
+    if (precoInvalido)
+        textos.trocarPreco(static_cast<std::uint64_t>(valor), texto);
+    else
+        valor = static_cast<std::int64_t>(textos.guardarPreco(texto));
+    precoInvalido = 1;
     preencher(c);
 }
 
-std::string_view Registro::textoGuardado(Campo c) const
+std::string_view Registro::textoGuardado(Campo c, const Textos& textos) const
 {
     switch (c) {
     case DESCRICAO:
-        return descricao;
+        return textos.ler(descricaoInicio, descricaoTamanho);
     case UNIDADE:
         return unidade.vista();
     case ICMS:
@@ -125,46 +139,46 @@ std::string_view Registro::textoGuardado(Campo c) const
     }
 }
 
-std::string Registro::texto(Campo c) const
+std::string Registro::texto(Campo c, const Textos& textos) const
 {
     if (nulo(c))
         return {};
     switch (tipo(c)) {
     case TipoCampo::Texto:
-        return std::string(textoGuardado(c));
+        return std::string(textoGuardado(c, textos));
     case TipoCampo::Inteiro:
         return std::to_string(inteiro[indiceInteiro(c)]);
     case TipoCampo::Dinheiro:
         break;
     }
     if (precoInvalido)
-        return *precoInvalido;
+        return textoDoPreco(textos);
     return texto::decimal(valor, EscalaDinheiro);
 }
 
-std::int32_t Registro::comoInteiro(Campo c) const
+std::int32_t Registro::comoInteiro(Campo c, const Textos& textos) const
 {
     const TipoCampo t = tipo(c);
     if (t == TipoCampo::Inteiro)
         return nulo(c) ? 0 : inteiro[indiceInteiro(c)];
     if (t == TipoCampo::Dinheiro)
         throw Error(std::string("Field '") + nomeCampo(c) + "' cannot be read as an integer");
-    const std::string s = texto(c);
+    const std::string s = texto(c, textos);
     const auto n = lerInteiro(s);
     if (!n)
         throw Error(mensagemInteiro(s));
     return *n;
 }
 
-std::int64_t Registro::comoDinheiro(Campo c) const
+std::int64_t Registro::comoDinheiro(Campo c, const Textos& textos) const
 {
     exigirDinheiro(c);
     if (nulo(c))
         return 0;
-    if (precoInvalido && precoInvalido->empty())
+    if (precoInvalido && textoDoPreco(textos).empty())
         throw Error(Utf8ParaLatin1("Preço ausente: a linha do arquivo não tem o campo do preço"));
     if (precoInvalido)
-        throw Error(Utf8ParaLatin1("Preço inválido: '") + *precoInvalido + "'");
+        throw Error(Utf8ParaLatin1("Preço inválido: '") + textoDoPreco(textos) + "'");
     return valor;
 }
 

@@ -114,21 +114,27 @@ void StagingTable::close()
     pendente_.reset();
     pendenteAtribuido_ = false;
     if (alterada_ && !fileName_.empty())
-        detalhe::gravarArquivoEstagio(fileName_, registros_);
+        detalhe::gravarArquivoEstagio(fileName_, registros_, textos_);
     aberta_ = false;
     alterada_ = false;
     fim_ = true;
     atual_ = -1;
-    std::vector<Registro>().swap(registros_);
+    esvaziar();
     avisarReset();
     avisarAtual();
+}
+
+void StagingTable::esvaziar()
+{
+    registros_.clear();
+    textos_.clear();
 }
 
 void StagingTable::createDataSet()
 {
     if (aberta_)
         throw Error("Cannot perform this operation on an open dataset");
-    registros_.clear();
+    esvaziar();
     pendente_.reset();
     pendenteAtribuido_ = false;
     aberta_ = true;
@@ -142,8 +148,8 @@ void StagingTable::createDataSet()
 void StagingTable::emptyDataSet()
 {
     exigirEditavel();
-    registros_.clear();
     pendente_.reset();
+    esvaziar();
     pendenteAtribuido_ = false;
     atual_ = -1;
     fim_ = true;
@@ -166,8 +172,6 @@ void StagingTable::insert()
 {
     exigirEditavel();
     assentar();
-    if (registros_.capacity() == registros_.size())
-        registros_.reserve(registros_.size() < 1024 ? 1024 : registros_.size() * 2);
     pendente_.emplace();
     pendenteAtribuido_ = false;
 }
@@ -191,7 +195,7 @@ void StagingTable::post()
     // Inserted after the current record, so records walk in the order they were stored;
     // the grid's new row goes after the last one, where the grid shows it.
     const int pos = pendenteNoFim_ ? static_cast<int>(registros_.size()) : atual_ + 1;
-    registros_.insert(registros_.begin() + pos, std::move(*pendente_));
+    registros_.insert(static_cast<std::size_t>(pos), *pendente_);
     pendente_.reset();
     pendenteAtribuido_ = false;
     pendenteNoFim_ = false;
@@ -204,7 +208,7 @@ void StagingTable::post()
 
 void StagingTable::setFieldText(Campo c, std::string_view v)
 {
-    pendenteEditavel().gravar(c, v); // throws before anything changes
+    pendenteEditavel().gravar(c, v, textos_); // throws before anything changes
     pendenteAtribuido_ = true;
 }
 
@@ -216,7 +220,7 @@ void StagingTable::setFieldMoney(Campo c, std::int64_t v)
 
 void StagingTable::setFieldInvalid(Campo c, std::string_view texto)
 {
-    pendenteEditavel().gravarInvalido(c, texto);
+    pendenteEditavel().gravarInvalido(c, texto, textos_);
     pendenteAtribuido_ = true;
 }
 
@@ -297,29 +301,29 @@ const StagingTable::Registro& StagingTable::registroAtual() const
 std::string StagingTable::asText(Campo c) const
 {
     exigirCampo(c);
-    return registroAtual().texto(c);
+    return registroAtual().texto(c, textos_);
 }
 
 std::int32_t StagingTable::asInteger(Campo c) const
 {
-    return registroAtual().comoInteiro(c);
+    return registroAtual().comoInteiro(c, textos_);
 }
 
 std::int64_t StagingTable::asMoney(Campo c) const
 {
-    return registroAtual().comoDinheiro(c);
+    return registroAtual().comoDinheiro(c, textos_);
 }
 
 std::int32_t StagingTable::cellInteger(int row, Campo c) const
 {
     exigirLinha(row);
-    return registros_[static_cast<std::size_t>(row)].comoInteiro(c);
+    return registros_[static_cast<std::size_t>(row)].comoInteiro(c, textos_);
 }
 
 std::int64_t StagingTable::cellMoney(int row, Campo c) const
 {
     exigirLinha(row);
-    return registros_[static_cast<std::size_t>(row)].comoDinheiro(c);
+    return registros_[static_cast<std::size_t>(row)].comoDinheiro(c, textos_);
 }
 
 int StagingTable::cellLinha(int row) const
@@ -352,9 +356,9 @@ std::string StagingTable::cellText(int row, Campo c) const
 {
     exigirCampo(c);
     if (aberta_ && pendente_ && pendenteNoFim_ && row == static_cast<int>(registros_.size()))
-        return pendente_->texto(c);
+        return pendente_->texto(c, textos_);
     exigirLinha(row);
-    return registros_[static_cast<std::size_t>(row)].texto(c);
+    return registros_[static_cast<std::size_t>(row)].texto(c, textos_);
 }
 
 void StagingTable::setCellText(int row, Campo c, std::string_view v)
@@ -364,15 +368,15 @@ void StagingTable::setCellText(int row, Campo c, std::string_view v)
     if (pendente_ && pendenteNoFim_ && row == static_cast<int>(registros_.size())) {
         // The first value typed into the new row stores it: a record with data in it is
         // never lost to a close, and one without is never stored.
-        pendente_->gravar(c, v); // throws before changing
+        pendente_->gravar(c, v, textos_); // throws before changing
         pendenteAtribuido_ = true;
         post();
         return;
     }
     exigirLinha(row);
     Registro& r = registros_[static_cast<std::size_t>(row)];
-    r.gravar(c, v); // throws before changing
-    r.desmarcar(c); // what the operator typed stands
+    r.gravar(c, v, textos_); // throws before changing
+    r.desmarcar(c);          // what the operator typed stands
     alterada_ = true;
 }
 
@@ -397,7 +401,7 @@ void StagingTable::deleteRecord(int row)
         return;
     }
     exigirLinha(row);
-    registros_.erase(registros_.begin() + row);
+    registros_.erase(static_cast<std::size_t>(row));
     const int n = static_cast<int>(registros_.size());
     if (row < atual_)
         --atual_;

@@ -6,7 +6,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <vector>
 
 #include "staging/Campos.h"
 #include "staging/Error.h"
@@ -99,6 +98,7 @@ public:
 private:
     using Registro = detalhe::Registro;
 
+    void esvaziar(); // drops the records and gives their memory back
     void exigirAberta() const;
     void exigirLinha(int row) const;
     void exigirEditavel() const;
@@ -113,7 +113,8 @@ private:
     bool alterada_ = false;
     bool fim_ = true;
     int atual_ = -1;
-    std::vector<Registro> registros_;
+    detalhe::Registros registros_;
+    detalhe::Textos textos_; // the records' descriptions and unreadable prices, the pending one's too
     std::optional<Registro> pendente_;
     bool pendenteAtribuido_ = false;
     bool pendenteNoFim_ = false; // the grid's new row, not the reader's insert

@@ -372,3 +372,56 @@ TEST(LeitorCSV, FormasQueAsPessoasEditamSaoLidasOuNomeadas)
               std::string::npos)
         << curto;
 }
+
+namespace {
+
+// Everything a reading leaves: its failure, the rows with their lines and marks, the notes.
+std::string retrato(const std::function<ResultadoLeitura(StagingTable&)>& ler)
+{
+    StagingTable t("");
+    t.createDataSet();
+    ResultadoLeitura r;
+    std::string s = mensagem([&] { r = ler(t); }) + "\n";
+    for (int row = 0; row < t.recordCount(); ++row) {
+        s += std::to_string(t.cellLinha(row));
+        for (int c = 0; c < NumCampos; ++c)
+            s.append("|").append(t.cellText(row, Campo(c))).append(t.cellMarcada(row, Campo(c)) ? "*" : "");
+        s += "\n";
+    }
+    for (const NotaLeitura& n : r.notas)
+        s += n.texto() + "|" + n.conteudo + "\n";
+    return s + std::to_string(r.registros) + " " + std::to_string(r.totalNotas()) + " " + std::to_string(t.pending());
+}
+
+} // namespace
+
+// Read in pieces, a file gives what its whole bytes give wherever a piece ends: inside a
+// CR LF, a UTF-8 sequence or the byte order mark, among NULs, within a line longer than a
+// piece, before a byte that decides against UTF-8 late, at a failing line.
+TEST(LeitorCSV, EmPedacosComoInteiro)
+{
+    using namespace std::string_literals;
+    const std::string longa(150, 'L');
+    const std::string arquivos[] = {
+        "\xEF\xBB\xBF"
+        "1;A\xC3\xA7\xC3\xA3o;un;xx018;;xxx01;xxx01;1006.30.21;12,50\r\n2;\xE2\x80\x9C"
+        "B\xE2\x80\x9D;"
+        "CAIXA;;;;;;\r\r\n\r3;" +
+            longa + ";\xF0\x9F\x98\x80;;;;;;x\n\n4;\xE2\x84\xA2;UN",
+        "CODIGO;DESCRICAO\r\n1;\xC3\xA7;UN;\r\n2;X\0\0Y;UN;\r\0\n\0003;Z;Un;;;;;;1\r"s + longa + "\r\r\n4;\xE7\r",
+        "1;\xC3\xA7;UN;;;;;;1,5\n2;\xC3",
+        "\xEF\xBB",
+        "\xEF\xBB\xBF\"1;2\";\xC3\xA7;UN\n",
+        "1;\xE2\x80\x9C"
+        "A\xE2\x80\x9D;\xF0\x9F\x98\x80;UN\r\n2;\xC3\xA7\xC3\xA3;;;;;;;1",
+        "1;A\n2;B;UN;xx018;;xxxP1;xxx02\n3;C",
+    };
+    PastaTemporaria pasta;
+    for (const std::string& bytes : arquivos) {
+        const std::string csv = pasta.escrever("p.csv", bytes);
+        const std::string inteiro = retrato([&](StagingTable& t) { return preencherTabela(t, bytes, semEventos); });
+        for (std::size_t pedaco : {1, 2, 3, 4, 5, 7, 64})
+            EXPECT_EQ(retrato([&](StagingTable& t) { return preencherDoArquivo(t, csv, semEventos, pedaco); }), inteiro)
+                << "pieces of " << pedaco << " bytes, file " << &bytes - arquivos;
+    }
+}

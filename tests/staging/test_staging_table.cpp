@@ -318,3 +318,57 @@ TEST(StagingTable, NaoConsegueCriarArquivo)
     EXPECT_FALSE(t.active());
     EXPECT_TRUE(std::filesystem::is_regular_file(pasta.caminho() / "ProdutosTARVEX.cds"));
 }
+
+// Past the first blocks of records (4,096 each) and of descriptions (1 MiB): inserts in the
+// middle, deletions, descriptions edited longer and shorter (the last one stored over and
+// over) and prices read back as a plain list of rows says, and the staging file has them.
+TEST(StagingTable, MuitosRegistrosEmBlocos)
+{
+    PastaTemporaria pasta;
+    pasta.entrar();
+    struct Linha {
+        std::string codigo, descricao, preco;
+    };
+    std::vector<Linha> modelo;
+    auto texto = [](char c, int i) { return std::string(1, c) + std::to_string(i) + std::string(30 + i % 61, 'D'); };
+    {
+        StagingTable t;
+        t.createDataSet();
+        for (int i = 0; i < 30000; ++i) {
+            if (i % 7000 == 6999)
+                t.setCurrent(i / 2); // this one goes after it
+            t.insert();
+            t.setFieldText(COD_PRODUTO, std::to_string(i));
+            t.setFieldText(DESCRICAO, texto('A', i));
+            t.setFieldText(DESCRICAO, texto('B', i)); // takes the room of the first
+            t.setFieldInvalid(VALORVENDA, texto('P', i));
+            t.post();
+            modelo.insert(modelo.begin() + t.recNo(), {std::to_string(i), texto('B', i), texto('P', i)});
+            t.setCurrent(t.recordCount() - 1);
+        }
+        for (int row : {29999, 4096, 4095, 0, 20000}) {
+            t.deleteRecord(row);
+            modelo.erase(modelo.begin() + row);
+        }
+        const int ultimo = t.recordCount() - 1;
+        for (int row : {ultimo, 4095, ultimo, ultimo, 12288, ultimo}) {
+            modelo[static_cast<std::size_t>(row)].descricao = texto('E', row).substr(0, 10 + row % 90);
+            t.setCellText(row, DESCRICAO, modelo[static_cast<std::size_t>(row)].descricao);
+        }
+        t.setCellText(4096, VALORVENDA, "2,5");
+        modelo[4096].preco = "2.5";
+        ASSERT_EQ(t.recordCount(), static_cast<int>(modelo.size()));
+        for (int row = 0; row < t.recordCount(); ++row) {
+            const Linha& l = modelo[static_cast<std::size_t>(row)];
+            ASSERT_EQ(t.cellText(row, COD_PRODUTO), l.codigo) << row;
+            ASSERT_EQ(t.cellText(row, DESCRICAO), l.descricao) << row;
+            ASSERT_EQ(t.cellText(row, VALORVENDA), l.preco) << row;
+        }
+    }
+    const std::string cds = pasta.ler("ProdutosTARVEX.cds");
+    std::string esperado = "RECORDS\t" + std::to_string(modelo.size()) + "\n";
+    for (const Linha& l : modelo)
+        esperado += l.codigo + "\t" + l.descricao + "\t\\N\t\\N\t\\N\t\\N\t\\N\t" + (l.preco == "2.5" ? "" : "!") +
+                    l.preco + "\n";
+    EXPECT_EQ(cds.substr(cds.find("RECORDS\t")), esperado);
+}

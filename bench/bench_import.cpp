@@ -407,12 +407,21 @@ double linhaDeBase(teste::BancoTeste& banco, const std::string& csv)
 
 int main(int argc, char** argv)
 {
-    std::vector<int> tamanhos = {10000, 50000};
-    if (argc > 1) {
-        tamanhos.clear();
-        for (int i = 1; i < argc; ++i)
+    // bench_import [--rapido] [--lote N] [LINES...]: --rapido leaves the default mode out (a
+    // million rows in it take the better part of an hour); --lote sets fast mode's batch.
+    std::vector<int> tamanhos;
+    std::vector<bool> modos = {false, true};
+    int lote = ModoExecucao{}.lote;
+    for (int i = 1; i < argc; ++i) {
+        if (std::string(argv[i]) == "--rapido")
+            modos = {true};
+        else if (std::string(argv[i]) == "--lote" && i + 1 < argc)
+            lote = std::atoi(argv[++i]);
+        else
             tamanhos.push_back(std::atoi(argv[i]));
     }
+    if (tamanhos.empty())
+        tamanhos = {10000, 50000};
     const fs::path pasta = fs::temp_directory_path() / ("norvo-bench-" + std::to_string(getpid()));
     fs::create_directories(pasta);
     const char* const etapas[] = {"ImportaUnidades", "ImportaNCM", "ImportaProdutos", "ImportaPrecos"};
@@ -428,11 +437,12 @@ int main(int argc, char** argv)
         baseBlocos.executar(teste::esquemaDestino());
         const double pisoBlocos = linhaDeBaseEmBlocos(baseBlocos, csv.string());
 
-        for (const bool rapido : {false, true}) {
+        for (const bool rapido : modos) {
             teste::BancoTeste banco("bench");
             banco.executar(teste::esquemaDestino());
             ModoExecucao modo;
             modo.rapido = rapido;
+            modo.lote = lote;
             const Execucao e = rodar(csv.string(), banco.caminho(), pasta.string(), modo);
             if (e.codigo != 0) {
                 std::fprintf(stderr, "the import failed (exit %d)\n", e.codigo);

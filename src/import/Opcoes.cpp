@@ -17,9 +17,8 @@ const DefinicaoOpcao kOpcoes[] = {
      "confirmação)",
      false, false, [](OpcoesImportacao& o) -> bool& { return o.modo.simular; }},
     {Opcao::Rapido, "--rapido", "Modo rápido",
-     "modo rápido: confirma a cada 1000 linhas e no fim de cada etapa,\nconsultas preparadas uma vez; as mesmas "
-     "linhas, "
-     "falhas e logs",
+     "modo rápido: produtos e preços em blocos de linhas, confirma a cada 1000\n"
+     "linhas e no fim de cada etapa; as mesmas linhas, falhas e logs",
      false, false, [](OpcoesImportacao& o) -> bool& { return o.modo.rapido; }},
     {Opcao::SemCopia, "--sem-copia", nullptr, "não faz a cópia de segurança do destino antes da importação", false,
      false, [](OpcoesImportacao& o) -> bool& { return o.semCopia; }},

@@ -204,76 +204,39 @@ private:
     std::map<std::size_t, std::unique_ptr<db::Query>> blocos_;
 };
 
-// The same rows, with the columns the stages write, the products 50 and the price items 200
-// a block in one transaction: what the wire and the engine allow.
-double linhaDeBaseEmBlocos(teste::BancoTeste& banco, const std::string& csv)
-{
-    staging::StagingTable t("");
-    staging::carregarProdutos(t, csv, [] {});
-    const auto inicio = Relogio::now();
+// What both floors share: the staged rows, read before the clock starts; one connection and
+// one transaction; the unit types and NCM codes written as the records name them, their codes
+// kept in memory.
+struct Piso {
+    staging::StagingTable t{""};
     db::Database d;
     db::Transaction tr;
-    d.setDatabaseName(banco.nome());
-    d.setParams({"user_name=SYSDBA", "password=kelpdrone", "lc_ctype=ISO8859_1"});
-    d.setDefaultTransaction(&tr);
-    tr.setParams({"read_committed", "rec_version", "nowait"});
-    auto consulta = [&](const std::string& sql) {
+    Relogio::time_point inicio;
+    std::unique_ptr<db::Query> unidade, ncm;
+    std::map<std::string, int> unidades, ncms;
+
+    Piso(teste::BancoTeste& banco, const std::string& csv)
+    {
+        staging::carregarProdutos(t, csv, [] {});
+        inicio = Relogio::now();
+        d.setDatabaseName(banco.nome());
+        d.setParams({"user_name=SYSDBA", "password=kelpdrone", "lc_ctype=ISO8859_1"});
+        d.setDefaultTransaction(&tr);
+        tr.setParams({"read_committed", "rec_version", "nowait"});
+        unidade = consulta("INSERT INTO TIPOUNIDADE VALUES (:C, :U, :A)");
+        ncm = consulta("INSERT INTO CODIGONCM (NCM_DESCRICAO, NCM_CODIGO, NCM_CODIGOSTRING) VALUES (:D, :C, :S)");
+    }
+    std::unique_ptr<db::Query> consulta(const std::string& sql)
+    {
         auto q = std::make_unique<db::Query>();
         q->setDatabase(&d);
         q->setTransaction(&tr);
         q->setSQL(sql);
         return q;
-    };
-    auto unidade = consulta("INSERT INTO TIPOUNIDADE VALUES (:C, :U, :A)");
-    auto ncm = consulta("INSERT INTO CODIGONCM (NCM_DESCRICAO, NCM_CODIGO, NCM_CODIGOSTRING) VALUES (:D, :C, :S)");
-    // The columns the product stage binds (NULL where it binds nothing) and the flags its
-    // closing statement sets; the price stage's columns.
-    const std::vector<std::string> colunasProduto = {"PRO_CODIGO",
-                                                     "PRO_IPI",
-                                                     "CONSIDERARMERCADORIA",
-                                                     "PRO_NOME",
-                                                     "LIN_CODIGO",
-                                                     "FIL_CODIGO",
-                                                     "DEP_CODIGO",
-                                                     "GRU_CODIGO",
-                                                     "SUB_CODIGO",
-                                                     "ICM_CODIGO",
-                                                     "PRO_ESTOQMIN",
-                                                     "PRO_CAMINHOIMAGEM",
-                                                     "PRO_PISCOFINS",
-                                                     "PRO_SUBSTITUIDO",
-                                                     "PRO_COMPOSTO",
-                                                     "PRO_RS_COMPETITIVO",
-                                                     "PRO_CUSTO_AUTOMATICO",
-                                                     "PRO_PRAZO_VALIDADE",
-                                                     "PRO_GRUPO",
-                                                     "STATUS_REGISTRO",
-                                                     "PRO_BLOQUEADO",
-                                                     "PRO_CODIGOPROPRIO",
-                                                     "PRO_TIPO",
-                                                     "PRO_INATIVO",
-                                                     "MSG_CODIGO",
-                                                     "PRO_DIFER_PARCIAL",
-                                                     "PRO_QTDNACAIXA",
-                                                     "FOR_CODIGO",
-                                                     "PRO_PERCCOFINS",
-                                                     "PRO_PERCPIS",
-                                                     "NCM_CODIGO",
-                                                     "PRO_MVA",
-                                                     "PRO_CODPIS",
-                                                     "PRO_CODCOFINS",
-                                                     "UNI_CODIGO",
-                                                     "PRO_CODBARRAS",
-                                                     "NAT_CODOPERA_NFCE",
-                                                     "PROD_REVENDA",
-                                                     "PRO_CONTROLADO"};
-    InsercaoEmBlocos produtos(d, tr, "PRODUTO", colunasProduto, 50);
-    InsercaoEmBlocos itens(d, tr, "ITENSLISTA",
-                           {"UNI_CODIGO", "LST_CODIGO", "ITL_DATAVIGENCIA", "PRO_CODIGO", "ITL_PRECOATUAL",
-                            "ITL_DATAALTERA", "COM_CODIGO", "ITL_PRECOANTERIOR", "ITL_MUDAPRECO", "ITL_PRECOCUSTO"},
-                           200);
-    std::map<std::string, int> unidades, ncms;
-    for (t.first(); !t.eof(); t.next()) {
+    }
+    // The current record's unit and NCM codes, their rows written the first time.
+    std::pair<int, int> codigos()
+    {
         const std::string u = t.asText(staging::UNIDADE), n = t.asText(staging::NCM);
         if (!u.empty() && unidades.emplace(u, static_cast<int>(unidades.size()) + 1).second) {
             unidade->paramByName("C").setAsInteger(static_cast<int>(unidades.size()));
@@ -287,6 +250,43 @@ double linhaDeBaseEmBlocos(teste::BancoTeste& banco, const std::string& csv)
             ncm->paramByName("S").setAsString(n);
             ncm->execute();
         }
+        return {u.empty() ? 0 : unidades[u], ncms[n]};
+    }
+    double terminar()
+    {
+        tr.commit();
+        d.disconnect();
+        return segundosDesde(inicio);
+    }
+};
+
+// The same rows, with the columns the stages write, the products 50 and the price items 200
+// a block in one transaction: what the wire and the engine allow.
+double linhaDeBaseEmBlocos(teste::BancoTeste& banco, const std::string& csv)
+{
+    Piso piso(banco, csv);
+    db::Database& d = piso.d;
+    db::Transaction& tr = piso.tr;
+    // The columns the product stage binds (NULL where it binds nothing) and the flags its
+    // closing statement sets; the price stage's columns.
+    // clang-format off
+    const std::vector<std::string> colunasProduto = {
+        "PRO_CODIGO", "PRO_IPI", "CONSIDERARMERCADORIA", "PRO_NOME", "LIN_CODIGO", "FIL_CODIGO", "DEP_CODIGO",
+        "GRU_CODIGO", "SUB_CODIGO", "ICM_CODIGO", "PRO_ESTOQMIN", "PRO_CAMINHOIMAGEM", "PRO_PISCOFINS",
+        "PRO_SUBSTITUIDO", "PRO_COMPOSTO", "PRO_RS_COMPETITIVO", "PRO_CUSTO_AUTOMATICO", "PRO_PRAZO_VALIDADE",
+        "PRO_GRUPO", "STATUS_REGISTRO", "PRO_BLOQUEADO", "PRO_CODIGOPROPRIO", "PRO_TIPO", "PRO_INATIVO", "MSG_CODIGO",
+        "PRO_DIFER_PARCIAL", "PRO_QTDNACAIXA", "FOR_CODIGO", "PRO_PERCCOFINS", "PRO_PERCPIS", "NCM_CODIGO",
+        "PRO_MVA", "PRO_CODPIS", "PRO_CODCOFINS", "UNI_CODIGO", "PRO_CODBARRAS", "NAT_CODOPERA_NFCE",
+        "PROD_REVENDA", "PRO_CONTROLADO"};
+    // clang-format on
+    InsercaoEmBlocos produtos(d, tr, "PRODUTO", colunasProduto, 50);
+    InsercaoEmBlocos itens(d, tr, "ITENSLISTA",
+                           {"UNI_CODIGO", "LST_CODIGO", "ITL_DATAVIGENCIA", "PRO_CODIGO", "ITL_PRECOATUAL",
+                            "ITL_DATAALTERA", "COM_CODIGO", "ITL_PRECOANTERIOR", "ITL_MUDAPRECO", "ITL_PRECOCUSTO"},
+                           200);
+    staging::StagingTable& t = piso.t;
+    for (t.first(); !t.eof(); t.next()) {
+        const auto [uni, ncm] = piso.codigos();
         const std::string codigo = t.asText(staging::COD_PRODUTO);
         std::vector<db::Param>& p = produtos.linha();
         auto coluna = [&](const char* nome) -> db::Param& {
@@ -304,11 +304,11 @@ double linhaDeBaseEmBlocos(teste::BancoTeste& banco, const std::string& csv)
         coluna("PRO_CODIGOPROPRIO").setAsString(codigo.substr(0, 10));
         coluna("PRO_PERCCOFINS").setAsFloat(0.0);
         coluna("PRO_PERCPIS").setAsFloat(0.0);
-        coluna("NCM_CODIGO").setAsInteger(ncms[n]);
+        coluna("NCM_CODIGO").setAsInteger(ncm);
         coluna("PRO_MVA").setAsCurrency(0);
         coluna("PRO_CODPIS").setAsString(t.asText(staging::PIS));
         coluna("PRO_CODCOFINS").setAsString(t.asText(staging::COFINS));
-        coluna("UNI_CODIGO").setAsInteger(u.empty() ? 0 : unidades[u]);
+        coluna("UNI_CODIGO").setAsInteger(uni);
         coluna("PRO_CODBARRAS").setAsString("");
         coluna("PROD_REVENDA").setAsString("N");
         for (const char* f : {"PRO_CONTROLADO", "PRO_BLOQUEADO", "PRO_INATIVO"})
@@ -332,65 +332,34 @@ double linhaDeBaseEmBlocos(teste::BancoTeste& banco, const std::string& csv)
     }
     produtos.enviar();
     itens.enviar();
-    tr.commit();
-    d.disconnect();
-    return segundosDesde(inicio);
+    return piso.terminar();
 }
 
 // One transaction, one prepared insert per table, codes resolved in memory: the floor.
 double linhaDeBase(teste::BancoTeste& banco, const std::string& csv)
 {
-    staging::StagingTable t("");
-    staging::carregarProdutos(t, csv, [] {});
-    const auto inicio = Relogio::now();
-    db::Database d;
-    db::Transaction tr;
-    d.setDatabaseName(banco.nome());
-    d.setParams({"user_name=SYSDBA", "password=kelpdrone", "lc_ctype=ISO8859_1"});
-    d.setDefaultTransaction(&tr);
-    tr.setParams({"read_committed", "rec_version", "nowait"});
-    auto consulta = [&](const std::string& sql) {
-        auto q = std::make_unique<db::Query>();
-        q->setDatabase(&d);
-        q->setTransaction(&tr);
-        q->setSQL(sql);
-        return q;
-    };
-    auto unidade = consulta("INSERT INTO TIPOUNIDADE VALUES (:C, :U, :A)");
-    auto ncm = consulta("INSERT INTO CODIGONCM (NCM_DESCRICAO, NCM_CODIGO, NCM_CODIGOSTRING) VALUES (:D, :C, :S)");
-    auto produto = consulta(
+    Piso p(banco, csv);
+    auto produto = p.consulta(
         "INSERT INTO PRODUTO (PRO_CODIGO, PRO_IPI, CONSIDERARMERCADORIA, PRO_NOME, FIL_CODIGO, ICM_CODIGO, "
         "PRO_PISCOFINS, PRO_SUBSTITUIDO, PRO_CODIGOPROPRIO, PRO_PERCCOFINS, PRO_PERCPIS, NCM_CODIGO, PRO_MVA, "
         "PRO_CODPIS, PRO_CODCOFINS, UNI_CODIGO, PRO_CODBARRAS, PROD_REVENDA, PRO_CONTROLADO, PRO_BLOQUEADO, "
         "PRO_INATIVO) VALUES (:PRO_CODIGO, 0, 'T', :PRO_NOME, 1, :ICM, 'F', 'F', :PROPRIO, 0, 0, :NCM, 0, :PIS, "
         ":COFINS, :UNI, '', 'N', 'F', 'F', 'F')");
-    auto item = consulta(
+    auto item = p.consulta(
         "INSERT INTO ITENSLISTA (LST_CODIGO, ITL_DATAVIGENCIA, PRO_CODIGO, ITL_PRECOATUAL, ITL_DATAALTERA, "
         "COM_CODIGO, ITL_PRECOANTERIOR, ITL_MUDAPRECO, ITL_PRECOCUSTO) VALUES (1, :V, :P, :PRECO, :A, 1, 0, 'T', 0)");
-    std::map<std::string, int> unidades, ncms;
+    staging::StagingTable& t = p.t;
     for (t.first(); !t.eof(); t.next()) {
-        const std::string u = t.asText(staging::UNIDADE), n = t.asText(staging::NCM);
-        if (!u.empty() && unidades.emplace(u, static_cast<int>(unidades.size()) + 1).second) {
-            unidade->paramByName("C").setAsInteger(static_cast<int>(unidades.size()));
-            unidade->paramByName("U").setAsString(u);
-            unidade->paramByName("A").setAsString(u.substr(0, 2));
-            unidade->execute();
-        }
-        if (ncms.emplace(n, static_cast<int>(ncms.size()) + 1).second) {
-            ncm->paramByName("D").setAsString(n);
-            ncm->paramByName("C").setAsInteger(static_cast<int>(ncms.size()));
-            ncm->paramByName("S").setAsString(n);
-            ncm->execute();
-        }
+        const auto [uni, ncm] = p.codigos();
         const std::string codigo = t.asText(staging::COD_PRODUTO);
         produto->paramByName("PRO_CODIGO").setAsString(codigo);
         produto->paramByName("PRO_NOME").setAsString(t.asText(staging::DESCRICAO));
         produto->paramByName("ICM").setAsInteger(t.asInteger(staging::ICMS));
         produto->paramByName("PROPRIO").setAsString(codigo.substr(0, 10));
-        produto->paramByName("NCM").setAsInteger(ncms[n]);
+        produto->paramByName("NCM").setAsInteger(ncm);
         produto->paramByName("PIS").setAsString(t.asText(staging::PIS));
         produto->paramByName("COFINS").setAsString(t.asText(staging::COFINS));
-        produto->paramByName("UNI").setAsInteger(u.empty() ? 0 : unidades[u]);
+        produto->paramByName("UNI").setAsInteger(uni);
         produto->execute();
         item->paramByName("V").setAsDateTime({2024, 2, 9, 0, 0, 0});
         item->paramByName("P").setAsInteger(t.asInteger(staging::COD_PRODUTO));
@@ -398,9 +367,7 @@ double linhaDeBase(teste::BancoTeste& banco, const std::string& csv)
         item->paramByName("A").setAsDateTime({2024, 3, 10, 0, 0, 0});
         item->execute();
     }
-    tr.commit();
-    d.disconnect();
-    return segundosDesde(inicio);
+    return p.terminar();
 }
 
 } // namespace

@@ -13,6 +13,8 @@ namespace {
 // a margin under both.
 constexpr std::size_t MaisLinhas = 200;
 constexpr std::size_t MaisBytes = 60000;
+// Blocks of different NULL columns kept prepared for one stage.
+constexpr std::size_t MaisFormas = 8;
 
 // The column list of "INSERT INTO tabela (a, b, ...) VALUES ...", or nothing.
 std::vector<std::string> colunasDoInsert(const std::string& texto, const std::string& tabela)
@@ -63,9 +65,9 @@ EscritaEmBlocos::EscritaEmBlocos(BancoDestino& destino, db::Query& insercao, con
         }
 }
 
-db::Query& EscritaEmBlocos::bloco(std::size_t linhas)
+db::Query& EscritaEmBlocos::bloco(const std::vector<bool>& nulas)
 {
-    std::unique_ptr<db::Query>& q = blocos_[linhas];
+    std::unique_ptr<db::Query>& q = blocos_[nulas];
     if (q)
         return *q;
     q = std::make_unique<db::Query>();
@@ -73,20 +75,26 @@ db::Query& EscritaEmBlocos::bloco(std::size_t linhas)
     q->setTransaction(&destino_.transacao());
     std::string declaracao, corpo;
     std::vector<std::string> nomes;
-    for (std::size_t r = 0; r < linhas; ++r) {
+    for (std::size_t r = 0; r < porBloco_; ++r) {
         corpo += "INSERT INTO " + tabela_ + " (";
         std::string valores;
         for (std::size_t i = 0; i < porLinha_; ++i) {
-            const std::string nome = "P" + std::to_string(r) + "_" + std::to_string(i);
+            corpo += (i ? ", " : "") + colunas_[i];
+            valores += i ? ", " : "";
+            if (nulas[i]) {
+                valores += "NULL";
+                continue;
+            }
+            const std::string nome = std::string("P").append(std::to_string(r)).append("_").append(std::to_string(i));
             declaracao +=
                 (nomes.empty() ? "" : ", ") + nome + " TYPE OF COLUMN " + tabela_ + "." + colunas_[i] + " = ?";
-            corpo += (i ? ", " : "") + colunas_[i];
-            valores += (i ? ", :" : ":") + nome;
+            valores.append(":").append(nome);
             nomes.push_back(nome);
         }
         corpo += ") VALUES (" + valores + ");\r\n";
     }
-    q->redefinirComoNoServidor("EXECUTE BLOCK (" + declaracao + ")\r\nAS BEGIN\r\n" + corpo + "END", nomes);
+    const std::string entrada = declaracao.empty() ? "" : " (" + declaracao + ")";
+    q->redefinirComoNoServidor("EXECUTE BLOCK" + entrada + "\r\nAS BEGIN\r\n" + corpo + "END", nomes);
     return *q;
 }
 
@@ -110,11 +118,22 @@ void EscritaEmBlocos::enviar()
         linhaALinha();
         return;
     }
-    db::Query& q = bloco(linhas_.size());
-    std::vector<db::Param>& params = q.params();
-    for (std::size_t r = 0; r < linhas_.size(); ++r)
+    // A column NULL in every row of the block is written as NULL in its text: the server spends
+    // about as much on each parameter as on the rest of a row. A few such shapes are kept
+    // prepared; past them, every column is a parameter.
+    std::vector<bool> nulas(porLinha_, true);
+    for (const Linha& l : linhas_)
         for (std::size_t i = 0; i < porLinha_; ++i)
-            params[r * porLinha_ + i].copiarValor(linhas_[r].valores[i]);
+            nulas[i] = nulas[i] && l.valores[i].isNull();
+    if (!blocos_.count(nulas) && blocos_.size() >= MaisFormas)
+        nulas.assign(porLinha_, false);
+    db::Query& q = bloco(nulas);
+    std::vector<db::Param>& params = q.params();
+    std::size_t k = 0;
+    for (const Linha& l : linhas_)
+        for (std::size_t i = 0; i < porLinha_; ++i)
+            if (!nulas[i])
+                params[k++].copiarValor(l.valores[i]);
     try {
         q.execute();
     } catch (const db::ConnectionLost&) {

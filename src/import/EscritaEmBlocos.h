@@ -37,13 +37,13 @@ public:
 
 private:
     void linhaALinha();
-    db::Query& bloco(std::size_t linhas);
+    db::Query& bloco(const std::vector<bool>& nulas);
 
     BancoDestino& destino_;
     db::Query& insercao_;
     std::string tabela_;
     std::vector<std::string> colunas_;
-    std::map<std::size_t, std::unique_ptr<db::Query>> blocos_; // by how many rows they carry
+    std::map<std::vector<bool>, std::unique_ptr<db::Query>> blocos_; // by the columns NULL throughout
     std::size_t porLinha_ = 0;
     std::size_t porBloco_ = 1;
     struct Linha {

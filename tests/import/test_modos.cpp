@@ -3,6 +3,7 @@
 #include "../registry/Origem.h"
 #include "GeradorProdutos.h"
 #include "Linha.h"
+#include "import/EscritaEmBlocos.h"
 
 #include <map>
 
@@ -349,4 +350,51 @@ TEST_F(Modos, FalhasDentroDeUmBlocoSaoAsDoPadrao)
         EXPECT_EQ(textoDasCausas(*r.etapa(etapa)), textoDasCausas(*padrao.etapa(etapa))) << etapa;
     }
     EXPECT_EQ(padrao.etapa("ImportaProdutos")->falhas, 7);
+}
+
+// Columns NULL in some rows of a block, or in all of them, keep each row's own values; a
+// block refused for one row writes the others.
+TEST(Blocos, ColunasNulasEmPartesDoBloco)
+{
+    BancoTeste banco("nulas");
+    banco.executar("CREATE TABLE T (A INTEGER NOT NULL PRIMARY KEY, B VARCHAR(5), C INTEGER);\n");
+    BancoDestino destino;
+    ModoExecucao modo;
+    modo.rapido = true;
+    modo.lote = 4;
+    destino.definirModo(modo);
+    destino.conectar(banco.caminho());
+    db::Query q;
+    q.setDatabase(&destino.banco());
+    q.setTransaction(&destino.transacao());
+    q.setSQL("INSERT INTO T (A, B, C) VALUES (:A, :B, :C)");
+    EscritaEmBlocos escrita(destino, q, "T");
+    ASSERT_EQ(escrita.linhasPorBloco(), 4u);
+    // A, then B and C ("" for NULL); the second 2 is refused.
+    const std::vector<std::vector<std::string>> linhas = {
+        {"1", "", ""},  {"2", "b2", ""},  {"3", "", ""},    {"4", "b4", ""},  {"5", "", ""},
+        {"6", "", "6"}, {"7", "", ""},    {"8", "", ""},    {"9", "b9", "9"}, {"2", "", "1"},
+        {"11", "", ""}, {"12", "", "12"}, {"13", "b13", ""}};
+    int recusadas = 0;
+    for (const auto& l : linhas) {
+        q.paramByName("A").setAsInteger(std::stoi(l[0]));
+        for (const char* c : {"B", "C"}) {
+            const std::string& v = l[c[0] == 'B' ? 1 : 2];
+            if (v.empty())
+                q.paramByName(c).clear();
+            else if (c[0] == 'B')
+                q.paramByName(c).setAsString(v);
+            else
+                q.paramByName(c).setAsInteger(std::stoi(v));
+        }
+        escrita.acrescentar([&](const std::exception&) { ++recusadas; });
+    }
+    escrita.enviar();
+    destino.encerrar();
+    EXPECT_EQ(recusadas, 1);
+    const std::vector<std::vector<std::string>> esperado = {
+        {"1", "<null>", "<null>"}, {"2", "b2", "<null>"},      {"3", "<null>", "<null>"}, {"4", "b4", "<null>"},
+        {"5", "<null>", "<null>"}, {"6", "<null>", "6"},       {"7", "<null>", "<null>"}, {"8", "<null>", "<null>"},
+        {"9", "b9", "9"},          {"11", "<null>", "<null>"}, {"12", "<null>", "12"},    {"13", "b13", "<null>"}};
+    EXPECT_EQ(banco.consultar("SELECT A, B, C FROM T ORDER BY A"), esperado);
 }

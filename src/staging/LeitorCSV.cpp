@@ -395,8 +395,6 @@ private:
     Eventos& eventos_;
 };
 
-constexpr std::string_view Bom = "\xEF\xBB\xBF";
-
 // What a whole first pass over the file decides: its size (the second pass reads no more,
 // so both take the same bytes), and EhUtf8 worked out piece by piece.
 struct Varredura {
@@ -407,56 +405,22 @@ struct Varredura {
 
 Varredura varrer(const Entrada& e, std::size_t pedaco, Eventos& eventos)
 {
-    // Before each piece, room for the start of a UTF-8 sequence the last one cut.
-    constexpr std::size_t Antes = 4;
-    std::vector<char> buf(Antes + pedaco);
-    std::size_t levado = 0;
-    bool valido = true, acima = false;
-    char primeiros[3] = {};
+    std::vector<char> buf(pedaco);
+    texto::VerificacaoUtf8 utf8;
     Varredura v;
-    // Utf8ComAcentos over the bytes so far; false once it cannot hold. Gives how many bytes at
-    // the end wait for the next piece.
-    auto validar = [&](std::string_view s, bool fim) -> std::size_t {
-        char32_t cp;
-        for (std::size_t i = 0; i < s.size();) {
-            if (static_cast<unsigned char>(s[i]) < 0x80) {
-                ++i;
-                continue;
-            }
-            if (!fim && s.size() - i < 4)
-                return s.size() - i;
-            const std::size_t n = texto::SequenciaUtf8(s, i, cp);
-            if (n == 0) {
-                valido = false;
-                return 0;
-            }
-            acima = true;
-            i += n;
-        }
-        return 0;
-    };
     for (;;) {
-        const std::size_t n = e.ler(buf.data() + Antes, pedaco, v.tamanho);
+        const std::size_t n = e.ler(buf.data(), pedaco, v.tamanho);
         if (n == 0)
             break;
         // The file may grow while it is read.
         if (v.tamanho + n > CapacidadeTexto)
             throw Entrada::excesso();
-        for (std::size_t k = 0; v.tamanho + k < 3 && k < n; ++k)
-            primeiros[v.tamanho + k] = buf[Antes + k];
         v.tamanho += n;
-        v.bom = v.tamanho >= 3 && std::string_view(primeiros, 3) == Bom;
-        if (valido && !v.bom) {
-            char* ini = buf.data() + Antes - levado;
-            const std::size_t resta = validar(std::string_view(ini, levado + n), false);
-            std::memmove(buf.data() + Antes - resta, ini + levado + n - resta, resta);
-            levado = resta;
-        }
+        utf8.acrescentar(std::string_view(buf.data(), n));
         eventos.talvez();
     }
-    if (valido && !v.bom)
-        validar(std::string_view(buf.data() + Antes - levado, levado), true);
-    v.utf8 = v.bom || (valido && acima);
+    v.bom = utf8.bom();
+    v.utf8 = utf8.ehUtf8();
     return v;
 }
 
@@ -478,7 +442,7 @@ std::vector<std::string> dividirLinhas(std::string_view texto)
 ResultadoLeitura preencherTabela(StagingTable& t, std::string_view bytes, const std::function<void()>& processarEventos)
 {
     const bool utf8 = EhUtf8(bytes);
-    if (utf8 && bytes.starts_with(Bom))
+    if (utf8 && bytes.starts_with(texto::BomUtf8))
         bytes.remove_prefix(3);
     std::string semNul;
     if (bytes.find('\0') != std::string_view::npos) {
@@ -505,7 +469,7 @@ ResultadoLeitura preencherDoArquivo(StagingTable& t, const std::string& caminho,
     // The lines not yet read are buf[ini, cheio): the start of one the last piece cut.
     std::vector<char> buf(pedaco);
     std::size_t ini = 0, cheio = 0;
-    std::size_t pular = v.bom ? Bom.size() : 0;
+    std::size_t pular = v.bom ? texto::BomUtf8.size() : 0;
     int numero = 0;
     for (std::uint64_t lidos = 0; lidos < v.tamanho;) {
         if (buf.size() - cheio < pedaco) {

@@ -2,15 +2,12 @@
 
 #include "texto/Texto.h"
 
+#include <algorithm>
 #include <cstddef>
 
 namespace norvo::texto {
 
-namespace {
-
-constexpr std::string_view Bom = "\xEF\xBB\xBF";
-
-} // namespace
+namespace {} // namespace
 
 std::string SoNumeros(std::string_view texto)
 {
@@ -54,13 +51,13 @@ std::string ChaveDeBusca(std::string_view nome)
 
 bool EhUtf8(std::string_view bytes)
 {
-    return bytes.starts_with(Bom) || Utf8ComAcentos(bytes);
+    return bytes.starts_with(BomUtf8) || Utf8ComAcentos(bytes);
 }
 
 std::string Utf8ParaLatin1(std::string_view bytes, std::u32string* semForma)
 {
-    if (bytes.starts_with(Bom))
-        bytes.remove_prefix(Bom.size());
+    if (bytes.starts_with(BomUtf8))
+        bytes.remove_prefix(BomUtf8.size());
     std::string r;
     r.reserve(bytes.size());
     auto semLatin1 = [&](char32_t cp) {
@@ -151,20 +148,69 @@ std::size_t SequenciaUtf8(std::string_view s, std::size_t i, char32_t& cp)
 
 bool Utf8ComAcentos(std::string_view texto)
 {
-    bool acima = false;
+    VerificacaoUtf8 v;
+    v.acrescentar(texto);
+    return v.comAcentos();
+}
+
+namespace {
+
+// How many bytes the sequence a lead byte starts takes (1 for a byte no sequence starts with).
+std::size_t largura(unsigned char c)
+{
+    return c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+}
+
+} // namespace
+
+void VerificacaoUtf8::examinar(std::string_view s, bool fim)
+{
     char32_t cp;
-    for (std::size_t i = 0; i < texto.size();) {
-        if (static_cast<unsigned char>(texto[i]) < 0x80) {
+    for (std::size_t i = 0; valido_ && i < s.size();) {
+        const unsigned char c = static_cast<unsigned char>(s[i]);
+        if (c < 0x80) {
             ++i;
             continue;
         }
-        const std::size_t n = SequenciaUtf8(texto, i, cp);
-        if (n == 0)
-            return false;
-        acima = true;
+        if (!fim && i + largura(c) > s.size()) {
+            resto_.assign(s.substr(i)); // finished by the next piece
+            return;
+        }
+        const std::size_t n = SequenciaUtf8(s, i, cp);
+        valido_ = n != 0;
+        acima_ = true;
         i += n;
     }
-    return acima;
+}
+
+void VerificacaoUtf8::acrescentar(std::string_view p)
+{
+    if (inicio_.size() < BomUtf8.size())
+        inicio_.append(p.substr(0, BomUtf8.size() - inicio_.size()));
+    if (!valido_)
+        return;
+    if (!resto_.empty()) {
+        const std::size_t falta = largura(static_cast<unsigned char>(resto_[0])) - resto_.size();
+        const std::size_t k = std::min(falta, p.size());
+        resto_.append(p.substr(0, k));
+        p.remove_prefix(k);
+        if (k < falta)
+            return;
+        const std::string sequencia = std::move(resto_);
+        resto_.clear();
+        examinar(sequencia, true);
+    }
+    examinar(p, false);
+}
+
+bool VerificacaoUtf8::comAcentos()
+{
+    if (!resto_.empty()) {
+        const std::string fim = std::move(resto_);
+        resto_.clear();
+        examinar(fim, true);
+    }
+    return valido_ && acima_;
 }
 
 } // namespace norvo::texto

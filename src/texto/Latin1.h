@@ -35,6 +35,27 @@ std::string ChaveDeBusca(std::string_view nome);
 // is not UTF-8 here; it reads the same either way.
 bool EhUtf8(std::string_view bytes);
 
+// The UTF-8 byte order mark.
+inline constexpr std::string_view BomUtf8 = "\xEF\xBB\xBF";
+
+// EhUtf8 and Utf8ComAcentos over bytes that come in pieces (a file read a piece at a time):
+// the same answer wherever a piece ends, a UTF-8 sequence included.
+class VerificacaoUtf8 {
+public:
+    void acrescentar(std::string_view pedaco);
+    // After the last piece.
+    bool comAcentos();
+    bool bom() const { return inicio_ == BomUtf8; }
+    bool ehUtf8() { return bom() || comAcentos(); }
+
+private:
+    void examinar(std::string_view s, bool fim);
+
+    std::string inicio_; // the first three bytes
+    std::string resto_;  // a sequence the last piece cut
+    bool valido_ = true, acima_ = false;
+};
+
 // UTF-8 to Latin-1. A leading byte order mark is dropped. What word processors and
 // spreadsheets type for plain signs becomes them: curly quotes '"' and '\'', dashes '-', the
 // ellipsis "...". Any other character outside Latin-1, and every byte that does not belong

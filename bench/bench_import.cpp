@@ -175,8 +175,7 @@ public:
             for (std::size_t r = 0; r < linhas_.size(); ++r) {
                 std::string valores;
                 for (std::size_t i = 0; i < colunas_.size(); ++i) {
-                    const std::string nome =
-                        std::string("P").append(std::to_string(r)).append("_").append(std::to_string(i));
+                    const std::string nome = "P" + std::to_string(r) + "_" + std::to_string(i);
                     declaracao +=
                         (nomes.empty() ? "" : ", ") + nome + " TYPE OF COLUMN " + tabela_ + "." + colunas_[i] + " = ?";
                     valores += (i ? ", :" : ":") + nome;

@@ -71,7 +71,7 @@ std::size_t colunas(const std::string& utf8)
 
 void OperadorTerminal::desenhar()
 {
-    std::string linha = std::string("\r").append(paraUtf8(etapa_));
+    std::string linha = "\r" + paraUtf8(etapa_);
     if (gauge_.progresso > 0 || gauge_.maximo == 0) {
         const int pct = gauge_.maximo > 0 ? static_cast<int>(100LL * gauge_.progresso / gauge_.maximo) : 100;
         const int largura = 30, cheio = pct * largura / 100;

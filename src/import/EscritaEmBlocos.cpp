@@ -85,10 +85,10 @@ db::Query& EscritaEmBlocos::bloco(const std::vector<bool>& nulas)
                 valores += "NULL";
                 continue;
             }
-            const std::string nome = std::string("P").append(std::to_string(r)).append("_").append(std::to_string(i));
+            const std::string nome = "P" + std::to_string(r) + "_" + std::to_string(i);
             declaracao +=
                 (nomes.empty() ? "" : ", ") + nome + " TYPE OF COLUMN " + tabela_ + "." + colunas_[i] + " = ?";
-            valores.append(":").append(nome);
+            valores += ":" + nome;
             nomes.push_back(nome);
         }
         corpo += ") VALUES (" + valores + ");\r\n";

@@ -25,7 +25,7 @@ TEST(Causas, AgrupadasPeloQueACamadaDizOuPeloTextoSemOsValores)
     using T = db::Causa::Tipo;
     ResumoDasCausas resumo;
     int n = 0;
-    auto contar = [&](const Recusa& r) { resumo.contar({std::string("R").append(std::to_string(++n)), n + 1, n}, r); };
+    auto contar = [&](const Recusa& r) { resumo.contar({"R" + std::to_string(++n), n + 1, n}, r); };
     // Numbers and quoted texts differ from record to record: one cause each.
     contar(recusa("Integer overflow: 3000000000"));
     contar(recusa("Integer overflow: 45"));

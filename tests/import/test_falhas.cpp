@@ -249,8 +249,7 @@ TEST_F(Falhas, ConexaoPerdidaNasUnidadesENosNcmNaoContaDuasVezesNemEsqueceOQueSe
         const auto caminho = pasta / "codigos.csv";
         std::ofstream f(caminho, std::ios::binary);
         for (std::size_t c = 0; c < unidades.size(); ++c)
-            f << linha(std::to_string(c + 1), "P", unidades[c], std::string("N").append(std::to_string(c + 1)), "1")
-              << "\r\n";
+            f << linha(std::to_string(c + 1), "P", unidades[c], "N" + std::to_string(c + 1), "1") << "\r\n";
         f.close();
         return i.LerArquivoCSV(caminho.string()).registros;
     };

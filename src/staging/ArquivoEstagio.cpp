@@ -1,15 +1,10 @@
 #include "staging/ArquivoEstagio.h"
 
-#include <cerrno>
-#include <cstdio>
-#include <cstring>
 #include <exception>
 #include <filesystem>
 #include <string_view>
-#include <utility>
 
-#include "texto/Error.h"
-#include "texto/Latin1.h"
+#include "texto/Arquivo.h"
 
 namespace norvo::staging::detalhe {
 
@@ -51,24 +46,12 @@ const char* nomeTipo(TipoCampo t)
 }
 
 // The file written a piece at a time, so that a table of a million records does not need its
-// whole text at once; fails as texto::salvarArquivo does.
+// whole text at once.
 class Saida {
 public:
     static constexpr std::size_t Pedaco = 1 << 20;
 
-    explicit Saida(const std::string& caminho) : caminho_(caminho), f_(std::fopen(caminho.c_str(), "wb"))
-    {
-        if (!f_)
-            throw falha(errno);
-        texto.reserve(Pedaco + 4096);
-    }
-    ~Saida()
-    {
-        if (f_)
-            std::fclose(f_);
-    }
-    Saida(const Saida&) = delete;
-    Saida& operator=(const Saida&) = delete;
+    explicit Saida(const std::string& caminho) : arquivo_(caminho) { texto.reserve(Pedaco + 4096); }
 
     // Writes what `texto` holds once it is a piece's worth.
     void talvez()
@@ -79,12 +62,7 @@ public:
     void fechar()
     {
         escrever();
-        std::FILE* f = std::exchange(f_, nullptr);
-        // fclose may change errno: the write's own reason is the one to report.
-        if (std::fclose(f) != 0 && erro_ == 0)
-            erro_ = errno;
-        if (erro_ != 0)
-            throw falha(erro_);
+        arquivo_.fechar();
     }
 
     std::string texto;
@@ -92,18 +70,11 @@ public:
 private:
     void escrever()
     {
-        if (erro_ == 0 && std::fwrite(texto.data(), 1, texto.size(), f_) != texto.size())
-            erro_ = errno;
+        arquivo_.escrever(texto);
         texto.clear();
     }
-    norvo::Error falha(int erro) const
-    {
-        return norvo::Error("Cannot create file \"" + texto::CaminhoEmTexto(caminho_) + "\". " + std::strerror(erro));
-    }
 
-    const std::string& caminho_;
-    std::FILE* f_;
-    int erro_ = 0;
+    texto::ArquivoNovo arquivo_;
 };
 
 } // namespace

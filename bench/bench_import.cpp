@@ -9,6 +9,7 @@
 #include "db/Query.h"
 #include "db/Transaction.h"
 #include "import/Copia.h"
+#include "import/EscritaEmBlocos.h"
 #include "import/Importador.h"
 #include "staging/LeitorCSV.h"
 #include "staging/StagingTable.h"
@@ -170,23 +171,9 @@ public:
             q = std::make_unique<db::Query>();
             q->setDatabase(&d_);
             q->setTransaction(&tr_);
-            std::string declaracao, corpo;
-            std::vector<std::string> nomes;
-            for (std::size_t r = 0; r < linhas_.size(); ++r) {
-                std::string valores;
-                for (std::size_t i = 0; i < colunas_.size(); ++i) {
-                    const std::string nome = "P" + std::to_string(r) + "_" + std::to_string(i);
-                    declaracao +=
-                        (nomes.empty() ? "" : ", ") + nome + " TYPE OF COLUMN " + tabela_ + "." + colunas_[i] + " = ?";
-                    valores += (i ? ", :" : ":") + nome;
-                    nomes.push_back(nome);
-                }
-                std::string lista;
-                for (std::size_t i = 0; i < colunas_.size(); ++i)
-                    lista += (i ? ", " : "") + colunas_[i];
-                corpo += "INSERT INTO " + tabela_ + " (" + lista + ") VALUES (" + valores + ");\n";
-            }
-            q->redefinirComoNoServidor("EXECUTE BLOCK (" + declaracao + ") AS BEGIN\n" + corpo + "END", nomes);
+            BlocoDeInsercoes b =
+                blocoDeInsercoes(tabela_, colunas_, linhas_.size(), std::vector<bool>(colunas_.size(), false));
+            q->redefinirComoNoServidor(std::move(b.texto), std::move(b.nomes));
         }
         std::vector<db::Param>& params = q->params();
         for (std::size_t r = 0; r < linhas_.size(); ++r)

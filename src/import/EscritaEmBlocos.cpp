@@ -19,8 +19,8 @@ constexpr std::size_t MaisFormas = 8;
 // The column list of "INSERT INTO tabela (a, b, ...) VALUES ...", or nothing.
 std::vector<std::string> colunasDoInsert(const std::string& texto, const std::string& tabela)
 {
-    const std::string maiusculo = texto::minusculas(texto);
-    const std::size_t t = maiusculo.find(texto::minusculas(tabela));
+    const std::string minusculo = texto::minusculas(texto);
+    const std::size_t t = minusculo.find(texto::minusculas(tabela));
     const std::size_t abre = t == std::string::npos ? t : texto.find('(', t);
     const std::size_t fecha = abre == std::string::npos ? abre : texto.find(')', abre);
     std::vector<std::string> colunas;
@@ -65,6 +65,32 @@ EscritaEmBlocos::EscritaEmBlocos(BancoDestino& destino, db::Query& insercao, con
         }
 }
 
+BlocoDeInsercoes blocoDeInsercoes(const std::string& tabela, const std::vector<std::string>& colunas,
+                                  std::size_t linhas, const std::vector<bool>& nulas)
+{
+    std::string declaracao, corpo;
+    std::vector<std::string> nomes;
+    for (std::size_t r = 0; r < linhas; ++r) {
+        corpo += "INSERT INTO " + tabela + " (";
+        std::string valores;
+        for (std::size_t i = 0; i < colunas.size(); ++i) {
+            corpo += (i ? ", " : "") + colunas[i];
+            valores += i ? ", " : "";
+            if (nulas[i]) {
+                valores += "NULL";
+                continue;
+            }
+            const std::string nome = "P" + std::to_string(r) + "_" + std::to_string(i);
+            declaracao += (nomes.empty() ? "" : ", ") + nome + " TYPE OF COLUMN " + tabela + "." + colunas[i] + " = ?";
+            valores += ":" + nome;
+            nomes.push_back(nome);
+        }
+        corpo += ") VALUES (" + valores + ");\r\n";
+    }
+    const std::string entrada = declaracao.empty() ? "" : " (" + declaracao + ")";
+    return {"EXECUTE BLOCK" + entrada + "\r\nAS BEGIN\r\n" + corpo + "END", std::move(nomes)};
+}
+
 db::Query& EscritaEmBlocos::bloco(const std::vector<bool>& nulas)
 {
     std::unique_ptr<db::Query>& q = blocos_[nulas];
@@ -73,28 +99,8 @@ db::Query& EscritaEmBlocos::bloco(const std::vector<bool>& nulas)
     q = std::make_unique<db::Query>();
     q->setDatabase(&destino_.banco());
     q->setTransaction(&destino_.transacao());
-    std::string declaracao, corpo;
-    std::vector<std::string> nomes;
-    for (std::size_t r = 0; r < porBloco_; ++r) {
-        corpo += "INSERT INTO " + tabela_ + " (";
-        std::string valores;
-        for (std::size_t i = 0; i < porLinha_; ++i) {
-            corpo += (i ? ", " : "") + colunas_[i];
-            valores += i ? ", " : "";
-            if (nulas[i]) {
-                valores += "NULL";
-                continue;
-            }
-            const std::string nome = "P" + std::to_string(r) + "_" + std::to_string(i);
-            declaracao +=
-                (nomes.empty() ? "" : ", ") + nome + " TYPE OF COLUMN " + tabela_ + "." + colunas_[i] + " = ?";
-            valores += ":" + nome;
-            nomes.push_back(nome);
-        }
-        corpo += ") VALUES (" + valores + ");\r\n";
-    }
-    const std::string entrada = declaracao.empty() ? "" : " (" + declaracao + ")";
-    q->redefinirComoNoServidor("EXECUTE BLOCK" + entrada + "\r\nAS BEGIN\r\n" + corpo + "END", nomes);
+    BlocoDeInsercoes b = blocoDeInsercoes(tabela_, colunas_, porBloco_, nulas);
+    q->redefinirComoNoServidor(std::move(b.texto), std::move(b.nomes));
     return *q;
 }
 

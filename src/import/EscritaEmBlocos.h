@@ -18,6 +18,16 @@
 
 namespace norvo {
 
+// An EXECUTE BLOCK that inserts `linhas` rows into `colunas` of `tabela`: each value a
+// parameter declared TYPE OF COLUMN, but in the columns `nulas` marks, written NULL. Its
+// text and its parameters' names in order (for Query::redefinirComoNoServidor).
+struct BlocoDeInsercoes {
+    std::string texto;
+    std::vector<std::string> nomes;
+};
+BlocoDeInsercoes blocoDeInsercoes(const std::string& tabela, const std::vector<std::string>& colunas,
+                                  std::size_t linhas, const std::vector<bool>& nulas);
+
 class EscritaEmBlocos {
 public:
     // What to do with a row the server refused when it was sent on its own.

@@ -54,6 +54,8 @@ QString PaginaProblemas::descrever(const CausaDeFalha& c)
         return QStringLiteral("Registro em uso por outro programa no banco de destino");
     case T::ConexaoPerdida:
         return QStringLiteral("A conexão com o banco de destino caiu durante a gravação");
+    case T::BancoInutilizavel:
+        return QStringLiteral("O banco de destino não aceita mais gravações (a importação parou aqui)");
     case T::Outro:
         break;
     }

@@ -22,6 +22,9 @@ Causa causaDe(const std::exception& e)
         c.tipo = Causa::Tipo::ConexaoPerdida;
     } else if (dynamic_cast<const LockConflict*>(s)) {
         c.tipo = Causa::Tipo::ConflitoDeTrava;
+    } else if (const auto* b = dynamic_cast<const BancoInutilizavel*>(s)) {
+        c.tipo = Causa::Tipo::BancoInutilizavel;
+        c.motivo = b->motivo();
     } else if (const auto* u = dynamic_cast<const UniqueViolation*>(s)) {
         c.tipo = Causa::Tipo::ChaveDuplicada;
         c.restricao = u->restricao();

@@ -52,6 +52,27 @@ private:
     std::string tabela_;
 };
 
+// The database can take no more work: every later statement would meet the same failure,
+// so it is no single row's. Told apart from a row's failure by the server's codes.
+class BancoInutilizavel : public ServerError {
+public:
+    enum class Motivo {
+        DiscoCheio,     // no space left on the database file's disk
+        ErroDeDisco,    // reading or writing the database file failed
+        Desligado,      // the database was shut down
+        SomenteLeitura, // the database is read-only
+        Corrompido,     // a damaged page or an internal consistency check
+        SemRecursos,    // the server is out of memory or locks
+    };
+    BancoInutilizavel(const std::string& message, std::vector<long> codes, Motivo motivo)
+        : ServerError(message, std::move(codes)), motivo_(motivo)
+    {}
+    Motivo motivo() const { return motivo_; }
+
+private:
+    Motivo motivo_;
+};
+
 // A text bound to a parameter is longer than its column: the layer refuses it before the
 // server sees it.
 class TextoLongo : public Error {

@@ -4,6 +4,8 @@
 #include "db/Error.h"
 
 #include <algorithm>
+#include <initializer_list>
+#include <optional>
 
 namespace norvo::db {
 
@@ -27,10 +29,15 @@ std::string interpretar(const ISC_STATUS* sv)
 
 namespace {
 
+// The operating system's "no space left on device", as the server passes it on.
+constexpr long SemEspacoUnix = 28;             // ENOSPC
+constexpr long SemEspacoWindows[] = {112, 39}; // ERROR_DISK_FULL, ERROR_HANDLE_DISK_FULL
+
 // Walks a status vector: `codigo(c)` for each error code, `texto(c, s)` for each string
-// argument with the code it belongs to (0 after a warning, whose arguments are not a code's).
-template <typename Codigo, typename Texto>
-void percorrer(const ISC_STATUS* sv, Codigo&& codigo, Texto&& texto)
+// argument with the code it belongs to (0 after a warning, whose arguments are not a code's),
+// `sistema(unix, n)` for each operating system's error number.
+template <typename Codigo, typename Texto, typename Sistema>
+void percorrer(const ISC_STATUS* sv, Codigo&& codigo, Texto&& texto, Sistema&& sistema)
 {
     long atual = 0;
     for (int i = 0; i < ISC_STATUS_LENGTH && sv[i] != isc_arg_end;) {
@@ -45,6 +52,8 @@ void percorrer(const ISC_STATUS* sv, Codigo&& codigo, Texto&& texto)
         } else {
             if (kind == isc_arg_string)
                 texto(atual, std::string(reinterpret_cast<const char*>(sv[i + 1])));
+            else if (kind == isc_arg_unix || kind == isc_arg_win32)
+                sistema(kind == isc_arg_unix, static_cast<long>(sv[i + 1]));
             else if (kind == isc_arg_warning)
                 atual = 0;
             i += 2;
@@ -63,7 +72,7 @@ std::vector<long> codigos(const ISC_STATUS* sv)
 {
     std::vector<long> codes;
     percorrer(
-        sv, [&](long c) { codes.push_back(c); }, [](long, std::string) {});
+        sv, [&](long c) { codes.push_back(c); }, [](long, std::string) {}, [](bool, long) {});
     return codes;
 }
 
@@ -75,15 +84,47 @@ std::vector<std::string> argumentos(const ISC_STATUS* sv, long codigo)
         [&](long c, std::string s) {
             if (c == codigo)
                 textos.push_back(std::move(s));
-        });
+        },
+        [](bool, long) {});
     return textos;
 }
 
 bool conexaoPerdida(const std::vector<long>& codes)
 {
-    static const long lost[] = {isc_network_error,      isc_net_read_err, isc_net_write_err,
-                                isc_lost_db_connection, isc_att_shutdown, isc_shutdown};
+    // A database shut down is no lost line: it will not come back by itself.
+    static const long lost[] = {isc_network_error,          isc_net_read_err, isc_net_write_err,
+                                isc_lost_db_connection,     isc_att_shutdown, isc_net_connect_err,
+                                isc_net_connect_listen_err, isc_conn_lost};
     return std::any_of(std::begin(lost), std::end(lost), [&](long c) { return contem(codes, c); });
+}
+
+static std::optional<BancoInutilizavel::Motivo> inutilizavel(const ISC_STATUS* sv, const std::vector<long>& codes)
+{
+    using M = BancoInutilizavel::Motivo;
+    const auto algum = [&](std::initializer_list<long> lista) {
+        return std::any_of(lista.begin(), lista.end(), [&](long c) { return contem(codes, c); });
+    };
+    // Opening or creating the file is a path's failure, not the disk's.
+    if (algum({isc_io_read_err, isc_io_write_err, isc_io_close_err})) {
+        bool cheio = false;
+        percorrer(
+            sv, [](long) {}, [](long, std::string) {},
+            [&](bool ehUnix, long n) {
+                cheio = cheio || (ehUnix ? n == SemEspacoUnix
+                                         : std::find(std::begin(SemEspacoWindows), std::end(SemEspacoWindows), n) !=
+                                               std::end(SemEspacoWindows));
+            });
+        return cheio ? M::DiscoCheio : M::ErroDeDisco;
+    }
+    if (algum({isc_shutdown, isc_shutinprog}))
+        return M::Desligado;
+    if (algum({isc_read_only_database}))
+        return M::SomenteLeitura;
+    if (algum({isc_bug_check, isc_db_corrupt, isc_badpage, isc_bad_checksum, isc_page_type_err}))
+        return M::Corrompido;
+    if (algum({isc_virmemexh, isc_sort_mem_err, isc_lockmanerr}))
+        return M::SemRecursos;
+    return std::nullopt;
 }
 
 void falhar(const Status& st, Database* db)
@@ -97,6 +138,8 @@ void falhar(const Status& st, Database* db)
             db->marcarDesconectado();
         throw ConnectionLost(message, std::move(codes));
     }
+    if (const auto motivo = inutilizavel(st.v, codes))
+        throw BancoInutilizavel(message, std::move(codes), *motivo);
     if (contem(codes, isc_lock_conflict) || contem(codes, isc_update_conflict))
         throw LockConflict(message, std::move(codes));
     if (contem(codes, isc_unique_key_violation)) {

@@ -2,6 +2,11 @@
 
 #include "import/Acesso.h"
 
+#include "db/Error.h"
+
+#include <algorithm>
+#include <thread>
+
 namespace norvo {
 
 BancoDestino::BancoDestino()
@@ -51,6 +56,31 @@ void BancoDestino::reconectar()
         banco_.connect();
     if (!transacao_.active())
         transacao_.start();
+}
+
+void BancoDestino::reconectarEsperando(const std::function<void(int)>& tentativa,
+                                       const std::function<bool()>& continuar)
+{
+    using namespace std::chrono;
+    const auto limite = steady_clock::now() + EsperaPeloServidor;
+    auto pausa = milliseconds(250);
+    for (int n = 1;; ++n) {
+        try {
+            reconectar();
+            return;
+        } catch (const db::ConnectionLost&) {
+            // The server restarting refuses the line for a moment; anything else is no wait's.
+            if (steady_clock::now() + pausa > limite)
+                throw;
+            tentativa(n + 1);
+            for (const auto fim = steady_clock::now() + pausa; steady_clock::now() < fim;) {
+                if (!continuar())
+                    throw;
+                std::this_thread::sleep_for(std::min(milliseconds(50), pausa));
+            }
+            pausa = std::min(pausa * 2, milliseconds(4000));
+        }
+    }
 }
 
 void BancoDestino::definirModo(const ModoExecucao& modo)
@@ -122,11 +152,11 @@ void BancoDestino::desfazerPasso()
         transacao_.rollbackRetaining();
 }
 
-void BancoDestino::linhaNoLote(Perda perda)
+void BancoDestino::linhaNoLote(std::shared_ptr<LinhaPendente> linha)
 {
-    // Per row, every row is committed before the next; a rehearsal's loss ends the run.
-    if (modo_.rapido && !modo_.simular)
-        lote_.push_back(std::move(perda));
+    // A rehearsal's loss ends the run: nothing of it is in doubt.
+    if (!modo_.simular)
+        lote_.push_back(std::move(linha));
 }
 
 void BancoDestino::linhaForaDoLote()
@@ -137,11 +167,38 @@ void BancoDestino::linhaForaDoLote()
 
 void BancoDestino::perderLote(const std::exception& e)
 {
-    std::vector<Perda> perdidas;
-    perdidas.swap(lote_);
+    Pendentes perdidas = tomarLote();
+    for (const auto& p : perdidas)
+        p->perda(e);
+}
+
+Pendentes BancoDestino::tomarLote()
+{
+    Pendentes lote;
+    lote.swap(lote_);
     noLote_ = 0;
-    for (const Perda& p : perdidas)
-        p(e);
+    return lote;
+}
+
+bool BancoDestino::existe(const LinhaPendente& linha)
+{
+    if (linha.chave.empty())
+        return false;
+    auxiliar_.redefinir(linha.chave);
+    auxiliar_.open();
+    const bool achou = !auxiliar_.isEmpty() && auxiliar_.fieldByName("QTD").asInteger() > 0;
+    auxiliar_.close();
+    return achou;
+}
+
+void BancoDestino::regravar(const LinhaPendente& linha)
+{
+    if (comando_.sql() != linha.texto)
+        comando_.redefinir(linha.texto);
+    std::vector<db::Param>& params = comando_.params();
+    for (std::size_t i = 0; i < params.size() && i < linha.valores.size(); ++i)
+        params[i].copiarValor(linha.valores[i]);
+    comando_.execute();
 }
 
 } // namespace norvo

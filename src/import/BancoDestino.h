@@ -7,12 +7,31 @@
 #include "db/Transaction.h"
 #include "import/Opcoes.h"
 
+#include <chrono>
 #include <exception>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace norvo {
+
+// A row written since the last commit. A lost connection leaves it in doubt: its commit may
+// have reached the disk with the answer lost on the way. Looked up by its key, it is found or
+// written again with the statement and values that wrote it.
+struct LinhaPendente {
+    std::function<void(const std::exception&)> perda; // told it failed: its count and log entry
+    int posicao = -1;                                 // the staged record's, or -1
+    bool escrita = false;                             // its statement was sent, or held for a block
+    bool recusada = false;                            // told it failed
+    std::string chave;                                // counts the row by its key in the destination
+    std::vector<std::string> texto;                   // the statement that wrote it
+    std::vector<db::Param> valores;                   // and its values
+};
+using Pendentes = std::vector<std::shared_ptr<LinhaPendente>>;
+
+// How long a stage waits for the destination's server to come back after a lost connection.
+inline constexpr std::chrono::seconds EsperaPeloServidor{60};
 
 class BancoDestino {
 public:
@@ -35,6 +54,11 @@ public:
     // After a lost connection: attach again, start the transaction. Throws when the server
     // cannot be reached.
     void reconectar();
+    // The same, trying again with growing pauses for up to EsperaPeloServidor while the
+    // server cannot be reached: `tentativa(n)` is told before the pause that precedes attempt
+    // n, `continuar()` is asked during the pauses and ends the wait when false. Throws the
+    // last failure when the server did not come back, at once for any failure but a lost line.
+    void reconectarEsperando(const std::function<void(int)>& tentativa, const std::function<bool()>& continuar);
 
     // The run's mode, and its end: a rehearsal's one transaction undone, a real run's
     // committed; then detached.
@@ -62,14 +86,20 @@ public:
     // a lost connection has already ended.
     void desfazerPasso();
 
-    // The rows written since the last commit, which a lost connection takes with it: each
-    // joins the batch before its write (in fast mode, outside a rehearsal), with what to do
-    // when it is lost; leaves it when its write fails or it is told lost on its own.
+    // The rows written since the last commit, which a lost connection leaves in doubt: each
+    // joins the batch before its write (outside a rehearsal), and leaves it when its write
+    // fails or it is told lost on its own.
     using Perda = std::function<void(const std::exception&)>;
-    void linhaNoLote(Perda perda);
+    void linhaNoLote(std::shared_ptr<LinhaPendente> linha);
     void linhaForaDoLote();
-    // The batch's rows are gone with the connection: each is told, the batch is empty.
+    // The batch's rows failed for good (a commit refused): each is told, the batch is empty.
     void perderLote(const std::exception& e);
+    // The batch's rows, for the caller to settle; the batch is empty.
+    Pendentes tomarLote();
+    // After reconnecting: whether a row in doubt is in the destination (its key found), and
+    // its write again with its own statement and values.
+    bool existe(const LinhaPendente& linha);
+    void regravar(const LinhaPendente& linha);
     // A rehearsal whose connection was lost: its one transaction is gone, and what it would
     // forecast from here on would be wrong, so the run ends there.
     bool rodadaPerdida() const { return modo_.simular && banco_.perdida(); }
@@ -93,7 +123,7 @@ private:
     ModoExecucao modo_;
     int noLote_ = 0;         // rows written since the last commit
     bool loteTotal_ = false; // the batch ends with a full commit
-    std::vector<Perda> lote_;
+    Pendentes lote_;
     std::function<void()> antesDeConfirmar_;
 };
 

@@ -26,6 +26,8 @@ struct ContextoEtapa {
     Operador& op;
     Gauge& gauge;
     std::function<db::DateTime()> hoje; // the local date at 00:00
+    // By staged position, whether the product stage wrote the record's product.
+    std::vector<bool> produtosGravados = {};
 };
 
 } // namespace norvo

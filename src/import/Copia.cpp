@@ -7,7 +7,10 @@
 #include "import/Textos.h"
 #include "texto/Latin1.h"
 
+#include <algorithm>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 #include <stdexcept>
 
 namespace norvo {
@@ -22,6 +25,8 @@ const std::string StatusConferindo = L1("Conferindo a cópia ");
 const std::string StatusRestaurando = L1("Restaurando a cópia ");
 const std::string SobreODestino = L1(" sobre o banco de destino ");
 const std::string NoProvisorio = L1(" em um banco provisório: ");
+// How long a scratch database the server still holds is waited for before it is left behind.
+constexpr std::chrono::seconds EsperaPeloProvisorio{20};
 
 // Paths in dialogs go in quotes: they may hold blanks.
 std::string aspas(const std::string& s)
@@ -78,6 +83,45 @@ public:
 private:
     Operador& op_;
 };
+
+// Drops the scratch database, waiting for the server to let it go: after a restore that ended
+// badly the server's own work on it may outlast the service's answer (the file still attached,
+// or still being written), and a drop tried at once is refused, or comes before the file is
+// there. Gives up after a while with the last reason; empty once it is gone.
+std::string apagarComEspera(db::Servico& servico, const std::string& provisorio, Operador& op)
+{
+    using namespace std::chrono;
+    const auto limite = steady_clock::now() + EsperaPeloProvisorio;
+    std::string motivo;
+    int ausente = 0; // looks in a row that found no file
+    for (auto pausa = milliseconds(100);; pausa = std::min(pausa * 2, milliseconds(1000))) {
+        std::error_code erro;
+        if (!std::filesystem::exists(provisorio, erro) && !erro) {
+            // Gone, and not about to come back: a restore still running would recreate it.
+            if (++ausente >= 3)
+                return {};
+        } else {
+            ausente = 0;
+            try {
+                servico.apagar(provisorio);
+                continue; // then made sure it stays gone
+            } catch (const std::exception& e) {
+                motivo = e.what();
+            }
+        }
+        if (steady_clock::now() + pausa > limite)
+            return motivo.empty() ? L1("o arquivo continua lá") : motivo;
+        op.processarEventos();
+        std::this_thread::sleep_for(pausa);
+    }
+}
+
+// What the operator must know of a scratch database that stayed: its name and why.
+std::string provisorioQueFicou(const std::string& falha, const std::string& provisorio)
+{
+    return falha.empty() ? std::string()
+                         : L1("\r\nO banco provisório ") + aspas(provisorio) + L1(" não pôde ser apagado: ") + falha;
+}
 
 } // namespace
 
@@ -143,14 +187,7 @@ Restauracao restaurarCopia(const std::string& arquivo, const std::string& destin
     db::Servico servico = servicoDoDestino();
     const auto eventos = [&op](const std::string&) { op.processarEventos(); };
     const std::string provisorio = nomeDoProvisorio(destino);
-    auto apagarProvisorio = [&]() -> std::string {
-        try {
-            servico.apagar(provisorio);
-            return {};
-        } catch (const std::exception& e) {
-            return e.what();
-        }
-    };
+    const auto apagarProvisorio = [&] { return apagarComEspera(servico, provisorio, op); };
 
     // The server drops the database it restores over before reading the copy: a copy it
     // cannot read whole (damaged, cut short, no room for it) would leave the shop with no
@@ -162,15 +199,16 @@ Restauracao restaurarCopia(const std::string& arquivo, const std::string& destin
     try {
         servico.restaurar(arquivo, provisorio, eventos);
     } catch (const std::exception& e) {
-        apagarProvisorio();
         op.mostraMensagem(L1("Restauração não realizada, o banco de destino não foi alterado: a cópia ") +
-                              aspas(arquivo) + L1(" não pôde ser restaurada.\r\nFalha: ") + e.what(),
+                              aspas(arquivo) + L1(" não pôde ser restaurada.\r\nFalha: ") + e.what() +
+                              provisorioQueFicou(apagarProvisorio(), provisorio),
                           false);
         return Restauracao::Falhou;
     }
     if (op.paradaPedida() != 0) {
-        apagarProvisorio();
-        op.mostraMensagem(L1("Restauração interrompida pelo operador; o banco de destino não foi alterado."), false);
+        op.mostraMensagem(L1("Restauração interrompida pelo operador; o banco de destino não foi alterado.") +
+                              provisorioQueFicou(apagarProvisorio(), provisorio),
+                          false);
         return Restauracao::Falhou;
     }
 
@@ -191,8 +229,7 @@ Restauracao restaurarCopia(const std::string& arquivo, const std::string& destin
     op.gauge(0, 2, 2);
     std::string aviso =
         L1("Banco de destino ") + aspas(destino) + L1(" restaurado a partir da cópia ") + aspas(arquivo);
-    if (const std::string falha = apagarProvisorio(); !falha.empty())
-        aviso += L1("\r\nO banco provisório ") + aspas(provisorio) + L1(" não pôde ser apagado: ") + falha;
+    aviso += provisorioQueFicou(apagarProvisorio(), provisorio);
     op.mostraMensagem(aviso, true);
     return Restauracao::Feita;
 }

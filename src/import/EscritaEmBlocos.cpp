@@ -145,6 +145,9 @@ void EscritaEmBlocos::enviar()
     } catch (const db::ConnectionLost&) {
         linhas_.clear();
         throw;
+    } catch (const db::BancoInutilizavel&) {
+        linhas_.clear(); // every row would meet it: none is tried again
+        throw;
     } catch (const std::exception&) {
         // Undone whole by the server: each row again on its own finds the ones at fault.
         linhaALinha();
@@ -164,6 +167,8 @@ void EscritaEmBlocos::linhaALinha()
         try {
             insercao_.execute();
         } catch (const db::ConnectionLost&) {
+            throw;
+        } catch (const db::BancoInutilizavel&) {
             throw;
         } catch (const std::exception& e) {
             l.recusada(e);

@@ -44,6 +44,9 @@ public:
     // one. A lost connection goes up, the rows with it (the run's batch names them).
     void enviar();
     std::size_t linhasPorBloco() const { return porBloco_; }
+    // Forgets the rows held for the next block: a lost connection left them in doubt, and
+    // the run's batch settles each of them.
+    void descartar() { linhas_.clear(); }
 
 private:
     void linhaALinha();

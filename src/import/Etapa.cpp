@@ -1,6 +1,7 @@
 #include "import/Etapa.h"
 
 #include "db/Error.h"
+#include "import/Textos.h"
 
 #include <algorithm>
 #include <chrono>
@@ -17,8 +18,11 @@ public:
     void gravada() { ++r_.gravados, ++vistos_; }
     void falhou() { ++r_.falhas, ++vistos_; }
     void ignorada() { ++r_.ignorados, ++vistos_; }
-    // A row counted written whose batch a lost connection took with it.
+    // A row counted written whose batch failed for good.
     void perdida() { --r_.gravados, ++r_.falhas; }
+    // A row counted written whose batch was undone before any of it was tried for good: it
+    // is left among those never attempted.
+    void desfeita() { --r_.gravados, --vistos_; }
 
     // At the stage's end. Throws std::logic_error when the records do not add up.
     void encerrar()
@@ -68,18 +72,25 @@ ResumoEtapa Etapa::executar()
             resumo_.iniciada = false; // stopped before its DELETE: its table is untouched
         } else {
             esvaziarEPercorrer();
-            ctx_.destino.fecharLote();
+            fecharLote();
             // Run after a stop too: it completes the rows already written (the register's
             // next code, the products' flags).
             depois();
         }
     } catch (const std::exception& e) {
-        // What the batch wrote before the failure is committed now, as the rows of a
-        // per-row run would be; if even that fails, those rows are failures too.
-        try {
-            ctx_.destino.fecharLote();
-        } catch (const std::exception& ef) {
-            ctx_.destino.perderLote(ef);
+        const db::Causa causa = db::causaDe(e);
+        if (causa.tipo == db::Causa::Tipo::BancoInutilizavel) {
+            // Nothing more can be written: the batch is undone, and the run ends here.
+            desfazerLote();
+            resumo_.inutilizavel = causa.motivo;
+        } else {
+            // What the batch wrote before the failure is committed now, as the rows of a
+            // per-row run would be; if even that fails, those rows are failures too.
+            try {
+                ctx_.destino.fecharLote();
+            } catch (const std::exception& ef) {
+                ctx_.destino.perderLote(ef);
+            }
         }
         resumo_.falhou = true;
         resumo_.motivo = e.what();
@@ -128,7 +139,7 @@ void Etapa::percorrer()
         if (pararAgora())
             return;
         linha_ = Linha::SemLinha;
-        bool perdida = false;
+        pendente_.reset();
         try {
             registro();
         } catch (const db::ConnectionLost& e) {
@@ -136,21 +147,16 @@ void Etapa::percorrer()
             // no longer stands, so it ends here rather than go on from nothing.
             if (ctx_.destino.rodadaPerdida())
                 throw;
-            // The record that met the loss is this stage's row failure, whether its write,
-            // its commit or a lookup for it met it; an uncommitted write is gone with the
-            // line, and so are the rows of an uncommitted batch.
-            if (linha_ == Linha::Gravada)
-                ctx_.destino.linhaForaDoLote(); // this record's own entry, logged below
-            ctx_.destino.perderLote(e);
-            if (linha_ != Linha::Falhou)
-                recusar(citacao(), entradaDoLog(), Recusa::de(e));
-            linha_ = Linha::Falhou;
-            esquecer();
-            perdida = true;
+            if (!retomar(e))
+                continue; // its write never reached the destination: the same record again
+        } catch (const db::BancoInutilizavel& e) {
+            encerrarPorInutilizavel(e);
         }
         switch (linha_) {
         case Linha::Gravada:
             contas_->gravada();
+            if (!pendente_ || !pendente_->recusada)
+                marcar(posicao(), true);
             break;
         case Linha::Falhou:
             contas_->falhou();
@@ -159,12 +165,124 @@ void Etapa::percorrer()
             contas_->ignorada();
             break;
         }
-        if (perdida) {
-            ctx_.destino.reconectar(); // when the server cannot be reached, the stage guard ends the stage
-            ++resumo_.reconexoes;
-        }
         avancar();
     }
+}
+
+bool Etapa::retomar(const db::ConnectionLost& perda)
+{
+    // Held for a block, the batch's rows are in doubt like the others and settled one by one.
+    if (blocos_)
+        blocos_->descartar();
+    Pendentes lote = ctx_.destino.tomarLote();
+    std::shared_ptr<LinhaPendente> atual;
+    if (!lote.empty() && lote.back() == pendente_) {
+        atual = lote.back();
+        lote.pop_back();
+    }
+    for (bool primeira = true;; primeira = false) {
+        esquecer();
+        try {
+            ctx_.destino.reconectarEsperando(
+                [this](int n) {
+                    ctx_.op.status(textos::AguardandoServidor + std::to_string(n) + ")");
+                    eventos();
+                },
+                [this] {
+                    eventos();
+                    return !pararAgora();
+                });
+        } catch (const std::exception& e) {
+            // The server did not come back, or came back with a database that takes no more
+            // work: what was in doubt is told failed, and the stage guard ends the stage. The
+            // record that met it is its one entry when nothing more will be tried.
+            for (const auto& l : lote)
+                l->perda(e);
+            const bool inutilizavel = db::causaDe(e).tipo == db::Causa::Tipo::BancoInutilizavel;
+            if ((atual && atual->escrita) || inutilizavel) {
+                recusar(citacao(), entradaDoLog(),
+                        Recusa::de(inutilizavel ? e : static_cast<const std::exception&>(perda)));
+                contas_->falhou();
+            }
+            throw;
+        }
+        ctx_.op.status(textoStatus());
+        if (primeira)
+            ++resumo_.reconexoes;
+        try {
+            for (auto l = lote.begin(); l != lote.end();) {
+                if (ctx_.destino.existe(**l) && !chaveDeOutroRegistro(**l)) {
+                    ++l;
+                    continue;
+                }
+                try {
+                    ctx_.destino.regravar(**l);
+                    ++l;
+                } catch (const db::ConnectionLost&) {
+                    throw;
+                } catch (const db::BancoInutilizavel&) {
+                    throw;
+                } catch (const std::exception& e) {
+                    (*l)->perda(e); // its own failure, logged once
+                    l = lote.erase(l);
+                }
+            }
+            ctx_.destino.confirmarAgora();
+            if (atual && atual->escrita && ctx_.destino.existe(*atual) && !chaveDeOutroRegistro(*atual)) {
+                linha_ = Linha::Gravada;
+                return true;
+            }
+            return false;
+        } catch (const db::ConnectionLost&) {
+            continue; // lost again: found by their keys, nothing is written twice
+        }
+    }
+}
+
+void Etapa::encerrarPorInutilizavel(const db::BancoInutilizavel& e)
+{
+    if (linha_ != Linha::Falhou)
+        recusar(citacao(), entradaDoLog(), Recusa::de(e));
+    contas_->falhou();
+    if (pendente_)
+        pendente_->escrita = false; // not the batch's: it is this record's failure
+    desfazerLote();
+    throw;
+}
+
+void Etapa::desfazerLote()
+{
+    if (blocos_)
+        blocos_->descartar();
+    for (const auto& l : ctx_.destino.tomarLote()) {
+        if (l == pendente_ || !contas_)
+            continue;
+        contas_->desfeita();
+        marcar(l->posicao, false);
+    }
+    try {
+        ctx_.destino.desfazerPasso();
+    } catch (const std::exception&) {
+        // The transaction the failure left behind may refuse even that: the server undoes it.
+    }
+}
+
+void Etapa::fecharLote()
+{
+    try {
+        ctx_.destino.fecharLote();
+    } catch (const db::ConnectionLost& e) {
+        if (ctx_.destino.rodadaPerdida())
+            throw;
+        pendente_.reset(); // every row of the batch is an earlier record's
+        retomar(e);
+    }
+}
+
+void Etapa::marcar(int posicao, bool gravada)
+{
+    if (marcas_ && posicao >= 0 && static_cast<std::size_t>(posicao) < marcas_->size())
+        (*marcas_)[static_cast<std::size_t>(posicao)] = gravada;
 }
 
 void Etapa::avancar()
@@ -178,18 +296,26 @@ bool Etapa::guardaLinha(const std::function<void()>& escrever)
 {
     // Entered before the write, so that a commit inside it that closes the batch takes
     // this row along; on a failure it comes off again.
-    linhaEmCurso_ = [this, registro = citacao(), entrada = entradaDoLog()](const std::exception& e) {
+    pendente_ = std::make_shared<LinhaPendente>();
+    linhaEmCurso_ = [this, registro = citacao(), entrada = entradaDoLog(),
+                     linha = std::weak_ptr<LinhaPendente>(pendente_)](const std::exception& e) {
         contas_->perdida();
+        marcar(registro.posicao, false);
+        if (const auto l = linha.lock())
+            l->recusada = true; // even before its own record is counted: a block sent at its turn
         recusar(registro, entrada, Recusa::de(e));
     };
-    ctx_.destino.linhaNoLote(linhaEmCurso_);
+    pendente_->perda = linhaEmCurso_;
+    pendente_->posicao = posicao();
+    ctx_.destino.linhaNoLote(pendente_);
     try {
         escrever();
         linha_ = Linha::Gravada;
         return true;
     } catch (const db::ConnectionLost&) {
-        ctx_.destino.linhaForaDoLote();
-        throw;
+        throw; // in doubt: the walk settles it
+    } catch (const db::BancoInutilizavel&) {
+        throw; // no row's failure: the walk ends the stage
     } catch (const std::exception& e) {
         ctx_.destino.linhaForaDoLote();
         linha_ = Linha::Falhou;
@@ -203,10 +329,27 @@ bool Etapa::guardaLinha(const std::function<void()>& escrever)
 
 void Etapa::inserir()
 {
+    if (pendente_) {
+        db::Query& q = comando();
+        pendente_->texto = q.sql();
+        pendente_->valores = q.params();
+        pendente_->chave = chaveNoDestino();
+        pendente_->escrita = true;
+    }
     if (blocos_)
         blocos_->acrescentar(linhaEmCurso_);
     else
         comando().execute();
+}
+
+void Etapa::falharSemEscrita(const std::string& mensagem, int campo)
+{
+    linha_ = Linha::Falhou;
+    CausaDeFalha::Registro citado = citacao();
+    const Recusa r{mensagem, {}};
+    entradaDoLog()(r);
+    citado.campo = campo;
+    causas_.contar(citado, r);
 }
 
 void Etapa::recusar(const CausaDeFalha::Registro& registro, const std::function<void(const Recusa&)>& entrada,

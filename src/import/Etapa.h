@@ -3,6 +3,7 @@
 // with its commit, the walk with a row guard per record, the stage guard around it all,
 // the operator's request to stop and the way back from a lost connection. A stage supplies
 // only its texts, statements and bindings.
+#include "db/Error.h"
 #include "import/CausaDeFalha.h"
 #include "import/ContextoEtapa.h"
 #include "import/EscritaEmBlocos.h"
@@ -72,6 +73,11 @@ protected:
     // Whether fast mode sends the stage's inserts in blocks (inserir): for the stages that
     // write one row per record with one prepared insert.
     virtual bool escreveEmBlocos() const { return false; }
+    // A query counting, AS QTD, the current record's row by its key in the destination: how a
+    // row whose commit's answer a lost connection took is found. Empty: it is written again.
+    virtual std::string chaveNoDestino() { return {}; }
+    // Whether a row found by that key may be an earlier record's (a code repeated in the file).
+    virtual bool chaveDeOutroRegistro(const LinhaPendente&) { return false; }
 
     // Runs `escrever` as the current record's write. A failure is logged through
     // entradaDoLog and the walk goes on; a lost connection goes up to the walk, which logs
@@ -83,9 +89,14 @@ protected:
     void commit() { ctx_.destino.aposLinha(true); }
     // A follow-up statement's commit: at once, whatever the batch.
     void commitAgora() { ctx_.destino.confirmarAgora(); }
-    // The current record's insert (the command statement, bound), inside guardaLinha: run
-    // now, or in fast mode for a stage that writes in blocks, held for the next block.
+    // The current record's write (the command statement, bound), inside guardaLinha: run
+    // now, or in fast mode for a stage that writes in blocks, held for the next block. Every
+    // row a stage writes goes through it, so that a lost connection knows what was in flight.
     void inserir();
+    // The current record fails without a write being tried, pointing at a staged field.
+    void falharSemEscrita(const std::string& mensagem, int campo);
+    // Keeps, by staged position, whether the record's row was written (the product stage).
+    void marcarGravadas(std::vector<bool>& marcas) { marcas_ = &marcas; }
 
     ContextoEtapa& ctx() { return ctx_; }
     const DefinicaoEtapa& definicao() const { return definicao_; }
@@ -114,6 +125,17 @@ private:
     // A row failure: its entry in the log, and its cause counted for the summary.
     void recusar(const CausaDeFalha::Registro& registro, const std::function<void(const Recusa&)>& entrada,
                  const Recusa& r);
+    // After a lost connection, waits for the server and settles the rows in doubt: those of
+    // the batch are found or written again, the current record's is found or walked again.
+    // True when the current record is settled; throws when the server did not come back.
+    bool retomar(const db::ConnectionLost& perda);
+    // A failure every later row would meet: the current record is its one entry, the batch's
+    // rows are undone and left unattempted, and the stage ends.
+    [[noreturn]] void encerrarPorInutilizavel(const db::BancoInutilizavel& e);
+    void desfazerLote();
+    // The last batch's commit, with the way back from a lost connection.
+    void fecharLote();
+    void marcar(int posicao, bool gravada);
 
     ContextoEtapa& ctx_;
     Contas* contas_ = nullptr; // while executar runs
@@ -124,6 +146,8 @@ private:
     ResumoDasCausas causas_;
     std::unique_ptr<EscritaEmBlocos> blocos_; // while a stage that writes in blocks walks
     BancoDestino::Perda linhaEmCurso_;        // how the row being written is told failed
+    std::shared_ptr<LinhaPendente> pendente_; // the row being written, in the batch
+    std::vector<bool>* marcas_ = nullptr;
 };
 
 } // namespace norvo

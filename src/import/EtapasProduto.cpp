@@ -30,6 +30,16 @@ const std::string ErroUnidade = L1("Erro na importação de TIPOS DE UNIDADE no 
 const std::string ErroNCM = L1("Erro na importação de NCM no Registro ");
 const std::string ErroProduto = L1("Erro na importação de PRODUTO no Registro ");
 const std::string ErroPreco = L1("Erro na importação dos ITENS DA LISTA DE PREÇO no Registro ");
+const std::string ProdutoNaoGravado = L1("Produto não gravado: o item de preço não foi gravado");
+
+// Two codes of the staged text that the destination holds as one integer ("01" and "1").
+bool mesmoCodigo(const std::string& a, const std::string& b)
+{
+    if (a == b)
+        return true;
+    const auto x = texto::textoParaInteiro(a), y = texto::textoParaInteiro(b);
+    return x && y && *x == *y;
+}
 
 // Days since 1970-01-01 of a civil date, and back (proleptic Gregorian).
 long diasDesdeEpoca(int y, int m, int d)
@@ -139,13 +149,18 @@ protected:
         redefinir(" INSERT INTO TIPOUNIDADE (UNI_CODIGO, UNI_DESCRICAO, UNI_UNIDADE)  VALUES (" +
                   std::to_string(contador_) + " , " + Citar(chave) + " , " + Citar(chave.substr(0, 2)) + ") ");
         if (guardaLinha([&] {
-                comando().execute();
+                inserir();
+                ++contador_; // a failed insert leaves its code to the next unit; a written one, even uncommitted, keeps it
                 commitRetaining();
-                ++contador_; // a failed insert leaves its code to the next unit
             }))
             escrito(chave);
     }
 
+    std::string chaveNoDestino() override
+    {
+        return "SELECT COUNT(*) AS QTD FROM TIPOUNIDADE WHERE UNI_DESCRICAO=" +
+               Citar(ChaveDeBusca(texto(staging::UNIDADE)));
+    }
     std::string identificacao() override { return texto(staging::UNIDADE); }
     int campoEmFalta(const Recusa&) const override { return staging::UNIDADE; }
 
@@ -170,7 +185,7 @@ protected:
         redefinir(" INSERT INTO CODIGONCM(NCM_DESCRICAO , NCM_CODIGO , NCM_CODIGOSTRING)  VALUES(" +
                   Citar(c.substr(0, 40)) + " , " + std::to_string(contador_) + " , " + Citar(c) + ") ");
         ++contador_; // a failed insert uses up its code
-        if (guardaLinha([&] { comando().execute(); }))
+        if (guardaLinha([&] { inserir(); }))
             escrito(c);
         gaugeAvancar();
         // After a failed insert too. A commit the server refuses ends the stage; one a lost
@@ -178,6 +193,10 @@ protected:
         commitRetaining();
     }
 
+    std::string chaveNoDestino() override
+    {
+        return "SELECT COUNT(*) AS QTD FROM CODIGONCM WHERE NCM_CODIGOSTRING=" + Citar(texto(staging::NCM));
+    }
     std::string identificacao() override { return texto(staging::NCM); }
     int campoEmFalta(const Recusa&) const override { return staging::NCM; }
 
@@ -215,8 +234,29 @@ public:
     {}
 
 protected:
-    void prepararInsercao() override { redefinir(kInsertProduto); }
+    void prepararInsercao() override
+    {
+        redefinir(kInsertProduto);
+        // Which records got their product: the price stage writes items for those alone.
+        ctx().produtosGravados.assign(static_cast<std::size_t>(estagio().recordCount()), false);
+        marcarGravadas(ctx().produtosGravados);
+    }
     bool escreveEmBlocos() const override { return true; }
+
+    std::string chaveNoDestino() override
+    {
+        return "SELECT COUNT(*) AS QTD FROM PRODUTO WHERE PRO_CODIGO=" + Citar(texto(staging::COD_PRODUTO));
+    }
+    // A repeated code finds the product of the first record that holds it.
+    bool chaveDeOutroRegistro(const LinhaPendente& l) override
+    {
+        const std::string codigo = texto(l.posicao, staging::COD_PRODUTO);
+        for (int p = 0; p < l.posicao; ++p)
+            if (ctx().produtosGravados[static_cast<std::size_t>(p)] &&
+                mesmoCodigo(texto(p, staging::COD_PRODUTO), codigo))
+                return true;
+        return false;
+    }
 
     void registro() override
     {
@@ -319,6 +359,13 @@ protected:
 
     void registro() override
     {
+        // An item under a code whose product this run did not write would price whatever
+        // product holds that code: another line's, or none.
+        const auto p = static_cast<std::size_t>(posicao());
+        if (p >= ctx().produtosGravados.size() || !ctx().produtosGravados[p]) {
+            falharSemEscrita(ProdutoNaoGravado, staging::COD_PRODUTO);
+            return;
+        }
         db::Query& q = comando();
         q.paramByName("LST_CODIGO").setAsInteger(1);
         q.paramByName("ITL_DATAVIGENCIA").setAsDateTime(menosDias(ctx().hoje(), 30));
@@ -337,6 +384,11 @@ protected:
         });
     }
 
+    std::string chaveNoDestino() override
+    {
+        return "SELECT COUNT(*) AS QTD FROM ITENSLISTA WHERE LST_CODIGO=1 AND PRO_CODIGO=" +
+               std::to_string(inteiro(staging::COD_PRODUTO));
+    }
     std::string identificacao() override { return texto(staging::DESCRICAO); }
     // The layer's own refusal is the price's (no amount, or none); the server's is the code's.
     int campoEmFalta(const Recusa& r) const override

@@ -33,6 +33,27 @@ db::DateTime hojeLocal()
     return db::DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, 0, 0, 0};
 }
 
+// A failure every row would meet, in the technician's words: what it is and what to do.
+const std::string& oQueFazer(db::BancoInutilizavel::Motivo motivo)
+{
+    using M = db::BancoInutilizavel::Motivo;
+    switch (motivo) {
+    case M::DiscoCheio:
+        return textos::DiscoCheio;
+    case M::ErroDeDisco:
+        return textos::ErroDeDisco;
+    case M::Desligado:
+        return textos::BancoDesligado;
+    case M::SomenteLeitura:
+        return textos::SomenteLeitura;
+    case M::Corrompido:
+        return textos::BancoCorrompido;
+    case M::SemRecursos:
+        break;
+    }
+    return textos::SemRecursos;
+}
+
 // What happened, and for a rehearsal that nothing was written and what the real run would
 // have done: the status line, and the closing notice before the safety copy's file.
 std::string textoDoDesfecho(const ResultadoImportacao& r)
@@ -41,6 +62,9 @@ std::string textoDoDesfecho(const ResultadoImportacao& r)
         return textos::CopiaFalhou + CaminhoEmTexto(r.copia) + "\r\nFalha: " + r.copiaFalhou;
     if (!r.simulacaoPerdida.empty())
         return textos::SimulacaoPerdida + r.simulacaoPerdida;
+    if (r.inutilizavel)
+        return (r.simulada ? textos::SimulacaoInterrompidaPor : textos::ImportacaoInterrompida) +
+               oQueFazer(*r.inutilizavel) + "\r\nFalha: " + r.motivoInutilizavel;
     if (!r.tabelaNaoEsvaziada.empty())
         return (r.simulada ? textos::SimulacaoNaoRealizada : textos::NaoRealizada) + r.tabelaNaoEsvaziada +
                "\r\nFalha: " + r.motivoNaoEsvaziada;
@@ -211,13 +235,13 @@ private:
         for (const DefinicaoEtapa& e : todasAsEtapas()) {
             if (!opcoes_.marcada(e.opcao))
                 continue;
-            if (r_.parada == 0)
+            if (r_.parada == 0 && !r_.inutilizavel)
                 r_.parada = op_.paradaPedida();
-            if (r_.parada != 0) {
+            if (r_.parada != 0 || r_.inutilizavel) {
                 ResumoEtapa parada;
                 parada.nome = e.nome;
                 parada.iniciada = false;
-                parada.interrompida = true;
+                parada.interrompida = r_.parada != 0;
                 r_.etapas.push_back(parada);
                 continue;
             }
@@ -225,6 +249,11 @@ private:
             if (rec_.destino.rodadaPerdida() && !r_.etapas.empty()) {
                 r_.simulacaoPerdida = r_.etapas.back().motivo;
                 return;
+            }
+            // Every later row would meet it: nothing further is attempted.
+            if (!r_.etapas.empty() && r_.etapas.back().inutilizavel) {
+                r_.inutilizavel = r_.etapas.back().inutilizavel;
+                r_.motivoInutilizavel = r_.etapas.back().motivo;
             }
         }
     }

@@ -5,6 +5,7 @@
 #include "import/PassoFalho.h"
 #include "import/ResumoEtapa.h"
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -30,6 +31,10 @@ struct ResultadoImportacao {
     // A rehearsal whose connection was lost: the server undid all it had done, so it ended
     // there and forecasts nothing for the rest. The loss's message.
     std::string simulacaoPerdida;
+    // A failure every later row would meet (a full disk, a database shut down...): the stage
+    // that met it ended, no later stage started. What it was, and the server's message.
+    std::optional<db::BancoInutilizavel::Motivo> inutilizavel;
+    std::string motivoInutilizavel;
     // How it ended, in the words of the status line and the closing notice (the notice
     // also names the safety copy): set when the run ends.
     std::string desfecho;

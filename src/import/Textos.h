@@ -41,6 +41,21 @@ inline const std::string DestinoEmUso = L1("O banco de destino ");
 inline const std::string DestinoEmUsoMotivo =
     L1(" está em uso por outra importação ou por um programa que grava nas tabelas que ela refaz; nada foi "
        "alterado. Tente de novo quando ele terminar.\r\nFalha: ");
+// A failure every row would meet: what it is and what to do, after "Importação interrompida: ".
+inline const std::string ImportacaoInterrompida = L1("Importação interrompida: ");
+inline const std::string SimulacaoInterrompidaPor = L1("Simulação interrompida: ");
+inline const std::string DiscoCheio = L1("o disco do banco de destino está cheio: libere espaço e importe de novo");
+inline const std::string ErroDeDisco =
+    L1("o disco do banco de destino falhou ao ler ou gravar o arquivo: verifique o disco e importe de novo");
+inline const std::string BancoDesligado =
+    L1("o banco de destino foi desligado (shutdown): coloque-o de novo em uso (gfix -online) e importe de novo");
+inline const std::string SomenteLeitura =
+    L1("o banco de destino está somente para leitura: permita a gravação (gfix -mode read_write) e importe de novo");
+inline const std::string BancoCorrompido =
+    L1("o banco de destino está danificado: restaure a cópia de segurança ou repare-o (gfix) antes de importar");
+inline const std::string SemRecursos =
+    L1("o servidor do banco de destino ficou sem memória ou recursos: reinicie o servidor e importe de novo");
+inline const std::string AguardandoServidor = L1("Aguardando o servidor do banco de destino... (tentativa ");
 inline const std::string CopiaFeita = L1("\r\nCópia de segurança do destino: ");
 inline const std::string CopiaFalhou =
     L1("Importação não realizada, nada foi alterado: não foi possível fazer a cópia de segurança do destino em ");

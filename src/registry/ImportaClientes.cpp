@@ -77,9 +77,15 @@ protected:
         param("CLI_WWW").setAsString("");
 
         guardaLinha([&] {
-            q.execute();
+            inserir();
             commitRetaining();
         });
+    }
+
+    std::string chaveNoDestino() override
+    {
+        return "SELECT COUNT(*) AS QTD FROM CLIENTE WHERE CLI_CODIGO=" +
+               std::to_string(origem().fieldByName("CODIGO").asInteger());
     }
 
     std::string identificacao() override { return std::to_string(origem().fieldByName("CODIGO").asInteger()); }

@@ -62,10 +62,16 @@ protected:
         param("FOR_EMAIL").setAsString(texto("EMAIL_FOR"));
 
         guardaLinha([&] {
-            q.execute();
+            inserir();
             // Each supplier is a transaction of its own: a later failure cannot undo it.
             commit();
         });
+    }
+
+    std::string chaveNoDestino() override
+    {
+        return "SELECT COUNT(*) AS QTD FROM FORNECEDOR WHERE FOR_CODIGO=" +
+               std::to_string(origem().fieldByName("COD_FOR").asInteger());
     }
 
     std::string identificacao() override { return std::to_string(origem().fieldByName("COD_FOR").asInteger()); }

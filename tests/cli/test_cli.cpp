@@ -137,14 +137,15 @@ TEST_F(LinhaDeComando, FalhasDeLinhaDaoCodigoUmELog)
     BancoTeste banco("cli");
     banco.executar(esquemaDestino());
     // Four records with one code: three failures of one cause, summed up once with the
-    // first records it hit; a price that is no amount is a cause of its own.
-    const std::string arquivo = csv("1;A;UN;xx018;;xxx01;xxx01;1;1\r\n1;B;UN;xx018;;xxx01;xxx01;1;1\r\n"
-                                    "1;C;UN;xx018;;xxx01;xxx01;1;1\r\n1;D;UN;xx018;;xxx01;xxx01;1;9.9.9\r\n\r\n");
+    // first records it hit. The first record's price is no amount, a cause of its own; the
+    // others' prices, good as they are, must not land on its product under the shared code.
+    const std::string arquivo = csv("1;A;UN;xx018;;xxx01;xxx01;1;9.9.9\r\n1;B;UN;xx018;;xxx01;xxx01;1;1\r\n"
+                                    "1;C;UN;xx018;;xxx01;xxx01;1;1\r\n1;D;UN;xx018;;xxx01;xxx01;1;0,15\r\n\r\n");
     const Saida s =
         rodar("--csv " + arquivo + " --destino " + banco.caminho() + " --produtos --sim --logs " + pasta.string());
     EXPECT_EQ(s.codigo, 1) << s.texto;
-    EXPECT_NE(s.texto.find("Total do Contador: 4\nNotas da leitura (2):\n  linha 4, VALORVENDA: '9.9.9' não é um "
-                           "preço: o item de preço não será gravado [1;D;"),
+    EXPECT_NE(s.texto.find("Total do Contador: 4\nNotas da leitura (2):\n  linha 1, VALORVENDA: '9.9.9' não é um "
+                           "preço: o item de preço não será gravado [1;A;"),
               std::string::npos)
         << s.texto;
     EXPECT_NE(s.texto.find("\n  linha 5: em branco, ignorada\n"), std::string::npos) << s.texto;
@@ -154,7 +155,12 @@ TEST_F(LinhaDeComando, FalhasDeLinhaDaoCodigoUmELog)
                            "table \"PRODUTO\" - registros: 1 (linha 2), 1 (linha 3), 1 (linha 4)\n"),
               std::string::npos)
         << s.texto;
-    EXPECT_NE(s.texto.find("\n    1x Preço inválido: '...' - registros: D (linha 4)"), std::string::npos) << s.texto;
+    EXPECT_NE(s.texto.find("ImportaPrecos: 0 gravados, 4 falhas"), std::string::npos) << s.texto;
+    EXPECT_NE(s.texto.find("\n    3x Produto não gravado: o item de preço não foi gravado - registros: B (linha 2), "
+                           "C (linha 3), D (linha 4)\n    1x Preço inválido: '...' - registros: A (linha 1)"),
+              std::string::npos)
+        << s.texto;
+    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM ITENSLISTA"), "0");
     EXPECT_EQ(ler(pasta / "vantor.log").rfind(textos::L1("Erro na importação de PRODUTO no Registro 1\r\n"), 0), 0u);
 }
 

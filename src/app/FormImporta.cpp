@@ -30,8 +30,10 @@
 #include "app/PaginaProblemas.h"
 #include "app/Painel.h"
 #include "app/RotuloStatus.h"
+#include "import/Copia.h"
 #include "import/Importador.h"
 #include "import/Pastas.h"
+#include "import/Textos.h"
 
 #include <utility>
 #include "texto/Latin1.h"
@@ -525,6 +527,13 @@ void TFormImporta::BitBtnImportarClick()
             if (ultimoResultado_.iniciada())
                 PaginaProblemas_->mostrarRodada(ultimoResultado_);
         }
+        // A run that failed or stopped half way leaves the destination half rebuilt: the copy
+        // made before it is the way back, through the restore's own checks and question.
+        if (ultimoResultado_.copiaAOferecer() && !operador_->paradaPedida() &&
+            operador_->confirma(norvo::textos::OferecerCopia + norvo::textos::CopiaFeita +
+                                    texto::CaminhoEmTexto(ultimoResultado_.copia),
+                                Operador::Pergunta::OferecerCopia))
+            restaurarCopia(ultimoResultado_.copia, importador_->destino(), *operador_);
         // Steps of the run that failed without being shown (a log or the final disconnect)
         // get the default failure report, as any failure nobody caught.
         for (const PassoFalho& p : ultimoResultado_.passosFalhos)

@@ -85,6 +85,11 @@ int main(int argc, char** argv)
         op.imprimir(cli::linhaDoResumo(r));
     for (const PassoFalho& p : resultado.passosFalhos)
         op.imprimir("Falhou: " + p.passo + ": " + p.mensagem);
+    // Half rebuilt: the way back is the copy made before the run.
+    if (resultado.copiaAOferecer())
+        op.imprimir(textos::L1("Para voltar o destino ao que era antes: importa-norvo-cli --restaurar \"") +
+                    texto::CaminhoEmTexto(resultado.copia) + "\" --destino \"" + texto::CaminhoEmTexto(imp.destino()) +
+                    "\"");
 
     // The staging file is written as the table closes; losing it must not go unnoticed.
     bool arquivoGravado = true;

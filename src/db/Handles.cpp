@@ -91,10 +91,11 @@ std::vector<std::string> argumentos(const ISC_STATUS* sv, long codigo)
 
 bool conexaoPerdida(const std::vector<long>& codes)
 {
-    // A database shut down is no lost line: it will not come back by itself.
+    // A database shut down is no lost line: it will not come back by itself. A server that is
+    // starting refuses the line for a moment ("connection rejected by remote interface").
     static const long lost[] = {isc_network_error,          isc_net_read_err, isc_net_write_err,
                                 isc_lost_db_connection,     isc_att_shutdown, isc_net_connect_err,
-                                isc_net_connect_listen_err, isc_conn_lost};
+                                isc_net_connect_listen_err, isc_conn_lost,    isc_connect_reject};
     return std::any_of(std::begin(lost), std::end(lost), [&](long c) { return contem(codes, c); });
 }
 

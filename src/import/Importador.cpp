@@ -12,7 +12,9 @@
 
 #include <cerrno>
 #include <cstdlib>
+#include <cstdint>
 #include <cstring>
+#include <filesystem>
 #include <ctime>
 #include <iterator>
 #include <utility>
@@ -95,6 +97,17 @@ std::string pastaSemEscrita(const std::string& pasta)
     ::close(fd);
     ::unlink(modelo.c_str());
     return {};
+}
+
+// Whether the disk that holds the destination has next to no room left. A write the server
+// could not make on such a disk is the disk being full: over the network the server passes
+// the system's reason on as text alone. The server is on this machine, so is its file.
+bool discoCheio(const std::string& banco)
+{
+    constexpr std::uintmax_t QuaseNada = 1024 * 1024; // less than a few dozen pages
+    std::error_code erro;
+    const auto espaco = std::filesystem::space(std::filesystem::path(banco).parent_path(), erro);
+    return !erro && espaco.available < QuaseNada;
 }
 
 enum class Conexao { Conectado, Falhou, EmUso };
@@ -254,6 +267,8 @@ private:
             if (!r_.etapas.empty() && r_.etapas.back().inutilizavel) {
                 r_.inutilizavel = r_.etapas.back().inutilizavel;
                 r_.motivoInutilizavel = r_.etapas.back().motivo;
+                if (*r_.inutilizavel == db::BancoInutilizavel::Motivo::ErroDeDisco && discoCheio(rec_.caminhoDestino))
+                    r_.inutilizavel = db::BancoInutilizavel::Motivo::DiscoCheio;
             }
         }
     }
@@ -363,6 +378,18 @@ bool ResultadoImportacao::comErros() const
         return true;
     for (const ResumoEtapa& r : etapas)
         if (r.falhou || r.falhas > 0)
+            return true;
+    return false;
+}
+
+bool ResultadoImportacao::copiaAOferecer() const
+{
+    if (copia.empty() || !copiaFalhou.empty())
+        return false;
+    if (interrompida() || inutilizavel)
+        return true;
+    for (const ResumoEtapa& r : etapas)
+        if (r.falhou)
             return true;
     return false;
 }

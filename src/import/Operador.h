@@ -21,6 +21,7 @@ public:
         ApagarEImportar, // the run's confirmation: the marked tables are emptied
         VerErros,        // a log was written: open it?
         Restaurar,       // a safety copy is put back over the destination, losing what it holds
+        OferecerCopia,   // a run failed or stopped after its safety copy: put it back?
     };
     // Confirma: Yes/No question, true for Yes.
     virtual bool confirma(const std::string& texto, Pergunta qual) = 0;

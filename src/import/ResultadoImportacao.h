@@ -43,6 +43,9 @@ struct ResultadoImportacao {
     // A stage failed, a row failed, or a step of the run failed.
     bool comErros() const;
     bool interrompida() const { return parada != 0; }
+    // The run failed or stopped half way (a stage ended early, or it was stopped) after its
+    // safety copy was made: the copy is worth offering back. Row failures alone are not.
+    bool copiaAOferecer() const;
     // The summary of the stage of that name, or nullptr.
     const ResumoEtapa* etapa(const std::string& nome) const;
 };

@@ -55,6 +55,7 @@ inline const std::string BancoCorrompido =
     L1("o banco de destino está danificado: restaure a cópia de segurança ou repare-o (gfix) antes de importar");
 inline const std::string SemRecursos =
     L1("o servidor do banco de destino ficou sem memória ou recursos: reinicie o servidor e importe de novo");
+inline const std::string OferecerCopia = L1("Restaurar a cópia de segurança?");
 inline const std::string AguardandoServidor = L1("Aguardando o servidor do banco de destino... (tentativa ");
 inline const std::string CopiaFeita = L1("\r\nCópia de segurança do destino: ");
 inline const std::string CopiaFalhou =

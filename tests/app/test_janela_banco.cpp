@@ -99,6 +99,35 @@ TEST_F(JanelaComBanco, ImportacaoPelaJanelaBloqueiaDuranteELiberaNoFim)
     EXPECT_EQ(config(), "[Bancos]\r\nDestino=" + banco.caminho() + "\r\n");
 }
 
+TEST_F(JanelaComBanco, RodadaQueFalhaOfereceACopiaDeVolta)
+{
+    // The product stage ends early (its closing update is refused): the destination is half
+    // rebuilt, and the notice offers the copy made before it back, through the restore.
+    banco.executar(norvo::teste::esquemaDestino() +
+                   "INSERT INTO PRODUTO (PRO_CODIGO, PRO_NOME) VALUES (900, 'ANTIGO');\n");
+    banco.executarUm("CREATE EXCEPTION RECUSADO 'recusado'");
+    banco.executarUm("CREATE TRIGGER RECUSA FOR PRODUTO BEFORE UPDATE AS BEGIN EXCEPTION RECUSADO; END");
+    semCopia = false;
+    abrirComDestino(banco.caminho());
+    dialogos.arquivos.push_back(
+        QString::fromStdString(csv("p.csv", "1;ARROZ;UN;xx018;x;xxx01;xxx01;10063011;12.50\r\n")));
+    botao("BitBtnLerCSVProdutos")->click();
+    caixa("CheckBoxProdutos")->setChecked(true);
+    dialogos.respostas = {true, true, true}; // run it; restore the copy; yes, replace the destination
+    botao("BitBtnImportar")->click();
+
+    const auto perguntas = dialogos.textosDe("confirma");
+    ASSERT_EQ(perguntas.size(), 3u);
+    EXPECT_TRUE(perguntas[1].startsWith(u8("Restaurar a cópia de segurança?\r\nCópia de segurança do destino: ")))
+        << perguntas[1].toStdString();
+    EXPECT_TRUE(perguntas[2].startsWith(u8("Atenção: o banco de destino"))) << perguntas[2].toStdString();
+    EXPECT_EQ(banco.consultar("SELECT PRO_CODIGO, PRO_NOME FROM PRODUTO"),
+              (std::vector<std::vector<std::string>>{{"900", "ANTIGO"}}));
+    EXPECT_TRUE(dialogos.textosDe("mostraMensagem").back().startsWith(u8("Banco de destino ")));
+    EXPECT_TRUE(controlesLivres());
+    std::filesystem::remove(perguntas[1].mid(perguntas[1].indexOf(": ") + 2).toStdString());
+}
+
 } // namespace
 } // namespace norvo::app::teste
 

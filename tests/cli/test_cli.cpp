@@ -10,6 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <pty.h>
+#include <sys/mount.h>
+#include <sys/statvfs.h>
 #include <signal.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -162,6 +164,53 @@ TEST_F(LinhaDeComando, FalhasDeLinhaDaoCodigoUmELog)
         << s.texto;
     EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM ITENSLISTA"), "0");
     EXPECT_EQ(ler(pasta / "vantor.log").rfind(textos::L1("Erro na importação de PRODUTO no Registro 1\r\n"), 0), 0u);
+}
+
+TEST_F(LinhaDeComando, DiscoCheioParaNaPrimeiraFalha)
+{
+    // The destination on a filesystem with little room left: the products fill it. The run
+    // stops at the first "no space" failure with one log entry, says what to do and exits 1.
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "mounting a small filesystem needs root";
+    const fs::path disco = fs::path(pastaBancos()) / ("disco-" + std::to_string(::getpid()));
+    fs::create_directories(disco);
+    ASSERT_EQ(std::system(("mount -t tmpfs -o size=3m,mode=0777 tmpfs " + disco.string()).c_str()), 0);
+    struct Desmontar {
+        fs::path p;
+        ~Desmontar()
+        {
+            ::umount2(p.c_str(), MNT_DETACH);
+            std::error_code e;
+            fs::remove(p, e);
+        }
+    } desmontar{disco};
+    BancoTeste banco("cheio", false, disco.string());
+    banco.executar(esquemaDestino());
+    {
+        // All but 150 KB taken: the units and NCM codes fit, a few hundred products do not.
+        struct statvfs livre {};
+        ASSERT_EQ(::statvfs(disco.c_str(), &livre), 0);
+        const auto sobra = static_cast<long long>(livre.f_bavail) * livre.f_frsize - 150 * 1024;
+        ASSERT_GT(sobra, 0);
+        std::ofstream(disco / "ocupado", std::ios::binary) << std::string(static_cast<std::size_t>(sobra), 'x');
+    }
+    std::string linhas;
+    for (int c = 1; c <= 3000; ++c)
+        linhas +=
+            std::to_string(c) + ";" + std::string(90, 'P') + std::to_string(c) + ";UN;xx018;;1;1;10063021;2,50\r\n";
+    const Saida s = rodar("--csv " + csv(linhas) + " --destino " + banco.caminho() +
+                          " --produtos --sim --sem-copia --logs " + pasta.string());
+    EXPECT_EQ(s.codigo, 1) << s.texto;
+    EXPECT_NE(s.texto.find("Importação interrompida: o disco do banco de destino está cheio: libere espaço e importe "
+                           "de novo"),
+              std::string::npos)
+        << s.texto;
+    EXPECT_NE(s.texto.find("ImportaPrecos: não iniciada"), std::string::npos) << s.texto;
+    const std::string log = ler(pasta / "vantor.log");
+    const std::string entrada = textos::L1("Erro na importação de PRODUTO no Registro ");
+    EXPECT_NE(log.find(entrada), std::string::npos) << log;
+    EXPECT_EQ(log.find(entrada, log.find(entrada) + 1), std::string::npos) << "one entry: " << log;
+    EXPECT_NE(log.find("No space left on device"), std::string::npos) << log;
 }
 
 // What a terminal shows of a run: each line as its last "\r" left it.

@@ -9,11 +9,15 @@
 #include "db/Transaction.h"
 #include "staging/StagingTable.h"
 
+#include <algorithm>
 #include <cerrno>
+#include <cstdlib>
 #include <cstring>
 #include <functional>
 #include <map>
 #include <set>
+
+#include <unistd.h>
 
 using namespace norvo;
 using namespace norvo::teste;
@@ -260,6 +264,65 @@ TEST_F(Falhas, ConexaoPerdidaNasUnidadesENosNcmNaoContaDuasVezesNemEsqueceOQueSe
         EXPECT_EQ(arquivo("vantor.log"), "<missing>");
         EXPECT_EQ(banco.consultar("SELECT PRO_CODIGO, UNI_CODIGO FROM PRODUTO ORDER BY 1"),
                   (Linhas{{"1", "1"}, {"2", "2"}, {"3", "3"}, {"4", "1"}, {"5", "4"}, {"6", "1"}}));
+    }
+}
+
+TEST_F(Falhas, ServidorReiniciadoNoMeioDaRodadaNaoPerdeNemRepeteNada)
+{
+    // The server process is killed as a crash or an update does; its guardian brings it back,
+    // here only once the stage says it is waiting (the guardian is held until then). The
+    // stage waits and goes on where it was: by default after the 150th product, in fast mode
+    // with a batch of fifty in flight. Every record is written once, none reported failed.
+    if (::geteuid() != 0)
+        GTEST_SKIP() << "stopping the server needs root";
+    struct Guardiao {
+        ~Guardiao() { soltar(); }
+        static void soltar() { (void)!std::system("pkill -CONT -x fbguard"); }
+    } guardiao;
+    class OperadorQueEspera : public OperadorQueDerruba {
+    public:
+        using OperadorQueDerruba::OperadorQueDerruba;
+        void status(const std::string& texto) override
+        {
+            OperadorQueDerruba::status(texto);
+            if (texto.rfind(textos::AguardandoServidor, 0) == 0)
+                Guardiao::soltar();
+        }
+    };
+    for (const ModoExecucao& modo : {ModoExecucao{}, rapidoEmLotesDe(50)}) {
+        SCOPED_TRACE(modo.rapido ? "rapido" : "padrao");
+        std::filesystem::remove(pasta / "vantor.log");
+        OperadorQueEspera derrubador(banco, StatusProdutos, 150);
+        derrubador.derrubar = [] { ASSERT_EQ(std::system("pkill -STOP -x fbguard && pkill -KILL -x firebird"), 0); };
+        auto nucleo = novoImportador(derrubador);
+        {
+            std::ofstream f(pasta / "p.csv", std::ios::binary);
+            for (int c = 1; c <= 400; ++c)
+                f << linha(std::to_string(c), "PRODUTO " + std::to_string(c), c % 2 ? "UN" : "CX", "1006", "2,50")
+                  << "\r\n";
+        }
+        ASSERT_EQ(nucleo->LerArquivoCSV((pasta / "p.csv").string()).registros, 400);
+        const ResultadoImportacao r = importarProdutosCom(*nucleo, modo);
+        ASSERT_TRUE(derrubador.derrubou);
+        esperarContasFechadas(r);
+        const ResumoEtapa* produtos = r.etapa("ImportaProdutos");
+        ASSERT_NE(produtos, nullptr);
+        EXPECT_FALSE(produtos->falhou) << produtos->motivo;
+        EXPECT_EQ(produtos->gravados, 400);
+        EXPECT_EQ(produtos->falhas, 0);
+        EXPECT_GE(produtos->reconexoes, 1);
+        EXPECT_EQ(r.etapa("ImportaPrecos")->gravados, 400);
+        EXPECT_EQ(banco.valor("SELECT COUNT(DISTINCT PRO_CODIGO) || '/' || COUNT(*) FROM PRODUTO"), "400/400");
+        EXPECT_EQ(banco.valor("SELECT COUNT(DISTINCT PRO_CODIGO) || '/' || COUNT(*) FROM ITENSLISTA"), "400/400");
+        EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM PRODUTO WHERE PRO_BLOQUEADO = 'F'"), "400");
+        EXPECT_EQ(arquivo("vantor.log"), "<missing>");
+        EXPECT_EQ(r.desfecho, textos::L1("Importação finalizada com sucesso"));
+        // It said it was waiting, then went back to what it was doing.
+        const auto& s = derrubador.status_;
+        const auto espera =
+            std::find(s.begin(), s.end(), textos::L1("Aguardando o servidor do banco de destino... (tentativa 2)"));
+        ASSERT_NE(espera, s.end());
+        EXPECT_NE(std::find(espera, s.end(), StatusProdutos), s.end());
     }
 }
 

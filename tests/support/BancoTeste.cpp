@@ -145,11 +145,11 @@ const std::string& pastaBancos()
     return pasta;
 }
 
-BancoTeste::BancoTeste(const std::string& prefixo, bool embutido) : embutido_(embutido)
+BancoTeste::BancoTeste(const std::string& prefixo, bool embutido, const std::string& pasta) : embutido_(embutido)
 {
     static std::atomic<int> contador{0};
-    caminho_ =
-        pastaBancos() + "/" + prefixo + "-" + std::to_string(getpid()) + "-" + std::to_string(contador++) + ".fdb";
+    caminho_ = (pasta.empty() ? pastaBancos() : pasta) + "/" + prefixo + "-" + std::to_string(getpid()) + "-" +
+               std::to_string(contador++) + ".fdb";
     unlink(caminho_.c_str());
     const std::string sql =
         "CREATE DATABASE '" + nome() + "' USER 'SYSDBA' PASSWORD '" + kSenha + "' DEFAULT CHARACTER SET ISO8859_1";

@@ -12,8 +12,8 @@ const std::string& pastaBancos();
 class BancoTeste {
 public:
     // `embutido`: created and used through the in-process engine by its plain path, as the
-    // source database is; otherwise through the local server.
-    explicit BancoTeste(const std::string& prefixo = "t", bool embutido = false);
+    // source database is; otherwise through the local server. In `pasta` when given.
+    explicit BancoTeste(const std::string& prefixo = "t", bool embutido = false, const std::string& pasta = {});
     ~BancoTeste();
     BancoTeste(const BancoTeste&) = delete;
     BancoTeste& operator=(const BancoTeste&) = delete;

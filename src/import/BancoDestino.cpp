@@ -41,6 +41,7 @@ void BancoDestino::conectar(const std::string& caminho, const std::vector<std::s
     banco_.setDatabaseName(std::string(acesso::HostLocal) + ":" + caminho);
     banco_.setSQLDialect(3);
     banco_.setDefaultTransaction(&transacao_);
+    esperaEsgotada_ = false;
     banco_.connect();
     transacao_.start();
 }
@@ -67,11 +68,14 @@ void BancoDestino::reconectarEsperando(const std::function<void(int)>& tentativa
     for (int n = 1;; ++n) {
         try {
             reconectar();
+            esperaEsgotada_ = false;
             return;
         } catch (const db::ConnectionLost&) {
             // The server restarting refuses the line for a moment; anything else is no wait's.
-            if (steady_clock::now() + pausa > limite)
+            if (steady_clock::now() + pausa > limite) {
+                esperaEsgotada_ = true;
                 throw;
+            }
             tentativa(n + 1);
             for (const auto fim = steady_clock::now() + pausa; steady_clock::now() < fim;) {
                 if (!continuar())

@@ -59,6 +59,8 @@ public:
     // n, `continuar()` is asked during the pauses and ends the wait when false. Throws the
     // last failure when the server did not come back, at once for any failure but a lost line.
     void reconectarEsperando(const std::function<void(int)>& tentativa, const std::function<bool()>& continuar);
+    // The last wait ran out without the server: a later stage tries once, not a whole wait.
+    bool esperaEsgotada() const { return esperaEsgotada_; }
 
     // The run's mode, and its end: a rehearsal's one transaction undone, a real run's
     // committed; then detached.
@@ -123,6 +125,7 @@ private:
     ModoExecucao modo_;
     int noLote_ = 0;         // rows written since the last commit
     bool loteTotal_ = false; // the batch ends with a full commit
+    bool esperaEsgotada_ = false;
     Pendentes lote_;
     std::function<void()> antesDeConfirmar_;
 };

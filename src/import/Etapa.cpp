@@ -61,6 +61,12 @@ ResumoEtapa Etapa::executar()
     } semBlocos{*this};
     const auto inicio = std::chrono::steady_clock::now();
     try {
+        // A loss the stage before met outside its rows was not waited out: this stage waits.
+        // One whose wait ran out is tried once more.
+        if (ctx_.destino.banco().perdida() && !ctx_.destino.esperaEsgotada() && !ctx_.destino.rodadaPerdida()) {
+            esperarOServidor();
+            ++resumo_.reconexoes;
+        }
         ctx_.destino.iniciarEtapa();
         ctx_.gauge.definir(contar());
         resumo_.registros = ctx_.gauge.maximo();
@@ -75,7 +81,7 @@ ResumoEtapa Etapa::executar()
             fecharLote();
             // Run after a stop too: it completes the rows already written (the register's
             // next code, the products' flags).
-            depois();
+            comRetomada([this] { depois(); });
         }
     } catch (const std::exception& e) {
         const db::Causa causa = db::causaDe(e);
@@ -117,9 +123,11 @@ bool Etapa::pararAgora()
 
 void Etapa::esvaziarEPercorrer()
 {
-    redefinir(definicao_.remove());
-    comando().execute();
-    ctx_.destino.confirmarAgora();
+    comRetomada([this] {
+        redefinir(definicao_.remove());
+        comando().execute();
+        ctx_.destino.confirmarAgora();
+    });
     if (statusAposRemover()) {
         ctx_.op.status(textoStatus());
         eventos();
@@ -183,15 +191,7 @@ bool Etapa::retomar(const db::ConnectionLost& perda)
     for (bool primeira = true;; primeira = false) {
         esquecer();
         try {
-            ctx_.destino.reconectarEsperando(
-                [this](int n) {
-                    ctx_.op.status(textos::AguardandoServidor + std::to_string(n) + ")");
-                    eventos();
-                },
-                [this] {
-                    eventos();
-                    return !pararAgora();
-                });
+            esperarOServidor();
         } catch (const std::exception& e) {
             // The server did not come back, or came back with a database that takes no more
             // work: what was in doubt is told failed, and the stage guard ends the stage. The
@@ -206,7 +206,6 @@ bool Etapa::retomar(const db::ConnectionLost& perda)
             }
             throw;
         }
-        ctx_.op.status(textoStatus());
         if (primeira)
             ++resumo_.reconexoes;
         try {
@@ -235,6 +234,36 @@ bool Etapa::retomar(const db::ConnectionLost& perda)
             return false;
         } catch (const db::ConnectionLost&) {
             continue; // lost again: found by their keys, nothing is written twice
+        }
+    }
+}
+
+void Etapa::esperarOServidor()
+{
+    ctx_.destino.reconectarEsperando(
+        [this](int n) {
+            ctx_.op.status(textos::AguardandoServidor + std::to_string(n) + ")");
+            eventos();
+        },
+        [this] {
+            eventos();
+            return !pararAgora();
+        });
+    ctx_.op.status(textoStatus());
+}
+
+void Etapa::comRetomada(const std::function<void()>& passo)
+{
+    for (;;) {
+        try {
+            passo();
+            return;
+        } catch (const db::ConnectionLost&) {
+            if (ctx_.destino.rodadaPerdida())
+                throw;
+            esquecer();
+            esperarOServidor(); // throws when the server did not come back
+            ++resumo_.reconexoes;
         }
     }
 }

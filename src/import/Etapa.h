@@ -133,6 +133,12 @@ private:
     // rows are undone and left unattempted, and the stage ends.
     [[noreturn]] void encerrarPorInutilizavel(const db::BancoInutilizavel& e);
     void desfazerLote();
+    // Attaches again after a lost connection, waiting for the server with the operator told
+    // so; throws when it did not come back or the operator asked the run to stop.
+    void esperarOServidor();
+    // A step outside the rows (the DELETE, the follow-up statements), run again after a lost
+    // connection is waited out: each is whole in itself, and running it twice changes nothing.
+    void comRetomada(const std::function<void()>& passo);
     // The last batch's commit, with the way back from a lost connection.
     void fecharLote();
     void marcar(int posicao, bool gravada);

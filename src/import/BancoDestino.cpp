@@ -57,6 +57,7 @@ void BancoDestino::reconectar()
         banco_.connect();
     if (!transacao_.active())
         transacao_.start();
+    esperaEsgotada_ = false;
 }
 
 void BancoDestino::reconectarEsperando(const std::function<void(int)>& tentativa,
@@ -68,7 +69,6 @@ void BancoDestino::reconectarEsperando(const std::function<void(int)>& tentativa
     for (int n = 1;; ++n) {
         try {
             reconectar();
-            esperaEsgotada_ = false;
             return;
         } catch (const db::ConnectionLost&) {
             // The server restarting refuses the line for a moment; anything else is no wait's.
@@ -182,6 +182,12 @@ Pendentes BancoDestino::tomarLote()
     lote.swap(lote_);
     noLote_ = 0;
     return lote;
+}
+
+void BancoDestino::devolverLote(Pendentes linhas)
+{
+    linhas.insert(linhas.end(), lote_.begin(), lote_.end());
+    lote_ = std::move(linhas);
 }
 
 bool BancoDestino::existe(const LinhaPendente& linha)

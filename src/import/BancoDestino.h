@@ -24,6 +24,7 @@ struct LinhaPendente {
     int posicao = -1;                                 // the staged record's, or -1
     bool escrita = false;                             // its statement was sent, or held for a block
     bool recusada = false;                            // told it failed
+    bool encontrada = false;                          // found on disk after a lost line
     std::string chave;                                // counts the row by its key in the destination
     std::vector<std::string> texto;                   // the statement that wrote it
     std::vector<db::Param> valores;                   // and its values
@@ -96,8 +97,10 @@ public:
     void linhaForaDoLote();
     // The batch's rows failed for good (a commit refused): each is told, the batch is empty.
     void perderLote(const std::exception& e);
-    // The batch's rows, for the caller to settle; the batch is empty.
+    // The batch's rows, for the caller to settle; the batch is empty. Given back, they are
+    // the batch's again, before any row written since.
     Pendentes tomarLote();
+    void devolverLote(Pendentes linhas);
     // After reconnecting: whether a row in doubt is in the destination (its key found), and
     // its write again with its own statement and values.
     bool existe(const LinhaPendente& linha);

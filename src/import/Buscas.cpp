@@ -1,5 +1,7 @@
 #include "import/Buscas.h"
 
+#include "db/Error.h"
+
 #include "import/Textos.h"
 #include "texto/Latin1.h"
 
@@ -30,6 +32,10 @@ void GravaCodigoSequencial(ContextoEtapa& ctx, const std::string& tabela, int va
         }
         ds.post();
         ctx.destino.confirmarAgora();
+    } catch (const db::ConnectionLost&) {
+        throw; // waited out and written again by the stage
+    } catch (const db::BancoInutilizavel&) {
+        throw; // ends the run
     } catch (const std::exception& e) {
         ctx.op.mensagem(textos::FalhaSequencial + e.what());
         // Shown already, but the run must not call itself a success.

@@ -173,6 +173,9 @@ void Etapa::percorrer()
             contas_->ignorada();
             break;
         }
+        // Counted: from here on it is one of the batch's rows, no longer the record in hand.
+        pendente_.reset();
+        perdasSeguidas_ = 0;
         avancar();
     }
 }
@@ -188,20 +191,27 @@ bool Etapa::retomar(const db::ConnectionLost& perda)
         atual = lote.back();
         lote.pop_back();
     }
+    // Refused on their own already (in a block sent at their turn): counted and logged.
+    std::erase_if(lote, [](const auto& l) { return l->recusada; });
     for (bool primeira = true;; primeira = false) {
         esquecer();
         try {
+            // A record whose every attempt loses the line, or a stop asked meanwhile, ends
+            // the wait as a server that never came back would.
+            if (++perdasSeguidas_ > MaisPerdasSeguidas || pararAgora())
+                throw perda;
             esperarOServidor();
+        } catch (const db::BancoInutilizavel& e) {
+            ctx_.destino.devolverLote(std::move(lote)); // undone with the rest, once
+            encerrarPorInutilizavel(e);
         } catch (const std::exception& e) {
-            // The server did not come back, or came back with a database that takes no more
-            // work: what was in doubt is told failed, and the stage guard ends the stage. The
-            // record that met it is its one entry when nothing more will be tried.
+            // The server did not come back: the rows still in doubt are told failed, and the
+            // stage guard ends the stage. Those found on disk stay written.
             for (const auto& l : lote)
-                l->perda(e);
-            const bool inutilizavel = db::causaDe(e).tipo == db::Causa::Tipo::BancoInutilizavel;
-            if ((atual && atual->escrita) || inutilizavel) {
-                recusar(citacao(), entradaDoLog(),
-                        Recusa::de(inutilizavel ? e : static_cast<const std::exception&>(perda)));
+                if (!l->encontrada)
+                    l->perda(e);
+            if (atual && atual->escrita && !atual->recusada) {
+                recusar(citacao(), entradaDoLog(), Recusa::de(perda));
                 contas_->falhou();
             }
             throw;
@@ -210,31 +220,51 @@ bool Etapa::retomar(const db::ConnectionLost& perda)
             ++resumo_.reconexoes;
         try {
             for (auto l = lote.begin(); l != lote.end();) {
-                if (ctx_.destino.existe(**l) && !chaveDeOutroRegistro(**l)) {
-                    ++l;
-                    continue;
-                }
+                LinhaPendente& p = **l;
                 try {
-                    ctx_.destino.regravar(**l);
+                    if (!p.encontrada)
+                        p.encontrada = ctx_.destino.existe(p) && !chaveDeOutroRegistro(p);
+                    if (!p.encontrada)
+                        ctx_.destino.regravar(p);
                     ++l;
                 } catch (const db::ConnectionLost&) {
                     throw;
                 } catch (const db::BancoInutilizavel&) {
                     throw;
                 } catch (const std::exception& e) {
-                    (*l)->perda(e); // its own failure, logged once
+                    p.perda(e); // its own failure, logged once
                     l = lote.erase(l);
                 }
             }
             ctx_.destino.confirmarAgora();
+        } catch (const db::ConnectionLost&) {
+            continue; // lost again: found by their keys, nothing is written twice
+        } catch (const db::BancoInutilizavel& e) {
+            ctx_.destino.devolverLote(std::move(lote));
+            encerrarPorInutilizavel(e);
+        } catch (const std::exception&) {
+            ctx_.destino.devolverLote(std::move(lote)); // the stage guard settles them
+            throw;
+        }
+        if (atual && atual->recusada) {
+            linha_ = Linha::Gravada; // its failure was counted when its block was refused
+            return true;
+        }
+        // Its write failed on its own before the line went (a code whose commit came after).
+        if (!atual && linha_ == Linha::Falhou)
+            return true;
+        try {
             if (atual && atual->escrita && ctx_.destino.existe(*atual) && !chaveDeOutroRegistro(*atual)) {
                 linha_ = Linha::Gravada;
                 return true;
             }
-            return false;
         } catch (const db::ConnectionLost&) {
-            continue; // lost again: found by their keys, nothing is written twice
+        } catch (const db::BancoInutilizavel& e) {
+            encerrarPorInutilizavel(e);
+        } catch (const std::exception&) {
+            // A key the server cannot compare: the record is walked again and fails as it will.
         }
+        return false;
     }
 }
 
@@ -257,9 +287,10 @@ void Etapa::comRetomada(const std::function<void()>& passo)
     for (;;) {
         try {
             passo();
+            perdasSeguidas_ = 0;
             return;
         } catch (const db::ConnectionLost&) {
-            if (ctx_.destino.rodadaPerdida())
+            if (ctx_.destino.rodadaPerdida() || ++perdasSeguidas_ > MaisPerdasSeguidas || pararAgora())
                 throw;
             esquecer();
             esperarOServidor(); // throws when the server did not come back
@@ -270,9 +301,13 @@ void Etapa::comRetomada(const std::function<void()>& passo)
 
 void Etapa::encerrarPorInutilizavel(const db::BancoInutilizavel& e)
 {
-    if (linha_ != Linha::Falhou)
-        recusar(citacao(), entradaDoLog(), Recusa::de(e));
-    contas_->falhou();
+    if (pendente_ && pendente_->recusada) {
+        contas_->gravada(); // its failure was counted when its block was refused
+    } else {
+        if (linha_ != Linha::Falhou)
+            recusar(citacao(), entradaDoLog(), Recusa::de(e));
+        contas_->falhou();
+    }
     if (pendente_)
         pendente_->escrita = false; // not the batch's: it is this record's failure
     desfazerLote();
@@ -284,7 +319,9 @@ void Etapa::desfazerLote()
     if (blocos_)
         blocos_->descartar();
     for (const auto& l : ctx_.destino.tomarLote()) {
-        if (l == pendente_ || !contas_)
+        // The record in hand is counted by its caller; a row refused on its own is counted as
+        // failed; a row found on disk after a lost line stays written.
+        if (l == pendente_ || !contas_ || l->recusada || l->encontrada)
             continue;
         contas_->desfeita();
         marcar(l->posicao, false);
@@ -328,10 +365,14 @@ bool Etapa::guardaLinha(const std::function<void()>& escrever)
     pendente_ = std::make_shared<LinhaPendente>();
     linhaEmCurso_ = [this, registro = citacao(), entrada = entradaDoLog(),
                      linha = std::weak_ptr<LinhaPendente>(pendente_)](const std::exception& e) {
+        // Told once, even before its own record is counted (a block sent at its turn).
+        if (const auto l = linha.lock()) {
+            if (l->recusada)
+                return;
+            l->recusada = true;
+        }
         contas_->perdida();
         marcar(registro.posicao, false);
-        if (const auto l = linha.lock())
-            l->recusada = true; // even before its own record is counted: a block sent at its turn
         recusar(registro, entrada, Recusa::de(e));
     };
     pendente_->perda = linhaEmCurso_;
@@ -347,10 +388,10 @@ bool Etapa::guardaLinha(const std::function<void()>& escrever)
         throw; // no row's failure: the walk ends the stage
     } catch (const std::exception& e) {
         ctx_.destino.linhaForaDoLote();
-        linha_ = Linha::Falhou;
         // The rows held for a block come first, so the log keeps the records' order.
         if (blocos_)
             blocos_->enviar();
+        linha_ = Linha::Falhou;
         recusar(citacao(), entradaDoLog(), Recusa::de(e));
         return false;
     }

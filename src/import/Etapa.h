@@ -154,6 +154,10 @@ private:
     BancoDestino::Perda linhaEmCurso_;        // how the row being written is told failed
     std::shared_ptr<LinhaPendente> pendente_; // the row being written, in the batch
     std::vector<bool>* marcas_ = nullptr;
+    // Lost lines in a row with no record or step getting through: past a few, a record or
+    // step that takes the server down each time is given up as a server that never returns.
+    static constexpr int MaisPerdasSeguidas = 3;
+    int perdasSeguidas_ = 0;
 };
 
 } // namespace norvo

@@ -6,7 +6,10 @@
 #include "texto/Texto.h"
 #include "texto/Latin1.h"
 
+#include <optional>
 #include <string>
+#include <unordered_map>
+#include <vector>
 
 namespace norvo {
 
@@ -32,13 +35,11 @@ const std::string ErroProduto = L1("Erro na importação de PRODUTO no Registro 
 const std::string ErroPreco = L1("Erro na importação dos ITENS DA LISTA DE PREÇO no Registro ");
 const std::string ProdutoNaoGravado = L1("Produto não gravado: o item de preço não foi gravado");
 
-// Two codes of the staged text that the destination holds as one integer ("01" and "1").
-bool mesmoCodigo(const std::string& a, const std::string& b)
+// A staged code as the destination holds it: "01" and "1" are one integer.
+std::string chaveDoCodigo(const std::string& codigo)
 {
-    if (a == b)
-        return true;
-    const auto x = texto::textoParaInteiro(a), y = texto::textoParaInteiro(b);
-    return x && y && *x == *y;
+    const auto n = texto::textoParaInteiro(codigo);
+    return n ? std::to_string(*n) : codigo;
 }
 
 // Days since 1970-01-01 of a civil date, and back (proleptic Gregorian).
@@ -247,15 +248,19 @@ protected:
     {
         return "SELECT COUNT(*) AS QTD FROM PRODUTO WHERE PRO_CODIGO=" + Citar(texto(staging::COD_PRODUTO));
     }
-    // A repeated code finds the product of the first record that holds it.
+    // A repeated code finds the product of the first record that holds it. The first written
+    // record of each code is gathered once per way back from a lost line.
     bool chaveDeOutroRegistro(const LinhaPendente& l) override
     {
-        const std::string codigo = texto(l.posicao, staging::COD_PRODUTO);
-        for (int p = 0; p < l.posicao; ++p)
-            if (ctx().produtosGravados[static_cast<std::size_t>(p)] &&
-                mesmoCodigo(texto(p, staging::COD_PRODUTO), codigo))
-                return true;
-        return false;
+        if (!primeiros_) {
+            primeiros_.emplace();
+            const std::vector<bool>& marcas = ctx().produtosGravados;
+            for (std::size_t p = 0; p < marcas.size(); ++p)
+                if (marcas[p])
+                    primeiros_->emplace(chaveDoCodigo(texto(static_cast<int>(p), staging::COD_PRODUTO)), p);
+        }
+        const auto primeiro = primeiros_->find(chaveDoCodigo(texto(l.posicao, staging::COD_PRODUTO)));
+        return primeiro != primeiros_->end() && primeiro->second < static_cast<std::size_t>(l.posicao);
     }
 
     void registro() override
@@ -315,6 +320,7 @@ protected:
     {
         unidades_.reset();
         ncms_.reset();
+        primeiros_.reset();
     }
 
 private:
@@ -334,6 +340,7 @@ private:
 
     std::unique_ptr<BuscaPreparada> unidades_;
     std::unique_ptr<BuscaPreparada> ncms_;
+    std::optional<std::unordered_map<std::string, std::size_t>> primeiros_; // by code, while settling
 };
 
 class Precos : public EtapaDoEstagio {

@@ -472,6 +472,7 @@ void TFormImporta::lerArquivoCSV(const QString& arquivo)
         ultimaLeitura_ = {};
         DtsCDsProdutos->definirNotas(nullptr);
         PaginaProblemas_->mostrarLeitura(ultimaLeitura_);
+        PaginaProblemas_->esquecerRodada();
         ultimaLeitura_ = importador_->LerArquivoCSV(bytesDoCaminho(arquivo), &textoDoArquivo);
         DtsCDsProdutos->definirNotas(&ultimaLeitura_);
         PaginaProblemas_->mostrarLeitura(ultimaLeitura_);

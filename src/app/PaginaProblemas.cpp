@@ -83,6 +83,14 @@ void PaginaProblemas::mostrarLeitura(const staging::ResultadoLeitura& leitura)
     refazer();
 }
 
+void PaginaProblemas::esquecerRodada()
+{
+    delete rodada_;
+    rodada_ = nullptr;
+    falhas_ = 0;
+    refazer();
+}
+
 void PaginaProblemas::mostrarRodada(const ResultadoImportacao& r)
 {
     delete rodada_;
@@ -90,10 +98,11 @@ void PaginaProblemas::mostrarRodada(const ResultadoImportacao& r)
     falhas_ = 0;
     auto* rodada = new QTreeWidgetItem({r.simulada ? QStringLiteral("Simulação") : QStringLiteral("Importação")});
     for (const ResumoEtapa& e : r.etapas) {
-        falhas_ += e.falhas + (e.falhou ? 1 : 0);
+        const long daEtapa = e.falhas + (e.falhou ? 1 : 0);
+        falhas_ += daEtapa;
         if (e.causas.empty() && !e.falhou && e.semCidade == 0)
             continue;
-        auto* etapa = item(rodada, QString::fromLatin1(e.nome));
+        auto* etapa = item(rodada, QStringLiteral("%1: %2 falha(s)").arg(QString::fromLatin1(e.titulo)).arg(daEtapa));
         if (e.falhou)
             item(etapa, QStringLiteral("A etapa parou: ") + QString::fromLatin1(e.motivo));
         for (const CausaDeFalha& c : e.causas) {

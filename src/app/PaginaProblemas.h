@@ -19,6 +19,8 @@ public:
 
     void mostrarLeitura(const staging::ResultadoLeitura& leitura);
     void mostrarRodada(const ResultadoImportacao& rodada);
+    // A new reading: the last run's failures named records of the table it replaced.
+    void esquecerRodada();
     // Notes, failed rows and failed stages: what the page's title counts.
     long quantos() const { return notas_ + falhas_; }
 

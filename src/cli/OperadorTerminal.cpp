@@ -184,13 +184,14 @@ int OperadorTerminal::paradaPedida()
     return sinais::recebido();
 }
 
-std::string linhaDoResumo(const ResumoEtapa& r)
+std::string linhaDoResumo(const ResumoEtapa& r, bool simulada)
 {
-    std::string linha = r.nome + ": ";
+    std::string linha = r.titulo + ": ";
     if (!r.iniciada)
         return linha +
                (r.interrompida ? textos::L1("não iniciada, interrompida pelo operador") : textos::L1("não iniciada"));
-    linha += std::to_string(r.gravados) + " gravados, " + std::to_string(r.falhas) + " falhas";
+    linha += std::to_string(r.gravados) + (simulada ? " seriam gravados, " : " gravados, ") + std::to_string(r.falhas) +
+             (simulada ? " falhariam" : " falhas");
     if (r.ignorados > 0)
         linha += ", " + std::to_string(r.ignorados) + textos::L1(" já existentes ou vazios");
     if (r.falhou || r.interrompida)

@@ -48,7 +48,7 @@ private:
 };
 
 // One stage's line of the closing summary (Latin-1).
-std::string linhaDoResumo(const ResumoEtapa& r);
+std::string linhaDoResumo(const ResumoEtapa& r, bool simulada = false);
 
 // Latin-1 bytes as UTF-8, for a terminal.
 std::string paraUtf8(const std::string& latin1);

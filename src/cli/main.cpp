@@ -82,7 +82,7 @@ int main(int argc, char** argv)
         op.imprimir(textos::L1("Simulação: nada foi gravado no banco de destino; as contagens abaixo são as "
                                "que a importação faria."));
     for (const ResumoEtapa& r : resultado.etapas)
-        op.imprimir(cli::linhaDoResumo(r));
+        op.imprimir(cli::linhaDoResumo(r, resultado.simulada));
     for (const PassoFalho& p : resultado.passosFalhos)
         op.imprimir("Falhou: " + p.passo + ": " + p.mensagem);
     // Half rebuilt: the way back is the copy made before the run.

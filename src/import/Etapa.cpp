@@ -47,6 +47,7 @@ ResumoEtapa Etapa::executar()
 {
     resumo_ = {};
     resumo_.nome = definicao_.nome;
+    resumo_.titulo = textos::L1(definicao_.titulo);
     causas_ = {};
     Contas contas(resumo_);
     contas_ = &contas;

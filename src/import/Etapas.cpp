@@ -7,8 +7,8 @@ namespace norvo {
 namespace {
 
 const DefinicaoEtapa kEtapas[] = {
-#define NORVO_ETAPA(rotina, opcao, tabela, esvaziarAntes, registro)                                                    \
-    {#rotina, Opcao::opcao, tabela, esvaziarAntes, registro, &rotina},
+#define NORVO_ETAPA(rotina, titulo, opcao, tabela, esvaziarAntes, registro)                                            \
+    {#rotina, titulo, Opcao::opcao, tabela, esvaziarAntes, registro, &rotina},
 #include "import/ListaDeEtapas.h"
 #undef NORVO_ETAPA
 };

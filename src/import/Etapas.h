@@ -13,7 +13,8 @@ struct ContextoEtapa;
 
 struct DefinicaoEtapa {
     using Rotina = ResumoEtapa (*)(ContextoEtapa&);
-    const char* nome;     // the routine's name, as the summary names the stage
+    const char* nome;     // the routine's name, as the code and the tests name the stage
+    const char* titulo;   // the operator's name for it (UTF-8), as the summaries show it
     Opcao opcao;          // the option that marks it
     const char* tabela;   // the destination table it empties and refills
     bool esvaziarAntes;   // emptied in the run's first step, before any stage
@@ -31,7 +32,7 @@ const DefinicaoEtapa& definicaoDe(DefinicaoEtapa::Rotina rotina);
 
 // Each stage's routine, defined in its own file. Never lets a failure out: the summary says
 // how it ended.
-#define NORVO_ETAPA(rotina, opcao, tabela, esvaziarAntes, registro) ResumoEtapa rotina(ContextoEtapa& ctx);
+#define NORVO_ETAPA(rotina, titulo, opcao, tabela, esvaziarAntes, registro) ResumoEtapa rotina(ContextoEtapa& ctx);
 #include "import/ListaDeEtapas.h"
 #undef NORVO_ETAPA
 

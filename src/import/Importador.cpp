@@ -253,6 +253,7 @@ private:
             if (r_.parada != 0 || r_.inutilizavel) {
                 ResumoEtapa parada;
                 parada.nome = e.nome;
+                parada.titulo = textos::L1(e.titulo);
                 parada.iniciada = false;
                 parada.interrompida = r_.parada != 0;
                 r_.etapas.push_back(parada);
@@ -313,7 +314,7 @@ private:
         std::string causas;
         for (const ResumoEtapa& e : r_.etapas)
             if (const std::string t = textoDasCausas(e); !t.empty())
-                causas += (causas.empty() ? "" : "\n") + e.nome + ":" + t;
+                causas += (causas.empty() ? "" : "\n") + e.titulo + ":" + t;
         // The status line is one line: the notice names the copy.
         passo("MostraMensagem", [&] { op_.desfecho(aviso, r_.desfecho, causas); });
         gauge_.zerar();

@@ -14,6 +14,7 @@ namespace norvo {
 // + naoTentados.
 struct ResumoEtapa {
     std::string nome;          // "ImportaProdutos", ...
+    std::string titulo;        // the operator\'s name for it, Latin-1: "Produtos", "Lista de preços"...
     bool iniciada = true;      // false: the run was stopped before it
     long registros = 0;        // records it had to walk (its gauge's maximum)
     long gravados = 0;         // rows written and committed

@@ -173,7 +173,7 @@ TEST_F(JanelaComBanco, ProblemasLevamAoRegistroQueSeCorrigeNaGrade)
     QTreeWidgetItem* rodada = arvore->topLevelItem(1);
     ASSERT_TRUE(rodada);
     EXPECT_EQ(rodada->text(0), u8("Simulação: 1 falha(s)"));
-    QTreeWidgetItem* causa = filhoQueComeca(filhoQueComeca(rodada, u8("ImportaPrecos")), u8("1x Preço ausente"));
+    QTreeWidgetItem* causa = filhoQueComeca(filhoQueComeca(rodada, u8("Lista de preços")), u8("1x Preço ausente"));
     ASSERT_TRUE(causa);
     ASSERT_EQ(causa->childCount(), 1);
     EXPECT_EQ(causa->child(0)->text(0), u8("SEM PRECO (linha 3)"));

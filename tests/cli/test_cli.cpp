@@ -124,7 +124,7 @@ TEST_F(LinhaDeComando, ImportaArquivoPequenoEDizOQueGravou)
         rodar("--csv " + arquivo + " --destino " + banco.caminho() + " --produtos --sim --logs " + pasta.string());
     EXPECT_EQ(s.codigo, 0) << s.texto;
     EXPECT_NE(s.texto.find("Total do Contador: 3"), std::string::npos) << s.texto;
-    EXPECT_NE(s.texto.find("ImportaProdutos: 3 gravados, 0 falhas"), std::string::npos) << s.texto;
+    EXPECT_NE(s.texto.find("Produtos: 3 gravados, 0 falhas"), std::string::npos) << s.texto;
     EXPECT_NE(s.texto.find("Importação finalizada com sucesso"), std::string::npos) << s.texto;
     EXPECT_EQ(banco.consultar("SELECT UNI_CODIGO, UNI_DESCRICAO, UNI_UNIDADE FROM TIPOUNIDADE ORDER BY 1"),
               (std::vector<std::vector<std::string>>{{"1", "UN", "UN"}, {"2", "KG", "KG"}}));
@@ -152,18 +152,23 @@ TEST_F(LinhaDeComando, FalhasDeLinhaDaoCodigoUmELog)
         << s.texto;
     EXPECT_NE(s.texto.find("\n  linha 5: em branco, ignorada\n"), std::string::npos) << s.texto;
     EXPECT_NE(s.texto.find("Log: " + (pasta / "vantor.log").string()), std::string::npos) << s.texto;
-    EXPECT_NE(s.texto.find("ImportaProdutos: 1 gravados, 3 falhas"), std::string::npos) << s.texto;
+    EXPECT_NE(s.texto.find("Produtos: 1 gravados, 3 falhas"), std::string::npos) << s.texto;
     EXPECT_NE(s.texto.find("\n    3x [335544665] violation of PRIMARY or UNIQUE KEY constraint \"PK_PRODUTO\" on "
                            "table \"PRODUTO\" - registros: 1 (linha 2), 1 (linha 3), 1 (linha 4)\n"),
               std::string::npos)
         << s.texto;
-    EXPECT_NE(s.texto.find("ImportaPrecos: 0 gravados, 4 falhas"), std::string::npos) << s.texto;
+    EXPECT_NE(s.texto.find("Lista de preços: 0 gravados, 4 falhas"), std::string::npos) << s.texto;
     EXPECT_NE(s.texto.find("\n    3x Produto não gravado: o item de preço não foi gravado - registros: B (linha 2), "
                            "C (linha 3), D (linha 4)\n    1x Preço inválido: '...' - registros: A (linha 1)"),
               std::string::npos)
         << s.texto;
     EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM ITENSLISTA"), "0");
     EXPECT_EQ(ler(pasta / "vantor.log").rfind(textos::L1("Erro na importação de PRODUTO no Registro 1\r\n"), 0), 0u);
+
+    // Rehearsed, the summary says what would be written and what would fail.
+    const Saida ensaio =
+        rodar("--csv " + arquivo + " --destino " + banco.caminho() + " --produtos --simular --logs " + pasta.string());
+    EXPECT_NE(ensaio.texto.find("Produtos: 1 seriam gravados, 3 falhariam"), std::string::npos) << ensaio.texto;
 }
 
 TEST_F(LinhaDeComando, DiscoCheioParaNaPrimeiraFalha)
@@ -205,7 +210,7 @@ TEST_F(LinhaDeComando, DiscoCheioParaNaPrimeiraFalha)
                            "de novo"),
               std::string::npos)
         << s.texto;
-    EXPECT_NE(s.texto.find("ImportaPrecos: não iniciada"), std::string::npos) << s.texto;
+    EXPECT_NE(s.texto.find("Lista de preços: não iniciada"), std::string::npos) << s.texto;
     const std::string log = ler(pasta / "vantor.log");
     const std::string entrada = textos::L1("Erro na importação de PRODUTO no Registro ");
     EXPECT_NE(log.find(entrada), std::string::npos) << log;
@@ -340,11 +345,11 @@ TEST_F(LinhaDeComando, SinalParaORunDepoisDoRegistroEmCursoESaiLimpo)
         const int gravados = std::stoi(banco.valor("SELECT COUNT(*) FROM PRODUTO"));
         EXPECT_GE(gravados, 20);
         EXPECT_LT(gravados, 2000) << "the signal came too late to test anything";
-        EXPECT_NE(out.find("ImportaProdutos: " + std::to_string(gravados) + " gravados, 0 falhas, " +
+        EXPECT_NE(out.find("Produtos: " + std::to_string(gravados) + " gravados, 0 falhas, " +
                            std::to_string(2000 - gravados) + " não tentados, interrompida pelo operador"),
                   std::string::npos)
             << out;
-        EXPECT_NE(out.find("ImportaPrecos: não iniciada, interrompida pelo operador"), std::string::npos) << out;
+        EXPECT_NE(out.find("Lista de preços: não iniciada, interrompida pelo operador"), std::string::npos) << out;
         EXPECT_NE(out.find("Importação interrompida pelo operador"), std::string::npos) << out;
         EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM ITENSLISTA"), "0");
         // The stage's closing update still covered the products it wrote.

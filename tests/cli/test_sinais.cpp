@@ -83,7 +83,7 @@ TEST_F(Sinais, TerminalFechadoNoMeioDoRunParaComoCtrlC)
     const int gravados = std::stoi(banco.valor("SELECT COUNT(*) FROM PRODUTO"));
     EXPECT_GE(gravados, 20);
     EXPECT_LT(gravados, 2000) << "the signal came too late to test anything";
-    EXPECT_NE(p.texto().find("ImportaProdutos: " + std::to_string(gravados) + " gravados, 0 falhas, " +
+    EXPECT_NE(p.texto().find("Produtos: " + std::to_string(gravados) + " gravados, 0 falhas, " +
                              std::to_string(2000 - gravados) + " não tentados, interrompida pelo operador"),
               std::string::npos)
         << p.texto();

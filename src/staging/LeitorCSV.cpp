@@ -169,6 +169,41 @@ public:
 
     ResultadoLeitura& resultado() { return r_; }
 
+    // Once every line is read: each code held by more than one line is one note naming all
+    // of them, its cells marked. The destination holds codes as integers: "01" is "1".
+    void codigosRepetidos()
+    {
+        std::vector<std::pair<std::int64_t, int>> codigos; // code, record
+        codigos.reserve(static_cast<std::size_t>(t_.recordCount()));
+        for (int r = 0; r < t_.recordCount(); ++r)
+            if (const auto c = texto::textoParaInteiro(t_.cellText(r, COD_PRODUTO)))
+                codigos.emplace_back(*c, r);
+        std::stable_sort(codigos.begin(), codigos.end(),
+                         [](const auto& a, const auto& b) { return a.first < b.first; });
+        std::vector<NotaLeitura> notas;
+        for (std::size_t i = 0, j; i < codigos.size(); i = j) {
+            for (j = i + 1; j < codigos.size() && codigos[j].first == codigos[i].first;)
+                ++j;
+            if (j - i < 2)
+                continue;
+            NotaLeitura n;
+            n.tipo = Tipo::CodigoRepetido;
+            n.campo = COD_PRODUTO;
+            n.linha = t_.cellLinha(codigos[i].second);
+            n.lido = t_.cellText(codigos[i].second, COD_PRODUTO);
+            for (std::size_t k = i; k < j; ++k) {
+                t_.marcarCelula(codigos[k].second, COD_PRODUTO);
+                if (k > i)
+                    n.outras.push_back(t_.cellLinha(codigos[k].second));
+            }
+            notas.push_back(std::move(n));
+        }
+        // In the order of their first lines, as the other notes go.
+        std::sort(notas.begin(), notas.end(), [](const auto& a, const auto& b) { return a.linha < b.linha; });
+        for (NotaLeitura& n : notas)
+            anotar(std::move(n));
+    }
+
 private:
     // Values of a field that were cut: a note for each one the first time, its lines counted
     // after; and, by what each became, the different values that became one.
@@ -380,6 +415,7 @@ public:
 
     ResultadoLeitura resultado()
     {
+        leitor_.codigosRepetidos();
         ResultadoLeitura r = std::move(leitor_.resultado());
         r.registros = lote_.t.recordCount();
         return r;

@@ -41,12 +41,24 @@ std::string NotaLeitura::nomeDoTipo(Tipo t)
         return L1("valores diferentes que ficaram iguais");
     case Tipo::SemLatin1:
         return L1("campos com caracteres sem forma em Latin-1");
+    case Tipo::CodigoRepetido:
+        return L1("códigos repetidos");
     }
     return {};
 }
 
 std::string NotaLeitura::texto() const
 {
+    if (tipo == Tipo::CodigoRepetido) {
+        // Named by its code: the note is about all its lines at once.
+        constexpr std::size_t Citadas = 10;
+        std::string t = L1("código ") + lido + " repetido nas linhas " + std::to_string(linha);
+        for (std::size_t i = 0; i < outras.size() && i < Citadas; ++i)
+            t += (i + 1 == outras.size() ? " e " : ", ") + std::to_string(outras[i]);
+        if (outras.size() > Citadas)
+            t += " e mais " + std::to_string(outras.size() - Citadas);
+        return t + L1(": só a primeira será importada");
+    }
     std::string t = "linha " + std::to_string(linha);
     if (campo != NumCampos)
         t += std::string(", ") + nomeCampo(campo);
@@ -81,6 +93,8 @@ std::string NotaLeitura::texto() const
         break;
     case Tipo::SemLatin1:
         t += L1("caracteres sem forma em Latin-1 gravados como '?': ") + lido;
+        break;
+    case Tipo::CodigoRepetido:
         break;
     }
     if (!conteudo.empty() && tipo != Tipo::LinhaEmBranco)

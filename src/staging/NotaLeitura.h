@@ -19,8 +19,9 @@ struct NotaLeitura {
         TextoCortado,     // longer than its field
         ValoresIguais,    // two different units (or NCM codes) became one when cut
         SemLatin1,        // characters with no Latin-1 form, stored as "?"
+        CodigoRepetido,   // a code on more than one line: only the first becomes a product
     };
-    static constexpr std::size_t NumTipos = 8;
+    static constexpr std::size_t NumTipos = 9;
 
     Tipo tipo = Tipo::LinhaEmBranco;
     int linha = 0;           // in the file, from 1, blank lines counted
@@ -31,6 +32,7 @@ struct NotaLeitura {
     int outraLinha = 0;      //   and the line it was first read on
     long linhas = 1;         // a cut unit or NCM code: the lines that held it
     int campos = 0;          // PrecoAusente: the fields the line has
+    std::vector<int> outras; // CodigoRepetido: the other lines that hold the code, in order
     std::string conteudo;    // the line as it was, cut to a readable length
 
     // One line for the operator: "linha 7, UNIDADE: 'CAIXA' gravada como 'CAI' ...".

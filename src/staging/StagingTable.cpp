@@ -339,6 +339,13 @@ bool StagingTable::cellMarcada(int row, Campo c) const
     return registros_[static_cast<std::size_t>(row)].marcado(c);
 }
 
+void StagingTable::marcarCelula(int row, Campo c)
+{
+    exigirCampo(c);
+    exigirLinha(row);
+    registros_[static_cast<std::size_t>(row)].marcar(c);
+}
+
 bool StagingTable::isNull(Campo c) const
 {
     exigirCampo(c);

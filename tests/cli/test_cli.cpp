@@ -141,16 +141,20 @@ TEST_F(LinhaDeComando, FalhasDeLinhaDaoCodigoUmELog)
     // Four records with one code: three failures of one cause, summed up once with the
     // first records it hit. The first record's price is no amount, a cause of its own; the
     // others' prices, good as they are, must not land on its product under the shared code.
+    // The reading names the repeated code once with all its lines ("01" is the same integer).
     const std::string arquivo = csv("1;A;UN;xx018;;xxx01;xxx01;1;9.9.9\r\n1;B;UN;xx018;;xxx01;xxx01;1;1\r\n"
-                                    "1;C;UN;xx018;;xxx01;xxx01;1;1\r\n1;D;UN;xx018;;xxx01;xxx01;1;0,15\r\n\r\n");
+                                    "01;C;UN;xx018;;xxx01;xxx01;1;1\r\n1;D;UN;xx018;;xxx01;xxx01;1;0,15\r\n\r\n");
     const Saida s =
         rodar("--csv " + arquivo + " --destino " + banco.caminho() + " --produtos --sim --logs " + pasta.string());
     EXPECT_EQ(s.codigo, 1) << s.texto;
-    EXPECT_NE(s.texto.find("Total do Contador: 4\nNotas da leitura (2):\n  linha 1, VALORVENDA: '9.9.9' não é um "
+    EXPECT_NE(s.texto.find("Total do Contador: 4\nNotas da leitura (3):\n  linha 1, VALORVENDA: '9.9.9' não é um "
                            "preço: o item de preço não será gravado [1;A;"),
               std::string::npos)
         << s.texto;
-    EXPECT_NE(s.texto.find("\n  linha 5: em branco, ignorada\n"), std::string::npos) << s.texto;
+    EXPECT_NE(s.texto.find("\n  linha 5: em branco, ignorada\n  código 1 repetido nas linhas 1, 2, 3 e 4: só a "
+                           "primeira será importada\n"),
+              std::string::npos)
+        << s.texto;
     EXPECT_NE(s.texto.find("Log: " + (pasta / "vantor.log").string()), std::string::npos) << s.texto;
     EXPECT_NE(s.texto.find("Produtos: 1 gravados, 3 falhas"), std::string::npos) << s.texto;
     EXPECT_NE(s.texto.find("\n    3x [335544665] violation of PRIMARY or UNIQUE KEY constraint \"PK_PRODUTO\" on "

@@ -1,9 +1,10 @@
 #include "import/Pastas.h"
 
+#include "plataforma/Arquivos.h"
+
 #include <pwd.h>
 #include <unistd.h>
 
-#include <climits>
 #include <cstdlib>
 #include <filesystem>
 
@@ -44,16 +45,6 @@ std::string comSeparador(std::string pasta)
     if (!pasta.empty() && pasta.back() != '/')
         pasta += '/';
     return pasta;
-}
-
-std::string pastaDoExecutavel()
-{
-    char buf[PATH_MAX];
-    const ssize_t n = readlink("/proc/self/exe", buf, sizeof buf - 1);
-    if (n <= 0)
-        return "./";
-    const std::string caminho(buf, static_cast<size_t>(n));
-    return caminho.substr(0, caminho.rfind('/') + 1);
 }
 
 std::string pastaDeInstalacao()

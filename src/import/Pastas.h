@@ -1,6 +1,8 @@
 #pragma once
 #include <string>
 
+#include "plataforma/Arquivos.h"
+
 #include "staging/StagingTable.h"
 
 namespace norvo {
@@ -19,8 +21,7 @@ struct Pastas {
 // `pasta` ending with '/', as every folder here is kept; empty (the current folder) stays so.
 std::string comSeparador(std::string pasta);
 
-// The running executable's folder, ending with '/'.
-std::string pastaDoExecutavel();
+using plataforma::pastaDoExecutavel;
 
 // The folder an installed executable lives in (chosen when the program was configured).
 std::string pastaDeInstalacao();

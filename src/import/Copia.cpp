@@ -5,6 +5,7 @@
 #include "import/Acesso.h"
 #include "import/BancoDestino.h"
 #include "import/Textos.h"
+#include "plataforma/Sistema.h"
 #include "texto/Latin1.h"
 
 #include <filesystem>
@@ -83,8 +84,7 @@ private:
 
 std::string nomeDaCopia(const std::string& destino, std::time_t quando)
 {
-    std::tm local{};
-    localtime_r(&quando, &local);
+    const std::tm local = plataforma::horaLocal(quando);
     char carimbo[32];
     std::strftime(carimbo, sizeof carimbo, "-%Y%m%d-%H%M%S.fbk", &local);
     return semExtensao(destino) + carimbo;

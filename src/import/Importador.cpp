@@ -7,17 +7,16 @@
 #include "import/Gauge.h"
 #include "import/Logs.h"
 #include "import/Textos.h"
+#include "plataforma/Arquivos.h"
+#include "plataforma/Sistema.h"
 #include "texto/Latin1.h"
 #include "texto/Texto.h"
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <ctime>
 #include <iterator>
 #include <utility>
-
-#include <unistd.h>
 
 namespace norvo {
 
@@ -27,9 +26,7 @@ namespace {
 
 db::DateTime hojeLocal()
 {
-    const std::time_t agora = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&agora, &local);
+    const std::tm local = plataforma::horaLocal(std::time(nullptr));
     return db::DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, 0, 0, 0};
 }
 
@@ -64,13 +61,7 @@ std::string textoDoDesfecho(const ResultadoImportacao& r)
 // anything, so that no row's failure is lost afterwards.
 std::string pastaSemEscrita(const std::string& pasta)
 {
-    std::string modelo = pasta + ".importa-norvo-XXXXXX";
-    const int fd = ::mkstemp(modelo.data());
-    if (fd < 0)
-        return std::strerror(errno);
-    ::close(fd);
-    ::unlink(modelo.c_str());
-    return {};
+    return plataforma::semEscritaEm(pasta);
 }
 
 enum class Conexao { Conectado, Falhou, EmUso };

@@ -34,17 +34,20 @@ void registrarSinais(const FuncoesDoCliente& f)
 {
     Status st;
     f.fb_shutdown_callback(st.v, recusarEncerramentoPorSinal, fb_shut_confirmation, nullptr);
+    // Not through falhar: its interpretation would ask for the library being loaded here.
     if (st.failed())
-        falhar(st, nullptr);
+        throw Error("The Firebird client library refused to leave SIGINT and SIGTERM to the program");
 }
 
-Cliente carregarDoPrograma()
+// Never unloaded: the library's own threads and exit handlers may still run while the
+// program's static objects go.
+const Cliente& carregarDoPrograma()
 {
-    Cliente c(plataforma::lugaresDoClienteFirebird(), plataforma::nomeDoClienteFirebird());
+    auto c = std::make_unique<Cliente>(plataforma::lugaresDoClienteFirebird(), plataforma::nomeDoClienteFirebird());
     if (g_sinaisAoPrograma)
-        registrarSinais(c.funcoes());
+        registrarSinais(c->funcoes());
     g_carregado = true;
-    return c;
+    return *c.release();
 }
 
 } // namespace
@@ -71,7 +74,7 @@ Cliente& Cliente::operator=(Cliente&&) noexcept = default;
 const FuncoesDoCliente& fb()
 {
     // Kept for the program's life; a throw leaves it unmade, to be tried again.
-    static const Cliente cliente = carregarDoPrograma();
+    static const Cliente& cliente = carregarDoPrograma();
     return cliente.funcoes();
 }
 

@@ -5,6 +5,7 @@
 #include "import/Acesso.h"
 #include "import/BancoDestino.h"
 #include "import/Textos.h"
+#include "plataforma/Arquivos.h"
 #include "plataforma/Sistema.h"
 #include "texto/Latin1.h"
 
@@ -54,7 +55,7 @@ std::string semExtensao(const std::string& caminho)
 int outrosAnexos(const std::string& destino)
 {
     std::error_code erro;
-    if (!std::filesystem::exists(destino, erro) && !erro)
+    if (!std::filesystem::exists(plataforma::caminho(destino), erro) && !erro)
         return 0;
     BancoDestino banco;
     banco.conectar(destino);
@@ -102,14 +103,14 @@ void copiarDestino(const std::string& destino, const std::string& arquivo, Opera
     op.gauge(0, 1, 0);
     op.processarEventos();
     std::error_code erro;
-    const bool existia = std::filesystem::exists(arquivo, erro);
+    const bool existia = std::filesystem::exists(plataforma::caminho(arquivo), erro);
     try {
         servicoDoDestino().copiar(destino, arquivo, [&op](const std::string&) { op.processarEventos(); });
     } catch (...) {
         // What the server left of a copy that did not finish must not pass for one later. It
         // is the server's file: where the program may not remove it, it stays.
         if (!existia)
-            std::filesystem::remove(arquivo, erro);
+            std::filesystem::remove(plataforma::caminho(arquivo), erro);
         throw;
     }
     op.gauge(0, 1, 1);

@@ -18,10 +18,17 @@ AplicacaoImporta::AplicacaoImporta(int& argc, char** argv) : QApplication(argc, 
     setApplicationName(QLatin1String(NomeAplicacao));
     // Ties the window to the menu entry the package installs (Wayland's app id).
     setDesktopFileName(QStringLiteral("importa-norvo"));
-    // Without the translations package the standard buttons simply stay in English.
-    if (traducaoQt_.load(QLocale(QLocale::Portuguese, QLocale::Brazil), QStringLiteral("qtbase"), QStringLiteral("_"),
-                         QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
-        installTranslator(&traducaoQt_);
+    // Qt's own translations folder (Debian's package), else the "translations" folder beside
+    // the program (the Windows zip and installer). Without either the standard buttons simply
+    // stay in English.
+    for (const QString& pasta :
+         {QLibraryInfo::path(QLibraryInfo::TranslationsPath), applicationDirPath() + QStringLiteral("/translations")}) {
+        if (traducaoQt_.load(QLocale(QLocale::Portuguese, QLocale::Brazil), QStringLiteral("qtbase"),
+                             QStringLiteral("_"), pasta)) {
+            installTranslator(&traducaoQt_);
+            break;
+        }
+    }
 }
 
 bool AplicacaoImporta::notify(QObject* receptor, QEvent* evento)

@@ -1,5 +1,7 @@
 #include "app/FormImporta.h"
 
+#include "app/Caminhos.h"
+
 #include <algorithm>
 #include <cstdio>
 #include <exception>
@@ -55,17 +57,6 @@ constexpr std::size_t ResultadoLeituraTodas = staging::ResultadoLeitura::MaxNota
 
 const QColor Roxo(128, 0, 128);
 const QColor Marinho(0, 0, 128);
-
-// File names travel to the core and the settings as the bytes the file system uses;
-// message texts are Latin-1 (see QString::fromLatin1 at the report).
-std::string bytesDoCaminho(const QString& caminho)
-{
-    return QFile::encodeName(caminho).toStdString();
-}
-QString caminhoDosBytes(const std::string& bytes)
-{
-    return QFile::decodeName(QByteArray::fromStdString(bytes));
-}
 
 Dialogos* dialogosDaAplicacao()
 {

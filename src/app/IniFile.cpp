@@ -1,5 +1,6 @@
 #include "app/IniFile.h"
 
+#include "plataforma/Arquivos.h"
 #include "texto/Texto.h"
 
 #include <cerrno>
@@ -9,10 +10,6 @@
 #include <optional>
 #include <stdexcept>
 #include <vector>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace norvo::app {
 
@@ -42,7 +39,7 @@ struct Linha {
 
 std::optional<std::string> lerBytes(const std::string& caminho)
 {
-    std::ifstream in(caminho, std::ios::binary);
+    std::ifstream in(plataforma::caminho(caminho), std::ios::binary);
     if (!in)
         return std::nullopt;
     std::string dados((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
@@ -104,57 +101,16 @@ std::string quebraDoArquivo(const std::string& dados)
 std::string caminhoCompleto(const std::string& caminho)
 {
     std::error_code ec;
-    const auto abs = fs::absolute(caminho, ec);
-    return ec ? caminho : abs.string();
+    const auto abs = fs::absolute(plataforma::caminho(caminho), ec);
+    return ec ? caminho : plataforma::emUtf8(abs);
 }
 
 // Writes dados over destino through a temporary file in the same folder and a rename,
 // so that a crash or a full disk never leaves a half-written settings file behind.
 void substituirArquivo(const std::string& destino, const std::string& dados, const std::string& nomeNaMensagem)
 {
-    const fs::path alvo(destino);
-    const fs::path pasta = alvo.has_parent_path() ? alvo.parent_path() : fs::path(".");
-    std::string modelo = (pasta / ("." + alvo.filename().string() + ".XXXXXX")).string();
-
-    struct stat atual {};
-    const bool existe = ::stat(destino.c_str(), &atual) == 0;
-    if (existe && (!S_ISREG(atual.st_mode) || ::access(destino.c_str(), W_OK) != 0))
+    if (!plataforma::substituirArquivo(destino, dados))
         falhaGravar(nomeNaMensagem);
-
-    const int fd = ::mkstemp(modelo.data());
-    if (fd < 0)
-        falhaGravar(nomeNaMensagem);
-
-    bool ok = true;
-    std::size_t escrito = 0;
-    while (ok && escrito < dados.size()) {
-        const auto n = ::write(fd, dados.data() + escrito, dados.size() - escrito);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n <= 0)
-            ok = false;
-        else
-            escrito += static_cast<std::size_t>(n);
-    }
-    if (ok) {
-        mode_t modo;
-        if (existe) {
-            modo = atual.st_mode & 07777;
-        } else {
-            const mode_t mascara = ::umask(0);
-            ::umask(mascara);
-            modo = 0666 & ~mascara;
-        }
-        ok = ::fchmod(fd, modo) == 0 && ::fsync(fd) == 0;
-    }
-    if (::close(fd) != 0)
-        ok = false;
-    if (ok)
-        ok = ::rename(modelo.c_str(), destino.c_str()) == 0;
-    if (!ok) {
-        ::unlink(modelo.c_str());
-        falhaGravar(nomeNaMensagem);
-    }
 }
 
 } // namespace
@@ -190,14 +146,14 @@ void IniFile::gravar(const std::string& secao, const std::string& chave, const s
     // Follow a link so that the file it points to is updated and the link itself stays.
     std::string destino = caminho_;
     std::error_code ec;
-    if (fs::is_symlink(destino, ec)) {
-        const auto real = fs::weakly_canonical(destino, ec);
+    if (fs::is_symlink(plataforma::caminho(destino), ec)) {
+        const auto real = fs::weakly_canonical(plataforma::caminho(destino), ec);
         if (!ec)
-            destino = real.string();
+            destino = plataforma::emUtf8(real);
     }
 
     std::string dados;
-    if (fs::exists(destino, ec)) {
+    if (fs::exists(plataforma::caminho(destino), ec)) {
         auto lidos = lerBytes(destino);
         if (!lidos)
             falhaGravar(completo);

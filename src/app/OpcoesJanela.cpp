@@ -1,5 +1,6 @@
 #include "app/OpcoesJanela.h"
 
+#include "app/Caminhos.h"
 #include "import/LinhaDeComando.h"
 
 #include <QFile>
@@ -22,14 +23,14 @@ OpcoesJanela opcoesDaLinhaDeComando(const QStringList& argumentos)
 {
     std::vector<std::string> args;
     for (const QString& a : argumentos.mid(1))
-        args.push_back(QFile::encodeName(a).toStdString());
+        args.push_back(bytesDoCaminho(a));
     OpcoesJanela o;
     try {
         const ArgumentosLidos lidos = lerArgumentos(args, kProprias, false);
         o.cadastros = lidos.tem("--cadastros");
         o.opcoes = lidos.opcoes;
         if (const auto csv = lidos.valor("--csv"))
-            o.csv = QFile::decodeName(QByteArray::fromStdString(*csv));
+            o.csv = caminhoDosBytes(*csv);
     } catch (const std::invalid_argument& e) {
         std::fprintf(stderr, "importa-norvo: %s\n", e.what());
     }

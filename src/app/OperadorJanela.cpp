@@ -1,10 +1,12 @@
 #include "app/OperadorJanela.h"
 
+#include "app/Caminhos.h"
 #include "app/Dialogos.h"
 #include "app/RotuloStatus.h"
 
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QProgressBar>
@@ -69,7 +71,8 @@ void OperadorJanela::abrirArquivo(const std::string& nome, const std::string& pa
 {
     // Handed to the desktop; the viewer's fate is not our concern. With no desktop to take
     // it, the operator still needs to know where the log is.
-    const QString caminho = QFileInfo(QFile::decodeName(QByteArray::fromStdString(pasta + nome))).absoluteFilePath();
+    // Shown with the system's own separators.
+    const QString caminho = QDir::toNativeSeparators(QFileInfo(caminhoDosBytes(pasta + nome)).absoluteFilePath());
     if (QDesktopServices::openUrl(QUrl::fromLocalFile(caminho)))
         return;
     // No program for it: the program shows it itself; the log is Latin-1, as it was written.

@@ -1,14 +1,11 @@
 #include "cli/OperadorTerminal.h"
 
-#include "import/Sinais.h"
+#include "plataforma/Sinais.h"
+#include "plataforma/Sistema.h"
 #include "import/Textos.h"
 #include "texto/Latin1.h"
 
-#include <poll.h>
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
 #include <cstdio>
 
 namespace norvo::cli {
@@ -29,7 +26,7 @@ std::string paraUtf8(const std::string& latin1)
 }
 
 OperadorTerminal::OperadorTerminal(bool sim, std::FILE* saida, std::FILE* entrada)
-    : sim_(sim), saida_(saida), entrada_(entrada), terminal_(isatty(fileno(saida)) != 0)
+    : sim_(sim), saida_(saida), entrada_(entrada), terminal_(plataforma::ehTerminal(saida))
 {}
 
 void OperadorTerminal::imprimir(const std::string& latin1)
@@ -134,7 +131,7 @@ bool OperadorTerminal::confirma(const std::string& texto, Pergunta qual)
         imprimir("Sim (--sim)");
         return true;
     }
-    if (!entrada_ || !isatty(fileno(entrada_))) {
+    if (!entrada_ || !plataforma::ehTerminal(entrada_)) {
         imprimir("No terminal to answer on: run again with --sim to confirm.");
         return false;
     }
@@ -142,9 +139,7 @@ bool OperadorTerminal::confirma(const std::string& texto, Pergunta qual)
     std::fflush(saida_);
     // Ctrl+C at the question, or the terminal closing under it (SIGHUP), is a No: wait for the
     // answer or for a signal, whichever comes.
-    pollfd espera[2] = {{fileno(entrada_), POLLIN, 0}, {sinais::descritor(), POLLIN, 0}};
-    while (::poll(espera, sinais::descritor() >= 0 ? 2 : 1, -1) < 0 && errno == EINTR) {}
-    if (paradaPedida() != 0) {
+    if (!sinais::esperarEntrada(entrada_) || paradaPedida() != 0) {
         terminarBarra();
         std::fputc('\n', saida_);
         return false;

@@ -1,10 +1,12 @@
 // importa-norvo-cli: the import run without a window, for scripted migrations.
 #include "cli/Argumentos.h"
 #include "cli/OperadorTerminal.h"
+#include "db/Database.h"
 #include "import/Copia.h"
 #include "import/Importador.h"
 #include "import/Pastas.h"
-#include "import/Sinais.h"
+#include "plataforma/Sinais.h"
+#include "plataforma/Sistema.h"
 #include "import/Textos.h"
 #include "texto/Latin1.h"
 
@@ -32,9 +34,10 @@ int restaurar(const cli::Argumentos& args)
 
 int main(int argc, char** argv)
 {
+    plataforma::prepararConsole();
     cli::Argumentos args;
     try {
-        args = cli::lerArgumentos(std::vector<std::string>(argv + 1, argv + argc));
+        args = cli::lerArgumentos(plataforma::argumentos(argc, argv));
     } catch (const std::invalid_argument& e) {
         // The reason alone, where a script's log shows it; the options are one --help away.
         std::fprintf(stderr, "importa-norvo-cli: %s\nTry 'importa-norvo-cli --help'.\n", e.what());
@@ -45,8 +48,10 @@ int main(int argc, char** argv)
         return 0;
     }
 
-    // Before any connection: from here on SIGINT and SIGTERM stop the run cleanly.
+    // Before any connection: from here on SIGINT and SIGTERM (Ctrl+C, a closed console) stop
+    // the run cleanly, and the client library leaves them to the program.
     sinais::instalar();
+    db::deixarSinaisAoPrograma();
     if (args.restaurar)
         return restaurar(args);
 

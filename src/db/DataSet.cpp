@@ -1,5 +1,7 @@
 #include "db/DataSet.h"
 
+#include "db/Api.h"
+
 #include "db/Error.h"
 #include "texto/Texto.h"
 

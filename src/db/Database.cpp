@@ -1,5 +1,7 @@
 #include "db/Database.h"
 
+#include "db/Api.h"
+
 #include "db/Error.h"
 #include "db/NomesDeArquivo.h"
 #include "db/Params.h"
@@ -17,7 +19,7 @@ int dialetoProprio(AttachmentHandle& anexo, Database* db)
 {
     char item = isc_info_db_sql_dialect;
     char buf[16] = {};
-    chamar(db, [&](ISC_STATUS* st) { isc_database_info(st, anexo.ptr(), 1, &item, sizeof buf, buf); });
+    chamar(db, [&](ISC_STATUS* st) { fb().isc_database_info(st, anexo.ptr(), 1, &item, sizeof buf, buf); });
     return buf[0] == isc_info_db_sql_dialect ? valorDeInfo(buf) : 0;
 }
 
@@ -79,7 +81,8 @@ void Database::connect()
     Status st;
     {
         const NomesDeArquivoEmUtf8 nomesEmUtf8;
-        isc_attach_database(st.v, 0, databaseName_.c_str(), nova.ptr(), static_cast<short>(dpb.size()), dpb.data());
+        fb().isc_attach_database(st.v, 0, databaseName_.c_str(), nova.ptr(), static_cast<short>(dpb.size()),
+                                 dpb.data());
     }
     if (st.failed())
         falhar(st, nullptr);
@@ -121,14 +124,14 @@ void Database::marcarDesconectado() noexcept
     // the socket for ever, and nothing below needs the server any more.
     if (attachment_) {
         ISC_STATUS_ARRAY st;
-        fb_cancel_operation(st, attachment_.ptr(), fb_cancel_abort);
+        fb().fb_cancel_operation(st, attachment_.ptr(), fb_cancel_abort);
     }
     for (Query* q : std::vector<Query*>(queries_))
         q->fecharEDespreparar();
     for (Transaction* t : std::vector<Transaction*>(transactions_)) {
         if (t->active()) {
             ISC_STATUS_ARRAY st;
-            isc_rollback_transaction(st, t->handle()); // fails on a dead line; the client frees it
+            fb().isc_rollback_transaction(st, t->handle()); // fails on a dead line; the client frees it
             t->esquecer();
         }
     }
@@ -158,24 +161,6 @@ void Database::desregistrar(Transaction* t)
     transactions_.erase(std::remove(transactions_.begin(), transactions_.end(), t), transactions_.end());
     if (defaultTransaction_ == t)
         defaultTransaction_ = nullptr;
-}
-
-namespace {
-int recusarEncerramentoPorSinal(const int motivo, const int, void*)
-{
-    return motivo == fb_shutrsn_signal ? 1 : 0; // non-zero: the library ignores the signal
-}
-} // namespace
-
-void deixarSinaisAoPrograma()
-{
-    static bool registrado = false;
-    if (registrado)
-        return;
-    chamar(nullptr, [](ISC_STATUS* st) {
-        fb_shutdown_callback(st, recusarEncerramentoPorSinal, fb_shut_confirmation, nullptr);
-    });
-    registrado = true;
 }
 
 } // namespace norvo::db

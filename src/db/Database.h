@@ -43,7 +43,7 @@ public:
     // Attaches for a statement that finds the database closed; refused after a loss.
     void conectarParaUso();
 
-    isc_db_handle* handle() { return attachment_.ptr(); }
+    FbHandle* handle() { return attachment_.ptr(); }
     void registrar(Query* q);
     void desregistrar(Query* q);
     void registrar(Transaction* t);

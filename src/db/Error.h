@@ -91,6 +91,15 @@ private:
     std::string coluna_;
 };
 
+// The client library could not be loaded, under `nome`, the platform's name for it.
+class ClienteAusente : public Error {
+public:
+    explicit ClienteAusente(const std::string& nome)
+        : Error("Firebird client library " + nome +
+                " not found in the path. Please install the Firebird client to use this functionality")
+    {}
+};
+
 // "IBQueryFireBird: " or nothing for an unnamed object.
 std::string prefixo(const std::string& objectName);
 

@@ -1,13 +1,19 @@
 #include "db/Handles.h"
 
+#include "db/Api.h"
+
 #include "db/Database.h"
 #include "db/Error.h"
 
 #include <algorithm>
 #include <initializer_list>
 #include <optional>
+#include <type_traits>
 
 namespace norvo::db {
+
+static_assert(std::is_same_v<FbHandle, FB_API_HANDLE> && std::is_same_v<FbStatus, ISC_STATUS> &&
+              TamanhoDoStatus == ISC_STATUS_LENGTH);
 
 std::string interpretar(const ISC_STATUS* sv)
 {
@@ -15,7 +21,7 @@ std::string interpretar(const ISC_STATUS* sv)
     char buf[1024];
     const ISC_STATUS* p = sv;
     while (true) {
-        const ISC_LONG n = fb_interpret(buf, sizeof buf, &p);
+        const ISC_LONG n = fb().fb_interpret(buf, sizeof buf, &p);
         if (n <= 0)
             break;
         if (!out.empty())
@@ -153,44 +159,44 @@ void falhar(const Status& st, Database* db)
 
 int valorDeInfo(const char* resposta)
 {
-    const short len = static_cast<short>(isc_vax_integer(resposta + 1, 2));
-    return static_cast<int>(isc_vax_integer(resposta + 3, len));
+    const short len = static_cast<short>(fb().isc_vax_integer(resposta + 1, 2));
+    return static_cast<int>(fb().isc_vax_integer(resposta + 3, len));
 }
 
 void soltarAnexo(FB_API_HANDLE& h) noexcept
 {
     ISC_STATUS_ARRAY st;
-    isc_detach_database(st, &h);
+    fb().isc_detach_database(st, &h);
 }
 
 void soltarTransacao(FB_API_HANDLE& h) noexcept
 {
     ISC_STATUS_ARRAY st;
-    isc_rollback_transaction(st, &h);
+    fb().isc_rollback_transaction(st, &h);
 }
 
 void soltarComando(FB_API_HANDLE& h) noexcept
 {
     ISC_STATUS_ARRAY st;
-    isc_dsql_free_statement(st, &h, DSQL_drop);
+    fb().isc_dsql_free_statement(st, &h, DSQL_drop);
 }
 
 void soltarBlob(FB_API_HANDLE& h) noexcept
 {
     ISC_STATUS_ARRAY st;
-    isc_cancel_blob(st, &h);
+    fb().isc_cancel_blob(st, &h);
 }
 
 void desanexar(AttachmentHandle& h, Status& st)
 {
     if (h)
-        isc_detach_database(st.v, h.ptr());
+        fb().isc_detach_database(st.v, h.ptr());
     h.forget(); // after a failed detach the client has given up the attachment too
 }
 
 void fecharBlob(BlobHandle& h, Database* db)
 {
-    chamar(db, [&](ISC_STATUS* st) { isc_close_blob(st, h.ptr()); });
+    chamar(db, [&](ISC_STATUS* st) { fb().isc_close_blob(st, h.ptr()); });
     h.forget();
 }
 

@@ -1,6 +1,5 @@
 #pragma once
-#include <ibase.h>
-
+#include <cstdint>
 #include <string>
 #include <utility>
 #include <vector>
@@ -10,17 +9,27 @@ namespace norvo::db {
 
 class Database;
 
+// The client library's handle and status word as its header declares them for 64-bit builds
+// (FB_API_HANDLE, ISC_STATUS), so that no header of the layer needs it; Handles.cpp checks
+// that they agree.
+using FbHandle = unsigned int;
+using FbStatus = std::intptr_t;
+constexpr int TamanhoDoStatus = 20;
+// A statement's parameter or column descriptions (XSQLDA), its layout known to the layer's
+// sources only.
+struct Sqlda;
+
 // A status vector for one call.
 struct Status {
-    ISC_STATUS_ARRAY v{};
+    FbStatus v[TamanhoDoStatus]{};
     bool failed() const { return v[0] == 1 && v[1] != 0; }
 };
 
 // The interpreted texts of a status vector, joined by CR LF, without the final full stop.
-std::string interpretar(const ISC_STATUS* sv);
-std::vector<long> codigos(const ISC_STATUS* sv);
+std::string interpretar(const FbStatus* sv);
+std::vector<long> codigos(const FbStatus* sv);
 // The string arguments of `codigo` in a status vector, in order (a constraint's name, its table).
-std::vector<std::string> argumentos(const ISC_STATUS* sv, long codigo);
+std::vector<std::string> argumentos(const FbStatus* sv, long codigo);
 bool conexaoPerdida(const std::vector<long>& codes);
 
 // Throws the layer's failure for a failed call, of the kind its codes say. When the connection
@@ -42,7 +51,7 @@ void chamar(Database* db, F&& f)
 
 // Owns one client-library handle and releases it when it goes; `Soltar` is the release
 // call for that kind of handle, whose own failure is of no interest by then.
-template <void (*Soltar)(FB_API_HANDLE&) noexcept>
+template <void (*Soltar)(FbHandle&) noexcept>
 class Handle {
 public:
     Handle() = default;
@@ -59,7 +68,7 @@ public:
     Handle(const Handle&) = delete;
     Handle& operator=(const Handle&) = delete;
 
-    FB_API_HANDLE* ptr() { return &h_; }
+    FbHandle* ptr() { return &h_; }
     explicit operator bool() const { return h_ != 0; }
     void release() noexcept
     {
@@ -72,13 +81,13 @@ public:
     void forget() noexcept { h_ = 0; }
 
 private:
-    FB_API_HANDLE h_ = 0;
+    FbHandle h_ = 0;
 };
 
-void soltarAnexo(FB_API_HANDLE& h) noexcept;
-void soltarTransacao(FB_API_HANDLE& h) noexcept; // rolls back what is left
-void soltarComando(FB_API_HANDLE& h) noexcept;
-void soltarBlob(FB_API_HANDLE& h) noexcept; // cancels an unfinished blob
+void soltarAnexo(FbHandle& h) noexcept;
+void soltarTransacao(FbHandle& h) noexcept; // rolls back what is left
+void soltarComando(FbHandle& h) noexcept;
+void soltarBlob(FbHandle& h) noexcept; // cancels an unfinished blob
 
 using AttachmentHandle = Handle<soltarAnexo>;
 using TransactionHandle = Handle<soltarTransacao>;

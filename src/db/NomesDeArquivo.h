@@ -3,7 +3,7 @@
 #include <string>
 #include <string_view>
 
-#include <locale.h>
+#include "plataforma/Localidade.h"
 
 namespace norvo::db {
 
@@ -11,20 +11,11 @@ namespace norvo::db {
 // and settles that character set at the first attachment the process makes. Under the C
 // locale (the command line never calls setlocale) it is ASCII and an accented name fails with
 // "Cannot transliterate character between character sets". While one of these lives, this
-// thread's LC_CTYPE is UTF-8 if it was ASCII. Every attachment of this layer, to a database or
+// thread's LC_CTYPE is UTF-8 if it was ASCII (not on Windows, where the flag below is what
+// counts). Every attachment of this layer, to a database or
 // to the services manager, is made inside one, so whichever comes first settles UTF-8.
 // Nothing else in the process changes.
-class NomesDeArquivoEmUtf8 {
-public:
-    NomesDeArquivoEmUtf8();
-    ~NomesDeArquivoEmUtf8();
-    NomesDeArquivoEmUtf8(const NomesDeArquivoEmUtf8&) = delete;
-    NomesDeArquivoEmUtf8& operator=(const NomesDeArquivoEmUtf8&) = delete;
-
-private:
-    locale_t proprio_ = static_cast<locale_t>(0);
-    locale_t anterior_ = static_cast<locale_t>(0);
-};
+using NomesDeArquivoEmUtf8 = plataforma::CtypeUtf8;
 
 // Adds the flag `item` (isc_dpb_utf8_filename, isc_spb_utf8_filename) to a parameter block
 // when one of the names it carries is UTF-8 with accents. Said outright, the name is taken as UTF-8 whatever the

@@ -1,5 +1,7 @@
 #include "db/Preparacao.h"
 
+#include "db/Api.h"
+
 #include "db/Database.h"
 #include "db/Error.h"
 #include "db/Params.h"
@@ -61,32 +63,33 @@ void Preparacao::preparar(Database& db, Transaction& t)
         throw Error("Empty SQL Statement");
 
     StatementHandle novo;
-    chamar(&db, [&](ISC_STATUS* st) { isc_dsql_allocate_statement(st, db.handle(), novo.ptr()); });
+    chamar(&db, [&](ISC_STATUS* st) { fb().isc_dsql_allocate_statement(st, db.handle(), novo.ptr()); });
 
     std::vector<char> saida;
     alocarSqlda(saida, 1);
     const unsigned short tamanho =
         textoServidor_.size() < 65535 ? static_cast<unsigned short>(textoServidor_.size()) : 0;
     chamar(&db, [&](ISC_STATUS* st) {
-        isc_dsql_prepare(st, t.handle(), novo.ptr(), tamanho, textoServidor_.c_str(),
-                         static_cast<unsigned short>(db.sqlDialect()), sqlda(saida));
+        fb().isc_dsql_prepare(st, t.handle(), novo.ptr(), tamanho, textoServidor_.c_str(),
+                              static_cast<unsigned short>(db.sqlDialect()), sqlda(saida));
     });
     if (sqlda(saida)->sqld > sqlda(saida)->sqln) {
         const int n = sqlda(saida)->sqld;
         alocarSqlda(saida, n);
-        chamar(&db, [&](ISC_STATUS* st) { isc_dsql_describe(st, novo.ptr(), SQLDA_VERSION1, sqlda(saida)); });
+        chamar(&db, [&](ISC_STATUS* st) { fb().isc_dsql_describe(st, novo.ptr(), SQLDA_VERSION1, sqlda(saida)); });
     }
     std::vector<char> entrada;
     alocarSqlda(entrada, 1);
-    chamar(&db, [&](ISC_STATUS* st) { isc_dsql_describe_bind(st, novo.ptr(), SQLDA_VERSION1, sqlda(entrada)); });
+    chamar(&db, [&](ISC_STATUS* st) { fb().isc_dsql_describe_bind(st, novo.ptr(), SQLDA_VERSION1, sqlda(entrada)); });
     if (sqlda(entrada)->sqld > sqlda(entrada)->sqln) {
         const int n = sqlda(entrada)->sqld;
         alocarSqlda(entrada, n);
-        chamar(&db, [&](ISC_STATUS* st) { isc_dsql_describe_bind(st, novo.ptr(), SQLDA_VERSION1, sqlda(entrada)); });
+        chamar(&db,
+               [&](ISC_STATUS* st) { fb().isc_dsql_describe_bind(st, novo.ptr(), SQLDA_VERSION1, sqlda(entrada)); });
     }
     char item = isc_info_sql_stmt_type;
     char info[16] = {};
-    chamar(&db, [&](ISC_STATUS* st) { isc_dsql_sql_info(st, novo.ptr(), 1, &item, sizeof info, info); });
+    chamar(&db, [&](ISC_STATUS* st) { fb().isc_dsql_sql_info(st, novo.ptr(), 1, &item, sizeof info, info); });
     tipoComando_ = info[0] == isc_info_sql_stmt_type ? valorDeInfo(info) : 0;
     saida_ = std::move(saida);
     entrada_ = std::move(entrada);
@@ -100,14 +103,14 @@ bool Preparacao::devolveLinhas() const
 
 void Preparacao::executar(Database& db, Transaction& t)
 {
-    XSQLDA* in = entrada()->sqld > 0 ? entrada() : nullptr;
-    chamar(&db, [&](ISC_STATUS* st) { isc_dsql_execute(st, t.handle(), stmt_.ptr(), SQLDA_VERSION1, in); });
+    XSQLDA* in = xsqlda(entrada())->sqld > 0 ? xsqlda(entrada()) : nullptr;
+    chamar(&db, [&](ISC_STATUS* st) { fb().isc_dsql_execute(st, t.handle(), stmt_.ptr(), SQLDA_VERSION1, in); });
 }
 
 void Preparacao::fecharCursor() noexcept
 {
     ISC_STATUS_ARRAY st;
-    isc_dsql_free_statement(st, stmt_.ptr(), DSQL_close);
+    fb().isc_dsql_free_statement(st, stmt_.ptr(), DSQL_close);
 }
 
 void Preparacao::liberar() noexcept

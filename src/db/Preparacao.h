@@ -26,12 +26,12 @@ public:
     void preparar(Database& db, Transaction& t);
     bool preparada() const { return static_cast<bool>(stmt_); }
     bool devolveLinhas() const; // a select
-    XSQLDA* entrada() { return reinterpret_cast<XSQLDA*>(entrada_.data()); }
-    XSQLDA* saida() { return reinterpret_cast<XSQLDA*>(saida_.data()); }
+    Sqlda* entrada() { return reinterpret_cast<Sqlda*>(entrada_.data()); }
+    Sqlda* saida() { return reinterpret_cast<Sqlda*>(saida_.data()); }
 
     // Runs the prepared statement with the parameters bound in entrada().
     void executar(Database& db, Transaction& t);
-    isc_stmt_handle* handle() { return stmt_.ptr(); }
+    FbHandle* handle() { return stmt_.ptr(); }
     // Drops the statement's open cursor; nothing to report about a cursor given up.
     void fecharCursor() noexcept;
     void liberar() noexcept;

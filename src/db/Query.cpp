@@ -1,5 +1,7 @@
 #include "db/Query.h"
 
+#include "db/Api.h"
+
 #include "db/Database.h"
 #include "db/Error.h"
 #include "db/Transaction.h"
@@ -158,7 +160,7 @@ void Query::preparar()
 std::size_t Query::bytesDosParametros()
 {
     preparar();
-    const XSQLDA* e = preparacao_.entrada();
+    const XSQLDA* e = xsqlda(preparacao_.entrada());
     std::size_t n = 0;
     // The value, a varying text's length, its null flag and the alignment between them.
     for (int i = 0; i < e->sqld; ++i)

@@ -1,5 +1,7 @@
 #include "db/Resultado.h"
 
+#include "db/Api.h"
+
 #include "db/Database.h"
 #include "db/Preparacao.h"
 #include "db/Transaction.h"
@@ -21,8 +23,9 @@ DateTime deTm(const std::tm& t)
 
 } // namespace
 
-void Resultado::descrever(XSQLDA* out)
+void Resultado::descrever(Sqlda* saida)
 {
+    XSQLDA* out = xsqlda(saida);
     buffers_.assign(static_cast<size_t>(out->sqld), {});
     ind_.assign(static_cast<size_t>(out->sqld), 0);
     colunas_.clear();
@@ -109,7 +112,7 @@ void Resultado::liberar() noexcept
 void Resultado::buscar()
 {
     Status st;
-    const ISC_STATUS r = isc_dsql_fetch(st.v, comando_->handle(), SQLDA_VERSION1, comando_->saida());
+    const ISC_STATUS r = fb().isc_dsql_fetch(st.v, comando_->handle(), SQLDA_VERSION1, xsqlda(comando_->saida()));
     if (r == 100) {
         comando_->fecharCursor();
         comando_ = nullptr;
@@ -126,7 +129,7 @@ void Resultado::buscar()
 Valor Resultado::decodificar(size_t i)
 {
     Valor r;
-    XSQLVAR& v = comando_->saida()->sqlvar[i];
+    XSQLVAR& v = xsqlda(comando_->saida())->sqlvar[i];
     if (ind_[i] == -1)
         return r;
     const char* d = v.sqldata;
@@ -182,19 +185,19 @@ Valor Resultado::decodificar(size_t i)
     }
     case SQL_TIMESTAMP: {
         std::tm t{};
-        isc_decode_timestamp(reinterpret_cast<ISC_TIMESTAMP*>(v.sqldata), &t);
+        fb().isc_decode_timestamp(reinterpret_cast<ISC_TIMESTAMP*>(v.sqldata), &t);
         r.tipo = Valor::Tipo::DataHora, r.dataHora = deTm(t);
         break;
     }
     case SQL_TYPE_DATE: {
         std::tm t{};
-        isc_decode_sql_date(reinterpret_cast<ISC_DATE*>(v.sqldata), &t);
+        fb().isc_decode_sql_date(reinterpret_cast<ISC_DATE*>(v.sqldata), &t);
         r.tipo = Valor::Tipo::DataHora, r.dataHora = deTm(t);
         break;
     }
     case SQL_TYPE_TIME: {
         std::tm t{};
-        isc_decode_sql_time(reinterpret_cast<ISC_TIME*>(v.sqldata), &t);
+        fb().isc_decode_sql_time(reinterpret_cast<ISC_TIME*>(v.sqldata), &t);
         r.tipo = Valor::Tipo::DataHora, r.dataHora = deTm(t);
         r.dataHora.year = 0, r.dataHora.month = 0, r.dataHora.day = 0;
         break;
@@ -216,13 +219,13 @@ void Resultado::lerBlob(ISC_QUAD id, std::string& out)
 {
     BlobHandle blob;
     chamar(db_, [&](ISC_STATUS* st) {
-        isc_open_blob2(st, db_->handle(), transacao_->handle(), blob.ptr(), &id, 0, nullptr);
+        fb().isc_open_blob2(st, db_->handle(), transacao_->handle(), blob.ptr(), &id, 0, nullptr);
     });
     char buf[16384];
     while (true) {
         unsigned short n = 0;
         Status st;
-        const ISC_STATUS r = isc_get_segment(st.v, blob.ptr(), &n, sizeof buf, buf);
+        const ISC_STATUS r = fb().isc_get_segment(st.v, blob.ptr(), &n, sizeof buf, buf);
         if (r == isc_segstr_eof)
             break;
         if (r != 0 && r != isc_segment)

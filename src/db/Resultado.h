@@ -6,6 +6,9 @@
 #include <string_view>
 #include <vector>
 
+// A blob's id as the client library declares it (ISC_QUAD).
+struct GDS_QUAD_t;
+
 namespace norvo::db {
 
 class Database;
@@ -25,7 +28,7 @@ public:
     };
 
     // The columns as the server described them at preparation: each gets a buffer in its own type.
-    void descrever(XSQLDA* saida);
+    void descrever(Sqlda* saida);
     const std::vector<Coluna>& colunas() const { return colunas_; }
     int indiceCampo(std::string_view nome) const; // -1 when none
 
@@ -48,7 +51,7 @@ public:
 private:
     void buscar();
     Valor decodificar(size_t i);
-    void lerBlob(ISC_QUAD id, std::string& out);
+    void lerBlob(GDS_QUAD_t id, std::string& out);
 
     Preparacao* comando_ = nullptr; // with its cursor open
     Database* db_ = nullptr;

@@ -1,5 +1,7 @@
 #include "db/Servico.h"
 
+#include "db/Api.h"
+
 #include "db/Error.h"
 #include "db/NomesDeArquivo.h"
 #include "db/Params.h"
@@ -9,10 +11,10 @@
 
 namespace norvo::db {
 
-void soltarServico(FB_API_HANDLE& h) noexcept
+void soltarServico(FbHandle& h) noexcept
 {
     ISC_STATUS_ARRAY st;
-    isc_service_detach(st, &h);
+    fb().isc_service_detach(st, &h);
 }
 
 namespace {
@@ -95,10 +97,10 @@ void Servico::apagar(const std::string& banco)
     {
         const NomesDeArquivoEmUtf8 nomesEmUtf8;
         chamar(nullptr, [&](ISC_STATUS* st) {
-            isc_attach_database(st, 0, nome.c_str(), anexo.ptr(), static_cast<short>(dpb.size()), dpb.data());
+            fb().isc_attach_database(st, 0, nome.c_str(), anexo.ptr(), static_cast<short>(dpb.size()), dpb.data());
         });
     }
-    chamar(nullptr, [&](ISC_STATUS* st) { isc_drop_database(st, anexo.ptr()); });
+    chamar(nullptr, [&](ISC_STATUS* st) { fb().isc_drop_database(st, anexo.ptr()); });
     anexo.forget(); // a dropped database has no attachment left to release
 }
 
@@ -125,13 +127,13 @@ void Servico::executar(const std::string& pedido, std::initializer_list<std::str
     {
         const NomesDeArquivoEmUtf8 nomesEmUtf8;
         chamar(nullptr, [&](ISC_STATUS* st) {
-            isc_service_attach(st, static_cast<unsigned short>(nome.size()), nome.c_str(), servico.ptr(),
-                               static_cast<unsigned short>(spb.size()), spb.data());
+            fb().isc_service_attach(st, static_cast<unsigned short>(nome.size()), nome.c_str(), servico.ptr(),
+                                    static_cast<unsigned short>(spb.size()), spb.data());
         });
     }
     // A failure found before the work begins (a copy that cannot be opened) comes back here.
     chamar(nullptr, [&](ISC_STATUS* st) {
-        isc_service_start(st, servico.ptr(), nullptr, static_cast<unsigned short>(pedido.size()), pedido.data());
+        fb().isc_service_start(st, servico.ptr(), nullptr, static_cast<unsigned short>(pedido.size()), pedido.data());
     });
 
     // One line per query, waiting for it. A failure during the work (no room, a folder it may
@@ -147,8 +149,8 @@ void Servico::executar(const std::string& pedido, std::initializer_list<std::str
     for (bool fim = false; !fim;) {
         try {
             chamar(nullptr, [&](ISC_STATUS* st) {
-                isc_service_query(st, servico.ptr(), nullptr, 0, nullptr, sizeof itens, itens, sizeof resposta,
-                                  resposta);
+                fb().isc_service_query(st, servico.ptr(), nullptr, 0, nullptr, sizeof itens, itens, sizeof resposta,
+                                       resposta);
             });
         } catch (const ConnectionLost& e) {
             // The server may drop the service's line when the work ends badly (a copy cut
@@ -163,7 +165,7 @@ void Servico::executar(const std::string& pedido, std::initializer_list<std::str
                 break; // nothing more in this reply; ask again
             if (item != isc_info_svc_line || limite - p < 2)
                 throw Error("Unexpected reply from the services manager (item " + std::to_string(item) + ")");
-            const auto tamanho = static_cast<std::ptrdiff_t>(isc_vax_integer(p, 2));
+            const auto tamanho = static_cast<std::ptrdiff_t>(fb().isc_vax_integer(p, 2));
             p += 2;
             if (tamanho > limite - p)
                 throw Error("Unexpected reply from the services manager (line too long)");

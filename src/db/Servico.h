@@ -8,7 +8,7 @@
 
 namespace norvo::db {
 
-void soltarServico(FB_API_HANDLE& h) noexcept;
+void soltarServico(FbHandle& h) noexcept;
 using ServiceHandle = Handle<soltarServico>;
 
 // The services manager of one server: backups and restores that the server itself reads and

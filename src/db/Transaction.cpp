@@ -1,5 +1,7 @@
 #include "db/Transaction.h"
 
+#include "db/Api.h"
+
 #include "db/Database.h"
 #include "db/Error.h"
 #include "db/Params.h"
@@ -47,7 +49,7 @@ void Transaction::start()
         long tpb_len;
         const char* tpb_ptr;
     } teb{database_->handle(), static_cast<long>(tpb.size()), tpb.empty() ? nullptr : tpb.data()};
-    chamar(database_, [&](ISC_STATUS* st) { isc_start_multiple(st, handle_.ptr(), 1, &teb); });
+    chamar(database_, [&](ISC_STATUS* st) { fb().isc_start_multiple(st, handle_.ptr(), 1, &teb); });
 }
 
 void Transaction::exigirAtiva() const
@@ -70,26 +72,26 @@ void Transaction::commit()
 {
     exigirAtiva();
     fecharConsultas(true);
-    chamar(database_, [&](ISC_STATUS* st) { isc_commit_transaction(st, handle_.ptr()); });
+    chamar(database_, [&](ISC_STATUS* st) { fb().isc_commit_transaction(st, handle_.ptr()); });
 }
 
 void Transaction::commitRetaining()
 {
     exigirAtiva();
-    chamar(database_, [&](ISC_STATUS* st) { isc_commit_retaining(st, handle_.ptr()); });
+    chamar(database_, [&](ISC_STATUS* st) { fb().isc_commit_retaining(st, handle_.ptr()); });
 }
 
 void Transaction::rollbackRetaining()
 {
     exigirAtiva();
-    chamar(database_, [&](ISC_STATUS* st) { isc_rollback_retaining(st, handle_.ptr()); });
+    chamar(database_, [&](ISC_STATUS* st) { fb().isc_rollback_retaining(st, handle_.ptr()); });
 }
 
 void Transaction::rollback()
 {
     exigirAtiva();
     fecharConsultas(true);
-    chamar(database_, [&](ISC_STATUS* st) { isc_rollback_transaction(st, handle_.ptr()); });
+    chamar(database_, [&](ISC_STATUS* st) { fb().isc_rollback_transaction(st, handle_.ptr()); });
 }
 
 void Transaction::encerrarPorPadrao() noexcept
@@ -98,9 +100,9 @@ void Transaction::encerrarPorPadrao() noexcept
         return;
     fecharConsultas(true);
     ISC_STATUS_ARRAY st;
-    if (isc_commit_transaction(st, handle_.ptr()) == 0)
+    if (fb().isc_commit_transaction(st, handle_.ptr()) == 0)
         return;
-    if (isc_rollback_transaction(st, handle_.ptr()) != 0)
+    if (fb().isc_rollback_transaction(st, handle_.ptr()) != 0)
         handle_.forget();
 }
 

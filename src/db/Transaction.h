@@ -37,7 +37,7 @@ public:
     void encerrarPorPadrao() noexcept;
     void esquecer() noexcept { handle_.forget(); }
 
-    isc_tr_handle* handle() { return handle_.ptr(); }
+    FbHandle* handle() { return handle_.ptr(); }
     void registrar(Query* q);
     void desregistrar(Query* q);
 

@@ -1,5 +1,7 @@
 #include "db/Vinculo.h"
 
+#include "db/Api.h"
+
 #include "db/Database.h"
 #include "db/Error.h"
 #include "db/Transaction.h"
@@ -64,8 +66,9 @@ void Vinculo::renomear(const std::vector<std::string>& nomes)
     params_ = std::move(novos);
 }
 
-void Vinculo::descrever(const XSQLDA* entrada)
+void Vinculo::descrever(const Sqlda* descricao)
 {
+    const XSQLDA* entrada = xsqlda(descricao);
     buffers_.clear();
     for (int i = 0; i < entrada->sqld; ++i) {
         auto b = std::make_unique<Buffer>();
@@ -82,8 +85,9 @@ void Vinculo::liberar() noexcept
     buffers_.clear();
 }
 
-void Vinculo::vincular(XSQLDA* in, Database& db, Transaction& t)
+void Vinculo::vincular(Sqlda* descricao, Database& db, Transaction& t)
 {
+    XSQLDA* in = xsqlda(descricao);
     for (int i = 0; i < in->sqld; ++i) {
         XSQLVAR& v = in->sqlvar[i];
         Buffer& b = *buffers_[static_cast<size_t>(i)];
@@ -106,7 +110,7 @@ void Vinculo::vincular(XSQLDA* in, Database& db, Transaction& t)
         };
         auto comoDataHora = [&](const DateTime& d) {
             std::tm tm = paraTm(d);
-            isc_encode_timestamp(&tm, reinterpret_cast<ISC_TIMESTAMP*>(b.numero));
+            fb().isc_encode_timestamp(&tm, reinterpret_cast<ISC_TIMESTAMP*>(b.numero));
             v.sqltype = SQL_TIMESTAMP | 1;
             v.sqllen = sizeof(ISC_TIMESTAMP);
         };
@@ -127,12 +131,12 @@ void Vinculo::vincular(XSQLDA* in, Database& db, Transaction& t)
             } else if (b.tipo == SQL_BLOB) {
                 BlobHandle blob;
                 chamar(&db, [&](ISC_STATUS* st) {
-                    isc_create_blob2(st, db.handle(), t.handle(), blob.ptr(), &b.blob, 0, nullptr);
+                    fb().isc_create_blob2(st, db.handle(), t.handle(), blob.ptr(), &b.blob, 0, nullptr);
                 });
                 for (size_t pos = 0; pos < s.size(); pos += 32000) {
                     const size_t n = std::min<size_t>(32000, s.size() - pos);
                     chamar(&db, [&](ISC_STATUS* st) {
-                        isc_put_segment(st, blob.ptr(), static_cast<unsigned short>(n), s.data() + pos);
+                        fb().isc_put_segment(st, blob.ptr(), static_cast<unsigned short>(n), s.data() + pos);
                     });
                 }
                 fecharBlob(blob, &db);

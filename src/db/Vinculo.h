@@ -22,10 +22,10 @@ public:
     std::vector<Param>& params() { return params_; }
 
     // The parameters as the server described them at preparation.
-    void descrever(const XSQLDA* entrada);
+    void descrever(const Sqlda* entrada);
     // Writes each parameter's value into `entrada`; a text parameter of a blob is written to
     // a new blob first. Throws TextoLongo for a text longer than its column.
-    void vincular(XSQLDA* entrada, Database& db, Transaction& t);
+    void vincular(Sqlda* entrada, Database& db, Transaction& t);
     void liberar() noexcept;
 
 private:

@@ -5,6 +5,8 @@
 #include "import/Acesso.h"
 #include "import/BancoDestino.h"
 #include "import/Textos.h"
+#include "plataforma/Arquivos.h"
+#include "plataforma/Sistema.h"
 #include "texto/Latin1.h"
 
 #include <algorithm>
@@ -58,7 +60,7 @@ std::string semExtensao(const std::string& caminho)
 int outrosAnexos(const std::string& destino)
 {
     std::error_code erro;
-    if (!std::filesystem::exists(destino, erro) && !erro)
+    if (!std::filesystem::exists(plataforma::caminho(destino), erro) && !erro)
         return 0;
     BancoDestino banco;
     banco.conectar(destino);
@@ -96,7 +98,7 @@ std::string apagarComEspera(db::Servico& servico, const std::string& provisorio,
     int ausente = 0; // looks in a row that found no file
     for (auto pausa = milliseconds(100);; pausa = std::min(pausa * 2, milliseconds(1000))) {
         std::error_code erro;
-        if (!std::filesystem::exists(provisorio, erro) && !erro) {
+        if (!std::filesystem::exists(plataforma::caminho(provisorio), erro) && !erro) {
             // Gone, and not about to come back: a restore still running would recreate it.
             if (++ausente >= 3)
                 return {};
@@ -127,8 +129,7 @@ std::string provisorioQueFicou(const std::string& falha, const std::string& prov
 
 std::string nomeDaCopia(const std::string& destino, std::time_t quando)
 {
-    std::tm local{};
-    localtime_r(&quando, &local);
+    const std::tm local = plataforma::horaLocal(quando);
     char carimbo[32];
     std::strftime(carimbo, sizeof carimbo, "-%Y%m%d-%H%M%S.fbk", &local);
     return semExtensao(destino) + carimbo;
@@ -146,14 +147,14 @@ void copiarDestino(const std::string& destino, const std::string& arquivo, Opera
     op.gauge(0, 1, 0);
     op.processarEventos();
     std::error_code erro;
-    const bool existia = std::filesystem::exists(arquivo, erro);
+    const bool existia = std::filesystem::exists(plataforma::caminho(arquivo), erro);
     try {
         servicoDoDestino().copiar(destino, arquivo, [&op](const std::string&) { op.processarEventos(); });
     } catch (...) {
         // What the server left of a copy that did not finish must not pass for one later. It
         // is the server's file: where the program may not remove it, it stays.
         if (!existia)
-            std::filesystem::remove(arquivo, erro);
+            std::filesystem::remove(plataforma::caminho(arquivo), erro);
         throw;
     }
     op.gauge(0, 1, 1);

@@ -7,10 +7,11 @@
 #include "import/Gauge.h"
 #include "import/Logs.h"
 #include "import/Textos.h"
+#include "plataforma/Arquivos.h"
+#include "plataforma/Sistema.h"
 #include "texto/Latin1.h"
 #include "texto/Texto.h"
 
-#include <cerrno>
 #include <cstdlib>
 #include <cstdint>
 #include <cstring>
@@ -18,8 +19,6 @@
 #include <ctime>
 #include <iterator>
 #include <utility>
-
-#include <unistd.h>
 
 namespace norvo {
 
@@ -29,9 +28,7 @@ namespace {
 
 db::DateTime hojeLocal()
 {
-    const std::time_t agora = std::time(nullptr);
-    std::tm local{};
-    localtime_r(&agora, &local);
+    const std::tm local = plataforma::horaLocal(std::time(nullptr));
     return db::DateTime{local.tm_year + 1900, local.tm_mon + 1, local.tm_mday, 0, 0, 0};
 }
 
@@ -90,13 +87,7 @@ std::string textoDoDesfecho(const ResultadoImportacao& r)
 // anything, so that no row's failure is lost afterwards.
 std::string pastaSemEscrita(const std::string& pasta)
 {
-    std::string modelo = pasta + ".importa-norvo-XXXXXX";
-    const int fd = ::mkstemp(modelo.data());
-    if (fd < 0)
-        return std::strerror(errno);
-    ::close(fd);
-    ::unlink(modelo.c_str());
-    return {};
+    return plataforma::semEscritaEm(pasta);
 }
 
 // Whether the disk that holds the destination has next to no room left. A write the server
@@ -106,7 +97,7 @@ bool discoCheio(const std::string& banco)
 {
     constexpr std::uintmax_t QuaseNada = 1024 * 1024; // less than a few dozen pages
     std::error_code erro;
-    const auto espaco = std::filesystem::space(std::filesystem::path(banco).parent_path(), erro);
+    const auto espaco = std::filesystem::space(plataforma::caminho(banco).parent_path(), erro);
     return !erro && espaco.available < QuaseNada;
 }
 

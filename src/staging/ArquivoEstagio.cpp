@@ -1,5 +1,7 @@
 #include "staging/ArquivoEstagio.h"
 
+#include "plataforma/Arquivos.h"
+
 #include <exception>
 #include <filesystem>
 #include <string_view>
@@ -83,7 +85,7 @@ void gravarArquivoEstagio(const std::string& nome, const Registros& registros, c
 {
     std::string caminho = nome;
     try {
-        caminho = std::filesystem::absolute(nome).string();
+        caminho = plataforma::emUtf8(std::filesystem::absolute(plataforma::caminho(nome)));
     } catch (const std::exception&) {
         // No working directory left: the name as given still says which file it was.
     }

@@ -9,10 +9,7 @@
 #include <iterator>
 #include <unordered_map>
 
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
+#include "plataforma/Arquivos.h"
 #include "texto/Texto.h"
 #include "texto/Latin1.h"
 
@@ -31,50 +28,27 @@ namespace {
 // A product file opened for reading: only a regular file, never waited on.
 class Entrada {
 public:
-    explicit Entrada(const std::string& caminho) : completo_(caminho)
+    explicit Entrada(const std::string& caminho) : completo_(caminho), arquivo_(caminho)
     {
         try {
-            completo_ = std::filesystem::absolute(caminho).string();
+            completo_ = plataforma::emUtf8(std::filesystem::absolute(plataforma::caminho(caminho)));
         } catch (const std::exception&) {}
-        // Without O_NONBLOCK a named pipe with no writer, or a device, blocks the open for good,
-        // beyond the reach of a stop request; such a file is refused below in any case.
-        fd_ = ::open(caminho.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOCTTY);
-        if (fd_ < 0)
-            throw falhaDoSistema(errno);
-        struct stat st {};
-        try {
-            if (::fstat(fd_, &st) != 0)
-                throw falhaDoSistema(errno);
-            if (S_ISDIR(st.st_mode))
-                throw falhaDoSistema(EISDIR);
-            if (!S_ISREG(st.st_mode))
-                throw falha("N\xE3o \xE9 um arquivo comum"); // Latin-1: "Não é"
-            if (static_cast<std::uint64_t>(st.st_size) > CapacidadeTexto)
-                throw excesso();
-        } catch (...) {
-            ::close(fd_);
-            throw;
-        }
-        tamanho_ = static_cast<std::size_t>(st.st_size);
-        const int modo = ::fcntl(fd_, F_GETFL);
-        if (modo >= 0)
-            ::fcntl(fd_, F_SETFL, modo & ~O_NONBLOCK);
+        if (arquivo_.erro())
+            throw falhaDoSistema(arquivo_.erro());
+        if (!arquivo_.comum())
+            throw falha("N\xE3o \xE9 um arquivo comum"); // Latin-1: "Não é"
+        if (arquivo_.tamanho() > CapacidadeTexto)
+            throw excesso();
     }
-    ~Entrada() { ::close(fd_); }
-    Entrada(const Entrada&) = delete;
-    Entrada& operator=(const Entrada&) = delete;
 
-    std::size_t tamanho() const { return tamanho_; } // when opened
+    std::size_t tamanho() const { return static_cast<std::size_t>(arquivo_.tamanho()); } // when opened
     // Up to n bytes from `onde`; 0 at the end.
     std::size_t ler(char* p, std::size_t n, std::uint64_t onde) const
     {
-        for (;;) {
-            const ssize_t r = ::pread(fd_, p, n, static_cast<off_t>(onde));
-            if (r >= 0)
-                return static_cast<std::size_t>(r);
-            if (errno != EINTR)
-                throw falhaDoSistema(errno);
-        }
+        const long long r = arquivo_.ler(p, n, onde);
+        if (r < 0)
+            throw falhaDoSistema(errno);
+        return static_cast<std::size_t>(r);
     }
     static Error excesso() { return Error("Text exceeds memo capacity"); }
 
@@ -87,8 +61,7 @@ private:
     Error falhaDoSistema(int erro) const { return falha(std::strerror(erro)); }
 
     std::string completo_;
-    int fd_ = -1;
-    std::size_t tamanho_ = 0;
+    plataforma::ArquivoDeLeitura arquivo_;
 };
 
 } // namespace

@@ -4,6 +4,7 @@
 #include <cstring>
 #include <utility>
 
+#include "plataforma/Arquivos.h"
 #include "texto/Error.h"
 #include "texto/Latin1.h"
 
@@ -18,7 +19,8 @@ Error falha(const std::string& caminho, int erro)
 
 } // namespace
 
-ArquivoNovo::ArquivoNovo(std::string caminho) : caminho_(std::move(caminho)), f_(std::fopen(caminho_.c_str(), "wb"))
+ArquivoNovo::ArquivoNovo(std::string caminho)
+    : caminho_(std::move(caminho)), f_(plataforma::abrirArquivo(caminho_, "wb"))
 {
     if (!f_)
         throw falha(caminho_, errno);

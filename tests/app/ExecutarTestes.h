@@ -5,10 +5,9 @@
 #include <filesystem>
 #include <string>
 
-#include <unistd.h>
-
 #include <gtest/gtest.h>
 
+#include "PastaTemporaria.h"
 #include "app/AplicacaoImporta.h"
 
 namespace norvo::app::teste {
@@ -16,8 +15,7 @@ namespace norvo::app::teste {
 inline int executarTestes(int argc, char** argv, const std::string& prefixoPasta)
 {
     ::testing::InitGoogleTest(&argc, argv);
-    const auto pasta = std::filesystem::temp_directory_path() / (prefixoPasta + std::to_string(::getpid()));
-    std::filesystem::create_directories(pasta);
+    const auto pasta = norvo::teste::pastaNova(prefixoPasta);
     std::filesystem::current_path(pasta);
     int resultado;
     {

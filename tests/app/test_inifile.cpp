@@ -2,7 +2,9 @@
 #include <string>
 
 #include <gtest/gtest.h>
+#ifndef _WIN32
 #include <sys/stat.h>
+#endif
 
 #include "PastaTemporaria.h"
 #include "app/IniFile.h"
@@ -161,6 +163,7 @@ TEST_F(IniGravacao, NaoDeixaArquivoTemporarioParaTras)
     EXPECT_EQ(pasta.quantosArquivos(), 1u);
 }
 
+#ifndef _WIN32 // Windows has no such permission bits
 TEST_F(IniGravacao, GuardaAsPermissoesDoArquivo)
 {
     arquivo("[Bancos]\r\nDestino=/a.fdb\r\n");
@@ -170,6 +173,7 @@ TEST_F(IniGravacao, GuardaAsPermissoesDoArquivo)
     ASSERT_EQ(::stat(pasta.arquivo("Config.ini").c_str(), &st), 0);
     EXPECT_EQ(st.st_mode & 0777, 0640u);
 }
+#endif
 
 TEST(IniFalha, PastaInexistenteFalhaComOCaminhoCompleto)
 {

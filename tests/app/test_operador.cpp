@@ -4,6 +4,7 @@
 #include <QAbstractButton>
 #include <QClipboard>
 #include <QDesktopServices>
+#include <QDir>
 #include <QDialog>
 #include <QGuiApplication>
 #include <QLabel>
@@ -95,7 +96,7 @@ TEST_F(Janela, AbrirArquivoPedeAoDesktopOArquivoDaPasta)
     janela->operador().abrirArquivo("vantor.log", pasta.pasta());
     QDesktopServices::unsetUrlHandler(u8("file"));
     ASSERT_EQ(receptor.abertos.size(), 1);
-    EXPECT_EQ(receptor.abertos[0].toLocalFile(), QString::fromStdString(pasta.arquivo("vantor.log")));
+    EXPECT_EQ(receptor.abertos[0].toLocalFile(), QDir::cleanPath(QString::fromStdString(pasta.arquivo("vantor.log"))));
     EXPECT_TRUE(dialogos.mostrados.empty());
 }
 

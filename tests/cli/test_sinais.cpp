@@ -2,7 +2,7 @@
 // named pipe as the product file, a closed terminal (SIGHUP).
 #include "BancoTeste.h"
 #include "Processo.h"
-#include "import/Sinais.h"
+#include "plataforma/Sinais.h"
 
 #include <gtest/gtest.h>
 

@@ -5,8 +5,10 @@
 #include <vector>
 
 #include <fcntl.h>
+#ifndef _WIN32
 #include <sys/stat.h>
 #include <unistd.h>
+#endif
 
 #include "MensagemDeFalha.h"
 #include "PastaTemporaria.h"
@@ -231,6 +233,7 @@ TEST(LeitorCSV, CarregaArquivoEGravaOAnterior)
     EXPECT_TRUE(t.active());
     EXPECT_EQ(t.recordCount(), 0);
 
+#ifndef _WIN32
     // A named pipe nobody writes to is refused at once, not waited on; the message is
     // Latin-1, the accented name included.
     const std::string fifo = pasta.arquivo("cota\xC3\xA7\xC3\xA3o.csv");
@@ -238,6 +241,7 @@ TEST(LeitorCSV, CarregaArquivoEGravaOAnterior)
     EXPECT_EQ(mensagem([&] { carregarProdutos(t, fifo, semEventos); }),
               "Cannot open file \"" + pasta.arquivo("cota\xE7\xE3o.csv") + "\". N\xE3o \xE9 um arquivo comum");
     EXPECT_EQ(t.recordCount(), 0);
+#endif
 
     // The empty file gives an open, empty table.
     EXPECT_EQ(carregarProdutos(t, pasta.escrever("vazio.csv", ""), semEventos).registros, 0);
@@ -251,10 +255,8 @@ TEST(LeitorCSV, LimiteDeCapacidadeEStagingBloqueado)
     pasta.entrar();
     // A sparse file just past the capacity costs no disk.
     const std::string grande = pasta.arquivo("grande.csv");
-    const int fd = ::open(grande.c_str(), O_CREAT | O_WRONLY, 0600);
-    ASSERT_GE(fd, 0);
-    ASSERT_EQ(::ftruncate(fd, static_cast<off_t>(CapacidadeTexto) + 1), 0);
-    ::close(fd);
+    std::ofstream(grande, std::ios::binary).close();
+    std::filesystem::resize_file(grande, static_cast<std::uintmax_t>(CapacidadeTexto) + 1);
     StagingTable t;
     EXPECT_EQ(mensagem([&] { carregarProdutos(t, grande, semEventos); }), "Text exceeds memo capacity");
     EXPECT_EQ(t.recordCount(), 0);

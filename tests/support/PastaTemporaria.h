@@ -6,20 +6,30 @@
 #include <fstream>
 #include <iterator>
 #include <optional>
+#include <random>
 #include <stdexcept>
 #include <string>
 
 namespace norvo::teste {
 
+// A new folder under the temporary one, named `prefixo` and a random part: create_directory
+// makes it only when no other has that name, so two tests never share one.
+inline std::filesystem::path pastaNova(const std::string& prefixo)
+{
+    std::random_device aleatorio;
+    for (int tentativa = 0; tentativa < 100; ++tentativa) {
+        const auto p = std::filesystem::temp_directory_path() / (prefixo + std::to_string(aleatorio()));
+        if (std::filesystem::create_directory(p))
+            return p;
+    }
+    throw std::runtime_error("no new temporary folder");
+}
+
 class PastaTemporaria {
 public:
     PastaTemporaria()
     {
-        // mkdtemp picks the name and creates the folder in one step, so two tests never share one.
-        std::string modelo = (std::filesystem::temp_directory_path() / "norvo_teste_XXXXXX").string();
-        if (!::mkdtemp(modelo.data()))
-            throw std::runtime_error("mkdtemp failed");
-        caminho_ = modelo;
+        caminho_ = pastaNova("norvo_teste_");
         // mkdtemp makes it the owner's alone; open it as a folder is usually made, in case
         // another user's process (the database server) looks into it.
         using std::filesystem::perms;
@@ -47,7 +57,7 @@ public:
     const std::filesystem::path& caminho() const { return caminho_; }
     std::string arquivo(const std::string& nome) const { return (caminho_ / nome).string(); }
     // The folder with its separator, as the window takes it.
-    std::string pasta() const { return caminho_.string() + "/"; }
+    std::string pasta() const { return (caminho_ / "").string(); }
 
     // The file's full path.
     std::string escrever(const std::string& nome, const std::string& bytes) const

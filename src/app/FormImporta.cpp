@@ -14,11 +14,13 @@
 #include <QDesktopServices>
 #include <QFile>
 #include <QFileInfo>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QPainter>
 #include <QPlainTextEdit>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QScreen>
 #include <QShowEvent>
 #include <QTabWidget>
 #include <QUrl>
@@ -39,6 +41,7 @@
 
 #include <utility>
 #include "texto/Latin1.h"
+#include "texto/Texto.h"
 
 namespace norvo::app {
 
@@ -192,13 +195,14 @@ void TFormImporta::montar(bool cadastros)
 
     PanelCabecalho = new Painel(fundo, Painel::Chanfro::Alto);
     PanelCabecalho->setObjectName(QStringLiteral("PanelCabecalho"));
-    fundo->alinhar(PanelCabecalho, Painel::Borda::Topo, 297);
+    fundo->alinhar(PanelCabecalho, Painel::Borda::Topo, 297, Painel::Medida::Cresce, AlturaCliente);
 
     PageControl = new QTabWidget(PanelCabecalho);
     PageControl->setObjectName(QStringLiteral("PageControl"));
-    PanelCabecalho->alinhar(PageControl, Painel::Borda::Topo, 193);
+    PanelCabecalho->alinhar(PageControl, Painel::Borda::Topo, 193, Painel::Medida::Cresce, 297);
     TB_NORVO = new QWidget;
     TB_NORVO->setObjectName(QStringLiteral("TB_NORVO"));
+    TB_NORVO->installEventFilter(this);
     PageControl->addTab(TB_NORVO, QStringLiteral("Norvo"));
     PageControl->setCurrentWidget(TB_NORVO);
     PaginaProblemas_ = new PaginaProblemas;
@@ -357,7 +361,7 @@ void TFormImporta::montar(bool cadastros)
     GaugeImportando->setAlignment(Qt::AlignCenter);
     GaugeImportando->setRange(0, 100);
     GaugeImportando->setValue(0);
-    fundo->alinhar(GaugeImportando, Painel::Borda::Direita, 402);
+    fundo->alinhar(GaugeImportando, Painel::Borda::Direita, 402, Painel::Medida::Proporcional, LarguraCliente);
 }
 
 // ---- window events -----------------------------------------------------------------
@@ -373,6 +377,7 @@ void TFormImporta::FormShow()
 {
     LabelObs->mostrar(opcoes_.modo.simular ? textos::AvisoSimulacao : QStringLiteral("Status da importação"));
     const IniFile config(bytesDoCaminho(caminhoConfig()));
+    lerGeometria(config);
     FilenameEditDestino->setText(caminhoDosBytes(config.ler(SecaoConfig, ChaveDestino)));
     const std::string origem = config.ler(SecaoConfig, ChaveOrigem);
     if (!origem.empty())
@@ -393,6 +398,48 @@ void TFormImporta::FormClose()
 {
     IniFile config(bytesDoCaminho(caminhoConfig()));
     config.gravar(SecaoConfig, ChaveDestino, bytesDoCaminho(FilenameEditDestino->text()));
+    gravarGeometria(config);
+}
+
+bool TFormImporta::eventFilter(QObject* objeto, QEvent* e)
+{
+    if (objeto == TB_NORVO && e->type() == QEvent::Resize)
+        ajustarPaginas();
+    return QMainWindow::eventFilter(objeto, e);
+}
+
+void TFormImporta::ajustarPaginas()
+{
+    const int cresceu = std::max(0, centralWidget()->width() - LarguraCliente);
+    const int desceu = std::max(0, centralWidget()->height() - AlturaCliente);
+    DBGrid1->setGeometry(128, 8, 537 + cresceu, 120 + desceu);
+    PaginaProblemas_->setContentsMargins(0, 0, 0, std::max(0, TB_NORVO->height() - DBGrid1->geometry().bottom() - 1));
+}
+
+void TFormImporta::lerGeometria(const IniFile& config)
+{
+    const auto numero = [&](const char* chave) {
+        return texto::textoParaInteiro(config.ler(SecaoJanela, chave), {.bits = 32});
+    };
+    const auto x = numero("Esquerda"), y = numero("Topo"), l = numero("Largura"), a = numero("Altura");
+    if (x && y && l && a && *l >= LarguraCliente && *a >= AlturaCliente) {
+        // A place off every screen (a monitor since unplugged) is not restored.
+        const QRect onde(static_cast<int>(*x), static_cast<int>(*y), static_cast<int>(*l), static_cast<int>(*a));
+        if (QGuiApplication::screenAt(onde.center()))
+            setGeometry(onde);
+    }
+    if (numero("Maximizada").value_or(0) == 1)
+        setWindowState(windowState() | Qt::WindowMaximized);
+}
+
+void TFormImporta::gravarGeometria(IniFile& config) const
+{
+    const QRect normal = normalGeometry().isValid() ? normalGeometry() : geometry();
+    config.gravar(SecaoJanela, "Esquerda", std::to_string(normal.x()));
+    config.gravar(SecaoJanela, "Topo", std::to_string(normal.y()));
+    config.gravar(SecaoJanela, "Largura", std::to_string(normal.width()));
+    config.gravar(SecaoJanela, "Altura", std::to_string(normal.height()));
+    config.gravar(SecaoJanela, "Maximizada", isMaximized() ? "1" : "0");
 }
 
 void TFormImporta::closeEvent(QCloseEvent* e)

@@ -25,6 +25,7 @@ namespace norvo::app {
 
 class Dialogos;
 class FilenameEdit;
+class IniFile;
 class GradeProdutos;
 class ModeloProdutos;
 class PaginaProblemas;
@@ -41,6 +42,8 @@ public:
     static constexpr const char* SecaoConfig = "Bancos";
     static constexpr const char* ChaveDestino = "Destino";
     static constexpr const char* ChaveOrigem = "Origem";
+    // The window's place, size and maximized state, a section of their own.
+    static constexpr const char* SecaoJanela = "Janela";
 
     explicit TFormImporta(const OpcoesJanela& opcoes = {}, QWidget* pai = nullptr);
     // With an operator of the caller's making (a test's, which watches what the core says).
@@ -78,6 +81,7 @@ public slots:
 protected:
     void showEvent(QShowEvent* e) override;
     void closeEvent(QCloseEvent* e) override;
+    bool eventFilter(QObject* objeto, QEvent* e) override;
 
 private:
     enum Trabalho { Importacao = 1, Leitura = 2 };
@@ -89,6 +93,11 @@ private:
     void FormShow();
     bool FormCloseQuery() const;
     void FormClose();
+    // The grid takes what the window grew by; the problems page shows no more than the grid's
+    // area, the rest of both pages lying under the lower panel.
+    void ajustarPaginas();
+    void lerGeometria(const IniFile& config);
+    void gravarGeometria(IniFile& config) const;
 
     void montar(bool cadastros);
     void marcarTrabalho(Trabalho t, bool ativo);

@@ -11,9 +11,9 @@ Painel::Painel(QWidget* pai, Chanfro externo, Chanfro interno) : QWidget(pai), e
     setAutoFillBackground(true);
 }
 
-void Painel::alinhar(QWidget* filho, Borda borda, int tamanho)
+void Painel::alinhar(QWidget* filho, Borda borda, int tamanho, Medida medida, int desenho)
 {
-    alinhados_.push_back({filho, borda, tamanho});
+    alinhados_.push_back({filho, borda, tamanho, medida, desenho});
     posicionar();
 }
 
@@ -38,22 +38,29 @@ void Painel::posicionar()
                 continue;
             const int largura = qMax(0, direita - esquerda);
             const int altura = qMax(0, base - topo);
+            const bool deitada = a.borda == Borda::Topo || a.borda == Borda::Base;
+            const int extensao = deitada ? height() : width();
+            int tamanho = a.tamanho;
+            if (a.medida == Medida::Cresce)
+                tamanho = qMax(a.tamanho, a.tamanho + extensao - a.desenho);
+            else if (a.medida == Medida::Proporcional && a.desenho > 0)
+                tamanho = qMax(a.tamanho, a.tamanho * extensao / a.desenho);
             switch (a.borda) {
             case Borda::Topo:
-                a.filho->setGeometry(esquerda, topo, largura, a.tamanho);
-                topo += a.tamanho;
+                a.filho->setGeometry(esquerda, topo, largura, tamanho);
+                topo += tamanho;
                 break;
             case Borda::Base:
-                a.filho->setGeometry(esquerda, base - a.tamanho, largura, a.tamanho);
-                base -= a.tamanho;
+                a.filho->setGeometry(esquerda, base - tamanho, largura, tamanho);
+                base -= tamanho;
                 break;
             case Borda::Esquerda:
-                a.filho->setGeometry(esquerda, topo, a.tamanho, altura);
-                esquerda += a.tamanho;
+                a.filho->setGeometry(esquerda, topo, tamanho, altura);
+                esquerda += tamanho;
                 break;
             case Borda::Direita:
-                a.filho->setGeometry(direita - a.tamanho, topo, a.tamanho, altura);
-                direita -= a.tamanho;
+                a.filho->setGeometry(direita - tamanho, topo, tamanho, altura);
+                direita -= tamanho;
                 break;
             }
         }

@@ -16,7 +16,11 @@ public:
 
     explicit Painel(QWidget* pai = nullptr, Chanfro externo = Chanfro::Alto, Chanfro interno = Chanfro::Nenhum);
 
-    void alinhar(QWidget* filho, Borda borda, int tamanho);
+    // How a strip's size follows the panel beyond its designed size `desenho` (the panel's
+    // height for a strip on top or bottom, its width for one on the left or right): fixed,
+    // taking all the growth, or keeping its proportion.
+    enum class Medida { Fixa, Cresce, Proporcional };
+    void alinhar(QWidget* filho, Borda borda, int tamanho, Medida medida = Medida::Fixa, int desenho = 0);
 
 protected:
     void resizeEvent(QResizeEvent* e) override;
@@ -27,6 +31,8 @@ private:
         QWidget* filho;
         Borda borda;
         int tamanho;
+        Medida medida;
+        int desenho;
     };
     void posicionar();
     int espessura() const;

@@ -198,12 +198,12 @@ private:
                 anotarCampo(Tipo::SemLatin1, Campo(k), listaDeCaracteres(c.semForma[k]));
         if (c.codigo.empty())
             anotarCampo(Tipo::CodigoSemDigitos, COD_PRODUTO, c.codigoLido);
-        t_.setFieldText(COD_PRODUTO, c.codigo);
+        inteiro(COD_PRODUTO, c.codigo, c.codigoLido);
         texto(DESCRICAO, c.descricao);
         texto(UNIDADE, c.unidade);
         t_.setFieldText(ICMS, c.icms);
-        t_.setFieldText(PIS, c.pis);
-        t_.setFieldText(COFINS, c.cofins);
+        inteiro(PIS, c.pis, c.pis);
+        inteiro(COFINS, c.cofins, c.cofins);
         texto(NCM, c.ncm);
         if (!c.temPreco) {
             NotaLeitura n = nota(Tipo::PrecoAusente, VALORVENDA);
@@ -227,6 +227,19 @@ private:
             }
         }
         t_.post();
+    }
+
+    // An integer field: one that is no integer (a 13-digit barcode as the code) stays empty,
+    // marked and told, and the reading goes on, so that every such line shows at once and
+    // can be mended in the grid.
+    void inteiro(Campo campo, const std::string& v, const std::string& lido)
+    {
+        try {
+            t_.setFieldText(campo, v);
+        } catch (const Error&) {
+            anotarCampo(Tipo::NaoEhInteiro, campo, lido);
+            t_.setFieldText(campo, "");
+        }
     }
 
     // A text field: stored by the table's rule, and what that rule cut is told.

@@ -43,6 +43,8 @@ std::string NotaLeitura::nomeDoTipo(Tipo t)
         return L1("campos com caracteres sem forma em Latin-1");
     case Tipo::CodigoRepetido:
         return L1("códigos repetidos");
+    case Tipo::NaoEhInteiro:
+        return L1("números ilegíveis");
     }
     return {};
 }
@@ -95,6 +97,11 @@ std::string NotaLeitura::texto() const
         t += L1("caracteres sem forma em Latin-1 gravados como '?': ") + lido;
         break;
     case Tipo::CodigoRepetido:
+        break;
+    case Tipo::NaoEhInteiro:
+        t += citado(lido) + (campo == COD_PRODUTO ? L1(" não é um código numérico (até 2147483647): o produto fica "
+                                                       "sem código e não será importado")
+                                                  : L1(" não é um número: o campo fica vazio"));
         break;
     }
     if (!conteudo.empty() && tipo != Tipo::LinhaEmBranco)

@@ -20,8 +20,9 @@ struct NotaLeitura {
         ValoresIguais,    // two different units (or NCM codes) became one when cut
         SemLatin1,        // characters with no Latin-1 form, stored as "?"
         CodigoRepetido,   // a code on more than one line: only the first becomes a product
+        NaoEhInteiro,     // the code, PIS or COFINS is no 32-bit integer: the field stays empty
     };
-    static constexpr std::size_t NumTipos = 9;
+    static constexpr std::size_t NumTipos = 10;
 
     Tipo tipo = Tipo::LinhaEmBranco;
     int linha = 0;           // in the file, from 1, blank lines counted

@@ -82,14 +82,39 @@ TEST_F(Janela, PaineisAlinhadosComoProjetados)
     EXPECT_EQ(filho<QWidget>("GaugeImportando")->geometry(), QRect(284, 297, 402, 53));
 }
 
-TEST_F(Janela, AoRedimensionarOsPaineisAcompanhamAsBordas)
+TEST_F(Janela, AoCrescerAsPaginasTomamOEspacoEAJanelaLembraOTamanho)
 {
+    // Enlarged, the page control takes the extra height and width; the lower panel and the
+    // status strip keep their height, the gauge its proportion.
     abrir();
     janela->resize(900, 500);
-    EXPECT_EQ(filho<QWidget>("PanelCabecalho")->geometry(), QRect(0, 0, 900, 297));
-    EXPECT_EQ(filho<QWidget>("PanelCorpo")->geometry(), QRect(0, 297, 273, 203));
-    EXPECT_EQ(filho<QWidget>("GaugeImportando")->geometry(), QRect(498, 297, 402, 203));
-    EXPECT_EQ(filho<QWidget>("Panel1")->geometry(), QRect(1, 152, 898, 144));
+    EXPECT_EQ(filho<QWidget>("PanelCabecalho")->geometry(), QRect(0, 0, 900, 447));
+    EXPECT_EQ(filho<QWidget>("PageControl")->geometry(), QRect(1, 1, 898, 343));
+    EXPECT_EQ(filho<QWidget>("Panel1")->geometry(), QRect(1, 302, 898, 144));
+    EXPECT_EQ(filho<QWidget>("PanelCorpo")->geometry(), QRect(0, 447, 273, 53));
+    EXPECT_EQ(filho<QWidget>("GaugeImportando")->geometry(), QRect(373, 447, 527, 53));
+    EXPECT_EQ(filho<QWidget>("DBGrid1")->geometry(), QRect(128, 8, 751, 270));
+    // The problems page shows what the grid shows: none of its list lies under the panel.
+    QWidget* problemas = filho<QWidget>("TB_PROBLEMAS");
+    filho<QTabWidget>("PageControl")->setCurrentWidget(problemas);
+    const QRect area = problemas->contentsRect();
+    const QPoint base = problemas->mapTo(filho<QWidget>("PanelCabecalho"), area.bottomLeft());
+    EXPECT_LE(base.y(), filho<QWidget>("Panel1")->geometry().top()); // its bevel covers the last row, as the grid's
+    EXPECT_EQ(problemas->mapTo(janela.get(), area.bottomLeft()).y(),
+              filho<QWidget>("DBGrid1")->mapTo(janela.get(), filho<QWidget>("DBGrid1")->rect().bottomLeft()).y());
+
+    // Remembered in a section of its own, and given back at the next start.
+    janela->move(40, 30);
+    const QRect onde = janela->geometry();
+    EXPECT_TRUE(janela->close());
+    EXPECT_EQ(config().rfind("[Bancos]\r\nDestino=\r\n", 0), 0u) << config();
+    EXPECT_NE(config().find("[Janela]\r\nEsquerda=" + std::to_string(onde.x()) +
+                            "\r\nTopo=" + std::to_string(onde.y()) + "\r\nLargura=900\r\nAltura=500\r\nMaximizada=0"),
+              std::string::npos)
+        << config();
+    abrir();
+    EXPECT_EQ(janela->geometry(), onde);
+    EXPECT_EQ(filho<QWidget>("DBGrid1")->geometry(), QRect(128, 8, 751, 270));
 }
 
 TEST_F(Janela, PaginaNorvoAtivaEProblemasAoLado)
@@ -310,7 +335,7 @@ TEST_F(Janela, SemConfigACaixaComecaVaziaEFechandoOArquivoECriado)
     abrir();
     EXPECT_EQ(destino()->text(), QString());
     EXPECT_TRUE(janela->close());
-    EXPECT_EQ(config(), "[Bancos]\r\nDestino=\r\n");
+    EXPECT_EQ(config().rfind("[Bancos]\r\nDestino=\r\n[Janela]\r\n", 0), 0u) << config();
 }
 
 TEST_F(Janela, DestinoLidoDoConfigSemAspas)
@@ -336,7 +361,7 @@ TEST_F(Janela, OrigemDoConfigVaiParaOBancoDeOrigem)
     EXPECT_EQ(janela->importador().origem(), "/dados/origem.fdb");
     janela->close();
     // The source is only read, never written back.
-    EXPECT_EQ(config(), "[Bancos]\nOrigem=/dados/origem.fdb\nDestino=/d.fdb\n");
+    EXPECT_EQ(config().rfind("[Bancos]\nOrigem=/dados/origem.fdb\nDestino=/d.fdb\n[Janela]", 0), 0u) << config();
 }
 
 TEST_F(Janela, AoFecharGravaODestinoEGuardaAsOutrasLinhas)
@@ -348,8 +373,11 @@ TEST_F(Janela, AoFecharGravaODestinoEGuardaAsOutrasLinhas)
     dialogos.arquivos.push_back(u8("/dados/nova loja.fdb"));
     destino()->botao()->click();
     EXPECT_TRUE(janela->close());
-    EXPECT_EQ(config(), "; loja 1\r\n[Geral]\r\nx = 1\r\n\r\n[Bancos]\r\n"
-                        "Destino=/dados/nova loja.fdb\r\nOrigem=/o.fdb\r\n");
+    EXPECT_EQ(config().rfind("; loja 1\r\n[Geral]\r\nx = 1\r\n\r\n[Bancos]\r\n"
+                             "Destino=/dados/nova loja.fdb\r\nOrigem=/o.fdb\r\n[Janela]",
+                             0),
+              0u)
+        << config();
 }
 
 TEST_F(Janela, ConfigQueNaoPodeSerGravadoEMostradoEAJanelaFechaMesmoAssim)

@@ -134,27 +134,29 @@ TEST(LeitorCSV, CodigosEFalhaDeInteiro)
     ok.t.next();
     EXPECT_TRUE(ok.t.isNull(COD_PRODUTO));
 
+    // A PIS that is no number and a code too long for an integer (a barcode) no longer stop
+    // the reading: each record is kept with that field empty and marked, and named.
     StagingTable t("");
     t.createDataSet();
     const std::string bytes = "1;A;UN;xx018;;xxx01;xxx01;1;1\n"
                               "2;B;UN;xx018;;xxxP1;xxx02;2;2\n"
-                              "3;C;UN;xx018;;xxx03;xxx03;3;3\n";
-    EXPECT_EQ(mensagem([&] { preencherTabela(t, bytes, semEventos); }),
-              "'P1' is not a valid integer value for field 'PIS' (linha 2: 2;B;UN;xx018;;xxxP1;xxx02;2;2)");
-    EXPECT_EQ(t.recordCount(), 1);
-    EXPECT_TRUE(t.pending());
-    EXPECT_EQ(t.asText(COD_PRODUTO), "2"); // assigned before the failure
-    EXPECT_EQ(t.asText(ICMS), "018");
-    EXPECT_TRUE(t.isNull(COFINS)); // not reached
-    t.first();                     // settles: it was assigned, so it is stored
-    EXPECT_EQ(t.recordCount(), 2);
-
-    StagingTable longo("");
-    longo.createDataSet();
-    EXPECT_EQ(mensagem([&] { preencherTabela(longo, "\n12345678901;" + std::string(120, 'X'), semEventos); }),
-              "'12345678901' is not a valid integer value for field 'COD_PRODUTO' (linha 2: 12345678901;" +
-                  std::string(88, 'X') + "...)");
-    EXPECT_EQ(longo.recordCount(), 0);
+                              "7891234567895;C;UN;xx018;;xxx03;xxx03;3;3\n";
+    const ResultadoLeitura r = preencherTabela(t, bytes, semEventos);
+    ASSERT_EQ(t.recordCount(), 3);
+    EXPECT_TRUE(t.cellText(1, PIS).empty());
+    EXPECT_TRUE(t.cellMarcada(1, PIS));
+    EXPECT_EQ(t.cellInteger(1, COFINS), 2); // the fields after it are read
+    EXPECT_TRUE(t.cellText(2, COD_PRODUTO).empty());
+    EXPECT_TRUE(t.cellMarcada(2, COD_PRODUTO));
+    EXPECT_EQ(t.cellText(2, DESCRICAO), "C");
+    ASSERT_EQ(r.notas.size(), 2u);
+    EXPECT_EQ(r.notas[0].texto(), "linha 2, PIS: 'P1' n\xE3o \xE9 um n\xFAmero: o campo fica vazio "
+                                  "[2;B;UN;xx018;;xxxP1;xxx02;2;2]");
+    EXPECT_EQ(r.notas[1].texto().rfind("linha 3, COD_PRODUTO: '7891234567895' n\xE3o \xE9 um c\xF3"
+                                       "digo num\xE9rico",
+                                       0),
+              0u)
+        << r.notas[1].texto();
 }
 
 TEST(LeitorCSV, QuebrasDeLinha)

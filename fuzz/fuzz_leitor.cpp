@@ -384,9 +384,12 @@ void conferirTabela(std::string_view bytes)
         const std::string codigo = t.cellText(row, COD_PRODUTO);
         if (c.codigo.empty()) {
             EXIGIR(codigo.empty() && t.cellMarcada(row, COD_PRODUTO));
+        } else if (const auto esperado = lerInteiro(c.codigo)) {
+            EXIGIR(codigo == std::to_string(*esperado));
         } else {
-            const auto esperado = lerInteiro(c.codigo);
-            EXIGIR(esperado && codigo == std::to_string(*esperado));
+            // No 32-bit integer (a barcode as the code): kept empty and marked, never the end
+            // of the reading.
+            EXIGIR(codigo.empty() && t.cellMarcada(row, COD_PRODUTO));
         }
 
         auto falhaDoPreco = [&] {

@@ -35,13 +35,6 @@ const std::string ErroProduto = L1("Erro na importação de PRODUTO no Registro 
 const std::string ErroPreco = L1("Erro na importação dos ITENS DA LISTA DE PREÇO no Registro ");
 const std::string ProdutoNaoGravado = L1("Produto não gravado: o item de preço não foi gravado");
 
-// A staged code as the destination holds it: "01" and "1" are one integer.
-std::string chaveDoCodigo(const std::string& codigo)
-{
-    const auto n = texto::textoParaInteiro(codigo);
-    return n ? std::to_string(*n) : codigo;
-}
-
 // Days since 1970-01-01 of a civil date, and back (proleptic Gregorian).
 long diasDesdeEpoca(int y, int m, int d)
 {
@@ -249,7 +242,8 @@ protected:
         return "SELECT COUNT(*) AS QTD FROM PRODUTO WHERE PRO_CODIGO=" + Citar(texto(staging::COD_PRODUTO));
     }
     // A repeated code finds the product of the first record that holds it. The first written
-    // record of each code is gathered once per way back from a lost line.
+    // record of each code (the table keeps codes as integers: "01" is read as "1") is
+    // gathered once per way back from a lost line.
     bool chaveDeOutroRegistro(const LinhaPendente& l) override
     {
         if (!primeiros_) {
@@ -257,9 +251,9 @@ protected:
             const std::vector<bool>& marcas = ctx().produtosGravados;
             for (std::size_t p = 0; p < marcas.size(); ++p)
                 if (marcas[p])
-                    primeiros_->emplace(chaveDoCodigo(texto(static_cast<int>(p), staging::COD_PRODUTO)), p);
+                    primeiros_->emplace(texto(static_cast<int>(p), staging::COD_PRODUTO), p);
         }
-        const auto primeiro = primeiros_->find(chaveDoCodigo(texto(l.posicao, staging::COD_PRODUTO)));
+        const auto primeiro = primeiros_->find(texto(l.posicao, staging::COD_PRODUTO));
         return primeiro != primeiros_->end() && primeiro->second < static_cast<std::size_t>(l.posicao);
     }
 

@@ -445,6 +445,7 @@ TEST_F(LinhaDeComando, RestauraACopiaSoComODestinoLivreESemNuncaPerdeLo)
     EXPECT_NE(s.texto.find("Falha: "), std::string::npos) << s.texto;
     EXPECT_EQ(banco.consultar(unidades), unidadesDepois);
     EXPECT_FALSE(fs::exists(provisorio));
+    reiniciarServidor();
 
     // Not confirmed (no terminal, no --sim): nothing done.
     s = rodar(restaurar);

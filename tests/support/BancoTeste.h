@@ -41,6 +41,12 @@ private:
     bool embutido_;
 };
 
+// Kills the shared server's process and waits until its guardian has it answering again.
+// For a test that had the server restore a copy cut short: Firebird 3 then closes one of its
+// descriptors twice, and whatever holds that number next (a client's socket, a database
+// file) is lost to it, so later tests would meet a server that is not itself. Root only.
+void reiniciarServidor();
+
 // The destination schema used by the stage tests and the demo.
 std::string esquemaDestino();
 // The source schema (CLIENTE, SCFO).

@@ -102,6 +102,14 @@ std::optional<QString> DialogosQt::escolherArquivoCSV(QWidget* dono, const QStri
     return nome;
 }
 
+std::optional<QString> DialogosQt::escolherOndeSalvar(QWidget* dono, const QString& titulo, const QString& sugestao)
+{
+    const QString nome = QFileDialog::getSaveFileName(dono, titulo, sugestao, textos::FiltroCSV);
+    if (nome.isEmpty())
+        return std::nullopt;
+    return nome;
+}
+
 std::optional<QString> DialogosQt::escolherBanco(QWidget* dono, const QString& atual)
 {
     const QString pasta = atual.isEmpty() ? QString() : QFileInfo(atual).absolutePath();

@@ -25,6 +25,9 @@ inline const QString AvisoSimulacao = QStringLiteral("Simulação: nada será gr
 inline const QString LeituraComNotas =
     QStringLiteral("O arquivo foi lido, mas %1 linha(s) ou campo(s) pedem atenção: linhas ignoradas, textos cortados, "
                    "preços que faltam ou não se leem. Veja a página \"Problemas\" antes de importar.");
+inline const QString SalvarTabela = QStringLiteral("Salvar tabela como CSV...");
+inline const QString SalvarProblemas = QStringLiteral("Salvar problemas...");
+inline const QString FiltroCSV = QStringLiteral("Arquivos CSV (*.csv);;Todos os arquivos (*)");
 inline const QString TituloLog = QStringLiteral("Log de erros da importação");
 inline const QString CopiarCaminho = QStringLiteral("Copiar o caminho");
 // Followed by the log's full path.
@@ -52,6 +55,9 @@ public:
     virtual std::optional<QString> escolherArquivoCSV(QWidget* dono, const QString& ultimo) = 0;
     // The destination database file; nothing when the operator cancels.
     virtual std::optional<QString> escolherBanco(QWidget* dono, const QString& atual) = 0;
+    // Where to save a CSV file, `sugestao` offered; nothing when the operator cancels.
+    virtual std::optional<QString> escolherOndeSalvar(QWidget* dono, const QString& titulo,
+                                                      const QString& sugestao) = 0;
     // A log shown in the program itself, read-only, with its path and a button that copies
     // the path: where the desktop has no program for it.
     virtual void mostrarLog(QWidget* dono, const QString& caminho, const QString& conteudo) = 0;
@@ -67,6 +73,7 @@ public:
     bool confirmaExclusao(QWidget* dono) override;
     std::optional<QString> escolherArquivoCSV(QWidget* dono, const QString& ultimo) override;
     std::optional<QString> escolherBanco(QWidget* dono, const QString& atual) override;
+    std::optional<QString> escolherOndeSalvar(QWidget* dono, const QString& titulo, const QString& sugestao) override;
     void mostrarLog(QWidget* dono, const QString& caminho, const QString& conteudo) override;
 
     // The log's window as it is shown, built apart so it can be checked unshown.

@@ -12,6 +12,7 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -37,7 +38,9 @@
 #include "import/Copia.h"
 #include "import/Importador.h"
 #include "import/Pastas.h"
+#include "import/Problemas.h"
 #include "import/Textos.h"
+#include "staging/GravadorCSV.h"
 
 #include <utility>
 #include "texto/Latin1.h"
@@ -212,6 +215,8 @@ void TFormImporta::montar(bool cadastros)
         PageControl->setTabText(PageControl->indexOf(PaginaProblemas_), QStringLiteral("Problemas (%1)").arg(n));
     });
     connect(PaginaProblemas_, &PaginaProblemas::registroEscolhido, this, &TFormImporta::mostrarRegistro);
+    connect(PaginaProblemas_, &PaginaProblemas::salvarTabelaPedido, this, &TFormImporta::salvarTabela);
+    connect(PaginaProblemas_, &PaginaProblemas::salvarProblemasPedido, this, &TFormImporta::salvarProblemas);
 
     // A check box for each of the run's options that has a label (import/Opcoes.cpp), the
     // designed ones where they were designed and any other below them.
@@ -277,6 +282,7 @@ void TFormImporta::montar(bool cadastros)
     DtsCDsProdutos = new ModeloProdutos(importador_->CdsProdutos(), *dialogos_, this);
     DtsCDsProdutos->setObjectName(QStringLiteral("DtsCDsProdutos"));
     DBGrid1 = new GradeProdutos(*dialogos_, TB_NORVO);
+    connect(DBGrid1, &GradeProdutos::salvarTabelaPedido, this, &TFormImporta::salvarTabela);
     DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
     DBGrid1->setModel(DtsCDsProdutos);
     DBGrid1->setGeometry(128, 8, 537, 120);
@@ -525,6 +531,66 @@ void TFormImporta::lerArquivoCSV(const QString& arquivo)
     });
     if (operador_->paradaPedida() && !ocupada())
         close();
+}
+
+std::optional<QString> TFormImporta::ondeSalvar(const QString& botao, const QString& sufixo)
+{
+    QString sugestao = QStringLiteral("produtos") + sufixo;
+    if (!ultimoCSV_.isEmpty()) {
+        const QFileInfo f(ultimoCSV_);
+        sugestao = f.dir().filePath(f.completeBaseName() + sufixo);
+    }
+    return dialogos_->escolherOndeSalvar(this, botao.chopped(3), sugestao); // the title without "..."
+}
+
+void TFormImporta::salvarTabela()
+{
+    comRelatorio([this] {
+        if (ocupada())
+            return;
+        staging::StagingTable& t = importador_->CdsProdutos();
+        if (!t.active() || t.recordCount() == 0) {
+            dialogos_->mensagem(this, QStringLiteral("Não há registros na tabela para salvar."));
+            return;
+        }
+        const auto arquivo = ondeSalvar(textos::SalvarTabela, QStringLiteral("-corrigido.csv"));
+        if (!arquivo)
+            return;
+        const auto inexatos = staging::gravarCSV(t, bytesDoCaminho(*arquivo));
+        QString texto = QStringLiteral("Tabela salva em \"%1\": %2 registro(s).").arg(*arquivo).arg(t.recordCount());
+        QString detalhes;
+        for (const staging::ValorInexato& v : inexatos) {
+            if (v.registro >= 0)
+                detalhes += QStringLiteral("linha %1, %2: '%3': ")
+                                .arg(v.linha)
+                                .arg(QLatin1String(staging::nomeCampo(v.campo)), QString::fromLatin1(v.valor));
+            detalhes += QString::fromLatin1(v.motivo) + u'\n';
+        }
+        if (!inexatos.empty())
+            texto += QStringLiteral("\n%1 valor(es) não cabem no formato do arquivo e serão lidos de outro jeito: "
+                                    "veja os detalhes.")
+                         .arg(inexatos.size());
+        dialogos_->mostraMensagem(this, texto, inexatos.empty(), detalhes);
+    });
+}
+
+void TFormImporta::salvarProblemas()
+{
+    comRelatorio([this] {
+        const auto problemas =
+            listarProblemas(ultimaLeitura_, PaginaProblemas_->temRodada() ? &ultimoResultado_ : nullptr);
+        if (problemas.empty()) {
+            dialogos_->mensagem(this, QStringLiteral("Nenhum problema para salvar."));
+            return;
+        }
+        const auto arquivo = ondeSalvar(textos::SalvarProblemas, QStringLiteral("-problemas.csv"));
+        if (!arquivo)
+            return;
+        gravarProblemas(problemas, bytesDoCaminho(*arquivo));
+        dialogos_->mostraMensagem(
+            this, QStringLiteral("Problemas salvos em \"%1\": %2 linha(s).").arg(*arquivo).arg(problemas.size()), true,
+            {});
+    });
 }
 
 void TFormImporta::mostrarRegistro(int linha, int posicao, int campo)

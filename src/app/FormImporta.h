@@ -1,6 +1,7 @@
 #pragma once
 #include <functional>
 #include <memory>
+#include <optional>
 #include <utility>
 #include <vector>
 
@@ -77,6 +78,10 @@ public slots:
     // Goes to a record the problems page names (its line in the file, its position during
     // the run, the field at fault) in the grid, to be corrected there.
     void mostrarRegistro(int linha, int posicao, int campo);
+    // The page's buttons: the table with the technician's corrections as a product file the
+    // reading takes back, and the page's list as a spreadsheet's file.
+    void salvarTabela();
+    void salvarProblemas();
 
 protected:
     void showEvent(QShowEvent* e) override;
@@ -96,6 +101,9 @@ private:
     // The grid takes what the window grew by; the problems page shows no more than the grid's
     // area, the rest of both pages lying under the lower panel.
     void ajustarPaginas();
+    // Where to save what a button asks for: its dialog offers, beside the last file read,
+    // that file's name with `sufixo`.
+    std::optional<QString> ondeSalvar(const QString& botao, const QString& sufixo);
     void lerGeometria(const IniFile& config);
     void gravarGeometria(IniFile& config) const;
 

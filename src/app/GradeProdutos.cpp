@@ -98,8 +98,13 @@ void GradeProdutos::contextMenuEvent(QContextMenuEvent* e)
     QAction* excluir = menu.addAction(QStringLiteral("Excluir registro\tCtrl+Delete"));
     novo->setEnabled(modelo_->editavel() && isEnabled());
     excluir->setEnabled(modelo_->editavel() && currentIndex().isValid());
+    menu.addSeparator();
+    QAction* salvar = menu.addAction(textos::SalvarTabela);
+    salvar->setEnabled(modelo_->rowCount() > 0);
     QAction* escolhida = menu.exec(e->globalPos());
-    if (escolhida == novo)
+    if (escolhida == salvar)
+        emit salvarTabelaPedido();
+    else if (escolhida == novo)
         acrescentarRegistro();
     else if (escolhida == excluir)
         excluirRegistroAtual();

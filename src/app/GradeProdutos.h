@@ -20,6 +20,10 @@ public:
     void acrescentarRegistro();
     void excluirRegistroAtual();
 
+signals:
+    // The context menu's "Salvar tabela como CSV...".
+    void salvarTabelaPedido();
+
 protected:
     void keyPressEvent(QKeyEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;

@@ -1,8 +1,15 @@
 #include "app/PaginaProblemas.h"
 
+#include <QHBoxLayout>
 #include <QHeaderView>
+#include <QPushButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <tuple>
+
+#include "app/Dialogos.h"
+#include "import/Problemas.h"
 
 namespace norvo::app {
 
@@ -36,30 +43,20 @@ PaginaProblemas::PaginaProblemas(QWidget* pai) : QWidget(pai), arvore_(new QTree
     arvore_->setUniformRowHeights(true);
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(2, 2, 2, 2);
+    auto* botoes = new QHBoxLayout;
+    for (const auto& [texto, nome, sinal] :
+         {std::tuple{textos::SalvarTabela, "BotaoSalvarTabela", &PaginaProblemas::salvarTabelaPedido},
+          std::tuple{textos::SalvarProblemas, "BotaoSalvarProblemas", &PaginaProblemas::salvarProblemasPedido}}) {
+        auto* b = new QPushButton(texto, this);
+        b->setObjectName(QLatin1String(nome));
+        connect(b, &QPushButton::clicked, this, sinal);
+        botoes->addWidget(b);
+    }
+    botoes->addStretch();
+    layout->addLayout(botoes);
     layout->addWidget(arvore_);
     connect(arvore_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem* i) { escolher(i); });
     refazer();
-}
-
-QString PaginaProblemas::descrever(const CausaDeFalha& c)
-{
-    using T = db::Causa::Tipo;
-    const QString qual = QString::fromLatin1(c.qual);
-    switch (c.tipo) {
-    case T::ChaveDuplicada:
-        return QStringLiteral("Código repetido: o destino já tem um registro com esta chave (%1)").arg(qual);
-    case T::TextoLongo:
-        return QStringLiteral("Texto maior do que a coluna %1 aceita").arg(qual);
-    case T::ConflitoDeTrava:
-        return QStringLiteral("Registro em uso por outro programa no banco de destino");
-    case T::ConexaoPerdida:
-        return QStringLiteral("A conexão com o banco de destino caiu durante a gravação");
-    case T::BancoInutilizavel:
-        return QStringLiteral("O banco de destino não aceita mais gravações (a importação parou aqui)");
-    case T::Outro:
-        break;
-    }
-    return QString::fromLatin1(c.causa);
 }
 
 void PaginaProblemas::mostrarLeitura(const staging::ResultadoLeitura& leitura)
@@ -106,7 +103,8 @@ void PaginaProblemas::mostrarRodada(const ResultadoImportacao& r)
         if (e.falhou)
             item(etapa, QStringLiteral("A etapa parou: ") + QString::fromLatin1(e.motivo));
         for (const CausaDeFalha& c : e.causas) {
-            auto* causa = item(etapa, QStringLiteral("%1x %2").arg(c.vezes).arg(descrever(c)));
+            auto* causa =
+                item(etapa, QStringLiteral("%1x %2").arg(c.vezes).arg(QString::fromLatin1(descreverCausa(c))));
             causa->setToolTip(0, QString::fromLatin1(c.causa));
             for (const CausaDeFalha::Registro& reg : c.registros) {
                 QString nome = QString::fromLatin1(reg.nome);

@@ -23,16 +23,17 @@ public:
     void esquecerRodada();
     // Notes, failed rows and failed stages: what the page's title counts.
     long quantos() const { return notas_ + falhas_; }
-
-    // The cause as the page names it, in the technician's words where the layer says what
-    // it was; the text the server or the layer gave is the item's tooltip.
-    static QString descrever(const CausaDeFalha& c);
+    // Whether the page lists a run's failures (a new reading forgets them).
+    bool temRodada() const { return rodada_ != nullptr; }
 
 signals:
     // A record to show: its line in the file (0 for none), its position during the run (-1
     // for none) and the field at fault (-1 for none).
     void registroEscolhido(int linha, int posicao, int campo);
     void quantidadeMudou(long quantos);
+    // The page's buttons: the table as a product file, the list as a spreadsheet's file.
+    void salvarTabelaPedido();
+    void salvarProblemasPedido();
 
 private:
     void refazer();

@@ -15,6 +15,9 @@ const OpcaoDoPrograma kProprias[] = {
     {"--origem", "CAMINHO", "um caminho", "arquivo do banco de origem (Tarvex); padrão C:\\Bantuva\\MORELIA.FDB"},
     {"--logs", "PASTA", "uma pasta",
      "pasta de vantor.log e vantor2.log (padrão: a do executável; instalado,\n~/.local/share/importa-norvo)"},
+    {"--problemas", "ARQUIVO", "um arquivo",
+     "grava ali os problemas da leitura e da rodada, como a página \"Problemas\"\nda janela: CSV com linha; campo; "
+     "problema; o que a linha tinha"},
     {"--sim", nullptr, nullptr, "responde Sim à confirmação (necessário sem terminal)"},
     {"--restaurar", "ARQUIVO", "um arquivo",
      "em vez de importar: põe a cópia ARQUIVO de volta sobre --destino,\nsubstituindo tudo o que ele tem; recusado "
@@ -58,6 +61,7 @@ Argumentos lerArgumentos(const std::vector<std::string>& args)
     a.destino = lidos.valor("--destino").value_or("");
     a.origem = lidos.valor("--origem");
     a.pastaLogs = lidos.valor("--logs");
+    a.problemas = lidos.valor("--problemas");
     a.restaurar = lidos.valor("--restaurar");
     a.sim = lidos.tem("--sim");
     a.ajuda = lidos.tem("--help");

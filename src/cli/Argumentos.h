@@ -12,6 +12,7 @@ struct Argumentos {
     std::string destino;
     std::optional<std::string> origem;
     std::optional<std::string> pastaLogs;
+    std::optional<std::string> problemas; // where to write the reading's and the run's problems
     OpcoesImportacao opcoes;              // the run's options (import/Opcoes.h)
     bool sim = false;                     // answers Yes to the confirmation
     std::optional<std::string> restaurar; // puts this copy back over the destination instead of a run

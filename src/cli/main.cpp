@@ -5,6 +5,7 @@
 #include "import/Copia.h"
 #include "import/Importador.h"
 #include "import/Pastas.h"
+#include "import/Problemas.h"
 #include "plataforma/Sinais.h"
 #include "plataforma/Sistema.h"
 #include "import/Textos.h"
@@ -67,9 +68,10 @@ int main(int argc, char** argv)
     if (args.origem)
         imp.setOrigem(*args.origem);
 
+    staging::ResultadoLeitura leitura;
     if (args.opcoes.produtos) {
         try {
-            const staging::ResultadoLeitura leitura = imp.LerArquivoCSV(args.csv);
+            leitura = imp.LerArquivoCSV(args.csv);
             op.imprimir("Total do Contador: " + std::to_string(leitura.registros));
             if (const std::string notas = leitura.resumo(); !notas.empty())
                 op.imprimir(notas);
@@ -96,8 +98,17 @@ int main(int argc, char** argv)
                     texto::CaminhoEmTexto(resultado.copia) + "\" --destino \"" + texto::CaminhoEmTexto(imp.destino()) +
                     "\"");
 
-    // The staging file is written as the table closes; losing it must not go unnoticed.
+    // The staging file is written as the table closes, the problems when asked for; losing
+    // either must not go unnoticed.
     bool arquivoGravado = true;
+    if (args.problemas) {
+        try {
+            gravarProblemas(listarProblemas(leitura, &resultado), *args.problemas);
+        } catch (const std::exception& e) {
+            op.imprimir(std::string("Falhou: ") + e.what());
+            arquivoGravado = false;
+        }
+    }
     try {
         imp.CdsProdutos().close();
     } catch (const std::exception& e) {

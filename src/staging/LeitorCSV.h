@@ -30,9 +30,8 @@ std::string lerArquivo(const std::string& caminho);
 // converted to Latin-1). Blank lines and a first line without a code give no record. An
 // empty price is stored as 0; one that cannot be read, or a line without it, is kept as
 // its text (StagingTable::setFieldInvalid) for the import to report. Each record knows its
-// line, and the fields the reading changed are marked. The first integer failure
-// propagates, naming the line and what it held: earlier records stay stored and the
-// failing one stays pending.
+// line, and the fields the reading changed are marked. A code, PIS or COFINS that is no
+// integer leaves that field empty, marked and noted; the reading goes on to the end.
 ResultadoLeitura preencherTabela(StagingTable& t, std::string_view bytes,
                                  const std::function<void()>& processarEventos);
 

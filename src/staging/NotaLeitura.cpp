@@ -51,6 +51,19 @@ std::string NotaLeitura::nomeDoTipo(Tipo t)
 
 std::string NotaLeitura::texto() const
 {
+    if (tipo == Tipo::CodigoRepetido)
+        return problema();
+    std::string t = "linha " + std::to_string(linha);
+    if (campo != NumCampos)
+        t += std::string(", ") + nomeCampo(campo);
+    t += ": " + problema();
+    if (!conteudo.empty() && tipo != Tipo::LinhaEmBranco)
+        t += " [" + conteudo + "]";
+    return t;
+}
+
+std::string NotaLeitura::problema() const
+{
     if (tipo == Tipo::CodigoRepetido) {
         // Named by its code: the note is about all its lines at once.
         constexpr std::size_t Citadas = 10;
@@ -61,10 +74,7 @@ std::string NotaLeitura::texto() const
             t += " e mais " + std::to_string(outras.size() - Citadas);
         return t + L1(": só a primeira será importada");
     }
-    std::string t = "linha " + std::to_string(linha);
-    if (campo != NumCampos)
-        t += std::string(", ") + nomeCampo(campo);
-    t += ": ";
+    std::string t;
     const bool unidade = campo == UNIDADE;
     switch (tipo) {
     case Tipo::LinhaEmBranco:
@@ -104,8 +114,6 @@ std::string NotaLeitura::texto() const
                                                   : L1(" não é um número: o campo fica vazio"));
         break;
     }
-    if (!conteudo.empty() && tipo != Tipo::LinhaEmBranco)
-        t += " [" + conteudo + "]";
     return t;
 }
 

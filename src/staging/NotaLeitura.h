@@ -38,6 +38,8 @@ struct NotaLeitura {
 
     // One line for the operator: "linha 7, UNIDADE: 'CAIXA' gravada como 'CAI' ...".
     std::string texto() const;
+    // The same without its line, field and content, for a list that has columns for them.
+    std::string problema() const;
     // The kind in words, plural: "linhas em branco ignoradas".
     static std::string nomeDoTipo(Tipo);
 };

@@ -339,6 +339,13 @@ bool StagingTable::cellMarcada(int row, Campo c) const
     return registros_[static_cast<std::size_t>(row)].marcado(c);
 }
 
+bool StagingTable::cellNull(int row, Campo c) const
+{
+    exigirCampo(c);
+    exigirLinha(row);
+    return registros_[static_cast<std::size_t>(row)].nulo(c);
+}
+
 void StagingTable::marcarCelula(int row, Campo c)
 {
     exigirCampo(c);

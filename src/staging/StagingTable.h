@@ -68,6 +68,7 @@ public:
     std::int64_t cellMoney(int row, Campo) const;
     int cellLinha(int row) const; // 0 when the record was not read from a file
     bool cellMarcada(int row, Campo) const;
+    bool cellNull(int row, Campo) const;
     // Marks a stored record's field (what the reading found once every line was read).
     void marcarCelula(int row, Campo);
 

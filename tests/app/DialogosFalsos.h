@@ -20,7 +20,7 @@ inline void PrintTo(const QString& texto, std::ostream* saida)
 namespace norvo::app::teste {
 
 struct Dialogo {
-    std::string tipo; // "mostraMensagem", "confirma", "mensagem", "falha", "exclusao", "csv", "banco", "log"
+    std::string tipo; // "mostraMensagem", "confirma", "mensagem", "falha", "exclusao", "csv", "banco", "salvar", "log"
     QString texto;
     bool aviso = false;
 };
@@ -29,7 +29,7 @@ class DialogosFalsos : public Dialogos {
 public:
     std::vector<Dialogo> mostrados;
     std::deque<bool> respostas;                  // confirma and confirmaExclusao
-    std::deque<std::optional<QString>> arquivos; // escolherArquivoCSV and escolherBanco
+    std::deque<std::optional<QString>> arquivos; // the file dialogs, in order
     std::vector<QString> sugeridos;              // what the file dialogs were offered
     std::vector<QString> detalhes;               // each notice's details, in order
 
@@ -54,6 +54,12 @@ public:
     {
         mostrados.push_back({"csv", ultimo});
         sugeridos.push_back(ultimo);
+        return proximoArquivo();
+    }
+    std::optional<QString> escolherOndeSalvar(QWidget*, const QString& titulo, const QString& sugestao) override
+    {
+        mostrados.push_back({"salvar", titulo});
+        sugeridos.push_back(sugestao);
         return proximoArquivo();
     }
     std::optional<QString> escolherBanco(QWidget*, const QString& atual) override
@@ -92,9 +98,10 @@ private:
     {
         if (arquivos.empty())
             return std::nullopt;
-        auto r = arquivos.front();
+        const QString r = arquivos.front().value_or(QString());
+        const bool escolheu = arquivos.front().has_value();
         arquivos.pop_front();
-        return r;
+        return escolheu ? std::optional<QString>(r) : std::nullopt;
     }
 };
 

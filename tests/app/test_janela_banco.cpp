@@ -1,6 +1,7 @@
 // The window against the local Firebird server: the connection test button and a whole
 // import run started from the window. These fail (never skip) without the server.
 #include <QProgressBar>
+#include <QPushButton>
 #include <QTabWidget>
 #include <QTableView>
 #include <QTreeWidget>
@@ -9,6 +10,7 @@
 
 #include "BancoTeste.h"
 #include "JanelaTeste.h"
+#include "app/GradeProdutos.h"
 #include "import/Importador.h"
 
 namespace norvo::app::teste {
@@ -178,30 +180,42 @@ TEST_F(JanelaComBanco, ProblemasLevamAoRegistroQueSeCorrigeNaGrade)
     ASSERT_EQ(causa->childCount(), 1);
     EXPECT_EQ(causa->child(0)->text(0), u8("SEM PRECO (linha 3)"));
 
-    // Chosen: the grid, on that record's price.
+    // The first record deleted in the grid, then the failure chosen: the grid, on the record
+    // of that line (now the first), on its price.
+    auto* grade = filho<GradeProdutos>("DBGrid1");
+    grade->setCurrentIndex(grade->model()->index(0, 0));
+    dialogos.respostas = {true};
+    grade->excluirRegistroAtual();
     emit arvore->itemActivated(causa->child(0), 0);
     EXPECT_EQ(paginas->currentIndex(), 0);
-    auto* grade = filho<QTableView>("DBGrid1");
     const QModelIndex celula = grade->currentIndex();
-    EXPECT_EQ(celula.row(), 1);
+    EXPECT_EQ(celula.row(), 0);
     EXPECT_EQ(celula.column(), int(staging::VALORVENDA));
     auto* modelo = grade->model();
     EXPECT_TRUE(modelo->data(celula, Qt::BackgroundRole).isValid());
     EXPECT_TRUE(modelo->data(celula, Qt::ToolTipRole).toString().startsWith(u8("linha 3, VALORVENDA: ")));
     // The cut unit's note reaches its cell too, and a note of the reading leads there as well.
-    EXPECT_TRUE(modelo->data(modelo->index(1, staging::UNIDADE), Qt::ToolTipRole).toString().contains(u8("'CAIXA'")));
-    EXPECT_FALSE(modelo->data(modelo->index(0, staging::UNIDADE), Qt::BackgroundRole).isValid());
+    EXPECT_TRUE(modelo->data(modelo->index(0, staging::UNIDADE), Qt::ToolTipRole).toString().contains(u8("'CAIXA'")));
     emit arvore->itemActivated(filhoQueComeca(leitura, u8("linha 3, UNIDADE")), 0);
-    EXPECT_EQ(grade->currentIndex(), modelo->index(1, staging::UNIDADE));
+    EXPECT_EQ(grade->currentIndex(), modelo->index(0, staging::UNIDADE));
 
     ASSERT_TRUE(modelo->setData(celula, u8("4,50")));
     EXPECT_FALSE(modelo->data(celula, Qt::BackgroundRole).isValid());
+
+    // The corrected table kept as a product file, the page's list as a spreadsheet's.
+    dialogos.arquivos = {QString::fromStdString(pasta.arquivo("corrigido.csv")),
+                         QString::fromStdString(pasta.arquivo("problemas.csv"))};
+    filho<QPushButton>("BotaoSalvarTabela")->click();
+    filho<QPushButton>("BotaoSalvarProblemas")->click();
+    EXPECT_EQ(pasta.ler("corrigido.csv"), "2;SEM PRECO;CAI;00007;;00001;00001;07133319;4,5\r\n");
+    EXPECT_NE(pasta.ler("problemas.csv").find("\r\n3;VALORVENDA;Lista de pre\xE7os: "), std::string::npos)
+        << pasta.ler("problemas.csv");
 
     caixa("CheckBoxSimular")->setChecked(false);
     dialogos.respostas = {true};
     botao("BitBtnImportar")->click();
     EXPECT_FALSE(janela->ultimoResultado().comErros());
-    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM ITENSLISTA"), "2");
+    EXPECT_EQ(banco.valor("SELECT COUNT(*) FROM ITENSLISTA"), "1");
     EXPECT_EQ(paginas->tabText(1), u8("Problemas (3)")); // the reading's notes stay until the next reading
 }
 

@@ -144,9 +144,25 @@ TEST_F(LinhaDeComando, FalhasDeLinhaDaoCodigoUmELog)
     // The reading names the repeated code once with all its lines ("01" is the same integer).
     const std::string arquivo = csv("1;A;UN;xx018;;xxx01;xxx01;1;9.9.9\r\n1;B;UN;xx018;;xxx01;xxx01;1;1\r\n"
                                     "01;C;UN;xx018;;xxx01;xxx01;1;1\r\n1;D;UN;xx018;;xxx01;xxx01;1;0,15\r\n\r\n");
-    const Saida s =
-        rodar("--csv " + arquivo + " --destino " + banco.caminho() + " --produtos --sim --logs " + pasta.string());
+    const Saida s = rodar("--csv " + arquivo + " --destino " + banco.caminho() + " --produtos --sim --logs " +
+                          pasta.string() + " --problemas " + (pasta / "problemas.csv").string());
     EXPECT_EQ(s.codigo, 1) << s.texto;
+    // The reading's notes and the run's failed records, one row each, as a spreadsheet takes them.
+    const std::string problemas = ler(pasta / "problemas.csv");
+    EXPECT_EQ(
+        problemas.rfind(textos::L1("linha;campo;problema;o que a linha tinha\r\n1;VALORVENDA;'9.9.9' não é um "
+                                   "preço: o item de preço não será gravado;\"1;A;UN;xx018;;xxx01;xxx01;1;9.9.9\"\r\n"),
+                        0),
+        0u)
+        << problemas;
+    EXPECT_NE(
+        problemas.find(textos::L1("\r\n3;COD_PRODUTO;Produtos: Código repetido: o destino já tem um registro com esta "
+                                  "chave (PK_PRODUTO);1\r\n")),
+        std::string::npos)
+        << problemas;
+    EXPECT_NE(problemas.find(textos::L1("\r\n1;VALORVENDA;Lista de preços: Preço inválido: '...';A\r\n")),
+              std::string::npos)
+        << problemas;
     EXPECT_NE(s.texto.find("Total do Contador: 4\nNotas da leitura (3):\n  linha 1, VALORVENDA: '9.9.9' não é um "
                            "preço: o item de preço não será gravado [1;A;"),
               std::string::npos)

@@ -48,6 +48,17 @@ TEST(Texto, ReconheceEConverteUtf8)
                              "a\xE7"
                              "b"),
               "a?b"); // stray byte
+    // Each typographic character a word processor puts in, and its neighbours that stay "?".
+    for (char32_t c = 0x200F; c <= 0x2027; ++c) {
+        const std::string esperado = c >= 0x2010 && c <= 0x2015   ? "-"
+                                     : c >= 0x2018 && c <= 0x201B ? "'"
+                                     : c >= 0x201C && c <= 0x201F ? "\""
+                                     : c == 0x2026                ? "..."
+                                                                  : "?";
+        const std::string utf8 = {char(0xE2), char(0x80 | (c >> 6 & 0x3F)), char(0x80 | (c & 0x3F))};
+        EXPECT_EQ(Utf8ParaLatin1(utf8), esperado) << std::hex << int(c);
+    }
+    EXPECT_EQ(Utf8ParaLatin1("\xE2\x88\x92"), "-"); // minus sign
 
     EXPECT_EQ(ParaLatin1("A\xE7\xE3o"), "A\xE7\xE3o");
     EXPECT_EQ(ParaLatin1("A\xC3\xA7\xC3\xA3o"), "A\xE7\xE3o");

@@ -1,5 +1,7 @@
 #include "app/GradeProdutos.h"
 
+#include <algorithm>
+
 #include <QContextMenuEvent>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -29,8 +31,21 @@ void GradeProdutos::larguras()
     const int larguraDescricao = 200;
     const int larguraCodigo = 90;
     setColumnWidth(0, larguraCodigo);
-    if (modelo_->columnCount() > 1)
-        setColumnWidth(1, larguraDescricao);
+    if (modelo_->columnCount() < 2)
+        return;
+    // Grown with its window, the grid gives its extra width to the description, the text
+    // that is cut; at its designed width the columns are as designed.
+    int outras = 0;
+    for (int c = 0; c < modelo_->columnCount(); ++c)
+        if (c != 1)
+            outras += columnWidth(c);
+    setColumnWidth(1, std::max(larguraDescricao, viewport()->width() - outras));
+}
+
+void GradeProdutos::resizeEvent(QResizeEvent* e)
+{
+    QTableView::resizeEvent(e);
+    larguras();
 }
 
 void GradeProdutos::setModel(QAbstractItemModel* modelo)

@@ -27,6 +27,7 @@ signals:
 protected:
     void keyPressEvent(QKeyEvent* e) override;
     void contextMenuEvent(QContextMenuEvent* e) override;
+    void resizeEvent(QResizeEvent* e) override;
 
 private:
     void irPara(int linha);

@@ -14,6 +14,7 @@
 #include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QScreen>
 #include <QTimer>
 #include <QTreeWidget>
 
@@ -47,8 +48,10 @@ int main(int argc, char** argv)
     const bool arquivo = args.removeAll(QStringLiteral("--arquivo")) > 0;
     const bool problemas = args.removeAll(QStringLiteral("--problemas")) > 0;
     const bool escolhido = args.removeAll(QStringLiteral("--escolhido")) > 0;
+    const bool maximizada = args.removeAll(QStringLiteral("--maximizada")) > 0;
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: captura_janela [--simular|--pergunta|--arquivo] OUT.png [CSV]\n");
+        std::fprintf(stderr, "usage: captura_janela [--simular|--pergunta|--arquivo|--problemas|--escolhido] [--maximizada] OUT.png "
+                             "[CSV]\n");
         return 2;
     }
     DialogosCaptura dialogos;
@@ -60,7 +63,12 @@ int main(int argc, char** argv)
     opcoes.pasta = QDir::tempPath();
     opcoes.opcoes.modo.simular = simular;
     norvo::app::TFormImporta janela(opcoes);
-    janela.show();
+    if (maximizada) {
+        janela.showMaximized();
+        // Xvfb has no window manager to do it: the room a maximized window gets.
+        janela.setGeometry(janela.screen()->availableGeometry());
+    } else
+        janela.show();
     janela.findChild<QCheckBox*>(QStringLiteral("CheckBoxProdutos"))->setChecked(true);
     janela.BitBtnLerCSVProdutosClick();
     janela.operador().gauge(0, 100, 40);

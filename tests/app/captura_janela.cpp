@@ -50,8 +50,10 @@ int main(int argc, char** argv)
     const bool escolhido = args.removeAll(QStringLiteral("--escolhido")) > 0;
     const bool maximizada = args.removeAll(QStringLiteral("--maximizada")) > 0;
     if (args.size() < 2) {
-        std::fprintf(stderr, "usage: captura_janela [--simular|--pergunta|--arquivo|--problemas|--escolhido] [--maximizada] OUT.png "
-                             "[CSV]\n");
+        std::fprintf(
+            stderr,
+            "usage: captura_janela [--simular|--pergunta|--arquivo|--problemas|--escolhido] [--maximizada] OUT.png "
+            "[CSV]\n");
         return 2;
     }
     DialogosCaptura dialogos;

@@ -142,13 +142,17 @@ Execucao rodar(const std::string& csv, const std::string& destino, const std::st
 }
 
 // Rows of one table sent `porBloco` at a time in one prepared EXECUTE BLOCK (parameters of
-// the columns' own types), the tail in a shorter one: the block floor's inserts.
+// the columns' own types, or the literal `literais` gives a column), the tail in a shorter
+// one: the block floors' inserts.
 class InsercaoEmBlocos {
 public:
     InsercaoEmBlocos(db::Database& d, db::Transaction& tr, std::string tabela, std::vector<std::string> colunas,
-                     std::size_t porBloco)
+                     std::size_t porBloco, const std::map<std::string, std::string>& literais = {})
         : d_(d), tr_(tr), tabela_(std::move(tabela)), colunas_(std::move(colunas)), porBloco_(porBloco)
-    {}
+    {
+        for (const std::string& c : colunas_)
+            literais_.push_back(literais.count(c) ? literais.at(c) : std::string());
+    }
     std::vector<db::Param>& linha()
     {
         linhas_.emplace_back();
@@ -171,14 +175,15 @@ public:
             q = std::make_unique<db::Query>();
             q->setDatabase(&d_);
             q->setTransaction(&tr_);
-            BlocoDeInsercoes b =
-                blocoDeInsercoes(tabela_, colunas_, linhas_.size(), std::vector<bool>(colunas_.size(), false));
+            BlocoDeInsercoes b = blocoDeInsercoes(tabela_, colunas_, linhas_.size(), literais_);
             q->redefinirComoNoServidor(std::move(b.texto), std::move(b.nomes));
         }
         std::vector<db::Param>& params = q->params();
+        std::size_t k = 0;
         for (std::size_t r = 0; r < linhas_.size(); ++r)
             for (std::size_t i = 0; i < colunas_.size(); ++i)
-                params[r * colunas_.size() + i].copiarValor(linhas_[r][i]);
+                if (literais_[i].empty())
+                    params[k++].copiarValor(linhas_[r][i]);
         q->execute();
         linhas_.clear();
     }
@@ -189,6 +194,7 @@ private:
     std::string tabela_;
     std::vector<std::string> colunas_;
     std::size_t porBloco_;
+    std::vector<std::string> literais_;
     std::vector<std::vector<db::Param>> linhas_;
     std::map<std::size_t, std::unique_ptr<db::Query>> blocos_;
 };
@@ -250,8 +256,10 @@ struct Piso {
 };
 
 // The same rows, with the columns the stages write, the products 50 and the price items 200
-// a block in one transaction: what the wire and the engine allow.
-double linhaDeBaseEmBlocos(teste::BancoTeste& banco, const std::string& csv)
+// a block in one transaction: what the wire and the engine allow. `literais`: the values that
+// are the same for every row (and the columns left NULL) written as literals in the block,
+// the products then 200 a block too.
+double linhaDeBaseEmBlocos(teste::BancoTeste& banco, const std::string& csv, bool literais)
 {
     Piso piso(banco, csv);
     db::Database& d = piso.d;
@@ -268,11 +276,41 @@ double linhaDeBaseEmBlocos(teste::BancoTeste& banco, const std::string& csv)
         "PRO_MVA", "PRO_CODPIS", "PRO_CODCOFINS", "UNI_CODIGO", "PRO_CODBARRAS", "NAT_CODOPERA_NFCE",
         "PROD_REVENDA", "PRO_CONTROLADO"};
     // clang-format on
-    InsercaoEmBlocos produtos(d, tr, "PRODUTO", colunasProduto, 50);
+    std::map<std::string, std::string> fixos, fixosItem;
+    if (literais) {
+        for (const std::string& c : colunasProduto)
+            fixos[c] = "NULL";
+        for (const char* c : {"PRO_CODIGO", "PRO_NOME", "ICM_CODIGO", "PRO_CODIGOPROPRIO", "NCM_CODIGO", "PRO_CODPIS",
+                              "PRO_CODCOFINS", "UNI_CODIGO"})
+            fixos.erase(c);
+        for (const auto& [c, v] : std::map<std::string, std::string>{{"PRO_IPI", "0"},
+                                                                     {"CONSIDERARMERCADORIA", "'T'"},
+                                                                     {"FIL_CODIGO", "1"},
+                                                                     {"PRO_PISCOFINS", "'F'"},
+                                                                     {"PRO_SUBSTITUIDO", "'F'"},
+                                                                     {"PRO_PERCCOFINS", "0E0"},
+                                                                     {"PRO_PERCPIS", "0E0"},
+                                                                     {"PRO_MVA", "0"},
+                                                                     {"PRO_CODBARRAS", "''"},
+                                                                     {"PROD_REVENDA", "'N'"},
+                                                                     {"PRO_CONTROLADO", "'F'"},
+                                                                     {"PRO_BLOQUEADO", "'F'"},
+                                                                     {"PRO_INATIVO", "'F'"}})
+            fixos[c] = v;
+        fixosItem = {{"UNI_CODIGO", "NULL"},
+                     {"LST_CODIGO", "1"},
+                     {"ITL_DATAVIGENCIA", "TIMESTAMP '2024-02-09 00:00:00'"},
+                     {"ITL_DATAALTERA", "TIMESTAMP '2024-03-10 00:00:00'"},
+                     {"COM_CODIGO", "1"},
+                     {"ITL_PRECOANTERIOR", "0"},
+                     {"ITL_MUDAPRECO", "'T'"},
+                     {"ITL_PRECOCUSTO", "0"}};
+    }
+    InsercaoEmBlocos produtos(d, tr, "PRODUTO", colunasProduto, literais ? 200 : 50, fixos);
     InsercaoEmBlocos itens(d, tr, "ITENSLISTA",
                            {"UNI_CODIGO", "LST_CODIGO", "ITL_DATAVIGENCIA", "PRO_CODIGO", "ITL_PRECOATUAL",
                             "ITL_DATAALTERA", "COM_CODIGO", "ITL_PRECOANTERIOR", "ITL_MUDAPRECO", "ITL_PRECOCUSTO"},
-                           200);
+                           200, fixosItem);
     staging::StagingTable& t = piso.t;
     for (t.first(); !t.eof(); t.next()) {
         const auto [uni, ncm] = piso.codigos();
@@ -302,7 +340,6 @@ double linhaDeBaseEmBlocos(teste::BancoTeste& banco, const std::string& csv)
         coluna("PROD_REVENDA").setAsString("N");
         for (const char* f : {"PRO_CONTROLADO", "PRO_BLOQUEADO", "PRO_INATIVO"})
             coluna(f).setAsString("F");
-        produtos.talvezEnviar();
         std::vector<db::Param>& i = itens.linha();
         i[1].setAsInteger(1);
         i[2].setAsDateTime({2024, 2, 9, 0, 0, 0});
@@ -313,6 +350,7 @@ double linhaDeBaseEmBlocos(teste::BancoTeste& banco, const std::string& csv)
         i[7].setAsCurrency(0);
         i[8].setAsString("T");
         i[9].setAsCurrency(0);
+        produtos.talvezEnviar();
         // The items reference the products: theirs go first.
         if (itens.cheio()) {
             produtos.enviar();
@@ -408,8 +446,8 @@ int main(int argc, char** argv)
     const fs::path pasta = fs::temp_directory_path() / ("norvo-bench-" + std::to_string(getpid()));
     fs::create_directories(pasta);
     const char* const etapas[] = {"ImportaUnidades", "ImportaNCM", "ImportaProdutos", "ImportaPrecos"};
-    std::printf("%-7s %-8s %8s %8s %8s %8s %9s %9s %10s %7s %7s  %s\n", "lines", "mode", "units", "NCM", "products",
-                "prices", "whole", "memory", "longest", "floor", "blocks", "longest pause in");
+    std::printf("%-7s %-8s %8s %8s %8s %8s %9s %9s %10s %7s %7s %7s  %s\n", "lines", "mode", "units", "NCM", "products",
+                "prices", "whole", "memory", "longest", "floor", "blocks", "literal", "longest pause in");
     for (int n : tamanhos) {
         const fs::path csv = pasta / ("produtos-" + std::to_string(n) + ".csv");
         std::ofstream(csv, std::ios::binary) << bench::gerarArquivoProdutos(n, 11, false);
@@ -418,7 +456,10 @@ int main(int argc, char** argv)
         const double piso = linhaDeBase(base, csv.string());
         teste::BancoTeste baseBlocos("bench-blocos");
         baseBlocos.executar(teste::esquemaDestino());
-        const double pisoBlocos = linhaDeBaseEmBlocos(baseBlocos, csv.string());
+        const double pisoBlocos = linhaDeBaseEmBlocos(baseBlocos, csv.string(), false);
+        teste::BancoTeste baseLiterais("bench-literais");
+        baseLiterais.executar(teste::esquemaDestino());
+        const double pisoLiterais = linhaDeBaseEmBlocos(baseLiterais, csv.string(), true);
         teste::BancoTeste baseMotor("bench-motor");
         baseMotor.executar(teste::esquemaDestino());
         const double pisoMotor = pisoDoMotor(baseMotor, n);
@@ -437,8 +478,9 @@ int main(int argc, char** argv)
             std::printf("%-7d %-8s", n, rapido ? "rapido" : "default");
             for (const char* etapa : etapas)
                 std::printf(" %7.2fs", e.etapas.count(etapa) ? e.etapas.at(etapa) : 0.0);
-            std::printf(" %8.2fs %6.1f MB %7.0f ms %6.1fx %6.1fx  %s\n", e.segundos, e.picoKb / 1024.0,
-                        e.maiorPausa * 1000, e.segundos / piso, e.segundos / pisoBlocos, e.ondePausa.c_str());
+            std::printf(" %8.2fs %6.1f MB %7.0f ms %6.1fx %6.1fx %6.2fx  %s\n", e.segundos, e.picoKb / 1024.0,
+                        e.maiorPausa * 1000, e.segundos / piso, e.segundos / pisoBlocos, e.segundos / pisoLiterais,
+                        e.ondePausa.c_str());
             if (rapido) {
                 // What the safety copy a real run makes first costs on this destination.
                 OperadorMedidor op;
@@ -455,6 +497,7 @@ int main(int argc, char** argv)
         }
         std::printf("%-7d %-8s %44s %8.2fs\n", n, "floor", "", piso);
         std::printf("%-7d %-8s %44s %8.2fs\n", n, "blocks", "", pisoBlocos);
+        std::printf("%-7d %-8s %44s %8.2fs\n", n, "literal", "", pisoLiterais);
         std::printf("%-7d %-8s %44s %8.2fs\n\n", n, "engine", "", pisoMotor);
         std::fflush(stdout);
     }

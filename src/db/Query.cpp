@@ -157,14 +157,15 @@ void Query::preparar()
     }
 }
 
-std::size_t Query::bytesDosParametros()
+std::size_t Query::bytesDosParametros(const std::vector<bool>& quais)
 {
     preparar();
     const XSQLDA* e = xsqlda(preparacao_.entrada());
     std::size_t n = 0;
     // The value, a varying text's length, its null flag and the alignment between them.
     for (int i = 0; i < e->sqld; ++i)
-        n += static_cast<std::size_t>(e->sqlvar[i].sqllen) + 8;
+        if (quais.empty() || (static_cast<std::size_t>(i) < quais.size() && quais[static_cast<std::size_t>(i)]))
+            n += static_cast<std::size_t>(e->sqlvar[i].sqllen) + 8;
     return n;
 }
 

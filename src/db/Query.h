@@ -53,7 +53,8 @@ public:
     void execute();
     // The bytes the parameters take in the message the server receives, by their declared
     // sizes (prepared first if need be): how many rows one statement may carry is bound by it.
-    std::size_t bytesDosParametros();
+    // Only the parameters `quais` marks, when given.
+    std::size_t bytesDosParametros(const std::vector<bool>& quais = {});
     void open();
     void close();
     bool isOpen() const { return aberta_; }

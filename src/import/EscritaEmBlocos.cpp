@@ -1,9 +1,12 @@
 #include "import/EscritaEmBlocos.h"
 
 #include "db/Error.h"
+#include "texto/Latin1.h"
 #include "texto/Texto.h"
 
 #include <algorithm>
+#include <cstdio>
+#include <stdexcept>
 
 namespace norvo {
 
@@ -13,47 +16,52 @@ namespace {
 // a margin under both.
 constexpr std::size_t MaisLinhas = 200;
 constexpr std::size_t MaisBytes = 60000;
-// Blocks of different NULL columns kept prepared for one stage.
+// Blocks of different literals kept prepared for one stage.
 constexpr std::size_t MaisFormas = 8;
 
-// The column list of "INSERT INTO tabela (a, b, ...) VALUES ...", or nothing.
-std::vector<std::string> colunasDoInsert(const std::string& texto, const std::string& tabela)
+bool mesmoValor(const db::Param& a, const db::Param& b)
 {
-    const std::string minusculo = texto::minusculas(texto);
-    const std::size_t t = minusculo.find(texto::minusculas(tabela));
-    const std::size_t abre = t == std::string::npos ? t : texto.find('(', t);
-    const std::size_t fecha = abre == std::string::npos ? abre : texto.find(')', abre);
-    std::vector<std::string> colunas;
-    if (fecha == std::string::npos)
-        return colunas;
-    std::string atual;
-    for (std::size_t i = abre + 1; i <= fecha; ++i) {
-        if (i == fecha || texto[i] == ',') {
-            colunas.push_back(texto::Aparar(atual));
-            atual.clear();
-        } else {
-            atual += texto[i];
-        }
+    using T = db::Param::Tipo;
+    if (a.tipo() != b.tipo())
+        return false;
+    switch (a.tipo()) {
+    case T::Nulo:
+        return true;
+    case T::Texto:
+        return a.texto() == b.texto();
+    case T::Inteiro:
+    case T::Moeda:
+        return a.inteiro() == b.inteiro();
+    case T::Real:
+        return a.real() == b.real();
+    case T::DataHora:
+        return a.dataHora() == b.dataHora();
     }
-    return colunas;
+    return false;
 }
 
 } // namespace
 
-EscritaEmBlocos::EscritaEmBlocos(BancoDestino& destino, db::Query& insercao, const std::string& tabela)
-    : destino_(destino), insercao_(insercao), tabela_(tabela)
+EscritaEmBlocos::EscritaEmBlocos(BancoDestino& destino, db::Query& insercao, const InsercaoDeclarada& declarada)
+    : destino_(destino), insercao_(insercao), tabela_(declarada.tabela)
 {
-    const std::vector<std::string> colunas = colunasDoInsert(insercao_.text(), tabela);
     const std::vector<db::Param>& params = insercao_.params();
-    bool alinhado = !params.empty() && colunas.size() == params.size();
+    bool alinhado = params.size() == declarada.colunas.size();
     for (std::size_t i = 0; alinhado && i < params.size(); ++i)
-        alinhado = texto::mesmoNome(colunas[i], params[i].name());
+        alinhado = texto::mesmoNome(declarada.colunas[i].nome, params[i].name());
     if (!alinhado)
-        return;
+        throw std::logic_error(std::string("the insert into ") + declarada.tabela +
+                               " does not bind the columns its declaration names, in their order");
     porLinha_ = params.size();
-    colunas_ = colunas;
-    const std::size_t maximo =
-        std::clamp<std::size_t>(MaisBytes / std::max<std::size_t>(insercao_.bytesDosParametros(), 1), 1, MaisLinhas);
+    std::vector<bool> variaveis;
+    for (const ColunaInsercao& c : declarada.colunas) {
+        colunas_.push_back(c.nome);
+        constantes_.push_back(c.constante);
+        variaveis.push_back(!c.constante);
+    }
+    // Only what varies travels as parameters: the constants are the block's text.
+    const std::size_t maximo = std::clamp<std::size_t>(
+        MaisBytes / std::max<std::size_t>(insercao_.bytesDosParametros(variaveis), 1), 1, MaisLinhas);
     // A size the batch's commit falls on, so that every block but a stage's last is full:
     // each other size would be one more statement to prepare.
     const std::size_t lote = static_cast<std::size_t>(std::max(destino.modo().lote, 1));
@@ -65,8 +73,37 @@ EscritaEmBlocos::EscritaEmBlocos(BancoDestino& destino, db::Query& insercao, con
         }
 }
 
+std::string literalSql(const db::Param& p)
+{
+    switch (p.tipo()) {
+    case db::Param::Tipo::Nulo:
+        break;
+    case db::Param::Tipo::Texto:
+        return texto::Citar(p.texto());
+    case db::Param::Tipo::Inteiro:
+        return std::to_string(p.inteiro());
+    case db::Param::Tipo::Moeda:
+        return texto::decimal(p.inteiro(), -4);
+    case db::Param::Tipo::Real: {
+        // With an exponent the server reads a double, not an exact decimal.
+        char t[40];
+        std::snprintf(t, sizeof t, "%.17g", p.real());
+        std::string r = t;
+        return r.find_first_of("eE") == std::string::npos ? r + "E0" : r;
+    }
+    case db::Param::Tipo::DataHora: {
+        const db::DateTime& d = p.dataHora();
+        char t[48];
+        std::snprintf(t, sizeof t, "TIMESTAMP '%04d-%02d-%02d %02d:%02d:%02d'", d.year, d.month, d.day, d.hour,
+                      d.minute, d.second);
+        return t;
+    }
+    }
+    return "NULL";
+}
+
 BlocoDeInsercoes blocoDeInsercoes(const std::string& tabela, const std::vector<std::string>& colunas,
-                                  std::size_t linhas, const std::vector<bool>& nulas)
+                                  std::size_t linhas, const std::vector<std::string>& literais)
 {
     std::string declaracao, corpo;
     std::vector<std::string> nomes;
@@ -76,8 +113,8 @@ BlocoDeInsercoes blocoDeInsercoes(const std::string& tabela, const std::vector<s
         for (std::size_t i = 0; i < colunas.size(); ++i) {
             corpo += (i ? ", " : "") + colunas[i];
             valores += i ? ", " : "";
-            if (nulas[i]) {
-                valores += "NULL";
+            if (!literais[i].empty()) {
+                valores += literais[i];
                 continue;
             }
             const std::string nome = "P" + std::to_string(r) + "_" + std::to_string(i);
@@ -91,15 +128,15 @@ BlocoDeInsercoes blocoDeInsercoes(const std::string& tabela, const std::vector<s
     return {"EXECUTE BLOCK" + entrada + "\r\nAS BEGIN\r\n" + corpo + "END", std::move(nomes)};
 }
 
-db::Query& EscritaEmBlocos::bloco(const std::vector<bool>& nulas)
+db::Query& EscritaEmBlocos::bloco(const std::vector<std::string>& literais)
 {
-    std::unique_ptr<db::Query>& q = blocos_[nulas];
+    std::unique_ptr<db::Query>& q = blocos_[literais];
     if (q)
         return *q;
     q = std::make_unique<db::Query>();
     q->setDatabase(&destino_.banco());
     q->setTransaction(&destino_.transacao());
-    BlocoDeInsercoes b = blocoDeInsercoes(tabela_, colunas_, porBloco_, nulas);
+    BlocoDeInsercoes b = blocoDeInsercoes(tabela_, colunas_, porBloco_, literais);
     q->redefinirComoNoServidor(std::move(b.texto), std::move(b.nomes));
     return *q;
 }
@@ -124,21 +161,29 @@ void EscritaEmBlocos::enviar()
         linhaALinha();
         return;
     }
-    // A column NULL in every row of the block is written as NULL in its text: the server spends
-    // about as much on each parameter as on the rest of a row. A few such shapes are kept
-    // prepared; past them, every column is a parameter.
-    std::vector<bool> nulas(porLinha_, true);
-    for (const Linha& l : linhas_)
-        for (std::size_t i = 0; i < porLinha_; ++i)
-            nulas[i] = nulas[i] && l.valores[i].isNull();
-    if (!blocos_.count(nulas) && blocos_.size() >= MaisFormas)
-        nulas.assign(porLinha_, false);
-    db::Query& q = bloco(nulas);
+    // A declared constant, and a column NULL in every row of the block, is written as a
+    // literal in its text: the server spends about as much on each parameter as on the rest
+    // of a row. A constant that changed within the block (the date, at midnight) is a
+    // parameter there. A few such shapes are kept prepared; past them, every column is a
+    // parameter.
+    std::vector<std::string> literais(porLinha_);
+    for (std::size_t i = 0; i < porLinha_; ++i) {
+        const db::Param& primeiro = linhas_.front().valores[i];
+        if (!constantes_[i] && !primeiro.isNull())
+            continue;
+        const bool igual = std::all_of(linhas_.begin(), linhas_.end(),
+                                       [&](const Linha& l) { return mesmoValor(l.valores[i], primeiro); });
+        if (igual)
+            literais[i] = literalSql(primeiro);
+    }
+    if (!blocos_.count(literais) && blocos_.size() >= MaisFormas)
+        literais.assign(porLinha_, std::string());
+    db::Query& q = bloco(literais);
     std::vector<db::Param>& params = q.params();
     std::size_t k = 0;
     for (const Linha& l : linhas_)
         for (std::size_t i = 0; i < porLinha_; ++i)
-            if (!nulas[i])
+            if (literais[i].empty())
                 params[k++].copiarValor(l.valores[i]);
     try {
         q.execute();

@@ -7,6 +7,7 @@
 #include "db/Param.h"
 #include "db/Query.h"
 #include "import/BancoDestino.h"
+#include "import/InsercaoDeclarada.h"
 
 #include <cstddef>
 #include <exception>
@@ -19,24 +20,28 @@
 namespace norvo {
 
 // An EXECUTE BLOCK that inserts `linhas` rows into `colunas` of `tabela`: each value a
-// parameter declared TYPE OF COLUMN, but in the columns `nulas` marks, written NULL. Its
-// text and its parameters' names in order (for Query::redefinirComoNoServidor).
+// parameter declared TYPE OF COLUMN, but where `literais` holds a text for a column, that
+// literal in every row. Its text and its parameters' names in order (for
+// Query::redefinirComoNoServidor).
 struct BlocoDeInsercoes {
     std::string texto;
     std::vector<std::string> nomes;
 };
 BlocoDeInsercoes blocoDeInsercoes(const std::string& tabela, const std::vector<std::string>& colunas,
-                                  std::size_t linhas, const std::vector<bool>& nulas);
+                                  std::size_t linhas, const std::vector<std::string>& literais);
+// A parameter's value as an SQL literal the server reads as the same value: NULL, a quoted
+// text, an integer, a decimal, a double with its exponent, a timestamp.
+std::string literalSql(const db::Param& p);
 
 class EscritaEmBlocos {
 public:
     // What to do with a row the server refused when it was sent on its own.
     using Recusada = std::function<void(const std::exception&)>;
 
-    // `insercao`: the stage's one-row INSERT INTO `tabela` (columns) VALUES (parameters named
-    // as the columns); each block declares its parameters of the same types (TYPE OF COLUMN).
-    // An insert of another shape is sent row by row.
-    EscritaEmBlocos(BancoDestino& destino, db::Query& insercao, const std::string& tabela);
+    // `insercao`: the stage's one-row insert as `declarada` declares it, prepared; each block
+    // declares its parameters of the same types (TYPE OF COLUMN). Throws std::logic_error when
+    // the statement's parameters are not the declared columns.
+    EscritaEmBlocos(BancoDestino& destino, db::Query& insercao, const InsercaoDeclarada& declarada);
 
     // The insert's current values join the block; a full block is sent at once.
     void acrescentar(Recusada recusada);
@@ -50,13 +55,14 @@ public:
 
 private:
     void linhaALinha();
-    db::Query& bloco(const std::vector<bool>& nulas);
+    db::Query& bloco(const std::vector<std::string>& literais);
 
     BancoDestino& destino_;
     db::Query& insercao_;
     std::string tabela_;
     std::vector<std::string> colunas_;
-    std::map<std::vector<bool>, std::unique_ptr<db::Query>> blocos_; // by the columns NULL throughout
+    std::vector<bool> constantes_;
+    std::map<std::vector<std::string>, std::unique_ptr<db::Query>> blocos_; // by their literals
     std::size_t porLinha_ = 0;
     std::size_t porBloco_ = 1;
     struct Linha {

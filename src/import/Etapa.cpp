@@ -133,9 +133,11 @@ void Etapa::esvaziarEPercorrer()
         ctx_.op.status(textoStatus());
         eventos();
     }
+    if (const InsercaoDeclarada* d = insercao())
+        redefinir(d->texto);
     prepararInsercao();
-    if (escreveEmBlocos() && modo().rapido) {
-        blocos_ = std::make_unique<EscritaEmBlocos>(ctx_.destino, comando(), definicao_.tabela);
+    if (insercao() && modo().rapido) {
+        blocos_ = std::make_unique<EscritaEmBlocos>(ctx_.destino, comando(), *insercao());
         ctx_.destino.antesDeConfirmar([this] { blocos_->enviar(); });
     }
     percorrer();
@@ -411,6 +413,12 @@ void Etapa::inserir()
         blocos_->acrescentar(linhaEmCurso_);
     else
         comando().execute();
+}
+
+int Etapa::campoEmFalta(const Recusa& r) const
+{
+    const InsercaoDeclarada* d = insercao();
+    return d && r.causa.tipo == db::Causa::Tipo::TextoLongo ? d->campoDaColuna(r.causa.coluna) : -1;
 }
 
 void Etapa::falharSemEscrita(const std::string& mensagem, int campo)

@@ -7,6 +7,7 @@
 #include "import/CausaDeFalha.h"
 #include "import/ContextoEtapa.h"
 #include "import/EscritaEmBlocos.h"
+#include "import/InsercaoDeclarada.h"
 #include "import/Etapas.h"
 #include "import/Recusa.h"
 #include "import/ResumoDasCausas.h"
@@ -44,7 +45,10 @@ protected:
     // The price stage shows its status after the DELETE.
     virtual bool statusAposRemover() const { return false; }
     virtual std::string textoStatus() const { return textos_.status; }
-    // Sets the INSERT text, once, before the walk.
+    // The stage's one insert, declared: set as the command before the walk, and in fast mode
+    // sent in blocks (inserir). Null for a stage whose statements vary by record.
+    virtual const InsercaoDeclarada* insercao() const { return nullptr; }
+    // Before the walk, after the declared insert is set.
     virtual void prepararInsercao() {}
     virtual void primeiro() = 0;
     virtual bool fim() = 0;
@@ -66,13 +70,11 @@ protected:
     virtual std::string identificacao() = 0;
     virtual int linhaNoArquivo() const { return 0; }
     virtual int posicao() const { return -1; }
-    // The staged field a refusal points at (staging::Campo), -1 when none is known.
-    virtual int campoEmFalta(const Recusa&) const { return -1; }
+    // The staged field a refusal points at (staging::Campo), -1 when none is known: by
+    // default, for a text too long, the one its column's value comes from.
+    virtual int campoEmFalta(const Recusa& r) const;
     // What the stage adds to its summary at the end (the cities the source stages missed).
     virtual void completarResumo(ResumoEtapa&) {}
-    // Whether fast mode sends the stage's inserts in blocks (inserir): for the stages that
-    // write one row per record with one prepared insert.
-    virtual bool escreveEmBlocos() const { return false; }
     // A query counting, AS QTD, the current record's row by its key in the destination: how a
     // row whose commit's answer a lost connection took is found. Empty: it is written again.
     virtual std::string chaveNoDestino() { return {}; }

@@ -17,6 +17,79 @@ using texto::ChaveDeBusca;
 using texto::Citar;
 using textos::L1;
 
+// What each column of a product gets: the staged record's fields and their lookups; the
+// rest is the same for every product, and a column never bound is NULL.
+const InsercaoDeclarada InsercaoProduto{
+    "PRODUTO",
+    " INSERT INTO PRODUTO(PRO_CODIGO, PRO_IPI, CONSIDERARMERCADORIA, PRO_NOME,  LIN_CODIGO, FIL_CODIGO, "
+    "DEP_CODIGO, GRU_CODIGO, SUB_CODIGO, ICM_CODIGO,  PRO_ESTOQMIN, PRO_CAMINHOIMAGEM, PRO_PISCOFINS, "
+    "PRO_SUBSTITUIDO,  PRO_COMPOSTO, PRO_RS_COMPETITIVO, PRO_CUSTO_AUTOMATICO, PRO_PRAZO_VALIDADE,  "
+    "PRO_GRUPO, STATUS_REGISTRO, PRO_BLOQUEADO, PRO_CODIGOPROPRIO, PRO_TIPO,  PRO_INATIVO, MSG_CODIGO, "
+    "PRO_DIFER_PARCIAL, PRO_QTDNACAIXA, FOR_CODIGO,  PRO_PERCCOFINS, PRO_PERCPIS, NCM_CODIGO, PRO_MVA,  "
+    "PRO_CODPIS, PRO_CODCOFINS,UNI_CODIGO,PRO_CODBARRAS,NAT_CODOPERA_NFCE)  "
+    "VALUES(:PRO_CODIGO,:PRO_IPI,:CONSIDERARMERCADORIA,:PRO_NOME, :LIN_CODIGO,:FIL_CODIGO,:DEP_CODIGO,"
+    ":GRU_CODIGO,:SUB_CODIGO,:ICM_CODIGO, :PRO_ESTOQMIN,:PRO_CAMINHOIMAGEM,:PRO_PISCOFINS,:PRO_SUBSTITUIDO, "
+    ":PRO_COMPOSTO,:PRO_RS_COMPETITIVO,:PRO_CUSTO_AUTOMATICO,:PRO_PRAZO_VALIDADE, :PRO_GRUPO,"
+    ":STATUS_REGISTRO,:PRO_BLOQUEADO,:PRO_CODIGOPROPRIO,:PRO_TIPO, :PRO_INATIVO,:MSG_CODIGO,"
+    ":PRO_DIFER_PARCIAL,:PRO_QTDNACAIXA,:FOR_CODIGO, :PRO_PERCCOFINS,:PRO_PERCPIS,:NCM_CODIGO,:PRO_MVA, "
+    ":PRO_CODPIS,:PRO_CODCOFINS,:UNI_CODIGO,:PRO_CODBARRAS,:NAT_CODOPERA_NFCE)",
+    {{"PRO_CODIGO", false, staging::COD_PRODUTO},
+     {"PRO_IPI", true},
+     {"CONSIDERARMERCADORIA", true},
+     {"PRO_NOME", false, staging::DESCRICAO},
+     {"LIN_CODIGO", true},
+     {"FIL_CODIGO", true},
+     {"DEP_CODIGO", true},
+     {"GRU_CODIGO", true},
+     {"SUB_CODIGO", true},
+     {"ICM_CODIGO", false, staging::ICMS},
+     {"PRO_ESTOQMIN", true},
+     {"PRO_CAMINHOIMAGEM", true},
+     {"PRO_PISCOFINS", true},
+     {"PRO_SUBSTITUIDO", true},
+     {"PRO_COMPOSTO", true},
+     {"PRO_RS_COMPETITIVO", true},
+     {"PRO_CUSTO_AUTOMATICO", true},
+     {"PRO_PRAZO_VALIDADE", true},
+     {"PRO_GRUPO", true},
+     {"STATUS_REGISTRO", true},
+     {"PRO_BLOQUEADO", true},
+     {"PRO_CODIGOPROPRIO", false, staging::COD_PRODUTO},
+     {"PRO_TIPO", true},
+     {"PRO_INATIVO", true},
+     {"MSG_CODIGO", true},
+     {"PRO_DIFER_PARCIAL", true},
+     {"PRO_QTDNACAIXA", true},
+     {"FOR_CODIGO", true},
+     {"PRO_PERCCOFINS", true},
+     {"PRO_PERCPIS", true},
+     {"NCM_CODIGO", false, staging::NCM},
+     {"PRO_MVA", true},
+     {"PRO_CODPIS", false, staging::PIS},
+     {"PRO_CODCOFINS", false, staging::COFINS},
+     {"UNI_CODIGO", false, staging::UNIDADE},
+     {"PRO_CODBARRAS", true},
+     {"NAT_CODOPERA_NFCE", true}}};
+
+// A price item: the record's code and price; the list, the dates and the rest the same for
+// every item of a run.
+const InsercaoDeclarada InsercaoItem{
+    "ITENSLISTA",
+    " INSERT INTO ITENSLISTA (UNI_CODIGO, LST_CODIGO, ITL_DATAVIGENCIA, PRO_CODIGO,  ITL_PRECOATUAL, "
+    "ITL_DATAALTERA, COM_CODIGO, ITL_PRECOANTERIOR,  ITL_MUDAPRECO, ITL_PRECOCUSTO)  "
+    "VALUES(:UNI_CODIGO, :LST_CODIGO, :ITL_DATAVIGENCIA, :PRO_CODIGO,  :ITL_PRECOATUAL, "
+    ":ITL_DATAALTERA, :COM_CODIGO, :ITL_PRECOANTERIOR,  :ITL_MUDAPRECO, :ITL_PRECOCUSTO);",
+    {{"UNI_CODIGO", true},
+     {"LST_CODIGO", true},
+     {"ITL_DATAVIGENCIA", true},
+     {"PRO_CODIGO", false, staging::COD_PRODUTO},
+     {"ITL_PRECOATUAL", false, staging::VALORVENDA},
+     {"ITL_DATAALTERA", true},
+     {"COM_CODIGO", true},
+     {"ITL_PRECOANTERIOR", true},
+     {"ITL_MUDAPRECO", true},
+     {"ITL_PRECOCUSTO", true}}};
+
 namespace {
 
 const std::string StatusUnidades = L1("Importando Unidades");
@@ -207,20 +280,6 @@ protected:
     }
 };
 
-const char* const kInsertProduto =
-    " INSERT INTO PRODUTO(PRO_CODIGO, PRO_IPI, CONSIDERARMERCADORIA, PRO_NOME,  LIN_CODIGO, FIL_CODIGO, "
-    "DEP_CODIGO, GRU_CODIGO, SUB_CODIGO, ICM_CODIGO,  PRO_ESTOQMIN, PRO_CAMINHOIMAGEM, PRO_PISCOFINS, "
-    "PRO_SUBSTITUIDO,  PRO_COMPOSTO, PRO_RS_COMPETITIVO, PRO_CUSTO_AUTOMATICO, PRO_PRAZO_VALIDADE,  "
-    "PRO_GRUPO, STATUS_REGISTRO, PRO_BLOQUEADO, PRO_CODIGOPROPRIO, PRO_TIPO,  PRO_INATIVO, MSG_CODIGO, "
-    "PRO_DIFER_PARCIAL, PRO_QTDNACAIXA, FOR_CODIGO,  PRO_PERCCOFINS, PRO_PERCPIS, NCM_CODIGO, PRO_MVA,  "
-    "PRO_CODPIS, PRO_CODCOFINS,UNI_CODIGO,PRO_CODBARRAS,NAT_CODOPERA_NFCE)  "
-    "VALUES(:PRO_CODIGO,:PRO_IPI,:CONSIDERARMERCADORIA,:PRO_NOME, :LIN_CODIGO,:FIL_CODIGO,:DEP_CODIGO,"
-    ":GRU_CODIGO,:SUB_CODIGO,:ICM_CODIGO, :PRO_ESTOQMIN,:PRO_CAMINHOIMAGEM,:PRO_PISCOFINS,:PRO_SUBSTITUIDO, "
-    ":PRO_COMPOSTO,:PRO_RS_COMPETITIVO,:PRO_CUSTO_AUTOMATICO,:PRO_PRAZO_VALIDADE, :PRO_GRUPO,"
-    ":STATUS_REGISTRO,:PRO_BLOQUEADO,:PRO_CODIGOPROPRIO,:PRO_TIPO, :PRO_INATIVO,:MSG_CODIGO,"
-    ":PRO_DIFER_PARCIAL,:PRO_QTDNACAIXA,:FOR_CODIGO, :PRO_PERCCOFINS,:PRO_PERCPIS,:NCM_CODIGO,:PRO_MVA, "
-    ":PRO_CODPIS,:PRO_CODCOFINS,:UNI_CODIGO,:PRO_CODBARRAS,:NAT_CODOPERA_NFCE)";
-
 class Produtos : public EtapaDoEstagio {
 public:
     explicit Produtos(ContextoEtapa& ctx)
@@ -228,15 +287,13 @@ public:
     {}
 
 protected:
+    const InsercaoDeclarada* insercao() const override { return &InsercaoProduto; }
     void prepararInsercao() override
     {
-        redefinir(kInsertProduto);
         // Which records got their product: the price stage writes items for those alone.
         ctx().produtosGravados.assign(static_cast<std::size_t>(estagio().recordCount()), false);
         marcarGravadas(ctx().produtosGravados);
     }
-    bool escreveEmBlocos() const override { return true; }
-
     std::string chaveNoDestino() override
     {
         return "SELECT COUNT(*) AS QTD FROM PRODUTO WHERE PRO_CODIGO=" + Citar(texto(staging::COD_PRODUTO));
@@ -288,11 +345,8 @@ protected:
     // A text too long by its column; the layer's own refusal is the ICMS read as a number.
     int campoEmFalta(const Recusa& r) const override
     {
-        if (r.causa.tipo == db::Causa::Tipo::TextoLongo)
-            return r.causa.coluna == "PRO_NOME"        ? staging::DESCRICAO
-                   : r.causa.coluna == "PRO_CODPIS"    ? staging::PIS
-                   : r.causa.coluna == "PRO_CODCOFINS" ? staging::COFINS
-                                                       : staging::COD_PRODUTO;
+        if (const int campo = Etapa::campoEmFalta(r); campo >= 0)
+            return campo;
         return r.causa.codigo == 0 && r.causa.tipo == db::Causa::Tipo::Outro ? staging::ICMS : staging::COD_PRODUTO;
     }
 
@@ -344,18 +398,10 @@ public:
 
 protected:
     bool statusAposRemover() const override { return true; }
-    bool escreveEmBlocos() const override { return true; }
+    const InsercaoDeclarada* insercao() const override { return &InsercaoItem; }
     std::string textoStatus() const override
     {
         return StatusPrecos + "(" + std::to_string(estagio().recordCount()) + ")";
-    }
-
-    void prepararInsercao() override
-    {
-        redefinir(" INSERT INTO ITENSLISTA (UNI_CODIGO, LST_CODIGO, ITL_DATAVIGENCIA, PRO_CODIGO,  ITL_PRECOATUAL, "
-                  "ITL_DATAALTERA, COM_CODIGO, ITL_PRECOANTERIOR,  ITL_MUDAPRECO, ITL_PRECOCUSTO)  "
-                  "VALUES(:UNI_CODIGO, :LST_CODIGO, :ITL_DATAVIGENCIA, :PRO_CODIGO,  :ITL_PRECOATUAL, "
-                  ":ITL_DATAALTERA, :COM_CODIGO, :ITL_PRECOANTERIOR,  :ITL_MUDAPRECO, :ITL_PRECOCUSTO);");
     }
 
     void registro() override

@@ -6,6 +6,7 @@
 #include "import/EscritaEmBlocos.h"
 
 #include <map>
+#include <sstream>
 
 using namespace norvo;
 using namespace norvo::teste;
@@ -352,8 +353,9 @@ TEST_F(Modos, FalhasDentroDeUmBlocoSaoAsDoPadrao)
     EXPECT_EQ(padrao.etapa("ImportaProdutos")->falhas, 7);
 }
 
-// Columns NULL in some rows of a block, or in all of them, keep each row's own values; a
-// block refused for one row writes the others.
+// Columns NULL in some rows of a block, or in all of them, keep each row's own values, and so
+// does a declared constant that is not the same in every row of a block; a block refused for
+// one row writes the others.
 TEST(Blocos, ColunasNulasEmPartesDoBloco)
 {
     BancoTeste banco("nulas");
@@ -367,12 +369,13 @@ TEST(Blocos, ColunasNulasEmPartesDoBloco)
     db::Query q;
     q.setDatabase(&destino.banco());
     q.setTransaction(&destino.transacao());
-    q.setSQL("INSERT INTO T (A, B, C) VALUES (:A, :B, :C)");
-    EscritaEmBlocos escrita(destino, q, "T");
+    const InsercaoDeclarada t{"T", "INSERT INTO T (A, B, C) VALUES (:A, :B, :C)", {{"A"}, {"B"}, {"C", true}}};
+    q.setSQL(t.texto);
+    EscritaEmBlocos escrita(destino, q, t);
     ASSERT_EQ(escrita.linhasPorBloco(), 4u);
     // A, then B and C ("" for NULL); the second 2 is refused.
     const std::vector<std::vector<std::string>> linhas = {
-        {"1", "", ""},  {"2", "b2", ""},  {"3", "", ""},    {"4", "b4", ""},  {"5", "", ""},
+        {"1", "", "5"}, {"2", "b2", "5"}, {"3", "", "5"},   {"4", "b4", "5"}, {"5", "", ""},
         {"6", "", "6"}, {"7", "", ""},    {"8", "", ""},    {"9", "b9", "9"}, {"2", "", "1"},
         {"11", "", ""}, {"12", "", "12"}, {"13", "b13", ""}};
     int recusadas = 0;
@@ -393,8 +396,31 @@ TEST(Blocos, ColunasNulasEmPartesDoBloco)
     destino.encerrar();
     EXPECT_EQ(recusadas, 1);
     const std::vector<std::vector<std::string>> esperado = {
-        {"1", "<null>", "<null>"}, {"2", "b2", "<null>"},      {"3", "<null>", "<null>"}, {"4", "b4", "<null>"},
+        {"1", "<null>", "5"},      {"2", "b2", "5"},           {"3", "<null>", "5"},      {"4", "b4", "5"},
         {"5", "<null>", "<null>"}, {"6", "<null>", "6"},       {"7", "<null>", "<null>"}, {"8", "<null>", "<null>"},
         {"9", "b9", "9"},          {"11", "<null>", "<null>"}, {"12", "<null>", "12"},    {"13", "b13", "<null>"}};
     EXPECT_EQ(banco.consultar("SELECT A, B, C FROM T ORDER BY A"), esperado);
+}
+
+// Each stage's statement, sent as written by the default mode, names the columns its
+// declaration gives fast mode, in the same order, each bound by a parameter of its name.
+TEST(Blocos, CadaInsercaoNomeiaAsColunasQueDeclara)
+{
+    for (const InsercaoDeclarada* d : {&InsercaoProduto, &InsercaoItem}) {
+        const std::string t = d->texto;
+        const auto lista = [&](std::size_t de) {
+            const std::size_t abre = t.find('(', de), fecha = t.find(')', abre);
+            std::vector<std::string> nomes;
+            std::istringstream partes(t.substr(abre + 1, fecha - abre - 1));
+            for (std::string p; std::getline(partes, p, ',');)
+                nomes.push_back(
+                    p.substr(p.find_first_not_of(" :"), p.find_last_not_of(' ') + 1 - p.find_first_not_of(" :")));
+            return nomes;
+        };
+        std::vector<std::string> declaradas;
+        for (const ColunaInsercao& c : d->colunas)
+            declaradas.push_back(c.nome);
+        EXPECT_EQ(lista(t.find(d->tabela)), declaradas) << d->tabela;
+        EXPECT_EQ(lista(t.find("VALUES")), declaradas) << d->tabela;
+    }
 }

@@ -9,10 +9,10 @@ namespace {
 constexpr std::size_t MaiorParametro = 8191;
 } // namespace
 
-BuscaPreparada::BuscaPreparada(BancoDestino& destino, const std::string& tabela, const std::string& coluna,
-                               const std::string& resultado)
-    : q_(std::make_unique<db::Query>()), resultado_(resultado)
+BuscaPreparada::BuscaPreparada(BancoDestino& destino, const DefinicaoBusca& d)
+    : q_(std::make_unique<db::Query>()), resultado_(d.codigo)
 {
+    const std::string resultado = d.codigo, tabela = d.tabela, coluna = d.chave;
     q_->setDatabase(&destino.banco());
     q_->setTransaction(&destino.transacao());
     // Cast to a text of the value's own length in the connection's character set: compared
@@ -66,14 +66,13 @@ bool BuscaPreparada::existe(const std::string& valor, const std::function<bool()
     return achou;
 }
 
-int BuscaPreparada::buscar(std::unique_ptr<BuscaPreparada>& busca, BancoDestino& destino, const char* tabela,
-                           const char* coluna, const char* codigo, const std::string& valor,
-                           const std::function<int()>& textual)
+int BuscaPreparada::buscar(std::unique_ptr<BuscaPreparada>& busca, BancoDestino& destino, const DefinicaoBusca& d,
+                           const std::string& valor, const std::function<int()>& textual)
 {
     if (!destino.modo().rapido)
         return textual();
     if (!busca)
-        busca = std::make_unique<BuscaPreparada>(destino, tabela, coluna, codigo);
+        busca = std::make_unique<BuscaPreparada>(destino, d);
     return busca->codigo(valor, textual);
 }
 

@@ -1,6 +1,7 @@
 #pragma once
 #include "db/Query.h"
 #include "import/BancoDestino.h"
+#include "import/Buscas.h"
 
 #include <functional>
 #include <memory>
@@ -16,9 +17,7 @@ namespace norvo {
 // blanks, quotes and a value longer than the column behave the same.
 class BuscaPreparada {
 public:
-    // `tabela`, `coluna` compared, `resultado` the column returned (its code).
-    BuscaPreparada(BancoDestino& destino, const std::string& tabela, const std::string& coluna,
-                   const std::string& resultado);
+    BuscaPreparada(BancoDestino& destino, const DefinicaoBusca& definicao);
     ~BuscaPreparada();
     // The first row's code, 0 when no row matches; `textual` answers what the prepared
     // statement cannot (a value too long to be a parameter, a failure to report as ever).
@@ -26,15 +25,15 @@ public:
     // Whether a row matches; a row the stage itself wrote is remembered with `lembrar`.
     bool existe(const std::string& valor, const std::function<bool()>& textual);
     void lembrar(const std::string& valor) { existentes_.insert(valor); }
+    void esquecer(const std::string& valor) { existentes_.erase(valor); }
     // After a lost connection what was written but not committed is gone.
     void esquecer() { existentes_.clear(); }
 
     // A code lookup as the run's mode asks: the text-built `textual` by default, or in fast
     // mode the prepared one kept in `busca` (made on first use) for `valor`, as the
     // text-built one would compare it.
-    static int buscar(std::unique_ptr<BuscaPreparada>& busca, BancoDestino& destino, const char* tabela,
-                      const char* coluna, const char* codigo, const std::string& valor,
-                      const std::function<int()>& textual);
+    static int buscar(std::unique_ptr<BuscaPreparada>& busca, BancoDestino& destino, const DefinicaoBusca& definicao,
+                      const std::string& valor, const std::function<int()>& textual);
 
 private:
     // False when the text-built statement must answer instead; throws only a lost connection.

@@ -46,23 +46,45 @@ void GravaCodigoSequencial(ContextoEtapa& ctx, const std::string& tabela, int va
     }
 }
 
-int buscarCodigoTextual(db::Query& q, const std::string& linha1, const std::string& linha2, const char* campo)
+const DefinicaoBusca BuscaUnidade{"TIPOUNIDADE", "UNI_DESCRICAO", "UNI_CODIGO", "SELECT UNI_CODIGO FROM TIPOUNIDADE ",
+                                  "WHERE UNI_DESCRICAO = "};
+const DefinicaoBusca BuscaNCM{"CODIGONCM", "NCM_CODIGOSTRING", "NCM_CODIGO", "SELECT NCM_CODIGO FROM CODIGONCM",
+                              "WHERE NCM_CODIGOSTRING = "};
+const DefinicaoBusca BuscaCidade{"CIDADE", "CID_NOME", "CID_CODIGO", "SELECT CID_CODIGO FROM CIDADE",
+                                 "WHERE CID_NOME="};
+const DefinicaoBusca ExisteUnidade{"TIPOUNIDADE", "UNI_DESCRICAO", "UNI_CODIGO", "SELECT * FROM TIPOUNIDADE",
+                                   "WHERE UNI_DESCRICAO="};
+const DefinicaoBusca ExisteNCM{"CODIGONCM", "NCM_CODIGOSTRING", "NCM_CODIGO", "SELECT * FROM CODIGONCM",
+                               "WHERE NCM_CODIGOSTRING="};
+
+namespace {
+void abrirTextual(db::Query& q, const DefinicaoBusca& d, const std::string& chave)
 {
-    q.redefinir(std::vector<std::string>{linha1, linha2});
+    q.redefinir(std::vector<std::string>{d.linha1, d.linha2 + Citar(chave)});
     q.open();
-    return q.recordCount() > 0 ? q.fieldByName(campo).asInteger() : 0;
+}
+} // namespace
+
+int buscarTextual(db::Query& q, const DefinicaoBusca& d, const std::string& chave)
+{
+    abrirTextual(q, d, chave);
+    return q.recordCount() > 0 ? q.fieldByName(d.codigo).asInteger() : 0;
+}
+
+bool existeTextual(db::Query& q, const DefinicaoBusca& d, const std::string& chave)
+{
+    abrirTextual(q, d, chave);
+    return !q.isEmpty();
 }
 
 int BuscaCodigoUnidade(BancoDestino& destino, const std::string& descricao)
 {
-    return buscarCodigoTextual(destino.auxiliar(), "SELECT UNI_CODIGO FROM TIPOUNIDADE ",
-                               "WHERE UNI_DESCRICAO = " + Citar(ChaveDeBusca(descricao)), "UNI_CODIGO");
+    return buscarTextual(destino.auxiliar(), BuscaUnidade, ChaveDeBusca(descricao));
 }
 
 int BuscaCodigoNCM(BancoDestino& destino, const std::string& ncm)
 {
-    return buscarCodigoTextual(destino.auxiliar(), "SELECT NCM_CODIGO FROM CODIGONCM",
-                               "WHERE NCM_CODIGOSTRING = " + Citar(ncm), "NCM_CODIGO");
+    return buscarTextual(destino.auxiliar(), BuscaNCM, ncm);
 }
 
 } // namespace norvo

@@ -43,7 +43,7 @@ bool mesmoValor(const db::Param& a, const db::Param& b)
 } // namespace
 
 EscritaEmBlocos::EscritaEmBlocos(BancoDestino& destino, db::Query& insercao, const InsercaoDeclarada& declarada)
-    : destino_(destino), insercao_(insercao), tabela_(declarada.tabela)
+    : destino_(destino), insercao_(insercao), declarada_(declarada), tabela_(declarada.tabela)
 {
     const std::vector<db::Param>& params = insercao_.params();
     bool alinhado = params.size() == declarada.colunas.size();
@@ -143,6 +143,7 @@ db::Query& EscritaEmBlocos::bloco(const std::vector<std::string>& literais)
 
 void EscritaEmBlocos::acrescentar(Recusada recusada)
 {
+    ++acrescentadas_;
     if (porBloco_ < 2) {
         insercao_.execute();
         return;
@@ -210,7 +211,26 @@ void EscritaEmBlocos::linhaALinha()
         for (std::size_t i = 0; i < porLinha_; ++i)
             params[i].copiarValor(l.valores[i]);
         try {
-            insercao_.execute();
+            try {
+                insercao_.execute();
+            } catch (const db::ConnectionLost&) {
+                throw;
+            } catch (const db::BancoInutilizavel&) {
+                throw;
+            } catch (const std::exception&) {
+                if (!declarada_.textoDaLinha)
+                    throw;
+                // Refused as bound: the row as the default run writes it, so that what the
+                // server says of it (or that it takes it) is what it says there. Nothing of
+                // the refused statement stayed.
+                if (!sozinha_) {
+                    sozinha_ = std::make_unique<db::Query>();
+                    sozinha_->setDatabase(&destino_.banco());
+                    sozinha_->setTransaction(&destino_.transacao());
+                }
+                sozinha_->redefinir(declarada_.textoDaLinha(l.valores));
+                sozinha_->execute();
+            }
         } catch (const db::ConnectionLost&) {
             throw;
         } catch (const db::BancoInutilizavel&) {

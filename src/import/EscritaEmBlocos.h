@@ -49,6 +49,10 @@ public:
     // one. A lost connection goes up, the rows with it (the run's batch names them).
     void enviar();
     std::size_t linhasPorBloco() const { return porBloco_; }
+    // Rows given to the writer so far, and whether the one given as row `n` (counted from 0)
+    // still waits for its block: its outcome is not known yet.
+    std::size_t acrescentadas() const { return acrescentadas_; }
+    bool esperando(std::size_t n) const { return n < acrescentadas_ && n >= acrescentadas_ - linhas_.size(); }
     // Forgets the rows held for the next block: a lost connection left them in doubt, and
     // the run's batch settles each of them.
     void descartar() { linhas_.clear(); }
@@ -59,6 +63,8 @@ private:
 
     BancoDestino& destino_;
     db::Query& insercao_;
+    const InsercaoDeclarada& declarada_;
+    std::unique_ptr<db::Query> sozinha_; // a row on its own as its text (InsercaoDeclarada::textoDaLinha)
     std::string tabela_;
     std::vector<std::string> colunas_;
     std::vector<bool> constantes_;
@@ -70,6 +76,7 @@ private:
         Recusada recusada;
     };
     std::vector<Linha> linhas_;
+    std::size_t acrescentadas_ = 0;
 };
 
 } // namespace norvo

@@ -376,6 +376,7 @@ bool Etapa::guardaLinha(const std::function<void()>& escrever)
         }
         contas_->perdida();
         marcar(registro.posicao, false);
+        desfeita(registro.posicao);
         recusar(registro, entrada, Recusa::de(e));
     };
     pendente_->perda = linhaEmCurso_;

@@ -65,6 +65,9 @@ protected:
     virtual void depois() {}
     // What the stage remembers of the destination is no longer sure (a lost connection).
     virtual void esquecer() {}
+    // The row of the record at `posicao`, held for a block, was refused when sent on its own:
+    // what the stage took for written is not.
+    virtual void desfeita(int /*posicao*/) {}
     // How the summary names the current record (its code, unit, description...), and where
     // a staged record came from.
     virtual std::string identificacao() = 0;
@@ -95,6 +98,16 @@ protected:
     // now, or in fast mode for a stage that writes in blocks, held for the next block. Every
     // row a stage writes goes through it, so that a lost connection knows what was in flight.
     void inserir();
+    // In fast mode, the number the next row written gets (inserir); whether the row given that
+    // number still waits for its block, and sending what the block holds, so that its
+    // outcome is known.
+    std::size_t proximaLinha() const { return blocos_ ? blocos_->acrescentadas() : 0; }
+    bool esperandoBloco(std::size_t linha) const { return blocos_ && blocos_->esperando(linha); }
+    void enviarBloco()
+    {
+        if (blocos_)
+            blocos_->enviar();
+    }
     // The current record fails without a write being tried, pointing at a staged field.
     void falharSemEscrita(const std::string& mensagem, int campo);
     // Keeps, by staged position, whether the record's row was written (the product stage).

@@ -71,6 +71,18 @@ const InsercaoDeclarada InsercaoProduto{
      {"PRO_CODBARRAS", true},
      {"NAT_CODOPERA_NFCE", true}}};
 
+// A new NCM code: the code string, cut for the description, and the next code. The default
+// mode writes each as a statement of its own, its values in its text.
+const InsercaoDeclarada InsercaoNCM{
+    "CODIGONCM",
+    "INSERT INTO CODIGONCM (NCM_DESCRICAO, NCM_CODIGO, NCM_CODIGOSTRING) "
+    "VALUES (:NCM_DESCRICAO, :NCM_CODIGO, :NCM_CODIGOSTRING)",
+    {{"NCM_DESCRICAO", false, staging::NCM}, {"NCM_CODIGO"}, {"NCM_CODIGOSTRING", false, staging::NCM}},
+    [](const std::vector<db::Param>& v) {
+        return " INSERT INTO CODIGONCM(NCM_DESCRICAO , NCM_CODIGO , NCM_CODIGOSTRING)  VALUES(" + Citar(v[0].texto()) +
+               " , " + std::to_string(v[1].inteiro()) + " , " + Citar(v[2].texto()) + ") ";
+    }};
+
 // A price item: the record's code and price; the list, the dates and the rest the same for
 // every item of a run.
 const InsercaoDeclarada InsercaoItem{
@@ -141,8 +153,8 @@ db::DateTime menosDias(const db::DateTime& dia, int dias)
 // The unit and NCM stages: insert each distinct value once, with codes counted from 1.
 class EtapaDeCodigos : public EtapaDoEstagio {
 public:
-    EtapaDeCodigos(ContextoEtapa& ctx, const DefinicaoEtapa& d, Textos textos, const char* coluna, const char* codigo)
-        : EtapaDoEstagio(ctx, d, std::move(textos)), coluna_(coluna), codigo_(codigo)
+    EtapaDeCodigos(ContextoEtapa& ctx, const DefinicaoEtapa& d, Textos textos, const DefinicaoBusca& existe)
+        : EtapaDoEstagio(ctx, d, std::move(textos)), existe_(existe)
     {}
 
 protected:
@@ -156,29 +168,41 @@ protected:
     // the prepared one, which also remembers what the stage wrote.
     bool jaExiste(const std::string& valor)
     {
-        auto textual = [&] {
-            db::Query& q = comando();
-            q.redefinir(std::vector<std::string>{std::string("SELECT * FROM ") + definicao().tabela,
-                                                 std::string("WHERE ") + coluna_ + "=" + Citar(valor)});
-            q.open();
-            return !q.isEmpty();
-        };
+        // Not on the command: in fast mode it holds the prepared insert.
+        auto textual = [&] { return existeTextual(modo().rapido ? auxiliar() : comando(), existe_, valor); };
         if (!modo().rapido)
             return textual();
         if (!existentes_)
-            existentes_ = std::make_unique<BuscaPreparada>(ctx().destino, definicao().tabela, coluna_, codigo_);
+            existentes_ = std::make_unique<BuscaPreparada>(ctx().destino, existe_);
+        // Written by a row still held for its block: whether it is written is known only
+        // once the block is sent (a refused row is forgotten then, and this record tries it
+        // again, as the default run would).
+        if (const auto h = noBloco_.find(valor); h != noBloco_.end()) {
+            if (esperandoBloco(h->second))
+                enviarBloco();
+            noBloco_.erase(h);
+        }
         return existentes_->existe(valor, textual);
     }
-    // The value now in the table, after an insert of this stage.
-    void escrito(const std::string& valor)
+    // The value now in the table, after an insert of this stage; and not, after all, when
+    // its row was refused as a block's row sent on its own.
+    void escrito(const std::string& valor, std::size_t linha)
     {
         if (existentes_)
             existentes_->lembrar(valor);
+        if (modo().rapido)
+            noBloco_[valor] = linha;
+    }
+    void esquecido(const std::string& valor)
+    {
+        if (existentes_)
+            existentes_->esquecer(valor);
     }
     void esquecer() override
     {
         if (existentes_)
             existentes_->esquecer();
+        noBloco_.clear();
     }
 
     // The next code, kept in the sequence register: the destination's own program numbers
@@ -188,16 +212,15 @@ protected:
     int contador_ = 1;
 
 private:
-    const char* coluna_;
-    const char* codigo_;
+    const DefinicaoBusca& existe_;
     std::unique_ptr<BuscaPreparada> existentes_;
+    std::unordered_map<std::string, std::size_t> noBloco_; // value -> its row's number (proximaLinha)
 };
 
 class Unidades : public EtapaDeCodigos {
 public:
     explicit Unidades(ContextoEtapa& ctx)
-        : EtapaDeCodigos(ctx, definicaoDe(ImportaUnidades), {StatusUnidades, FalhaUnidades}, "UNI_DESCRICAO",
-                         "UNI_CODIGO")
+        : EtapaDeCodigos(ctx, definicaoDe(ImportaUnidades), {StatusUnidades, FalhaUnidades}, ExisteUnidade)
     {}
 
 protected:
@@ -220,7 +243,7 @@ protected:
                 ++contador_; // a failed insert leaves its code to the next unit; a written one, even uncommitted, keeps it
                 commitRetaining();
             }))
-            escrito(chave);
+            escrito(chave, 0);
     }
 
     std::string chaveNoDestino() override
@@ -239,9 +262,7 @@ protected:
 
 class NCM : public EtapaDeCodigos {
 public:
-    explicit NCM(ContextoEtapa& ctx)
-        : EtapaDeCodigos(ctx, definicaoDe(ImportaNCM), {StatusNCM, FalhaNCM}, "NCM_CODIGOSTRING", "NCM_CODIGO")
-    {}
+    explicit NCM(ContextoEtapa& ctx) : EtapaDeCodigos(ctx, definicaoDe(ImportaNCM), {StatusNCM, FalhaNCM}, ExisteNCM) {}
 
 protected:
     void registro() override
@@ -249,11 +270,23 @@ protected:
         const std::string c = texto(staging::NCM);
         if (jaExiste(c))
             return;
-        redefinir(" INSERT INTO CODIGONCM(NCM_DESCRICAO , NCM_CODIGO , NCM_CODIGOSTRING)  VALUES(" +
-                  Citar(c.substr(0, 40)) + " , " + std::to_string(contador_) + " , " + Citar(c) + ") ");
-        ++contador_; // a failed insert uses up its code
+        // One statement a code, its values in its text; in fast mode the declared insert,
+        // bound, in blocks.
+        std::vector<db::Param> valores = {db::Param("NCM_DESCRICAO"), db::Param("NCM_CODIGO"),
+                                          db::Param("NCM_CODIGOSTRING")};
+        valores[0].setAsString(c.substr(0, 40));
+        valores[1].setAsInteger(contador_);
+        valores[2].setAsString(c);
+        if (modo().rapido) {
+            for (std::size_t i = 0; i < valores.size(); ++i)
+                comando().params()[i].copiarValor(valores[i]);
+        } else {
+            redefinir(InsercaoNCM.textoDaLinha(valores));
+        }
+        ++contador_; // a failed insert uses up its code, in a block too
+        const std::size_t linha = proximaLinha();
         if (guardaLinha([&] { inserir(); }))
-            escrito(c);
+            escrito(c, linha);
         gaugeAvancar();
         // After a failed insert too. A commit the server refuses ends the stage; one a lost
         // connection takes costs this code alone (the walk's rule).
@@ -264,8 +297,10 @@ protected:
     {
         return "SELECT COUNT(*) AS QTD FROM CODIGONCM WHERE NCM_CODIGOSTRING=" + Citar(texto(staging::NCM));
     }
+    const InsercaoDeclarada* insercao() const override { return modo().rapido ? &InsercaoNCM : nullptr; }
     std::string identificacao() override { return texto(staging::NCM); }
     int campoEmFalta(const Recusa&) const override { return staging::NCM; }
+    void desfeita(int posicao) override { esquecido(texto(posicao, staging::NCM)); }
 
     void logar(int posicao, const Recusa& r) override
     {
@@ -376,13 +411,12 @@ private:
     // unit and NCM tables do not change while the products are written).
     int codigoUnidade(const std::string& descricao)
     {
-        return BuscaPreparada::buscar(unidades_, ctx().destino, "TIPOUNIDADE", "UNI_DESCRICAO", "UNI_CODIGO",
-                                      ChaveDeBusca(descricao),
+        return BuscaPreparada::buscar(unidades_, ctx().destino, BuscaUnidade, ChaveDeBusca(descricao),
                                       [&] { return BuscaCodigoUnidade(ctx().destino, descricao); });
     }
     int codigoNCM(const std::string& ncm)
     {
-        return BuscaPreparada::buscar(ncms_, ctx().destino, "CODIGONCM", "NCM_CODIGOSTRING", "NCM_CODIGO", ncm,
+        return BuscaPreparada::buscar(ncms_, ctx().destino, BuscaNCM, ncm,
                                       [&] { return BuscaCodigoNCM(ctx().destino, ncm); });
     }
 

@@ -10,7 +10,6 @@
 namespace norvo {
 
 using texto::ChaveDeBusca;
-using texto::Citar;
 
 int BuscaCodigoCidade(ContextoEtapa& ctx, const std::string& nome)
 {
@@ -18,8 +17,7 @@ int BuscaCodigoCidade(ContextoEtapa& ctx, const std::string& nome)
         db::Query q;
         q.setDatabase(&ctx.destino.banco());
         q.setTransaction(ctx.destino.banco().defaultTransaction());
-        return buscarCodigoTextual(q, "SELECT CID_CODIGO FROM CIDADE", "WHERE CID_NOME=" + Citar(ChaveDeBusca(nome)),
-                                   "CID_CODIGO");
+        return buscarTextual(q, BuscaCidade, ChaveDeBusca(nome));
     } catch (const db::ConnectionLost&) {
         throw; // the row's failure: the stage logs that row, reconnects and goes on
     } catch (const std::exception& e) {
@@ -60,8 +58,8 @@ int EtapaDaOrigem::codigoCidade(const std::string& nome)
 {
     // A failure other than a lost connection goes to the text-built lookup, which logs it
     // with its own entry and answers 0.
-    const int codigo = BuscaPreparada::buscar(cidades_, ctx().destino, "CIDADE", "CID_NOME", "CID_CODIGO",
-                                              ChaveDeBusca(nome), [&] { return BuscaCodigoCidade(ctx(), nome); });
+    const int codigo = BuscaPreparada::buscar(cidades_, ctx().destino, BuscaCidade, ChaveDeBusca(nome),
+                                              [&] { return BuscaCodigoCidade(ctx(), nome); });
     if (codigo == 0)
         ++semCidade_[texto::Aparar(nome)];
     return codigo;

@@ -86,3 +86,30 @@ TEST_F(Buscas, CidadeComFalhaViraEntradaEZero)
     EXPECT_NE(e.find("CIDADE"), std::string::npos);
     EXPECT_EQ(e.substr(e.size() - 2), "\r\n");
 }
+
+// Each lookup's two forms, the text default mode sends and the statement fast mode prepares
+// from the same declaration, answer alike: quotes, blanks, accents, an empty key and one
+// longer than its column.
+TEST_F(Buscas, FormasTextualEPreparadaDaoAMesmaResposta)
+{
+    banco.executar(L1("INSERT INTO TIPOUNIDADE VALUES (1, 'CX', 'CX'); INSERT INTO TIPOUNIDADE VALUES (2, 'D''A', 'D');"
+                      "INSERT INTO TIPOUNIDADE VALUES (3, 'Ç', 'Ç'); INSERT INTO CODIGONCM VALUES (4, '10063021', 'x');"
+                      "INSERT INTO CIDADE (CID_CODIGO, CID_NOME) VALUES (10, 'SÃO JOSÉ');"));
+    prepararEtapa();
+    const std::vector<std::string> chaves = {
+        "CX",   "CX ", " CX", "cx", "D'A", L1("Ç"), "", "10063021", "10063021 ", L1("SÃO JOSÉ"), std::string(300, 'X'),
+        "'; --"};
+    for (const DefinicaoBusca* d : {&BuscaUnidade, &BuscaNCM, &BuscaCidade, &ExisteUnidade, &ExisteNCM}) {
+        BuscaPreparada preparada(destino(), *d);
+        for (const std::string& chave : chaves) {
+            db::Query q;
+            q.setDatabase(&destino().banco());
+            q.setTransaction(&destino().transacao());
+            bool caiu = false;
+            EXPECT_EQ(preparada.codigo(chave, [&] { return caiu = true, -1; }), buscarTextual(q, *d, chave))
+                << d->linha1 << " [" << chave << "]";
+            EXPECT_EQ(preparada.existe(chave, [&] { return caiu = true; }), existeTextual(q, *d, chave));
+            EXPECT_FALSE(caiu) << "the prepared form answered itself";
+        }
+    }
+}

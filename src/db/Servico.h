@@ -13,10 +13,10 @@ using ServiceHandle = Handle<soltarServico>;
 
 // The services manager of one server: backups and restores that the server itself reads and
 // writes, so database and copy are paths on the server's machine. Every line of the
-// server's verbose output goes to `linha` as it comes; a failure, whether the server reports
-// it when the work starts, at its end or only in its output, is thrown as ServerError (or
-// ConnectionLost) with the server's text; so is work that ended without gbak's closing line
-// (a restore from a copy cut short ends quietly where the file ends).
+// server's verbose output goes to `linha` as it comes, only to be shown; a failure, which the
+// server reports with its codes when the work starts or at its end, is thrown as ServerError
+// (or ConnectionLost) with the server's text; so is a restore that left its database shut
+// down (a copy cut short ends the restore quietly where the file ends).
 class Servico {
 public:
     Servico(std::string usuario, std::string senha, std::string servidor = "localhost");
@@ -32,10 +32,9 @@ public:
     void apagar(const std::string& banco);
 
 private:
-    // Runs one service to its end; `arquivos` are the paths `pedido` names, `fecho` the line
-    // gbak writes when `trabalho` went through.
-    void executar(const std::string& pedido, std::initializer_list<std::string_view> arquivos,
-                  const std::function<void(const std::string&)>& linha, const char* trabalho, const char* fecho);
+    // Runs one service to its end; `arquivos` are the paths `pedido` names. Its last line.
+    std::string executar(const std::string& pedido, std::initializer_list<std::string_view> arquivos,
+                         const std::function<void(const std::string&)>& linha, const char* trabalho);
 
     std::string usuario_;
     std::string senha_;

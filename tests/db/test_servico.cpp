@@ -64,8 +64,8 @@ TEST(Servico, CopiaERestauraOBancoComoEraEFalhasTrazemOMotivoDoServidor)
     EXPECT_EQ(banco.valor("SELECT GEN_ID(G_PECA, 0) FROM RDB$DATABASE"), "42");
 
     // A destination in a folder with accents, copied beside itself and restored: the names
-    // reach the server as the file system holds them, whatever character set the client
-    // settled for file names (this process's first attachment was under the C locale).
+    // reach the server as the file system holds them, and the restored database is found by
+    // its name to see that it is online.
     const std::string acentos = pastaBancos() + "/Importa\xC3\xA7\xC3\xA3o-" + std::to_string(::getpid());
     ASSERT_EQ(::mkdir(acentos.c_str(), 0777), 0);
     ::chmod(acentos.c_str(), 0777);

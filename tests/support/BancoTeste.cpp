@@ -3,6 +3,7 @@
 #include <filesystem>
 
 #include "db/Database.h"
+#include "plataforma/Localidade.h"
 #include "db/Error.h"
 #include "db/Query.h"
 #include "db/Transaction.h"
@@ -156,7 +157,12 @@ BancoTeste::BancoTeste(const std::string& prefixo, bool embutido, const std::str
     ISC_STATUS_ARRAY st;
     isc_db_handle db = 0;
     isc_tr_handle tr = 0;
-    isc_dsql_execute_immediate(st, &db, &tr, 0, sql.c_str(), 3, nullptr);
+    {
+        // Usually the process's first attachment: made as the program makes its own, so the
+        // client settles UTF-8 for file names here too (db/NomesDeArquivo.h).
+        const plataforma::CtypeUtf8 nomesEmUtf8;
+        isc_dsql_execute_immediate(st, &db, &tr, 0, sql.c_str(), 3, nullptr);
+    }
     verificar(st, "The Firebird server on 127.0.0.1:3050 must be running (scripts/firebird). CREATE DATABASE");
     isc_detach_database(st, &db);
 }

@@ -418,6 +418,8 @@ void Etapa::inserir()
 
 int Etapa::campoEmFalta(const Recusa& r) const
 {
+    if (r.campo >= 0)
+        return r.campo;
     const InsercaoDeclarada* d = insercao();
     return d && r.causa.tipo == db::Causa::Tipo::TextoLongo ? d->campoDaColuna(r.causa.coluna) : -1;
 }

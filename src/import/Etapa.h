@@ -74,7 +74,8 @@ protected:
     virtual int linhaNoArquivo() const { return 0; }
     virtual int posicao() const { return -1; }
     // The staged field a refusal points at (staging::Campo), -1 when none is known: by
-    // default, for a text too long, the one its column's value comes from.
+    // default the field whose value could not be read, or for a text too long the one its
+    // column's value comes from.
     virtual int campoEmFalta(const Recusa& r) const;
     // What the stage adds to its summary at the end (the cities the source stages missed).
     virtual void completarResumo(ResumoEtapa&) {}

@@ -25,8 +25,12 @@ protected:
     std::string identificacao() override { return texto(staging::COD_PRODUTO); }
     int linhaNoArquivo() const override { return estagio().cellLinha(posicao_); }
     int posicao() const override { return posicao_; }
-    // The code, unless the stage knows better.
-    int campoEmFalta(const Recusa&) const override { return staging::COD_PRODUTO; }
+    // What the refusal says, else the code.
+    int campoEmFalta(const Recusa& r) const override
+    {
+        const int campo = Etapa::campoEmFalta(r);
+        return campo >= 0 ? campo : staging::COD_PRODUTO;
+    }
 
     // Fields of the record being walked, or of another by its position.
     std::string texto(staging::Campo c) const { return texto(posicao_, c); }

@@ -377,14 +377,6 @@ protected:
         });
     }
 
-    // A text too long by its column; the layer's own refusal is the ICMS read as a number.
-    int campoEmFalta(const Recusa& r) const override
-    {
-        if (const int campo = Etapa::campoEmFalta(r); campo >= 0)
-            return campo;
-        return r.causa.codigo == 0 && r.causa.tipo == db::Causa::Tipo::Outro ? staging::ICMS : staging::COD_PRODUTO;
-    }
-
     void logar(int posicao, const Recusa& r) override
     {
         erro(ErroProduto + texto(posicao, staging::COD_PRODUTO) + "\r\n" + r.mensagem + "\r");
@@ -471,12 +463,6 @@ protected:
                std::to_string(inteiro(staging::COD_PRODUTO));
     }
     std::string identificacao() override { return texto(staging::DESCRICAO); }
-    // The layer's own refusal is the price's (no amount, or none); the server's is the code's.
-    int campoEmFalta(const Recusa& r) const override
-    {
-        return r.causa.codigo == 0 && r.causa.tipo == db::Causa::Tipo::Outro ? staging::VALORVENDA
-                                                                             : staging::COD_PRODUTO;
-    }
 
     void logar(int posicao, const Recusa& r) override
     {

@@ -1,5 +1,6 @@
 #pragma once
 #include "db/Causa.h"
+#include "staging/Error.h"
 
 #include <exception>
 #include <string>
@@ -11,8 +12,13 @@ namespace norvo {
 struct Recusa {
     std::string mensagem;
     db::Causa causa;
+    int campo = -1; // the staged field whose value could not be read, when that was the refusal
 
-    static Recusa de(const std::exception& e) { return {e.what(), db::causaDe(e)}; }
+    static Recusa de(const std::exception& e)
+    {
+        const auto* ilegivel = dynamic_cast<const staging::ValorIlegivel*>(&e);
+        return {e.what(), db::causaDe(e), ilegivel ? ilegivel->campo() : -1};
+    }
 };
 
 } // namespace norvo

@@ -166,7 +166,7 @@ std::int32_t Registro::comoInteiro(Campo c, const Textos& textos) const
     const std::string s = texto(c, textos);
     const auto n = lerInteiro(s);
     if (!n)
-        throw Error(mensagemInteiro(s));
+        throw ValorIlegivel(c, mensagemInteiro(s));
     return *n;
 }
 
@@ -176,9 +176,9 @@ std::int64_t Registro::comoDinheiro(Campo c, const Textos& textos) const
     if (nulo(c))
         return 0;
     if (precoInvalido && textoDoPreco(textos).empty())
-        throw Error(Utf8ParaLatin1("Preço ausente: a linha do arquivo não tem o campo do preço"));
+        throw ValorIlegivel(c, Utf8ParaLatin1("Preço ausente: a linha do arquivo não tem o campo do preço"));
     if (precoInvalido)
-        throw Error(Utf8ParaLatin1("Preço inválido: '") + textoDoPreco(textos) + "'");
+        throw ValorIlegivel(c, Utf8ParaLatin1("Preço inválido: '") + textoDoPreco(textos) + "'");
     return valor;
 }
 

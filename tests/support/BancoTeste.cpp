@@ -14,6 +14,7 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <optional>
 #include <cstdlib>
 #include <fstream>
 #include <sstream>
@@ -158,9 +159,13 @@ BancoTeste::BancoTeste(const std::string& prefixo, bool embutido, const std::str
     isc_db_handle db = 0;
     isc_tr_handle tr = 0;
     {
-        // Usually the process's first attachment: made as the program makes its own, so the
-        // client settles UTF-8 for file names here too (db/NomesDeArquivo.h).
-        const plataforma::CtypeUtf8 nomesEmUtf8;
+        // Usually the process's first attachment: through the server, made as the program
+        // makes its own, so the client settles UTF-8 for file names here too
+        // (db/NomesDeArquivo.h). Not for the in-process engine: started under that guard, it
+        // leaves LeakSanitizer unable to stop its threads at exit.
+        std::optional<plataforma::CtypeUtf8> nomesEmUtf8;
+        if (!embutido_)
+            nomesEmUtf8.emplace();
         isc_dsql_execute_immediate(st, &db, &tr, 0, sql.c_str(), 3, nullptr);
     }
     verificar(st, "The Firebird server on 127.0.0.1:3050 must be running (scripts/firebird). CREATE DATABASE");

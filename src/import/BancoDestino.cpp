@@ -203,8 +203,8 @@ bool BancoDestino::existe(const LinhaPendente& linha)
 
 void BancoDestino::regravar(const LinhaPendente& linha)
 {
-    if (comando_.sql() != linha.texto)
-        comando_.redefinir(linha.texto);
+    if (linha.texto && comando_.sql() != *linha.texto)
+        comando_.redefinir(*linha.texto);
     std::vector<db::Param>& params = comando_.params();
     for (std::size_t i = 0; i < params.size() && i < linha.valores.size(); ++i)
         params[i].copiarValor(linha.valores[i]);

@@ -26,8 +26,9 @@ struct LinhaPendente {
     bool recusada = false;                            // told it failed
     bool encontrada = false;                          // found on disk after a lost line
     std::string chave;                                // counts the row by its key in the destination
-    std::vector<std::string> texto;                   // the statement that wrote it
-    std::vector<db::Param> valores;                   // and its values
+    // The statement that wrote it, shared by the rows written with the same text.
+    std::shared_ptr<const std::vector<std::string>> texto;
+    std::vector<db::Param> valores; // and its values
 };
 using Pendentes = std::vector<std::shared_ptr<LinhaPendente>>;
 

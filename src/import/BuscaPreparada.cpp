@@ -12,13 +12,12 @@ constexpr std::size_t MaiorParametro = 8191;
 BuscaPreparada::BuscaPreparada(BancoDestino& destino, const DefinicaoBusca& d)
     : q_(std::make_unique<db::Query>()), resultado_(d.codigo)
 {
-    const std::string resultado = d.codigo, tabela = d.tabela, coluna = d.chave;
     q_->setDatabase(&destino.banco());
     q_->setTransaction(&destino.transacao());
     // Cast to a text of the value's own length in the connection's character set: compared
     // as a quoted literal is, and a value longer than the column simply finds nothing.
-    q_->setSQL("SELECT " + resultado + " FROM " + tabela + " WHERE " + coluna + " = CAST(:VALOR AS VARCHAR(" +
-               std::to_string(MaiorParametro) + ") CHARACTER SET ISO8859_1)");
+    q_->setSQL(std::string("SELECT ") + d.codigo + " FROM " + d.tabela + " WHERE " + d.chave +
+               " = CAST(:VALOR AS VARCHAR(" + std::to_string(MaiorParametro) + ") CHARACTER SET ISO8859_1)");
 }
 
 BuscaPreparada::~BuscaPreparada() = default;

@@ -405,7 +405,10 @@ void Etapa::inserir()
 {
     if (pendente_) {
         db::Query& q = comando();
-        pendente_->texto = q.sql();
+        // Kept once for the rows that share it: a declared insert is the same every row.
+        if (!textoDoComando_ || *textoDoComando_ != q.sql())
+            textoDoComando_ = std::make_shared<const std::vector<std::string>>(q.sql());
+        pendente_->texto = textoDoComando_;
         pendente_->valores = q.params();
         pendente_->chave = chaveNoDestino();
         pendente_->escrita = true;

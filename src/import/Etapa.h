@@ -166,9 +166,10 @@ private:
     ResumoEtapa resumo_;
     Linha linha_ = Linha::SemLinha;
     ResumoDasCausas causas_;
-    std::unique_ptr<EscritaEmBlocos> blocos_; // while a stage that writes in blocks walks
-    BancoDestino::Perda linhaEmCurso_;        // how the row being written is told failed
-    std::shared_ptr<LinhaPendente> pendente_; // the row being written, in the batch
+    std::unique_ptr<EscritaEmBlocos> blocos_;                        // while a stage that writes in blocks walks
+    BancoDestino::Perda linhaEmCurso_;                               // how the row being written is told failed
+    std::shared_ptr<LinhaPendente> pendente_;                        // the row being written, in the batch
+    std::shared_ptr<const std::vector<std::string>> textoDoComando_; // the last row's statement
     std::vector<bool>* marcas_ = nullptr;
     // Lost lines in a row with no record or step getting through: past a few, a record or
     // step that takes the server down each time is given up as a server that never returns.

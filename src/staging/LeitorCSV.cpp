@@ -146,11 +146,11 @@ public:
     // of them, its cells marked. The destination holds codes as integers: "01" is "1".
     void codigosRepetidos()
     {
-        std::vector<std::pair<std::int64_t, int>> codigos; // code, record
+        std::vector<std::pair<std::int32_t, int>> codigos; // code, record
         codigos.reserve(static_cast<std::size_t>(t_.recordCount()));
         for (int r = 0; r < t_.recordCount(); ++r)
-            if (const auto c = texto::textoParaInteiro(t_.cellText(r, COD_PRODUTO)))
-                codigos.emplace_back(*c, r);
+            if (!t_.cellNull(r, COD_PRODUTO))
+                codigos.emplace_back(t_.cellInteger(r, COD_PRODUTO), r);
         std::stable_sort(codigos.begin(), codigos.end(),
                          [](const auto& a, const auto& b) { return a.first < b.first; });
         std::vector<NotaLeitura> notas;

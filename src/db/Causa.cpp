@@ -10,6 +10,7 @@ Causa causaDe(const std::exception& e)
     if (const auto* t = dynamic_cast<const TextoLongo*>(&e)) {
         c.tipo = Causa::Tipo::TextoLongo;
         c.coluna = t->coluna();
+        c.parametro = t->posicao();
         c.capacidade = t->capacidade();
         return c;
     }

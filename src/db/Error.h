@@ -77,18 +77,21 @@ private:
 // server sees it.
 class TextoLongo : public Error {
 public:
-    TextoLongo(std::size_t comprimento, int capacidade, std::string coluna)
+    TextoLongo(std::size_t comprimento, int capacidade, std::string coluna, int posicao = -1)
         : Error("Trying to store a string of length " + std::to_string(comprimento) +
                 " into a field that can only contain " + std::to_string(capacidade)),
-          capacidade_(capacidade), coluna_(std::move(coluna))
+          capacidade_(capacidade), coluna_(std::move(coluna)), posicao_(posicao)
     {}
     int capacidade() const { return capacidade_; }
     // The parameter the text was bound to.
     const std::string& coluna() const { return coluna_; }
+    // Its position among the statement's parameters, -1 when not known.
+    int posicao() const { return posicao_; }
 
 private:
     int capacidade_;
     std::string coluna_;
+    int posicao_;
 };
 
 // The client library could not be loaded, under `nome`, the platform's name for it.

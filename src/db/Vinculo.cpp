@@ -126,7 +126,7 @@ void Vinculo::vincular(Sqlda* descricao, Database& db, Transaction& t)
             const std::string& s = p->texto();
             if (b.tipo == SQL_TEXT || b.tipo == SQL_VARYING) {
                 if (b.tamanho >= 1 && s.size() > static_cast<size_t>(b.tamanho))
-                    throw TextoLongo(s.size(), b.tamanho, p->name());
+                    throw TextoLongo(s.size(), b.tamanho, p->name(), i);
                 comoTexto(s);
             } else if (b.tipo == SQL_BLOB) {
                 BlobHandle blob;

@@ -192,9 +192,10 @@ void BancoDestino::devolverLote(Pendentes linhas)
 
 bool BancoDestino::existe(const LinhaPendente& linha)
 {
-    if (linha.chave.empty())
+    const std::string chave = linha.insercao ? linha.insercao->textoDaChave(linha.valores) : std::string();
+    if (chave.empty())
         return false;
-    auxiliar_.redefinir(linha.chave);
+    auxiliar_.redefinir(chave);
     auxiliar_.open();
     const bool achou = !auxiliar_.isEmpty() && auxiliar_.fieldByName("QTD").asInteger() > 0;
     auxiliar_.close();

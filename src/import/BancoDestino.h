@@ -5,6 +5,7 @@
 #include "db/Database.h"
 #include "db/Query.h"
 #include "db/Transaction.h"
+#include "import/InsercaoDeclarada.h"
 #include "import/Opcoes.h"
 
 #include <chrono>
@@ -25,7 +26,7 @@ struct LinhaPendente {
     bool escrita = false;                             // its statement was sent, or held for a block
     bool recusada = false;                            // told it failed
     bool encontrada = false;                          // found on disk after a lost line
-    std::string chave;                                // counts the row by its key in the destination
+    const InsercaoDeclarada* insercao = nullptr;      // the insert it was written by: its key finds it
     // The statement that wrote it, shared by the rows written with the same text.
     std::shared_ptr<const std::vector<std::string>> texto;
     std::vector<db::Param> valores; // and its values

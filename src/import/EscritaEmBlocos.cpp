@@ -5,7 +5,6 @@
 #include "texto/Texto.h"
 
 #include <algorithm>
-#include <cstdio>
 #include <stdexcept>
 
 namespace norvo {
@@ -48,7 +47,7 @@ EscritaEmBlocos::EscritaEmBlocos(BancoDestino& destino, db::Query& insercao, con
     const std::vector<db::Param>& params = insercao_.params();
     bool alinhado = params.size() == declarada.colunas.size();
     for (std::size_t i = 0; alinhado && i < params.size(); ++i)
-        alinhado = texto::mesmoNome(declarada.colunas[i].nome, params[i].name());
+        alinhado = texto::mesmoNome(declarada.colunas[i].nomeDoParametro(), params[i].name());
     if (!alinhado)
         throw std::logic_error(std::string("the insert into ") + declarada.tabela +
                                " does not bind the columns its declaration names, in their order");
@@ -71,35 +70,6 @@ EscritaEmBlocos::EscritaEmBlocos(BancoDestino& destino, db::Query& insercao, con
             porBloco_ = k;
             break;
         }
-}
-
-std::string literalSql(const db::Param& p)
-{
-    switch (p.tipo()) {
-    case db::Param::Tipo::Nulo:
-        break;
-    case db::Param::Tipo::Texto:
-        return texto::Citar(p.texto());
-    case db::Param::Tipo::Inteiro:
-        return std::to_string(p.inteiro());
-    case db::Param::Tipo::Moeda:
-        return texto::decimal(p.inteiro(), -4);
-    case db::Param::Tipo::Real: {
-        // With an exponent the server reads a double, not an exact decimal.
-        char t[40];
-        std::snprintf(t, sizeof t, "%.17g", p.real());
-        std::string r = t;
-        return r.find_first_of("eE") == std::string::npos ? r + "E0" : r;
-    }
-    case db::Param::Tipo::DataHora: {
-        const db::DateTime& d = p.dataHora();
-        char t[48];
-        std::snprintf(t, sizeof t, "TIMESTAMP '%04d-%02d-%02d %02d:%02d:%02d'", d.year, d.month, d.day, d.hour,
-                      d.minute, d.second);
-        return t;
-    }
-    }
-    return "NULL";
 }
 
 BlocoDeInsercoes blocoDeInsercoes(const std::string& tabela, const std::vector<std::string>& colunas,
@@ -141,14 +111,14 @@ db::Query& EscritaEmBlocos::bloco(const std::vector<std::string>& literais)
     return *q;
 }
 
-void EscritaEmBlocos::acrescentar(Recusada recusada)
+void EscritaEmBlocos::acrescentar(Recusada recusada, std::shared_ptr<LinhaPendente> pendente)
 {
     ++acrescentadas_;
     if (porBloco_ < 2) {
         insercao_.execute();
         return;
     }
-    linhas_.push_back({insercao_.params(), std::move(recusada)});
+    linhas_.push_back({insercao_.params(), std::move(recusada), std::move(pendente)});
     if (linhas_.size() == porBloco_)
         enviar();
 }
@@ -207,7 +177,15 @@ void EscritaEmBlocos::linhaALinha()
     std::vector<Linha> linhas;
     linhas.swap(linhas_);
     std::vector<db::Param>& params = insercao_.params();
-    for (const Linha& l : linhas) {
+    const int numerada = declarada_.codigoDevolvido;
+    int devolvidos = 0; // codes the refused rows before this one left to it
+    for (Linha& l : linhas) {
+        if (numerada >= 0 && devolvidos > 0) {
+            db::Param& codigo = l.valores[static_cast<std::size_t>(numerada)];
+            codigo.setAsInteger(static_cast<std::int32_t>(codigo.inteiro() - devolvidos));
+            if (l.pendente)
+                l.pendente->valores = l.valores; // found or written again under its code
+        }
         for (std::size_t i = 0; i < porLinha_; ++i)
             params[i].copiarValor(l.valores[i]);
         try {
@@ -237,6 +215,10 @@ void EscritaEmBlocos::linhaALinha()
             throw;
         } catch (const std::exception& e) {
             l.recusada(e);
+            if (numerada >= 0) {
+                ++devolvidos;
+                ++devolvidos_;
+            }
         }
     }
 }

@@ -29,9 +29,6 @@ struct BlocoDeInsercoes {
 };
 BlocoDeInsercoes blocoDeInsercoes(const std::string& tabela, const std::vector<std::string>& colunas,
                                   std::size_t linhas, const std::vector<std::string>& literais);
-// A parameter's value as an SQL literal the server reads as the same value: NULL, a quoted
-// text, an integer, a decimal, a double with its exponent, a timestamp.
-std::string literalSql(const db::Param& p);
 
 class EscritaEmBlocos {
 public:
@@ -43,8 +40,9 @@ public:
     // the statement's parameters are not the declared columns.
     EscritaEmBlocos(BancoDestino& destino, db::Query& insercao, const InsercaoDeclarada& declarada);
 
-    // The insert's current values join the block; a full block is sent at once.
-    void acrescentar(Recusada recusada);
+    // The insert's current values join the block; a full block is sent at once. `pendente`,
+    // the run's record of the row, follows a code the row is numbered again with.
+    void acrescentar(Recusada recusada, std::shared_ptr<LinhaPendente> pendente = {});
     // Sends what the block holds: a full block as one statement, a stage's last rows one by
     // one. A lost connection goes up, the rows with it (the run's batch names them).
     void enviar();
@@ -56,6 +54,8 @@ public:
     // Forgets the rows held for the next block: a lost connection left them in doubt, and
     // the run's batch settles each of them.
     void descartar() { linhas_.clear(); }
+    // The codes refused rows left to the rows after them, so far (InsercaoDeclarada::codigoDevolvido).
+    std::size_t devolvidos() const { return devolvidos_; }
 
 private:
     void linhaALinha();
@@ -74,9 +74,11 @@ private:
     struct Linha {
         std::vector<db::Param> valores;
         Recusada recusada;
+        std::shared_ptr<LinhaPendente> pendente;
     };
     std::vector<Linha> linhas_;
     std::size_t acrescentadas_ = 0;
+    std::size_t devolvidos_ = 0;
 };
 
 } // namespace norvo

@@ -69,11 +69,13 @@ ResumoEtapa Etapa::executar()
             ++resumo_.reconexoes;
         }
         ctx_.destino.iniciarEtapa();
-        ctx_.gauge.definir(contar());
+        ctx_.gauge.definir(percurso_.contar());
         resumo_.registros = ctx_.gauge.maximo();
-        abrirOrigem();
-        if (!statusAposRemover())
-            ctx_.op.status(textoStatus());
+        if (marcas_)
+            marcas_->assign(static_cast<std::size_t>(resumo_.registros), false);
+        percurso_.abrir();
+        if (!declaracao_.statusAposRemover)
+            ctx_.op.status(status());
         eventos();
         if (pararAgora()) {
             resumo_.iniciada = false; // stopped before its DELETE: its table is untouched
@@ -101,7 +103,7 @@ ResumoEtapa Etapa::executar()
         }
         resumo_.falhou = true;
         resumo_.motivo = e.what();
-        resumo_.mensagemMostrada = textos_.falha + resumo_.motivo;
+        resumo_.mensagemMostrada = declaracao_.falha + resumo_.motivo;
         ctx_.op.mensagem(resumo_.mensagemMostrada);
     }
     contas.encerrar();
@@ -129,15 +131,15 @@ void Etapa::esvaziarEPercorrer()
         comando().execute();
         ctx_.destino.confirmarAgora();
     });
-    if (statusAposRemover()) {
-        ctx_.op.status(textoStatus());
+    if (declaracao_.statusAposRemover) {
+        ctx_.op.status(status());
         eventos();
     }
-    if (const InsercaoDeclarada* d = insercao())
+    const InsercaoDeclarada* d = declaracao_.insercao;
+    if (d)
         redefinir(d->texto);
-    prepararInsercao();
-    if (insercao() && modo().rapido) {
-        blocos_ = std::make_unique<EscritaEmBlocos>(ctx_.destino, comando(), *insercao());
+    if (d && declaracao_.emBlocos && modo().rapido) {
+        blocos_ = std::make_unique<EscritaEmBlocos>(ctx_.destino, comando(), *d);
         ctx_.destino.antesDeConfirmar([this] { blocos_->enviar(); });
     }
     percorrer();
@@ -145,8 +147,8 @@ void Etapa::esvaziarEPercorrer()
 
 void Etapa::percorrer()
 {
-    primeiro();
-    while (!fim()) {
+    percurso_.primeiro();
+    while (!percurso_.fim()) {
         if (pararAgora())
             return;
         linha_ = Linha::SemLinha;
@@ -167,7 +169,7 @@ void Etapa::percorrer()
         case Linha::Gravada:
             contas_->gravada();
             if (!pendente_ || !pendente_->recusada)
-                marcar(posicao(), true);
+                marcar(percurso_.posicao(), true);
             break;
         case Linha::Falhou:
             contas_->falhou();
@@ -282,7 +284,13 @@ void Etapa::esperarOServidor()
             eventos();
             return !pararAgora();
         });
-    ctx_.op.status(textoStatus());
+    ctx_.op.status(status());
+}
+
+std::string Etapa::status() const
+{
+    return declaracao_.statusComTotal ? declaracao_.status + "(" + std::to_string(resumo_.registros) + ")"
+                                      : declaracao_.status;
 }
 
 void Etapa::comRetomada(const std::function<void()>& passo)
@@ -356,8 +364,9 @@ void Etapa::marcar(int posicao, bool gravada)
 
 void Etapa::avancar()
 {
-    gaugeAvancar();
-    proximo();
+    if (!declaracao_.gaugePorEscrita)
+        gaugeAvancar();
+    percurso_.proximo();
     eventos();
 }
 
@@ -380,7 +389,7 @@ bool Etapa::guardaLinha(const std::function<void()>& escrever)
         recusar(registro, entrada, Recusa::de(e));
     };
     pendente_->perda = linhaEmCurso_;
-    pendente_->posicao = posicao();
+    pendente_->posicao = percurso_.posicao();
     ctx_.destino.linhaNoLote(pendente_);
     try {
         escrever();
@@ -403,18 +412,36 @@ bool Etapa::guardaLinha(const std::function<void()>& escrever)
 
 void Etapa::inserir()
 {
+    escrever(comando().params());
+}
+
+void Etapa::inserir(const std::vector<db::Param>& valores)
+{
+    if (modo().rapido) {
+        std::vector<db::Param>& params = comando().params();
+        for (std::size_t i = 0; i < valores.size() && i < params.size(); ++i)
+            params[i].copiarValor(valores[i]);
+        escrever(params);
+    } else {
+        redefinir(declaracao_.insercao->textoDaLinha(valores));
+        escrever(valores);
+    }
+}
+
+void Etapa::escrever(const std::vector<db::Param>& valores)
+{
     if (pendente_) {
-        db::Query& q = comando();
+        const std::vector<std::string>& texto = comando().sql();
         // Kept once for the rows that share it: a declared insert is the same every row.
-        if (!textoDoComando_ || *textoDoComando_ != q.sql())
-            textoDoComando_ = std::make_shared<const std::vector<std::string>>(q.sql());
+        if (!textoDoComando_ || *textoDoComando_ != texto)
+            textoDoComando_ = std::make_shared<const std::vector<std::string>>(texto);
         pendente_->texto = textoDoComando_;
-        pendente_->valores = q.params();
-        pendente_->chave = chaveNoDestino();
+        pendente_->valores = valores;
+        pendente_->insercao = declaracao_.insercao;
         pendente_->escrita = true;
     }
     if (blocos_)
-        blocos_->acrescentar(linhaEmCurso_);
+        blocos_->acrescentar(linhaEmCurso_, pendente_);
     else
         comando().execute();
 }
@@ -423,8 +450,9 @@ int Etapa::campoEmFalta(const Recusa& r) const
 {
     if (r.campo >= 0)
         return r.campo;
-    const InsercaoDeclarada* d = insercao();
-    return d && r.causa.tipo == db::Causa::Tipo::TextoLongo ? d->campoDaColuna(r.causa.coluna) : -1;
+    const InsercaoDeclarada* d = declaracao_.insercao;
+    const int campo = d && r.causa.tipo == db::Causa::Tipo::TextoLongo ? d->campoNaPosicao(r.causa.parametro) : -1;
+    return campo >= 0 ? campo : declaracao_.campoPadrao;
 }
 
 void Etapa::falharSemEscrita(const std::string& mensagem, int campo)
@@ -442,8 +470,8 @@ void Etapa::recusar(const CausaDeFalha::Registro& registro, const std::function<
 {
     entrada(r);
     CausaDeFalha::Registro citado = registro;
-    // Only the record being walked: a row a lost connection took is no field's fault.
-    if (citado.posicao == posicao() && r.causa.tipo != db::Causa::Tipo::ConexaoPerdida)
+    // A row a lost connection took is no field's fault.
+    if (r.causa.tipo != db::Causa::Tipo::ConexaoPerdida)
         citado.campo = campoEmFalta(r);
     causas_.contar(citado, r);
 }

@@ -2,7 +2,7 @@
 // The contract every import stage follows, written once: gauge, status text, the DELETE
 // with its commit, the walk with a row guard per record, the stage guard around it all,
 // the operator's request to stop and the way back from a lost connection. A stage supplies
-// only its texts, statements and bindings.
+// its declaration (texts, insert), its walk, and how a record is bound and logged.
 #include "db/Error.h"
 #include "import/CausaDeFalha.h"
 #include "import/ContextoEtapa.h"
@@ -21,16 +21,44 @@ namespace norvo {
 
 class Contas;
 
+// How a stage walks its records, written twice: the staging table (EtapaDoEstagio) and a
+// query on the source database (EtapaDaOrigem).
+class Percurso {
+public:
+    virtual ~Percurso() = default;
+    // The number of records about to be walked (the gauge's maximum); then, once the gauge
+    // is set, what the walk reads is opened.
+    virtual int contar() = 0;
+    virtual void abrir() {}
+    virtual void primeiro() = 0;
+    virtual bool fim() const = 0;
+    virtual void proximo() = 0;
+    // How the summary names the current record (its code, unit, description...), and where
+    // a staged record came from.
+    virtual std::string identificacao() const = 0;
+    virtual int linhaNoArquivo() const { return 0; }
+    virtual int posicao() const { return -1; }
+};
+
 class Etapa {
 public:
-    // A stage's own texts: LabelObs while it runs, and the stage failure text, followed by
-    // the failure's message.
-    struct Textos {
-        std::string status;
-        std::string falha;
+    // What a stage states of itself, besides its walk and how a record is bound.
+    struct Declaracao {
+        std::string status; // LabelObs while it runs
+        std::string falha;  // the stage failure text, followed by the failure's message
+        // The stage's one insert: set as the command before the walk; a row in doubt after a
+        // lost connection is found by its key; in fast mode, when `emBlocos`, sent in blocks.
+        const InsercaoDeclarada* insercao = nullptr;
+        bool emBlocos = false;
+        bool statusAposRemover = false; // the status shown after the DELETE (the price stage)
+        bool statusComTotal = false;    // followed by the records' count in parentheses (the same)
+        bool gaugePorEscrita = false;   // the gauge moved by the stage per insert tried (the NCM stage)
+        // The staged field a refusal points at when neither the value that could not be read
+        // nor the insert's column names one; -1 for none.
+        int campoPadrao = -1;
     };
-    Etapa(ContextoEtapa& ctx, const DefinicaoEtapa& definicao, Textos textos)
-        : ctx_(ctx), definicao_(definicao), textos_(std::move(textos))
+    Etapa(ContextoEtapa& ctx, const DefinicaoEtapa& definicao, Declaracao declaracao, Percurso& percurso)
+        : ctx_(ctx), definicao_(definicao), declaracao_(std::move(declaracao)), percurso_(percurso)
     {}
     virtual ~Etapa() = default;
 
@@ -38,29 +66,12 @@ public:
     ResumoEtapa executar();
 
 protected:
-    // The number of records about to be walked (the gauge's maximum).
-    virtual int contar() = 0;
-    // After the gauge is set: the source stages open the query they walk.
-    virtual void abrirOrigem() {}
-    // The price stage shows its status after the DELETE.
-    virtual bool statusAposRemover() const { return false; }
-    virtual std::string textoStatus() const { return textos_.status; }
-    // The stage's one insert, declared: set as the command before the walk, and in fast mode
-    // sent in blocks (inserir). Null for a stage whose statements vary by record.
-    virtual const InsercaoDeclarada* insercao() const { return nullptr; }
-    // Before the walk, after the declared insert is set.
-    virtual void prepararInsercao() {}
-    virtual void primeiro() = 0;
-    virtual bool fim() = 0;
-    virtual void proximo() = 0;
     // Binds the current record and writes it inside a row guard (guardaLinha). A record
     // for which it writes nothing counts as one that needed no row.
     virtual void registro() = 0;
     // How the current record's failure is logged, as a call that writes its entry; kept for
     // the rows of an uncommitted batch, which a lost connection takes with it.
     virtual std::function<void(const Recusa&)> entradaDoLog() = 0;
-    // After each record: gauge, next record, pending events.
-    virtual void avancar();
     // Follow-up statements after the walk.
     virtual void depois() {}
     // What the stage remembers of the destination is no longer sure (a lost connection).
@@ -68,21 +79,9 @@ protected:
     // The row of the record at `posicao`, held for a block, was refused when sent on its own:
     // what the stage took for written is not.
     virtual void desfeita(int /*posicao*/) {}
-    // How the summary names the current record (its code, unit, description...), and where
-    // a staged record came from.
-    virtual std::string identificacao() = 0;
-    virtual int linhaNoArquivo() const { return 0; }
-    virtual int posicao() const { return -1; }
-    // The staged field a refusal points at (staging::Campo), -1 when none is known: by
-    // default the field whose value could not be read, or for a text too long the one its
-    // column's value comes from.
-    virtual int campoEmFalta(const Recusa& r) const;
     // What the stage adds to its summary at the end (the cities the source stages missed).
     virtual void completarResumo(ResumoEtapa&) {}
-    // A query counting, AS QTD, the current record's row by its key in the destination: how a
-    // row whose commit's answer a lost connection took is found. Empty: it is written again.
-    virtual std::string chaveNoDestino() { return {}; }
-    // Whether a row found by that key may be an earlier record's (a code repeated in the file).
+    // Whether a row found by its key may be an earlier record's (a code repeated in the file).
     virtual bool chaveDeOutroRegistro(const LinhaPendente&) { return false; }
 
     // Runs `escrever` as the current record's write. A failure is logged through
@@ -99,6 +98,10 @@ protected:
     // now, or in fast mode for a stage that writes in blocks, held for the next block. Every
     // row a stage writes goes through it, so that a lost connection knows what was in flight.
     void inserir();
+    // The same for a row given as its values, in the declared columns' order: in fast mode
+    // bound to the declared insert, otherwise sent as a statement of its own
+    // (InsercaoDeclarada::textoDaLinha).
+    void inserir(const std::vector<db::Param>& valores);
     // In fast mode, the number the next row written gets (inserir); whether the row given that
     // number still waits for its block, and sending what the block holds, so that its
     // outcome is known.
@@ -109,22 +112,23 @@ protected:
         if (blocos_)
             blocos_->enviar();
     }
+    // The codes refused rows of blocks gave back to the rows after them
+    // (InsercaoDeclarada::codigoDevolvido).
+    int codigosDevolvidos() const { return blocos_ ? static_cast<int>(blocos_->devolvidos()) : 0; }
     // The current record fails without a write being tried, pointing at a staged field.
     void falharSemEscrita(const std::string& mensagem, int campo);
-    // Keeps, by staged position, whether the record's row was written (the product stage).
+    // Keeps, by staged position, whether the record's row was written (the product stage);
+    // none is, until the walk writes it.
     void marcarGravadas(std::vector<bool>& marcas) { marcas_ = &marcas; }
 
     ContextoEtapa& ctx() { return ctx_; }
     const DefinicaoEtapa& definicao() const { return definicao_; }
     const ModoExecucao& modo() const { return ctx_.destino.modo(); }
+    const Declaracao& declaracao() const { return declaracao_; }
     db::Query& comando() { return ctx_.destino.comando(); } // the DELETE and the INSERT
     db::Query& auxiliar() { return ctx_.destino.auxiliar(); }
     const staging::StagingTable& estagio() const { return ctx_.registros; }
     void gaugeAvancar() { ctx_.gauge.avancar(); }
-    // The staging table's current record, which the grid follows: first (settling a
-    // pending record), or the record at a position.
-    void mostrarPrimeiro() { ctx_.registros.first(); }
-    void mostrar(int linha) { ctx_.registros.setCurrent(linha); }
     // The command statement with a new text.
     void redefinir(const std::string& texto) { ctx_.destino.redefinirComando(texto); }
     void eventos() { ctx_.op.processarEventos(); }
@@ -133,7 +137,16 @@ protected:
 
 private:
     enum class Linha { SemLinha, Gravada, Falhou };
-    CausaDeFalha::Registro citacao() { return {identificacao(), linhaNoArquivo(), posicao()}; }
+    CausaDeFalha::Registro citacao()
+    {
+        return {percurso_.identificacao(), percurso_.linhaNoArquivo(), percurso_.posicao()};
+    }
+    // The staged field a refusal points at: the value that could not be read, else the
+    // declared column of a text too long, else the stage's own default.
+    int campoEmFalta(const Recusa& r) const;
+    void avancar();
+    std::string status() const;
+    void escrever(const std::vector<db::Param>& valores);
     void esvaziarEPercorrer();
     void percorrer();
     // Whether the operator asked the run to stop; marks the stage interrupted if so.
@@ -162,7 +175,8 @@ private:
     ContextoEtapa& ctx_;
     Contas* contas_ = nullptr; // while executar runs
     const DefinicaoEtapa& definicao_;
-    Textos textos_;
+    Declaracao declaracao_;
+    Percurso& percurso_;
     ResumoEtapa resumo_;
     Linha linha_ = Linha::SemLinha;
     ResumoDasCausas causas_;

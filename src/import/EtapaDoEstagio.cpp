@@ -2,17 +2,17 @@
 
 namespace norvo {
 
-void EtapaDoEstagio::primeiro()
+void PercursoDoEstagio::primeiro()
 {
-    mostrarPrimeiro(); // settles a pending record and shows the first one
+    registros_.first(); // settles a pending record and shows the first one
     posicao_ = 0;
-    total_ = estagio().recordCount();
+    total_ = registros_.recordCount();
 }
 
-void EtapaDoEstagio::proximo()
+void PercursoDoEstagio::proximo()
 {
     if (++posicao_ < total_)
-        mostrar(posicao_); // the grid follows the walk
+        registros_.setCurrent(posicao_); // the grid follows the walk
 }
 
 } // namespace norvo

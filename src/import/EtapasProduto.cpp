@@ -33,7 +33,7 @@ const InsercaoDeclarada InsercaoProduto{
     ":STATUS_REGISTRO,:PRO_BLOQUEADO,:PRO_CODIGOPROPRIO,:PRO_TIPO, :PRO_INATIVO,:MSG_CODIGO,"
     ":PRO_DIFER_PARCIAL,:PRO_QTDNACAIXA,:FOR_CODIGO, :PRO_PERCCOFINS,:PRO_PERCPIS,:NCM_CODIGO,:PRO_MVA, "
     ":PRO_CODPIS,:PRO_CODCOFINS,:UNI_CODIGO,:PRO_CODBARRAS,:NAT_CODOPERA_NFCE)",
-    {{"PRO_CODIGO", false, staging::COD_PRODUTO},
+    {{"PRO_CODIGO", false, staging::COD_PRODUTO, true},
      {"PRO_IPI", true},
      {"CONSIDERARMERCADORIA", true},
      {"PRO_NOME", false, staging::DESCRICAO},
@@ -77,11 +77,26 @@ const InsercaoDeclarada InsercaoNCM{
     "CODIGONCM",
     "INSERT INTO CODIGONCM (NCM_DESCRICAO, NCM_CODIGO, NCM_CODIGOSTRING) "
     "VALUES (:NCM_DESCRICAO, :NCM_CODIGO, :NCM_CODIGOSTRING)",
-    {{"NCM_DESCRICAO", false, staging::NCM}, {"NCM_CODIGO"}, {"NCM_CODIGOSTRING", false, staging::NCM}},
+    {{"NCM_DESCRICAO", false, staging::NCM}, {"NCM_CODIGO"}, {"NCM_CODIGOSTRING", false, staging::NCM, true}},
     [](const std::vector<db::Param>& v) {
         return " INSERT INTO CODIGONCM(NCM_DESCRICAO , NCM_CODIGO , NCM_CODIGOSTRING)  VALUES(" + Citar(v[0].texto()) +
                " , " + std::to_string(v[1].inteiro()) + " , " + Citar(v[2].texto()) + ") ";
     }};
+
+// A new unit: the next code, and the unit as the products look it up, whole and cut for its
+// abbreviation. Columns named: a positional insert would put the unit wherever the
+// destination's column order says. The default mode writes each as a statement of its own,
+// and a refused one leaves its code to the next unit.
+const InsercaoDeclarada InsercaoUnidade{
+    "TIPOUNIDADE",
+    "INSERT INTO TIPOUNIDADE (UNI_CODIGO, UNI_DESCRICAO, UNI_UNIDADE) VALUES (:UNI_CODIGO, :UNI_DESCRICAO, "
+    ":UNI_UNIDADE)",
+    {{"UNI_CODIGO"}, {"UNI_DESCRICAO", false, staging::UNIDADE, true}, {"UNI_UNIDADE", false, staging::UNIDADE}},
+    [](const std::vector<db::Param>& v) {
+        return " INSERT INTO TIPOUNIDADE (UNI_CODIGO, UNI_DESCRICAO, UNI_UNIDADE)  VALUES (" +
+               std::to_string(v[0].inteiro()) + " , " + Citar(v[1].texto()) + " , " + Citar(v[2].texto()) + ") ";
+    },
+    0};
 
 // A price item: the record's code and price; the list, the dates and the rest the same for
 // every item of a run.
@@ -92,9 +107,9 @@ const InsercaoDeclarada InsercaoItem{
     "VALUES(:UNI_CODIGO, :LST_CODIGO, :ITL_DATAVIGENCIA, :PRO_CODIGO,  :ITL_PRECOATUAL, "
     ":ITL_DATAALTERA, :COM_CODIGO, :ITL_PRECOANTERIOR,  :ITL_MUDAPRECO, :ITL_PRECOCUSTO);",
     {{"UNI_CODIGO", true},
-     {"LST_CODIGO", true},
+     {"LST_CODIGO", true, -1, true},
      {"ITL_DATAVIGENCIA", true},
-     {"PRO_CODIGO", false, staging::COD_PRODUTO},
+     {"PRO_CODIGO", false, staging::COD_PRODUTO, true},
      {"ITL_PRECOATUAL", false, staging::VALORVENDA},
      {"ITL_DATAALTERA", true},
      {"COM_CODIGO", true},
@@ -153,17 +168,12 @@ db::DateTime menosDias(const db::DateTime& dia, int dias)
 // The unit and NCM stages: insert each distinct value once, with codes counted from 1.
 class EtapaDeCodigos : public EtapaDoEstagio {
 public:
-    EtapaDeCodigos(ContextoEtapa& ctx, const DefinicaoEtapa& d, Textos textos, const DefinicaoBusca& existe)
-        : EtapaDoEstagio(ctx, d, std::move(textos)), existe_(existe)
+    EtapaDeCodigos(ContextoEtapa& ctx, const DefinicaoEtapa& d, Declaracao declaracao, staging::Campo campo,
+                   const DefinicaoBusca& existe)
+        : EtapaDoEstagio(ctx, d, std::move(declaracao), campo), campo_(campo), existe_(existe)
     {}
 
 protected:
-    void primeiro() override
-    {
-        EtapaDoEstagio::primeiro();
-        contador_ = 1;
-    }
-
     // Whether the table already holds this value: the text-built check, or in fast mode
     // the prepared one, which also remembers what the stage wrote.
     bool jaExiste(const std::string& valor)
@@ -184,19 +194,32 @@ protected:
         }
         return existentes_->existe(valor, textual);
     }
-    // The value now in the table, after an insert of this stage; and not, after all, when
-    // its row was refused as a block's row sent on its own.
-    void escrito(const std::string& valor, std::size_t linha)
+    // The record's row, its values in the declared columns' order, written under the value
+    // the table is checked by. True when it was written, or is held for a block.
+    bool gravar(const std::vector<db::Param>& valores, const std::string& valor,
+                const std::function<void()>& depoisDeInserir = {})
     {
+        // Taken for written before the write: a block sent during it that refuses the row
+        // forgets it again (desfeita), and nothing may remember it after that.
         if (existentes_)
             existentes_->lembrar(valor);
         if (modo().rapido)
-            noBloco_[valor] = linha;
+            noBloco_[valor] = proximaLinha();
+        const bool escrita = guardaLinha([&] {
+            inserir(valores);
+            if (depoisDeInserir)
+                depoisDeInserir();
+        });
+        if (!escrita && existentes_)
+            existentes_->esquecer(valor);
+        return escrita;
     }
-    void esquecido(const std::string& valor)
+    // The value as the table is checked by it.
+    virtual std::string valor(int posicao) const { return texto(posicao, campo_); }
+    void desfeita(int posicao) override
     {
         if (existentes_)
-            existentes_->esquecer(valor);
+            existentes_->esquecer(valor(posicao));
     }
     void esquecer() override
     {
@@ -207,11 +230,13 @@ protected:
 
     // The next code, kept in the sequence register: the destination's own program numbers
     // from it too, and without the entry its next code would collide with one imported here.
-    void depois() override { GravaCodigoSequencial(ctx(), definicao().registro, contador_); }
+    void depois() override { GravaCodigoSequencial(ctx(), definicao().registro, proximoCodigo()); }
 
+    int proximoCodigo() const { return contador_ - codigosDevolvidos(); }
     int contador_ = 1;
 
 private:
+    const staging::Campo campo_;
     const DefinicaoBusca& existe_;
     std::unique_ptr<BuscaPreparada> existentes_;
     std::unordered_map<std::string, std::size_t> noBloco_; // value -> its row's number (proximaLinha)
@@ -220,40 +245,38 @@ private:
 class Unidades : public EtapaDeCodigos {
 public:
     explicit Unidades(ContextoEtapa& ctx)
-        : EtapaDeCodigos(ctx, definicaoDe(ImportaUnidades), {StatusUnidades, FalhaUnidades}, ExisteUnidade)
+        : EtapaDeCodigos(ctx, definicaoDe(ImportaUnidades),
+                         {.status = StatusUnidades,
+                          .falha = FalhaUnidades,
+                          .insercao = &InsercaoUnidade,
+                          .emBlocos = true,
+                          .campoPadrao = staging::UNIDADE},
+                         staging::UNIDADE, ExisteUnidade)
     {}
 
 protected:
     void registro() override
     {
-        const std::string u = texto(staging::UNIDADE);
-        if (texto::EhBranco(u))
+        if (texto::EhBranco(texto(staging::UNIDADE)))
             return;
         // Checked and written under the key the products look their unit up by, in the
         // column they read: "un" and "UN " are one unit, and PC is not PCT's abbreviation.
-        const std::string chave = ChaveDeBusca(u);
+        const std::string chave = valor(posicao());
         if (jaExiste(chave))
             return;
-        // Columns named: a positional insert would put the unit wherever the destination's
-        // column order says.
-        redefinir(" INSERT INTO TIPOUNIDADE (UNI_CODIGO, UNI_DESCRICAO, UNI_UNIDADE)  VALUES (" +
-                  std::to_string(contador_) + " , " + Citar(chave) + " , " + Citar(chave.substr(0, 2)) + ") ");
-        if (guardaLinha([&] {
-                inserir();
-                ++contador_; // a failed insert leaves its code to the next unit; a written one, even uncommitted, keeps it
-                commitRetaining();
-            }))
-            escrito(chave, 0);
+        std::vector<db::Param> valores = InsercaoUnidade.parametros();
+        valores[0].setAsInteger(proximoCodigo());
+        valores[1].setAsString(chave);
+        valores[2].setAsString(chave.substr(0, 2));
+        gravar(valores, chave, [&] {
+            // A failed insert leaves its code to the next unit; a written one, even uncommitted
+            // or held for a block, keeps it (a block's refused row gives it back: codigosDevolvidos).
+            ++contador_;
+            commitRetaining();
+        });
     }
 
-    std::string chaveNoDestino() override
-    {
-        return "SELECT COUNT(*) AS QTD FROM TIPOUNIDADE WHERE UNI_DESCRICAO=" +
-               Citar(ChaveDeBusca(texto(staging::UNIDADE)));
-    }
-    std::string identificacao() override { return texto(staging::UNIDADE); }
-    int campoEmFalta(const Recusa&) const override { return staging::UNIDADE; }
-
+    std::string valor(int posicao) const override { return ChaveDeBusca(texto(posicao, staging::UNIDADE)); }
     void logar(int posicao, const Recusa& r) override
     {
         erro(ErroUnidade + texto(posicao, staging::UNIDADE) + "\r\n" + r.mensagem + "\r\n");
@@ -262,7 +285,16 @@ protected:
 
 class NCM : public EtapaDeCodigos {
 public:
-    explicit NCM(ContextoEtapa& ctx) : EtapaDeCodigos(ctx, definicaoDe(ImportaNCM), {StatusNCM, FalhaNCM}, ExisteNCM) {}
+    explicit NCM(ContextoEtapa& ctx)
+        : EtapaDeCodigos(ctx, definicaoDe(ImportaNCM),
+                         {.status = StatusNCM,
+                          .falha = FalhaNCM,
+                          .insercao = &InsercaoNCM,
+                          .emBlocos = true,
+                          .gaugePorEscrita = true,
+                          .campoPadrao = staging::NCM},
+                         staging::NCM, ExisteNCM)
+    {}
 
 protected:
     void registro() override
@@ -270,69 +302,41 @@ protected:
         const std::string c = texto(staging::NCM);
         if (jaExiste(c))
             return;
-        // One statement a code, its values in its text; in fast mode the declared insert,
-        // bound, in blocks.
-        std::vector<db::Param> valores = {db::Param("NCM_DESCRICAO"), db::Param("NCM_CODIGO"),
-                                          db::Param("NCM_CODIGOSTRING")};
+        std::vector<db::Param> valores = InsercaoNCM.parametros();
         valores[0].setAsString(c.substr(0, 40));
-        valores[1].setAsInteger(contador_);
+        valores[1].setAsInteger(proximoCodigo());
         valores[2].setAsString(c);
-        if (modo().rapido) {
-            for (std::size_t i = 0; i < valores.size(); ++i)
-                comando().params()[i].copiarValor(valores[i]);
-        } else {
-            redefinir(InsercaoNCM.textoDaLinha(valores));
-        }
         ++contador_; // a failed insert uses up its code, in a block too
-        const std::size_t linha = proximaLinha();
-        if (guardaLinha([&] { inserir(); }))
-            escrito(c, linha);
+        gravar(valores, c);
+        // The gauge moves per insert tried.
         gaugeAvancar();
         // After a failed insert too. A commit the server refuses ends the stage; one a lost
         // connection takes costs this code alone (the walk's rule).
         commitRetaining();
     }
 
-    std::string chaveNoDestino() override
-    {
-        return "SELECT COUNT(*) AS QTD FROM CODIGONCM WHERE NCM_CODIGOSTRING=" + Citar(texto(staging::NCM));
-    }
-    const InsercaoDeclarada* insercao() const override { return modo().rapido ? &InsercaoNCM : nullptr; }
-    std::string identificacao() override { return texto(staging::NCM); }
-    int campoEmFalta(const Recusa&) const override { return staging::NCM; }
-    void desfeita(int posicao) override { esquecido(texto(posicao, staging::NCM)); }
-
     void logar(int posicao, const Recusa& r) override
     {
         erro(ErroNCM + texto(posicao, staging::NCM) + "\r\n" + r.mensagem + "\r\n");
-    }
-
-    // The gauge moves per attempted insert (in registro); events after every record.
-    void avancar() override
-    {
-        proximo();
-        eventos();
     }
 };
 
 class Produtos : public EtapaDoEstagio {
 public:
     explicit Produtos(ContextoEtapa& ctx)
-        : EtapaDoEstagio(ctx, definicaoDe(ImportaProdutos), {StatusProdutos, FalhaProdutos})
-    {}
-
-protected:
-    const InsercaoDeclarada* insercao() const override { return &InsercaoProduto; }
-    void prepararInsercao() override
+        : EtapaDoEstagio(ctx, definicaoDe(ImportaProdutos),
+                         {.status = StatusProdutos,
+                          .falha = FalhaProdutos,
+                          .insercao = &InsercaoProduto,
+                          .emBlocos = true,
+                          .campoPadrao = staging::COD_PRODUTO},
+                         staging::COD_PRODUTO)
     {
         // Which records got their product: the price stage writes items for those alone.
-        ctx().produtosGravados.assign(static_cast<std::size_t>(estagio().recordCount()), false);
-        marcarGravadas(ctx().produtosGravados);
+        marcarGravadas(ctx.produtosGravados);
     }
-    std::string chaveNoDestino() override
-    {
-        return "SELECT COUNT(*) AS QTD FROM PRODUTO WHERE PRO_CODIGO=" + Citar(texto(staging::COD_PRODUTO));
-    }
+
+protected:
     // A repeated code finds the product of the first record that holds it. The first written
     // record of each code (the table keeps codes as integers: "01" is read as "1") is
     // gathered once per way back from a lost line.
@@ -419,17 +423,19 @@ private:
 
 class Precos : public EtapaDoEstagio {
 public:
-    explicit Precos(ContextoEtapa& ctx) : EtapaDoEstagio(ctx, definicaoDe(ImportaPrecos), {StatusPrecos, FalhaPrecos})
+    explicit Precos(ContextoEtapa& ctx)
+        : EtapaDoEstagio(ctx, definicaoDe(ImportaPrecos),
+                         {.status = StatusPrecos,
+                          .falha = FalhaPrecos,
+                          .insercao = &InsercaoItem,
+                          .emBlocos = true,
+                          .statusAposRemover = true,
+                          .statusComTotal = true,
+                          .campoPadrao = staging::COD_PRODUTO},
+                         staging::DESCRICAO)
     {}
 
 protected:
-    bool statusAposRemover() const override { return true; }
-    const InsercaoDeclarada* insercao() const override { return &InsercaoItem; }
-    std::string textoStatus() const override
-    {
-        return StatusPrecos + "(" + std::to_string(estagio().recordCount()) + ")";
-    }
-
     void registro() override
     {
         // An item under a code whose product this run did not write would price whatever
@@ -456,13 +462,6 @@ protected:
             commitRetaining();
         });
     }
-
-    std::string chaveNoDestino() override
-    {
-        return "SELECT COUNT(*) AS QTD FROM ITENSLISTA WHERE LST_CODIGO=1 AND PRO_CODIGO=" +
-               std::to_string(inteiro(staging::COD_PRODUTO));
-    }
-    std::string identificacao() override { return texto(staging::DESCRICAO); }
 
     void logar(int posicao, const Recusa& r) override
     {

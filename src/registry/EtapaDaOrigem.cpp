@@ -26,26 +26,17 @@ int BuscaCodigoCidade(ContextoEtapa& ctx, const std::string& nome)
     }
 }
 
-int EtapaDaOrigem::contar()
+int PercursoDaOrigem::contar()
 {
-    db::Query& q = origem();
-    q.redefinir(textoContagem());
-    q.open();
-    return q.fieldByName("QTD").asInteger();
+    origem_.redefinir(consultas_.contagem);
+    origem_.open();
+    return origem_.fieldByName("QTD").asInteger();
 }
 
-void EtapaDaOrigem::abrirOrigem()
+void PercursoDaOrigem::abrir()
 {
-    db::Query& q = origem();
-    q.redefinir(textoLinhas());
-    q.open();
-}
-
-void EtapaDaOrigem::avancar()
-{
-    gaugeAvancar();
-    eventos();
-    proximo();
+    origem_.redefinir(consultas_.linhas);
+    origem_.open();
 }
 
 void EtapaDaOrigem::esquecer()

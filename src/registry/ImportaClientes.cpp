@@ -10,7 +10,42 @@ using texto::EhBranco;
 using texto::SoNumeros;
 using textos::L1;
 
+// A client: the source row's fields, its city's code, and the same credit, salesperson and
+// site for every client. Its parameters keep the source's names.
+const InsercaoDeclarada InsercaoCliente{
+    "CLIENTE",
+    " INSERT INTO CLIENTE(   CLI_CODIGO, CLI_RAZAO,   CLI_ENDERECO,CLI_BAIRRO, CLI_COMPLEMENTO,   "
+    "CLI_CEP, CLI_CNPJ, CLI_INSCRICAO,   CLI_DATACAD, CLI_TELEFONE,CLI_FAX, CLI_COMPRADOR,   "
+    "CLI_VALORCREDITO, CLI_OBSERVACAO, CLI_PESSOA,   CLI_NOMEFANTASIA, CID_CODIGO, VEN_CODIGO, "
+    "CLI_NUMERO, CLI_EMAIL,CLI_WWW) VALUES (:NRCLI,:RAZAO_SOC,:ENDERECO,:BAIRRO,:CLI_COMPLEMENTO,"
+    ":CEP,:CPF_CNPJ,:INSCRICAO,:DATA,:TELEFONE, :TELEFONE2, :COMPRADOR,:CREDITO,:OBSMEMO,:FISICA,"
+    ":FANTASIA,:CIDADE,:VEN_CODIGO,:CLI_NUMERO,:CLI_EMAIL,:CLI_WWW)",
+    {{.nome = "CLI_CODIGO", .chave = true, .parametro = "NRCLI"},
+     {.nome = "CLI_RAZAO", .parametro = "RAZAO_SOC"},
+     {.nome = "CLI_ENDERECO", .parametro = "ENDERECO"},
+     {.nome = "CLI_BAIRRO", .parametro = "BAIRRO"},
+     {.nome = "CLI_COMPLEMENTO"},
+     {.nome = "CLI_CEP", .parametro = "CEP"},
+     {.nome = "CLI_CNPJ", .parametro = "CPF_CNPJ"},
+     {.nome = "CLI_INSCRICAO", .parametro = "INSCRICAO"},
+     {.nome = "CLI_DATACAD", .parametro = "DATA"},
+     {.nome = "CLI_TELEFONE", .parametro = "TELEFONE"},
+     {.nome = "CLI_FAX", .parametro = "TELEFONE2"},
+     {.nome = "CLI_COMPRADOR", .parametro = "COMPRADOR"},
+     {.nome = "CLI_VALORCREDITO", .constante = true, .parametro = "CREDITO"},
+     {.nome = "CLI_OBSERVACAO", .constante = true, .parametro = "OBSMEMO"},
+     {.nome = "CLI_PESSOA", .parametro = "FISICA"},
+     {.nome = "CLI_NOMEFANTASIA", .parametro = "FANTASIA"},
+     {.nome = "CID_CODIGO", .parametro = "CIDADE"},
+     {.nome = "VEN_CODIGO", .constante = true},
+     {.nome = "CLI_NUMERO"},
+     {.nome = "CLI_EMAIL"},
+     {.nome = "CLI_WWW", .constante = true}}};
+
 namespace {
+
+// A CNPJ longer than its column is an alert of its own in the log.
+const int ColunaCnpj = InsercaoCliente.posicaoDe("CLI_CNPJ");
 
 const std::string StatusClientes = L1("Importando Clientes");
 const std::string FalhaClientes = L1("Falha na importação da tabela de Clientes, Falha: \r\n");
@@ -22,30 +57,18 @@ const std::string DuplicadoCliente = L1("Cod. Cliente: ");
 class Clientes : public EtapaDaOrigem {
 public:
     explicit Clientes(ContextoEtapa& ctx)
-        : EtapaDaOrigem(ctx, definicaoDe(ImportaClientes), {StatusClientes, FalhaClientes})
+        : EtapaDaOrigem(ctx, definicaoDe(ImportaClientes),
+                        {.status = StatusClientes, .falha = FalhaClientes, .insercao = &InsercaoCliente},
+                        {{"SELECT COUNT(CODIGO) AS QTD FROM CLIENTE"}, {"SELECT * FROM CLIENTE"}, "CODIGO"})
     {}
 
 protected:
-    std::vector<std::string> textoContagem() const override { return {"SELECT COUNT(CODIGO) AS QTD FROM CLIENTE"}; }
-    std::vector<std::string> textoLinhas() const override { return {"SELECT * FROM CLIENTE"}; }
-
-    void prepararInsercao() override
-    {
-        redefinir(" INSERT INTO CLIENTE(   CLI_CODIGO, CLI_RAZAO,   CLI_ENDERECO,CLI_BAIRRO, CLI_COMPLEMENTO,   "
-                  "CLI_CEP, CLI_CNPJ, CLI_INSCRICAO,   CLI_DATACAD, CLI_TELEFONE,CLI_FAX, CLI_COMPRADOR,   "
-                  "CLI_VALORCREDITO, CLI_OBSERVACAO, CLI_PESSOA,   CLI_NOMEFANTASIA, CID_CODIGO, VEN_CODIGO, "
-                  "CLI_NUMERO, CLI_EMAIL,CLI_WWW) VALUES (:NRCLI,:RAZAO_SOC,:ENDERECO,:BAIRRO,:CLI_COMPLEMENTO,"
-                  ":CEP,:CPF_CNPJ,:INSCRICAO,:DATA,:TELEFONE, :TELEFONE2, :COMPRADOR,:CREDITO,:OBSMEMO,:FISICA,"
-                  ":FANTASIA,:CIDADE,:VEN_CODIGO,:CLI_NUMERO,:CLI_EMAIL,:CLI_WWW)");
-    }
-
     void registro() override
     {
         db::Query& o = origem();
         db::Query& q = comando();
         q.clearParams(); // nothing of the row before may reach this one
-        const std::int32_t codigo = o.fieldByName("CODIGO").asInteger();
-        param("NRCLI").setAsInteger(codigo);
+        param("NRCLI").setAsInteger(codigo());
         param("RAZAO_SOC").setAsString(texto("NOME").substr(0, 50));
         if (const std::string v = texto("ENDERECO"); !v.empty())
             param("ENDERECO").setAsString(v.substr(0, 35));
@@ -82,25 +105,18 @@ protected:
         });
     }
 
-    std::string chaveNoDestino() override
-    {
-        return "SELECT COUNT(*) AS QTD FROM CLIENTE WHERE CLI_CODIGO=" +
-               std::to_string(origem().fieldByName("CODIGO").asInteger());
-    }
-
-    std::string identificacao() override { return std::to_string(origem().fieldByName("CODIGO").asInteger()); }
-
     std::function<void(const Recusa&)> entradaDoLog() override
     {
-        return [this, fantasia = texto("FANTASIA"), cod = std::to_string(origem().fieldByName("CODIGO").asInteger())](
-                   const Recusa& r) { logar(cod, fantasia, r); };
+        return [this, fantasia = texto("FANTASIA"), cod = std::to_string(codigo())](const Recusa& r) {
+            logar(cod, fantasia, r);
+        };
     }
 
     void logar(const std::string& cod, const std::string& fantasia, const Recusa& r)
     {
         // A CNPJ with more digits than its column is refused before the server sees it; a
         // key the destination already holds is a duplicate, not an error.
-        if (r.causa.tipo == db::Causa::Tipo::TextoLongo && r.causa.coluna == "CPF_CNPJ")
+        if (r.causa.tipo == db::Causa::Tipo::TextoLongo && r.causa.parametro == ColunaCnpj)
             erro(AlertaCliente + cod + "\r\n" + "O Cliente: \"" + fantasia + "\"" + AlertaClienteCnpj + "\r\n");
         else if (r.causa.tipo == db::Causa::Tipo::ChaveDuplicada)
             duplicado(DuplicadoCliente + cod + " Nome Cliente: " + fantasia);

@@ -10,6 +10,25 @@ using texto::EhBranco;
 using texto::SoNumeros;
 using textos::L1;
 
+// A supplier: the source row's fields and its city's code; the term is never given.
+const InsercaoDeclarada InsercaoFornecedor{
+    "FORNECEDOR",
+    " INSERT INTO FORNECEDOR (FOR_CODIGO, FOR_RAZAO, FOR_ENDERECO, FOR_CEP, CID_CODIGO, FOR_TELEFONE, "
+    "FOR_CNPJ, FOR_INSCRICAO, FOR_PRAZO,FOR_NOMEFAN,FOR_EMAIL,FOR_CNPF) VALUES(:NRFOR,:NOME,:ENDERECO,"
+    ":CEP,:CIDADE,:TELEFONE,:CGC,:INSCRICAO,:PRAZO,:FOR_NOMEFAN,:FOR_EMAIL,:FOR_CNPF)",
+    {{.nome = "FOR_CODIGO", .chave = true, .parametro = "NRFOR"},
+     {.nome = "FOR_RAZAO", .parametro = "NOME"},
+     {.nome = "FOR_ENDERECO", .parametro = "ENDERECO"},
+     {.nome = "FOR_CEP", .parametro = "CEP"},
+     {.nome = "CID_CODIGO", .parametro = "CIDADE"},
+     {.nome = "FOR_TELEFONE", .parametro = "TELEFONE"},
+     {.nome = "FOR_CNPJ", .parametro = "CGC"},
+     {.nome = "FOR_INSCRICAO", .parametro = "INSCRICAO"},
+     {.nome = "FOR_PRAZO", .constante = true, .parametro = "PRAZO"},
+     {.nome = "FOR_NOMEFAN"},
+     {.nome = "FOR_EMAIL"},
+     {.nome = "FOR_CNPF"}}};
+
 namespace {
 
 const std::string StatusFornecedores = L1("Importando Fornecedores");
@@ -19,30 +38,19 @@ const std::string ErroFornecedor = L1("Erro na importação de FORNECEDORES no R
 class Fornecedores : public EtapaDaOrigem {
 public:
     explicit Fornecedores(ContextoEtapa& ctx)
-        : EtapaDaOrigem(ctx, definicaoDe(ImportaFornecedores), {StatusFornecedores, FalhaFornecedores})
+        : EtapaDaOrigem(ctx, definicaoDe(ImportaFornecedores),
+                        {.status = StatusFornecedores, .falha = FalhaFornecedores, .insercao = &InsercaoFornecedor},
+                        {{"SELECT COUNT(COD_FOR) AS QTD FROM SCFO", "WHERE SR_EMPRESA = 1"},
+                         {"SELECT * FROM SCFO", "WHERE SR_EMPRESA = 1"},
+                         "COD_FOR"})
     {}
 
 protected:
-    std::vector<std::string> textoContagem() const override
-    {
-        return {"SELECT COUNT(COD_FOR) AS QTD FROM SCFO", "WHERE SR_EMPRESA = 1"};
-    }
-    std::vector<std::string> textoLinhas() const override { return {"SELECT * FROM SCFO", "WHERE SR_EMPRESA = 1"}; }
-
-    void prepararInsercao() override
-    {
-        redefinir(" INSERT INTO FORNECEDOR (FOR_CODIGO, FOR_RAZAO, FOR_ENDERECO, FOR_CEP, CID_CODIGO, FOR_TELEFONE, "
-                  "FOR_CNPJ, FOR_INSCRICAO, FOR_PRAZO,FOR_NOMEFAN,FOR_EMAIL,FOR_CNPF) VALUES(:NRFOR,:NOME,:ENDERECO,"
-                  ":CEP,:CIDADE,:TELEFONE,:CGC,:INSCRICAO,:PRAZO,:FOR_NOMEFAN,:FOR_EMAIL,:FOR_CNPF)");
-    }
-
     void registro() override
     {
-        db::Query& o = origem();
         db::Query& q = comando();
         q.clearParams(); // nothing of the row before may reach this one
-        const std::int32_t codigo = o.fieldByName("COD_FOR").asInteger();
-        param("NRFOR").setAsInteger(codigo);
+        param("NRFOR").setAsInteger(codigo());
         param("NOME").setAsString(texto("NOME_FOR").substr(0, 40));
         param("FOR_NOMEFAN").setAsString(texto("FANTASIA").substr(0, 35));
         param("ENDERECO").setAsString(texto("END_FOR").substr(0, 35));
@@ -68,17 +76,9 @@ protected:
         });
     }
 
-    std::string chaveNoDestino() override
-    {
-        return "SELECT COUNT(*) AS QTD FROM FORNECEDOR WHERE FOR_CODIGO=" +
-               std::to_string(origem().fieldByName("COD_FOR").asInteger());
-    }
-
-    std::string identificacao() override { return std::to_string(origem().fieldByName("COD_FOR").asInteger()); }
-
     std::function<void(const Recusa&)> entradaDoLog() override
     {
-        return [this, cod = std::to_string(origem().fieldByName("COD_FOR").asInteger())](const Recusa& r) {
+        return [this, cod = std::to_string(codigo())](const Recusa& r) {
             erro(ErroFornecedor + cod + "\r\n" + r.mensagem + "\r\n");
         };
     }

@@ -4,8 +4,11 @@
 #include "GeradorProdutos.h"
 #include "Linha.h"
 #include "import/EscritaEmBlocos.h"
+#include "registry/EtapaDaOrigem.h"
 
 #include <map>
+#include <set>
+#include <tuple>
 #include <sstream>
 
 using namespace norvo;
@@ -32,8 +35,8 @@ Retrato retratar(BancoTeste& banco, const Destino& d)
     return r;
 }
 
-// Columns narrower than what the file brings: three-letter units and eight-digit NCM codes
-// fail to insert, and lookups compare texts longer than the column.
+// Columns narrower than what the file brings: three-letter units, eight-digit NCM codes and
+// the longest descriptions fail to insert, and lookups compare texts longer than the column.
 std::string esquemaEstreito()
 {
     std::string e = esquemaDestino();
@@ -45,6 +48,7 @@ std::string esquemaEstreito()
     trocar("UNI_UNIDADE    VARCHAR(6)", "UNI_UNIDADE    VARCHAR(2)");
     trocar("UNI_DESCRICAO  VARCHAR(30)", "UNI_DESCRICAO  VARCHAR(2)");
     trocar("NCM_CODIGOSTRING  VARCHAR(10)", "NCM_CODIGOSTRING  VARCHAR(6)");
+    trocar("PRO_NOME              VARCHAR(100)", "PRO_NOME              VARCHAR(20)");
     return e;
 }
 
@@ -141,6 +145,19 @@ TEST_F(Modos, RapidoTerminaOndeOPadraoTermina)
         EXPECT_EQ(r.etapas[i].falhas, padrao.etapas[i].falhas) << r.etapas[i].nome;
         EXPECT_EQ(r.etapas[i].ignorados, padrao.etapas[i].ignorados) << r.etapas[i].nome;
     }
+    // Each failure points at the staged field at fault, alike in both modes: a text longer
+    // than its column at the field the column's value comes from.
+    const auto campos = [](const ResultadoImportacao& x) {
+        std::set<std::tuple<std::string, std::string, int>> c;
+        for (const ResumoEtapa& e : x.etapas)
+            for (const CausaDeFalha& f : e.causas)
+                for (const CausaDeFalha::Registro& g : f.registros)
+                    c.emplace(e.nome, f.qual, g.campo);
+        return c;
+    };
+    EXPECT_EQ(campos(r), campos(padrao));
+    EXPECT_TRUE(campos(r).count({"ImportaProdutos", "PRO_NOME", staging::DESCRICAO}));
+    EXPECT_TRUE(campos(r).count({"ImportaUnidades", "", staging::UNIDADE}));
 }
 
 TEST_F(Modos, SimulacaoNaoGravaNadaEDeixaOsMesmosLogs)
@@ -412,7 +429,8 @@ TEST(Blocos, ColunasNulasEmPartesDoBloco)
 // declaration gives fast mode, in the same order, each bound by a parameter of its name.
 TEST(Blocos, CadaInsercaoNomeiaAsColunasQueDeclara)
 {
-    for (const InsercaoDeclarada* d : {&InsercaoProduto, &InsercaoItem, &InsercaoNCM}) {
+    for (const InsercaoDeclarada* d :
+         {&InsercaoProduto, &InsercaoItem, &InsercaoUnidade, &InsercaoNCM, &InsercaoCliente, &InsercaoFornecedor}) {
         const std::string t = d->texto;
         const auto lista = [&](std::size_t de) {
             const std::size_t abre = t.find('(', de), fecha = t.find(')', abre);
@@ -423,10 +441,12 @@ TEST(Blocos, CadaInsercaoNomeiaAsColunasQueDeclara)
                     p.substr(p.find_first_not_of(" :"), p.find_last_not_of(' ') + 1 - p.find_first_not_of(" :")));
             return nomes;
         };
-        std::vector<std::string> declaradas;
-        for (const ColunaInsercao& c : d->colunas)
+        std::vector<std::string> declaradas, parametros;
+        for (const ColunaInsercao& c : d->colunas) {
             declaradas.push_back(c.nome);
+            parametros.push_back(c.nomeDoParametro());
+        }
         EXPECT_EQ(lista(t.find(d->tabela)), declaradas) << d->tabela;
-        EXPECT_EQ(lista(t.find("VALUES")), declaradas) << d->tabela;
+        EXPECT_EQ(lista(t.find("VALUES")), parametros) << d->tabela;
     }
 }

@@ -118,7 +118,11 @@ void EscritaEmBlocos::acrescentar(Recusada recusada, std::shared_ptr<LinhaPenden
         insercao_.execute();
         return;
     }
-    linhas_.push_back({insercao_.params(), std::move(recusada), std::move(pendente)});
+    // The run's record of the row already holds its values: one copy serves both.
+    if (pendente)
+        linhas_.push_back({{}, std::move(recusada), std::move(pendente)});
+    else
+        linhas_.push_back({insercao_.params(), std::move(recusada), {}});
     if (linhas_.size() == porBloco_)
         enviar();
 }
@@ -139,11 +143,11 @@ void EscritaEmBlocos::enviar()
     // parameter.
     std::vector<std::string> literais(porLinha_);
     for (std::size_t i = 0; i < porLinha_; ++i) {
-        const db::Param& primeiro = linhas_.front().valores[i];
+        const db::Param& primeiro = linhas_.front().valores()[i];
         if (!constantes_[i] && !primeiro.isNull())
             continue;
         const bool igual = std::all_of(linhas_.begin(), linhas_.end(),
-                                       [&](const Linha& l) { return mesmoValor(l.valores[i], primeiro); });
+                                       [&](const Linha& l) { return mesmoValor(l.valores()[i], primeiro); });
         if (igual)
             literais[i] = literalSql(primeiro);
     }
@@ -155,7 +159,7 @@ void EscritaEmBlocos::enviar()
     for (const Linha& l : linhas_)
         for (std::size_t i = 0; i < porLinha_; ++i)
             if (literais[i].empty())
-                params[k++].copiarValor(l.valores[i]);
+                params[k++].copiarValor(l.valores()[i]);
     try {
         q.execute();
     } catch (const db::ConnectionLost&) {
@@ -181,13 +185,12 @@ void EscritaEmBlocos::linhaALinha()
     int devolvidos = 0; // codes the refused rows before this one left to it
     for (Linha& l : linhas) {
         if (numerada >= 0 && devolvidos > 0) {
-            db::Param& codigo = l.valores[static_cast<std::size_t>(numerada)];
+            // The run's record of the row too: found or written again under its code.
+            db::Param& codigo = l.valores()[static_cast<std::size_t>(numerada)];
             codigo.setAsInteger(static_cast<std::int32_t>(codigo.inteiro() - devolvidos));
-            if (l.pendente)
-                l.pendente->valores = l.valores; // found or written again under its code
         }
         for (std::size_t i = 0; i < porLinha_; ++i)
-            params[i].copiarValor(l.valores[i]);
+            params[i].copiarValor(l.valores()[i]);
         try {
             try {
                 insercao_.execute();
@@ -206,7 +209,7 @@ void EscritaEmBlocos::linhaALinha()
                     sozinha_->setDatabase(&destino_.banco());
                     sozinha_->setTransaction(&destino_.transacao());
                 }
-                sozinha_->redefinir(declarada_.textoDaLinha(l.valores));
+                sozinha_->redefinir(declarada_.textoDaLinha(l.valores()));
                 sozinha_->execute();
             }
         } catch (const db::ConnectionLost&) {
@@ -214,7 +217,10 @@ void EscritaEmBlocos::linhaALinha()
         } catch (const db::BancoInutilizavel&) {
             throw;
         } catch (const std::exception& e) {
-            l.recusada(e);
+            if (l.recusada)
+                l.recusada(e);
+            else
+                l.pendente->perda(e);
             if (numerada >= 0) {
                 ++devolvidos;
                 ++devolvidos_;

@@ -41,7 +41,9 @@ public:
     EscritaEmBlocos(BancoDestino& destino, db::Query& insercao, const InsercaoDeclarada& declarada);
 
     // The insert's current values join the block; a full block is sent at once. `pendente`,
-    // the run's record of the row, follows a code the row is numbered again with.
+    // the run's record of the row, holding those values: the block reads them from it, a
+    // code the row is numbered again with is its own too, and without `recusada` a refusal
+    // is told through it (LinhaPendente::perda).
     void acrescentar(Recusada recusada, std::shared_ptr<LinhaPendente> pendente = {});
     // Sends what the block holds: a full block as one statement, a stage's last rows one by
     // one. A lost connection goes up, the rows with it (the run's batch names them).
@@ -72,9 +74,11 @@ private:
     std::size_t porLinha_ = 0;
     std::size_t porBloco_ = 1;
     struct Linha {
-        std::vector<db::Param> valores;
+        std::vector<db::Param> proprios; // its values, when the run keeps no record of it
         Recusada recusada;
         std::shared_ptr<LinhaPendente> pendente;
+        std::vector<db::Param>& valores() { return pendente ? pendente->valores : proprios; }
+        const std::vector<db::Param>& valores() const { return pendente ? pendente->valores : proprios; }
     };
     std::vector<Linha> linhas_;
     std::size_t acrescentadas_ = 0;

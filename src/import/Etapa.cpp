@@ -375,8 +375,8 @@ bool Etapa::guardaLinha(const std::function<void()>& escrever)
     // Entered before the write, so that a commit inside it that closes the batch takes
     // this row along; on a failure it comes off again.
     pendente_ = std::make_shared<LinhaPendente>();
-    linhaEmCurso_ = [this, registro = citacao(), entrada = entradaDoLog(),
-                     linha = std::weak_ptr<LinhaPendente>(pendente_)](const std::exception& e) {
+    pendente_->perda = [this, registro = citacao(), entrada = entradaDoLog(),
+                        linha = std::weak_ptr<LinhaPendente>(pendente_)](const std::exception& e) {
         // Told once, even before its own record is counted (a block sent at its turn).
         if (const auto l = linha.lock()) {
             if (l->recusada)
@@ -388,7 +388,6 @@ bool Etapa::guardaLinha(const std::function<void()>& escrever)
         desfeita(registro.posicao);
         recusar(registro, entrada, Recusa::de(e));
     };
-    pendente_->perda = linhaEmCurso_;
     pendente_->posicao = percurso_.posicao();
     ctx_.destino.linhaNoLote(pendente_);
     try {
@@ -441,7 +440,7 @@ void Etapa::escrever(const std::vector<db::Param>& valores)
         pendente_->escrita = true;
     }
     if (blocos_)
-        blocos_->acrescentar(linhaEmCurso_, pendente_);
+        blocos_->acrescentar({}, pendente_); // told failed through its record (perda)
     else
         comando().execute();
 }

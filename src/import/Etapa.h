@@ -181,7 +181,6 @@ private:
     Linha linha_ = Linha::SemLinha;
     ResumoDasCausas causas_;
     std::unique_ptr<EscritaEmBlocos> blocos_;                        // while a stage that writes in blocks walks
-    BancoDestino::Perda linhaEmCurso_;                               // how the row being written is told failed
     std::shared_ptr<LinhaPendente> pendente_;                        // the row being written, in the batch
     std::shared_ptr<const std::vector<std::string>> textoDoComando_; // the last row's statement
     std::vector<bool>* marcas_ = nullptr;

@@ -2,6 +2,7 @@
 #include "db/Values.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace norvo::db {
@@ -10,9 +11,9 @@ namespace norvo::db {
 class Param {
 public:
     enum class Tipo { Nulo, Texto, Inteiro, Moeda, Real, DataHora };
-    explicit Param(std::string name) : name_(std::move(name)) {}
+    explicit Param(std::string name) : name_(std::make_shared<const std::string>(std::move(name))) {}
 
-    const std::string& name() const { return name_; }
+    const std::string& name() const { return *name_; }
     Tipo tipo() const { return tipo_; }
     bool isNull() const { return tipo_ == Tipo::Nulo; }
 
@@ -55,7 +56,8 @@ public:
     const DateTime& dataHora() const { return dataHora_; }
 
 private:
-    std::string name_;
+    // Shared by a statement's parameters and every copy of them (the rows a batch keeps).
+    std::shared_ptr<const std::string> name_;
     Tipo tipo_ = Tipo::Nulo;
     std::string texto_;
     std::int64_t inteiro_ = 0;

@@ -115,7 +115,7 @@ void EscritaEmBlocos::acrescentar(Recusada recusada, std::shared_ptr<LinhaPenden
 {
     ++acrescentadas_;
     if (porBloco_ < 2) {
-        insercao_.execute();
+        enviarSozinha(insercao_.params());
         return;
     }
     // The run's record of the row already holds its values: one copy serves both.
@@ -180,38 +180,11 @@ void EscritaEmBlocos::linhaALinha()
 {
     std::vector<Linha> linhas;
     linhas.swap(linhas_);
-    std::vector<db::Param>& params = insercao_.params();
     const int numerada = declarada_.codigoDevolvido;
-    int devolvidos = 0; // codes the refused rows before this one left to it
-    for (Linha& l : linhas) {
-        if (numerada >= 0 && devolvidos > 0) {
-            // The run's record of the row too: found or written again under its code.
-            db::Param& codigo = l.valores()[static_cast<std::size_t>(numerada)];
-            codigo.setAsInteger(static_cast<std::int32_t>(codigo.inteiro() - devolvidos));
-        }
-        for (std::size_t i = 0; i < porLinha_; ++i)
-            params[i].copiarValor(l.valores()[i]);
+    for (std::size_t k = 0; k < linhas.size(); ++k) {
+        Linha& l = linhas[k];
         try {
-            try {
-                insercao_.execute();
-            } catch (const db::ConnectionLost&) {
-                throw;
-            } catch (const db::BancoInutilizavel&) {
-                throw;
-            } catch (const std::exception&) {
-                if (!declarada_.textoDaLinha)
-                    throw;
-                // Refused as bound: the row as the default run writes it, so that what the
-                // server says of it (or that it takes it) is what it says there. Nothing of
-                // the refused statement stayed.
-                if (!sozinha_) {
-                    sozinha_ = std::make_unique<db::Query>();
-                    sozinha_->setDatabase(&destino_.banco());
-                    sozinha_->setTransaction(&destino_.transacao());
-                }
-                sozinha_->redefinir(declarada_.textoDaLinha(l.valores()));
-                sozinha_->execute();
-            }
+            enviarSozinha(l.valores());
         } catch (const db::ConnectionLost&) {
             throw;
         } catch (const db::BancoInutilizavel&) {
@@ -219,13 +192,46 @@ void EscritaEmBlocos::linhaALinha()
         } catch (const std::exception& e) {
             if (l.recusada)
                 l.recusada(e);
-            else
+            else if (l.pendente)
                 l.pendente->perda(e);
-            if (numerada >= 0) {
-                ++devolvidos;
-                ++devolvidos_;
+            if (numerada < 0)
+                continue;
+            // Its code goes to the rows after it, at once: a lost line before they are sent
+            // leaves each with the code it is found or written again under.
+            ++devolvidos_;
+            for (std::size_t j = k + 1; j < linhas.size(); ++j) {
+                db::Param& codigo = linhas[j].valores()[static_cast<std::size_t>(numerada)];
+                codigo.setAsInteger(static_cast<std::int32_t>(codigo.inteiro() - 1));
             }
         }
+    }
+}
+
+void EscritaEmBlocos::enviarSozinha(const std::vector<db::Param>& valores)
+{
+    std::vector<db::Param>& params = insercao_.params();
+    if (&valores != &params)
+        for (std::size_t i = 0; i < porLinha_; ++i)
+            params[i].copiarValor(valores[i]);
+    try {
+        insercao_.execute();
+    } catch (const db::ConnectionLost&) {
+        throw;
+    } catch (const db::BancoInutilizavel&) {
+        throw;
+    } catch (const std::exception&) {
+        if (!declarada_.textoDaLinha)
+            throw;
+        // Refused as bound: the row as the default run writes it, so that what the server
+        // says of it (or that it takes it) is what it says there. Nothing of the refused
+        // statement stayed.
+        if (!sozinha_) {
+            sozinha_ = std::make_unique<db::Query>();
+            sozinha_->setDatabase(&destino_.banco());
+            sozinha_->setTransaction(&destino_.transacao());
+        }
+        sozinha_->redefinir(declarada_.textoDaLinha(valores));
+        sozinha_->execute();
     }
 }
 

@@ -61,6 +61,9 @@ public:
 
 private:
     void linhaALinha();
+    // One row sent on its own: bound, and when refused so, as its own statement
+    // (InsercaoDeclarada::textoDaLinha). Throws what the server said of it.
+    void enviarSozinha(const std::vector<db::Param>& valores);
     db::Query& bloco(const std::vector<std::string>& literais);
 
     BancoDestino& destino_;

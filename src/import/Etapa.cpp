@@ -98,7 +98,9 @@ ResumoEtapa Etapa::executar()
             try {
                 ctx_.destino.fecharLote();
             } catch (const std::exception& ef) {
+                foraDasLinhas_ = true;
                 ctx_.destino.perderLote(ef);
+                foraDasLinhas_ = false;
             }
         }
         resumo_.falhou = true;
@@ -212,9 +214,11 @@ bool Etapa::retomar(const db::ConnectionLost& perda)
         } catch (const std::exception& e) {
             // The server did not come back: the rows still in doubt are told failed, and the
             // stage guard ends the stage. Those found on disk stay written.
+            foraDasLinhas_ = true;
             for (const auto& l : lote)
                 if (!l->encontrada)
                     l->perda(e);
+            foraDasLinhas_ = false;
             if (atual && atual->escrita && !atual->recusada) {
                 recusar(citacao(), entradaDoLog(), Recusa::de(perda));
                 contas_->falhou();
@@ -289,7 +293,7 @@ void Etapa::esperarOServidor()
 
 std::string Etapa::status() const
 {
-    return declaracao_.statusComTotal ? declaracao_.status + "(" + std::to_string(resumo_.registros) + ")"
+    return declaracao_.statusComTotal ? declaracao_.status + "(" + std::to_string(ctx_.registros.recordCount()) + ")"
                                       : declaracao_.status;
 }
 
@@ -422,6 +426,8 @@ void Etapa::inserir(const std::vector<db::Param>& valores)
             params[i].copiarValor(valores[i]);
         escrever(params);
     } else {
+        if (!declaracao_.insercao || !declaracao_.insercao->textoDaLinha)
+            throw std::logic_error(std::string(definicao_.nome) + ": a row given as values needs its own statement");
         redefinir(declaracao_.insercao->textoDaLinha(valores));
         escrever(valores);
     }
@@ -429,6 +435,9 @@ void Etapa::inserir(const std::vector<db::Param>& valores)
 
 void Etapa::escrever(const std::vector<db::Param>& valores)
 {
+    // A row held for a block is read, and told failed, through the run's record of it.
+    if (blocos_ && (!pendente_ || pendente_->escrita))
+        throw std::logic_error(std::string(definicao_.nome) + ": one row a record, written inside guardaLinha");
     if (pendente_) {
         const std::vector<std::string>& texto = comando().sql();
         // Kept once for the rows that share it: a declared insert is the same every row.
@@ -469,8 +478,8 @@ void Etapa::recusar(const CausaDeFalha::Registro& registro, const std::function<
 {
     entrada(r);
     CausaDeFalha::Registro citado = registro;
-    // A row a lost connection took is no field's fault.
-    if (r.causa.tipo != db::Causa::Tipo::ConexaoPerdida)
+    // A row a lost connection or a refused commit took is no field's fault.
+    if (!foraDasLinhas_ && r.causa.tipo != db::Causa::Tipo::ConexaoPerdida)
         citado.campo = campoEmFalta(r);
     causas_.contar(citado, r);
 }

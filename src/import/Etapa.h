@@ -188,6 +188,7 @@ private:
     // step that takes the server down each time is given up as a server that never returns.
     static constexpr int MaisPerdasSeguidas = 3;
     int perdasSeguidas_ = 0;
+    bool foraDasLinhas_ = false; // while the batch's rows are told failed for what no row did
 };
 
 } // namespace norvo

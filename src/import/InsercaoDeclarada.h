@@ -4,6 +4,7 @@
 // lost connection and the failure report need to know of it. Nothing learns a column from
 // the statement's text.
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "db/Param.h"

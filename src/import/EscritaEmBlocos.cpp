@@ -55,8 +55,8 @@ EscritaEmBlocos::EscritaEmBlocos(BancoDestino& destino, db::Query& insercao, con
     std::vector<bool> variaveis;
     for (const ColunaInsercao& c : declarada.colunas) {
         colunas_.push_back(c.nome);
-        constantes_.push_back(c.constante);
-        variaveis.push_back(!c.constante);
+        constantes_.push_back(c.mesmoEmTodas());
+        variaveis.push_back(!c.mesmoEmTodas());
     }
     // Only what varies travels as parameters: the constants are the block's text.
     const std::size_t maximo = std::clamp<std::size_t>(

@@ -138,8 +138,10 @@ void Etapa::esvaziarEPercorrer()
         eventos();
     }
     const InsercaoDeclarada* d = declaracao_.insercao;
-    if (d)
+    if (d) {
         redefinir(d->texto);
+        d->vincularFixos(comando().params());
+    }
     if (d && declaracao_.emBlocos && modo().rapido) {
         blocos_ = std::make_unique<EscritaEmBlocos>(ctx_.destino, comando(), *d);
         ctx_.destino.antesDeConfirmar([this] { blocos_->enviar(); });

@@ -129,6 +129,14 @@ protected:
     db::Query& auxiliar() { return ctx_.destino.auxiliar(); }
     const staging::StagingTable& estagio() const { return ctx_.registros; }
     void gaugeAvancar() { ctx_.gauge.avancar(); }
+    // Clears the declared insert's values but the fixed ones: nothing of the row before may
+    // reach this one.
+    void limparValores()
+    {
+        comando().clearParams();
+        if (declaracao_.insercao)
+            declaracao_.insercao->vincularFixos(comando().params());
+    }
     // The command statement with a new text.
     void redefinir(const std::string& texto) { ctx_.destino.redefinirComando(texto); }
     void eventos() { ctx_.op.processarEventos(); }

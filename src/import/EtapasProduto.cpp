@@ -34,19 +34,19 @@ const InsercaoDeclarada InsercaoProduto{
     ":PRO_DIFER_PARCIAL,:PRO_QTDNACAIXA,:FOR_CODIGO, :PRO_PERCCOFINS,:PRO_PERCPIS,:NCM_CODIGO,:PRO_MVA, "
     ":PRO_CODPIS,:PRO_CODCOFINS,:UNI_CODIGO,:PRO_CODBARRAS,:NAT_CODOPERA_NFCE)",
     {{"PRO_CODIGO", false, staging::COD_PRODUTO, true},
-     {"PRO_IPI", true},
-     {"CONSIDERARMERCADORIA", true},
+     {.nome = "PRO_IPI", .fixo = fixoMoeda(0)},
+     {.nome = "CONSIDERARMERCADORIA", .fixo = fixoTexto("T")},
      {"PRO_NOME", false, staging::DESCRICAO},
      {"LIN_CODIGO", true},
-     {"FIL_CODIGO", true},
+     {.nome = "FIL_CODIGO", .fixo = fixoInteiro(1)},
      {"DEP_CODIGO", true},
      {"GRU_CODIGO", true},
      {"SUB_CODIGO", true},
      {"ICM_CODIGO", false, staging::ICMS},
      {"PRO_ESTOQMIN", true},
      {"PRO_CAMINHOIMAGEM", true},
-     {"PRO_PISCOFINS", true},
-     {"PRO_SUBSTITUIDO", true},
+     {.nome = "PRO_PISCOFINS", .fixo = fixoTexto("F")},
+     {.nome = "PRO_SUBSTITUIDO", .fixo = fixoTexto("F")},
      {"PRO_COMPOSTO", true},
      {"PRO_RS_COMPETITIVO", true},
      {"PRO_CUSTO_AUTOMATICO", true},
@@ -61,14 +61,14 @@ const InsercaoDeclarada InsercaoProduto{
      {"PRO_DIFER_PARCIAL", true},
      {"PRO_QTDNACAIXA", true},
      {"FOR_CODIGO", true},
-     {"PRO_PERCCOFINS", true},
-     {"PRO_PERCPIS", true},
+     {.nome = "PRO_PERCCOFINS", .fixo = fixoReal(0.0)},
+     {.nome = "PRO_PERCPIS", .fixo = fixoReal(0.0)},
      {"NCM_CODIGO", false, staging::NCM},
-     {"PRO_MVA", true},
+     {.nome = "PRO_MVA", .fixo = fixoMoeda(0)},
      {"PRO_CODPIS", false, staging::PIS},
      {"PRO_CODCOFINS", false, staging::COFINS},
      {"UNI_CODIGO", false, staging::UNIDADE},
-     {"PRO_CODBARRAS", true},
+     {.nome = "PRO_CODBARRAS", .fixo = fixoTexto("")},
      {"NAT_CODOPERA_NFCE", true}}};
 
 // A new NCM code: the code string, cut for the description, and the next code. The default
@@ -107,15 +107,15 @@ const InsercaoDeclarada InsercaoItem{
     "VALUES(:UNI_CODIGO, :LST_CODIGO, :ITL_DATAVIGENCIA, :PRO_CODIGO,  :ITL_PRECOATUAL, "
     ":ITL_DATAALTERA, :COM_CODIGO, :ITL_PRECOANTERIOR,  :ITL_MUDAPRECO, :ITL_PRECOCUSTO);",
     {{"UNI_CODIGO", true},
-     {"LST_CODIGO", true, -1, true},
+     {.nome = "LST_CODIGO", .chave = true, .fixo = fixoInteiro(1)},
      {"ITL_DATAVIGENCIA", true},
      {"PRO_CODIGO", false, staging::COD_PRODUTO, true},
      {"ITL_PRECOATUAL", false, staging::VALORVENDA},
      {"ITL_DATAALTERA", true},
-     {"COM_CODIGO", true},
-     {"ITL_PRECOANTERIOR", true},
-     {"ITL_MUDAPRECO", true},
-     {"ITL_PRECOCUSTO", true}}};
+     {.nome = "COM_CODIGO", .fixo = fixoInteiro(1)},
+     {.nome = "ITL_PRECOANTERIOR", .fixo = fixoMoeda(0)},
+     {.nome = "ITL_MUDAPRECO", .fixo = fixoTexto("T")},
+     {.nome = "ITL_PRECOCUSTO", .fixo = fixoMoeda(0)}}};
 
 namespace {
 
@@ -360,17 +360,8 @@ protected:
         q.paramByName("PRO_CODIGO").setAsString(codigo);
         q.paramByName("PRO_CODIGOPROPRIO").setAsString(codigo.substr(0, 10));
         q.paramByName("UNI_CODIGO").setAsInteger(codigoUnidade(texto(staging::UNIDADE)));
-        q.paramByName("PRO_CODBARRAS").setAsString("");
-        q.paramByName("PRO_IPI").setAsCurrency(0);
-        q.paramByName("CONSIDERARMERCADORIA").setAsString("T");
         q.paramByName("PRO_NOME").setAsString(texto(staging::DESCRICAO));
-        q.paramByName("FIL_CODIGO").setAsInteger(1);
-        q.paramByName("PRO_PISCOFINS").setAsString("F");
-        q.paramByName("PRO_SUBSTITUIDO").setAsString("F");
         q.paramByName("NCM_CODIGO").setAsInteger(codigoNCM(texto(staging::NCM)));
-        q.paramByName("PRO_PERCCOFINS").setAsFloat(0.0);
-        q.paramByName("PRO_PERCPIS").setAsFloat(0.0);
-        q.paramByName("PRO_MVA").setAsCurrency(0);
         q.paramByName("PRO_CODPIS").setAsString(texto(staging::PIS));
         q.paramByName("PRO_CODCOFINS").setAsString(texto(staging::COFINS));
         guardaLinha([&] {
@@ -446,14 +437,9 @@ protected:
             return;
         }
         db::Query& q = comando();
-        q.paramByName("LST_CODIGO").setAsInteger(1);
         q.paramByName("ITL_DATAVIGENCIA").setAsDateTime(menosDias(ctx().hoje(), 30));
         q.paramByName("PRO_CODIGO").setAsInteger(inteiro(staging::COD_PRODUTO));
-        q.paramByName("ITL_PRECOCUSTO").setAsCurrency(0);
         q.paramByName("ITL_DATAALTERA").setAsDateTime(ctx().hoje());
-        q.paramByName("COM_CODIGO").setAsInteger(1);
-        q.paramByName("ITL_PRECOANTERIOR").setAsCurrency(0);
-        q.paramByName("ITL_MUDAPRECO").setAsString("T");
         guardaLinha([&] {
             // A price the file gave in a form that is no amount is this record's failure:
             // never an item at 0 or at whatever part of it could be read.

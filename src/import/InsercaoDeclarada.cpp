@@ -7,13 +7,44 @@
 
 namespace norvo {
 
+void ValorFixo::atribuir(db::Param& p) const
+{
+    switch (tipo) {
+    case db::Param::Tipo::Nulo:
+        p.clear();
+        break;
+    case db::Param::Tipo::Texto:
+        p.setAsString(texto);
+        break;
+    case db::Param::Tipo::Inteiro:
+        p.setAsInteger(static_cast<std::int32_t>(inteiro));
+        break;
+    case db::Param::Tipo::Moeda:
+        p.setAsCurrency(inteiro);
+        break;
+    case db::Param::Tipo::Real:
+        p.setAsFloat(real);
+        break;
+    case db::Param::Tipo::DataHora:
+        break; // a date is the run's, never fixed
+    }
+}
+
 std::vector<db::Param> InsercaoDeclarada::parametros() const
 {
     std::vector<db::Param> p;
     p.reserve(colunas.size());
     for (const ColunaInsercao& c : colunas)
         p.emplace_back(c.nomeDoParametro());
+    vincularFixos(p);
     return p;
+}
+
+void InsercaoDeclarada::vincularFixos(std::vector<db::Param>& params) const
+{
+    for (std::size_t i = 0; i < colunas.size() && i < params.size(); ++i)
+        if (colunas[i].fixo)
+            colunas[i].fixo->atribuir(params[i]);
 }
 
 int InsercaoDeclarada::posicaoDe(std::string_view coluna) const

@@ -3,6 +3,8 @@
 // for byte, and its columns in order, each with what fast mode's blocks, the way back from a
 // lost connection and the failure report need to know of it. Nothing learns a column from
 // the statement's text.
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -10,6 +12,31 @@
 #include "db/Param.h"
 
 namespace norvo {
+
+// A column's value when it is the same for every record: bound once, before the walk.
+struct ValorFixo {
+    db::Param::Tipo tipo = db::Param::Tipo::Nulo;
+    std::int64_t inteiro = 0;
+    double real = 0;
+    const char* texto = "";
+    void atribuir(db::Param& p) const;
+};
+constexpr ValorFixo fixoTexto(const char* t)
+{
+    return {db::Param::Tipo::Texto, 0, 0, t};
+}
+constexpr ValorFixo fixoInteiro(std::int32_t v)
+{
+    return {db::Param::Tipo::Inteiro, v};
+}
+constexpr ValorFixo fixoMoeda(std::int64_t dezMilesimos)
+{
+    return {db::Param::Tipo::Moeda, dezMilesimos};
+}
+constexpr ValorFixo fixoReal(double v)
+{
+    return {db::Param::Tipo::Real, 0, v};
+}
 
 struct ColunaInsercao {
     const char* nome;
@@ -19,8 +46,10 @@ struct ColunaInsercao {
     int campo = -1;          // the staged field its value comes from (staging::Campo), -1 for none
     bool chave = false;      // one of the columns a written row is found by
     const char* parametro{}; // the statement's name for its value, when not the column's own
+    std::optional<ValorFixo> fixo{};
 
     const char* nomeDoParametro() const { return parametro ? parametro : nome; }
+    bool mesmoEmTodas() const { return constante || fixo.has_value(); }
 };
 
 struct InsercaoDeclarada {
@@ -44,8 +73,10 @@ struct InsercaoDeclarada {
                    ? colunas[static_cast<std::size_t>(posicao)].campo
                    : -1;
     }
-    // A row's values, unset, named as the statement's parameters.
+    // A row's values, named as the statement's parameters, the fixed ones set.
     std::vector<db::Param> parametros() const;
+    // Sets the fixed values in `params`, the statement's parameters in the columns' order.
+    void vincularFixos(std::vector<db::Param>& params) const;
     // The position of a column, by its name: for a stage that tells one column's failure apart.
     int posicaoDe(std::string_view coluna) const;
     // A query counting, AS QTD, the rows holding the key columns' values of a row written with

@@ -32,15 +32,15 @@ const InsercaoDeclarada InsercaoCliente{
      {.nome = "CLI_TELEFONE", .parametro = "TELEFONE"},
      {.nome = "CLI_FAX", .parametro = "TELEFONE2"},
      {.nome = "CLI_COMPRADOR", .parametro = "COMPRADOR"},
-     {.nome = "CLI_VALORCREDITO", .constante = true, .parametro = "CREDITO"},
+     {.nome = "CLI_VALORCREDITO", .parametro = "CREDITO", .fixo = fixoMoeda(0)},
      {.nome = "CLI_OBSERVACAO", .constante = true, .parametro = "OBSMEMO"},
      {.nome = "CLI_PESSOA", .parametro = "FISICA"},
      {.nome = "CLI_NOMEFANTASIA", .parametro = "FANTASIA"},
      {.nome = "CID_CODIGO", .parametro = "CIDADE"},
-     {.nome = "VEN_CODIGO", .constante = true},
+     {.nome = "VEN_CODIGO", .fixo = fixoInteiro(0)},
      {.nome = "CLI_NUMERO"},
      {.nome = "CLI_EMAIL"},
-     {.nome = "CLI_WWW", .constante = true}}};
+     {.nome = "CLI_WWW", .fixo = fixoTexto("")}}};
 
 namespace {
 
@@ -66,8 +66,7 @@ protected:
     void registro() override
     {
         db::Query& o = origem();
-        db::Query& q = comando();
-        q.clearParams(); // nothing of the row before may reach this one
+        limparValores();
         param("NRCLI").setAsInteger(codigo());
         param("RAZAO_SOC").setAsString(texto("NOME").substr(0, 50));
         if (const std::string v = texto("ENDERECO"); !v.empty())
@@ -90,14 +89,11 @@ protected:
         param("TELEFONE2").setAsString(texto("CELULAR"));
         if (const std::string v = texto("CONTATO"); !EhBranco(v))
             param("COMPRADOR").setAsString(v.substr(0, 20));
-        param("CREDITO").setAsCurrency(0);
         if (const std::string v = texto("FANTASIA"); !EhBranco(v))
             param("FANTASIA").setAsString(v.substr(0, 40));
         if (const std::string v = texto("CIDADE"); !EhBranco(v))
             param("CIDADE").setAsInteger(codigoCidade(v));
-        param("VEN_CODIGO").setAsInteger(0);
         param("CLI_EMAIL").setAsString(texto("EMAIL").substr(0, 60));
-        param("CLI_WWW").setAsString("");
 
         guardaLinha([&] {
             inserir();

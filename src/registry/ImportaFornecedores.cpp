@@ -48,8 +48,7 @@ public:
 protected:
     void registro() override
     {
-        db::Query& q = comando();
-        q.clearParams(); // nothing of the row before may reach this one
+        limparValores();
         param("NRFOR").setAsInteger(codigo());
         param("NOME").setAsString(texto("NOME_FOR").substr(0, 40));
         param("FOR_NOMEFAN").setAsString(texto("FANTASIA").substr(0, 35));

@@ -396,10 +396,13 @@ bool Etapa::guardaLinha(const std::function<void()>& escrever)
     };
     pendente_->posicao = percurso_.posicao();
     ctx_.destino.linhaNoLote(pendente_);
+    const Confirmacao confirmacao = declaracao_.confirmacao;
+    bool escrita = true;
     try {
         escrever();
+        if (confirmacao != Confirmacao::AposTentativa)
+            ctx_.destino.aposLinha(confirmacao == Confirmacao::Completa);
         linha_ = Linha::Gravada;
-        return true;
     } catch (const db::ConnectionLost&) {
         throw; // in doubt: the walk settles it
     } catch (const db::BancoInutilizavel&) {
@@ -411,8 +414,14 @@ bool Etapa::guardaLinha(const std::function<void()>& escrever)
             blocos_->enviar();
         linha_ = Linha::Falhou;
         recusar(citacao(), entradaDoLog(), Recusa::de(e));
-        return false;
+        escrita = false;
     }
+    if (declaracao_.gaugePorEscrita)
+        gaugeAvancar();
+    // A lost line here costs this record alone (the walk's rule); a refusal ends the stage.
+    if (confirmacao == Confirmacao::AposTentativa)
+        ctx_.destino.aposLinha(false);
+    return escrita;
 }
 
 void Etapa::inserir()

@@ -42,6 +42,12 @@ public:
 
 class Etapa {
 public:
+    // When a row is committed, as the run's rule says (BancoDestino: per row, per batch in
+    // fast mode, never in a rehearsal): after each row written, inside its guard, so that a
+    // refused commit is that row's failure; the same with a full commit rather than a
+    // retaining one; or after each insert tried, written or not, outside the guard, so that a
+    // refused commit ends the stage (the NCM stage).
+    enum class Confirmacao { Retendo, Completa, AposTentativa };
     // What a stage states of itself, besides its walk and how a record is bound.
     struct Declaracao {
         std::string status; // LabelObs while it runs
@@ -50,9 +56,10 @@ public:
         // lost connection is found by its key; in fast mode, when `emBlocos`, sent in blocks.
         const InsercaoDeclarada* insercao = nullptr;
         bool emBlocos = false;
+        Confirmacao confirmacao = Confirmacao::Retendo;
         bool statusAposRemover = false; // the status shown after the DELETE (the price stage)
         bool statusComTotal = false;    // followed by the records' count in parentheses (the same)
-        bool gaugePorEscrita = false;   // the gauge moved by the stage per insert tried (the NCM stage)
+        bool gaugePorEscrita = false;   // the gauge moved per insert tried, not per record (the NCM stage)
         // The staged field a refusal points at when neither the value that could not be read
         // nor the insert's column names one; -1 for none.
         int campoPadrao = -1;
@@ -84,14 +91,10 @@ protected:
     // Whether a row found by its key may be an earlier record's (a code repeated in the file).
     virtual bool chaveDeOutroRegistro(const LinhaPendente&) { return false; }
 
-    // Runs `escrever` as the current record's write. A failure is logged through
+    // Runs `escrever` as the current record's write, and commits it (Confirmacao). A failure is logged through
     // entradaDoLog and the walk goes on; a lost connection goes up to the walk, which logs
     // the record, reconnects and goes on. True when the row was written.
     bool guardaLinha(const std::function<void()>& escrever);
-    // After a row's write: committed as the run's rule says (BancoDestino). `commit` for a
-    // full commit rather than a retaining one (the supplier stage).
-    void commitRetaining() { ctx_.destino.aposLinha(false); }
-    void commit() { ctx_.destino.aposLinha(true); }
     // A follow-up statement's commit: at once, whatever the batch.
     void commitAgora() { ctx_.destino.confirmarAgora(); }
     // The current record's write (the command statement, bound), inside guardaLinha: run

@@ -272,7 +272,6 @@ protected:
             // A failed insert leaves its code to the next unit; a written one, even uncommitted
             // or held for a block, keeps it (a block's refused row gives it back: codigosDevolvidos).
             ++contador_;
-            commitRetaining();
         });
     }
 
@@ -291,6 +290,7 @@ public:
                           .falha = FalhaNCM,
                           .insercao = &InsercaoNCM,
                           .emBlocos = true,
+                          .confirmacao = Confirmacao::AposTentativa,
                           .gaugePorEscrita = true,
                           .campoPadrao = staging::NCM},
                          staging::NCM, ExisteNCM)
@@ -308,11 +308,6 @@ protected:
         valores[2].setAsString(c);
         ++contador_; // a failed insert uses up its code, in a block too
         gravar(valores, c);
-        // The gauge moves per insert tried.
-        gaugeAvancar();
-        // After a failed insert too. A commit the server refuses ends the stage; one a lost
-        // connection takes costs this code alone (the walk's rule).
-        commitRetaining();
     }
 
     void logar(int posicao, const Recusa& r) override
@@ -368,7 +363,6 @@ protected:
             // A bad ICMS is this record's failure, not the end of every later product.
             q.paramByName("ICM_CODIGO").setAsInteger(inteiro(staging::ICMS));
             inserir();
-            commitRetaining();
         });
     }
 
@@ -445,7 +439,6 @@ protected:
             // never an item at 0 or at whatever part of it could be read.
             q.paramByName("ITL_PRECOATUAL").setAsCurrency(dinheiro(staging::VALORVENDA));
             inserir();
-            commitRetaining();
         });
     }
 

@@ -95,10 +95,7 @@ protected:
             param("CIDADE").setAsInteger(codigoCidade(v));
         param("CLI_EMAIL").setAsString(texto("EMAIL").substr(0, 60));
 
-        guardaLinha([&] {
-            inserir();
-            commitRetaining();
-        });
+        guardaLinha([&] { inserir(); });
     }
 
     std::function<void(const Recusa&)> entradaDoLog() override

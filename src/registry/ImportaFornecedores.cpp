@@ -39,7 +39,11 @@ class Fornecedores : public EtapaDaOrigem {
 public:
     explicit Fornecedores(ContextoEtapa& ctx)
         : EtapaDaOrigem(ctx, definicaoDe(ImportaFornecedores),
-                        {.status = StatusFornecedores, .falha = FalhaFornecedores, .insercao = &InsercaoFornecedor},
+                        // Each supplier is a transaction of its own: a later failure cannot undo it.
+                        {.status = StatusFornecedores,
+                         .falha = FalhaFornecedores,
+                         .insercao = &InsercaoFornecedor,
+                         .confirmacao = Confirmacao::Completa},
                         {{"SELECT COUNT(COD_FOR) AS QTD FROM SCFO", "WHERE SR_EMPRESA = 1"},
                          {"SELECT * FROM SCFO", "WHERE SR_EMPRESA = 1"},
                          "COD_FOR"})
@@ -68,11 +72,7 @@ protected:
             param("INSCRICAO").setAsString(v);
         param("FOR_EMAIL").setAsString(texto("EMAIL_FOR"));
 
-        guardaLinha([&] {
-            inserir();
-            // Each supplier is a transaction of its own: a later failure cannot undo it.
-            commit();
-        });
+        guardaLinha([&] { inserir(); });
     }
 
     std::function<void(const Recusa&)> entradaDoLog() override

@@ -3,6 +3,7 @@
 #include "../registry/Origem.h"
 #include "GeradorProdutos.h"
 #include "Linha.h"
+#include "import/Buscas.h"
 #include "import/EscritaEmBlocos.h"
 #include "registry/EtapaDaOrigem.h"
 
@@ -448,5 +449,14 @@ TEST(Blocos, CadaInsercaoNomeiaAsColunasQueDeclara)
         }
         EXPECT_EQ(lista(t.find(d->tabela)), declaradas) << d->tabela;
         EXPECT_EQ(lista(t.find("VALUES")), parametros) << d->tabela;
+        EXPECT_NE(d->textoDaChave(d->parametros()), "") << d->tabela << ": a row in doubt is found by its key";
+    }
+    // The unit and NCM stages find a row in doubt by the column they check before writing.
+    for (const auto& [insercao, existe] : {std::pair{&InsercaoUnidade, &ExisteUnidade}, {&InsercaoNCM, &ExisteNCM}}) {
+        std::vector<std::string> chave;
+        for (const ColunaInsercao& c : insercao->colunas)
+            if (c.chave)
+                chave.emplace_back(c.nome);
+        EXPECT_EQ(chave, std::vector<std::string>{existe->chave}) << insercao->tabela;
     }
 }

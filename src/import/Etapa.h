@@ -91,9 +91,9 @@ protected:
     // Whether a row found by its key may be an earlier record's (a code repeated in the file).
     virtual bool chaveDeOutroRegistro(const LinhaPendente&) { return false; }
 
-    // Runs `escrever` as the current record's write, and commits it (Confirmacao). A failure is logged through
-    // entradaDoLog and the walk goes on; a lost connection goes up to the walk, which logs
-    // the record, reconnects and goes on. True when the row was written.
+    // Runs `escrever` as the current record's write, and commits it (Confirmacao). A failure
+    // is logged through entradaDoLog and the walk goes on; a lost connection goes up to the
+    // walk, which logs the record, reconnects and goes on. True when the row was written.
     bool guardaLinha(const std::function<void()>& escrever);
     // A follow-up statement's commit: at once, whatever the batch.
     void commitAgora() { ctx_.destino.confirmarAgora(); }
@@ -131,7 +131,6 @@ protected:
     db::Query& comando() { return ctx_.destino.comando(); } // the DELETE and the INSERT
     db::Query& auxiliar() { return ctx_.destino.auxiliar(); }
     const staging::StagingTable& estagio() const { return ctx_.registros; }
-    void gaugeAvancar() { ctx_.gauge.avancar(); }
     // Clears the declared insert's values but the fixed ones: nothing of the row before may
     // reach this one.
     void limparValores()
@@ -156,6 +155,7 @@ private:
     // declared column of a text too long, else the stage's own default.
     int campoEmFalta(const Recusa& r) const;
     void avancar();
+    void gaugeAvancar() { ctx_.gauge.avancar(); }
     std::string status() const;
     void escrever(const std::vector<db::Param>& valores);
     void esvaziarEPercorrer();

@@ -143,10 +143,22 @@ void BancoDestino::confirmar(bool total)
     noLote_ = 0;
     if (modo_.simular)
         return; // a rehearsal keeps everything in its one transaction
-    if (total)
-        transacao_.commit();
-    else
-        transacao_.commitRetaining();
+    try {
+        if (total)
+            transacao_.commit();
+        else
+            transacao_.commitRetaining();
+    } catch (const db::ConnectionLost&) {
+        throw;
+    } catch (const db::BancoInutilizavel&) {
+        throw;
+    } catch (const std::exception&) {
+        // Refused (a commit trigger of the destination's): what it would have made durable is
+        // undone now, or the next commit would write it while the run tells it failed. The
+        // batch's rows stay for the caller to tell.
+        desfazerPasso();
+        throw;
+    }
     lote_.clear();
 }
 

@@ -95,13 +95,18 @@ ResumoEtapa Etapa::executar()
         } else {
             // What the batch wrote before the failure is committed now, as the rows of a
             // per-row run would be; if even that fails, those rows are failures too.
+            // A refused commit that ended the stage left its batch undone and untold; the
+            // record in hand, never counted, stays among those not attempted.
+            if (pendente_)
+                pendente_->recusada = true;
+            foraDasLinhas_ = true;
             try {
                 ctx_.destino.fecharLote();
+                ctx_.destino.perderLote(e);
             } catch (const std::exception& ef) {
-                foraDasLinhas_ = true;
                 ctx_.destino.perderLote(ef);
-                foraDasLinhas_ = false;
             }
+            foraDasLinhas_ = false;
         }
         resumo_.falhou = true;
         resumo_.motivo = e.what();
@@ -400,8 +405,6 @@ bool Etapa::guardaLinha(const std::function<void()>& escrever)
     bool escrita = true;
     try {
         escrever();
-        if (confirmacao != Confirmacao::AposTentativa)
-            ctx_.destino.aposLinha(confirmacao == Confirmacao::Completa);
         linha_ = Linha::Gravada;
     } catch (const db::ConnectionLost&) {
         throw; // in doubt: the walk settles it
@@ -415,6 +418,22 @@ bool Etapa::guardaLinha(const std::function<void()>& escrever)
         linha_ = Linha::Falhou;
         recusar(citacao(), entradaDoLog(), Recusa::de(e));
         escrita = false;
+    }
+    if (escrita && confirmacao != Confirmacao::AposTentativa && pendente_->escrita) {
+        try {
+            ctx_.destino.aposLinha(confirmacao == Confirmacao::Completa);
+        } catch (const db::ConnectionLost&) {
+            throw;
+        } catch (const db::BancoInutilizavel&) {
+            throw;
+        } catch (const std::exception& e) {
+            // Refused and undone (BancoDestino::confirmar): the batch's rows, this one among
+            // them, are failures, each logged with the server's reason.
+            foraDasLinhas_ = true;
+            ctx_.destino.perderLote(e);
+            foraDasLinhas_ = false;
+            escrita = false;
+        }
     }
     if (declaracao_.gaugePorEscrita)
         gaugeAvancar();

@@ -4,6 +4,7 @@
 #include "texto/Texto.h"
 
 #include <cstdio>
+#include <stdexcept>
 
 namespace norvo {
 
@@ -26,7 +27,7 @@ void ValorFixo::atribuir(db::Param& p) const
         p.setAsFloat(real);
         break;
     case db::Param::Tipo::DataHora:
-        break; // a date is the run's, never fixed
+        throw std::logic_error("a date is the run's, bound per record, never fixed");
     }
 }
 
@@ -42,9 +43,14 @@ std::vector<db::Param> InsercaoDeclarada::parametros() const
 
 void InsercaoDeclarada::vincularFixos(std::vector<db::Param>& params) const
 {
-    for (std::size_t i = 0; i < colunas.size() && i < params.size(); ++i)
-        if (colunas[i].fixo)
-            colunas[i].fixo->atribuir(params[i]);
+    for (std::size_t i = 0; i < colunas.size() && i < params.size(); ++i) {
+        if (!colunas[i].fixo)
+            continue;
+        if (!texto::mesmoNome(colunas[i].nomeDoParametro(), params[i].name()))
+            throw std::logic_error(std::string("the insert into ") + tabela + " does not bind " +
+                                   colunas[i].nomeDoParametro() + " where its declaration says");
+        colunas[i].fixo->atribuir(params[i]);
+    }
 }
 
 int InsercaoDeclarada::posicaoDe(std::string_view coluna) const

@@ -549,6 +549,40 @@ TEST_F(Falhas, ArquivoDeEstagioQueNaoPodeSerGravadoMantemAPrimeiraLeitura)
     EXPECT_TRUE(std::filesystem::is_directory(pasta / "ProdutosTARVEX.cds"));
 }
 
+// A destination whose commit trigger refuses while product 3 is in the transaction. By
+// default product 3's row is undone and logged, the rest written; in fast mode in batches of
+// two, the batch of 3 and 4 is undone and both are logged. No refused row reaches the table
+// through a later commit, and the price stage skips what was undone.
+TEST_F(Falhas, CommitRecusadoDesfazOLoteEDizCadaLinha)
+{
+    banco.executar("CREATE EXCEPTION E_RECUSA 'produto 3 recusado';");
+    banco.executarUm("CREATE TRIGGER TR_RECUSA ON TRANSACTION COMMIT AS BEGIN "
+                     "IF (EXISTS(SELECT 1 FROM PRODUTO WHERE PRO_CODIGO = 3)) THEN EXCEPTION E_RECUSA; END");
+    const std::string entrada = textos::L1("Erro na importação de PRODUTO no Registro ");
+    for (const auto& [modo, recusados] : {std::pair{ModoExecucao{}, std::set<std::string>{"3"}},
+                                          std::pair{rapidoEmLotesDe(2), std::set<std::string>{"3", "4"}}}) {
+        SCOPED_TRACE(modo.rapido ? "rapido" : "padrao");
+        std::filesystem::remove(pasta / "vantor.log");
+        OperadorTeste outro;
+        auto nucleo = novoImportador(outro);
+        lerOitoProdutos(*nucleo);
+        const ResultadoImportacao r = importarProdutosCom(*nucleo, modo);
+        esperarContasFechadas(r);
+        Linhas gravados;
+        for (int c = 1; c <= 8; ++c)
+            if (!recusados.count(std::to_string(c)))
+                gravados.push_back({std::to_string(c)});
+        EXPECT_EQ(banco.consultar("SELECT PRO_CODIGO FROM PRODUTO ORDER BY 1"), gravados);
+        EXPECT_EQ(banco.consultar("SELECT PRO_CODIGO FROM ITENSLISTA ORDER BY 1"), gravados);
+        const std::string log = arquivo("vantor.log");
+        const auto entradas = entradasQueComecamCom(log, entrada);
+        EXPECT_EQ(std::set<std::string>(entradas.begin(), entradas.end()), recusados) << log;
+        EXPECT_NE(log.find("produto 3 recusado"), std::string::npos) << log;
+        EXPECT_EQ(r.etapa("ImportaProdutos")->falhas, static_cast<long>(recusados.size()));
+        EXPECT_FALSE(r.etapa("ImportaProdutos")->falhou);
+    }
+}
+
 TEST_F(Falhas, CadaRegistroViraLinhaOuEntradaNoLog)
 {
     ler({linha("1", "BOM 1", "UN", "1006", "1.00"), linha("2", "BOM 2", "KG", "1006", "2.00"),

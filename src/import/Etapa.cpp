@@ -9,6 +9,23 @@
 
 namespace norvo {
 
+namespace {
+
+// While the batch's rows are told failed for what no row did (a refused commit, a server that
+// never came back): no field is at fault. Cleared however the telling ends.
+class ForaDasLinhas {
+public:
+    explicit ForaDasLinhas(bool& f) : f_(f) { f_ = true; }
+    ~ForaDasLinhas() { f_ = false; }
+    ForaDasLinhas(const ForaDasLinhas&) = delete;
+    ForaDasLinhas& operator=(const ForaDasLinhas&) = delete;
+
+private:
+    bool& f_;
+};
+
+} // namespace
+
 // The accounting of one stage's records: each record walked ends as a row written, a row
 // failed (with its log entry) or one that needed no row; the records a stage never reached
 // are counted when it ends early. A total that does not add up is a programming error.
@@ -94,19 +111,18 @@ ResumoEtapa Etapa::executar()
             resumo_.inutilizavel = causa.motivo;
         } else {
             // What the batch wrote before the failure is committed now, as the rows of a
-            // per-row run would be; if even that fails, those rows are failures too.
-            // A refused commit that ended the stage left its batch undone and untold; the
-            // record in hand, never counted, stays among those not attempted.
+            // per-row run would be; if even that fails, or a refused commit ended the stage
+            // (its batch undone and untold), those rows are failures too. The record in hand,
+            // never counted, stays among those not attempted.
             if (pendente_)
                 pendente_->recusada = true;
-            foraDasLinhas_ = true;
+            const ForaDasLinhas semCampo(foraDasLinhas_);
             try {
                 ctx_.destino.fecharLote();
                 ctx_.destino.perderLote(e);
             } catch (const std::exception& ef) {
                 ctx_.destino.perderLote(ef);
             }
-            foraDasLinhas_ = false;
         }
         resumo_.falhou = true;
         resumo_.motivo = e.what();
@@ -221,11 +237,12 @@ bool Etapa::retomar(const db::ConnectionLost& perda)
         } catch (const std::exception& e) {
             // The server did not come back: the rows still in doubt are told failed, and the
             // stage guard ends the stage. Those found on disk stay written.
-            foraDasLinhas_ = true;
-            for (const auto& l : lote)
-                if (!l->encontrada)
-                    l->perda(e);
-            foraDasLinhas_ = false;
+            {
+                const ForaDasLinhas semCampo(foraDasLinhas_);
+                for (const auto& l : lote)
+                    if (!l->encontrada)
+                        l->perda(e);
+            }
             if (atual && atual->escrita && !atual->recusada) {
                 recusar(citacao(), entradaDoLog(), Recusa::de(perda));
                 contas_->falhou();
@@ -429,9 +446,8 @@ bool Etapa::guardaLinha(const std::function<void()>& escrever)
         } catch (const std::exception& e) {
             // Refused and undone (BancoDestino::confirmar): the batch's rows, this one among
             // them, are failures, each logged with the server's reason.
-            foraDasLinhas_ = true;
+            const ForaDasLinhas semCampo(foraDasLinhas_);
             ctx_.destino.perderLote(e);
-            foraDasLinhas_ = false;
             escrita = false;
         }
     }
